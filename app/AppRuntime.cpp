@@ -1,0 +1,112 @@
+#include "AppRuntime.h"
+
+#include "Clock.h"
+#include "DatabaseFile.h"
+#include "IfTable.h"
+#include "MainMdl.h"
+#include "MessageBox.h"
+
+#include <QApplication>
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFileInfo>
+#include <QSocketNotifier>
+#include <QStandardPaths>
+
+#include <csignal>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace {
+int g_signalFds[2] = {-1, -1};
+
+void onSignal(int sig)
+{
+    const unsigned char b = static_cast<unsigned char>(sig);
+    // Only async-signal-safe work here; the event loop does the rest.
+    [[maybe_unused]] const ssize_t n = ::write(g_signalFds[0], &b, 1);
+}
+} // namespace
+
+InstanceLock::InstanceLock(const QString& databasePath)
+{
+    const QString key = QString::fromLatin1(
+        QCryptographicHash::hash(QFileInfo(databasePath).absoluteFilePath().toUtf8(), QCryptographicHash::Sha1)
+            .toHex()
+            .left(16));
+    QString dir = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    if (dir.isEmpty())
+        dir = QDir::tempPath();
+    m_lock = std::make_unique<QLockFile>(QDir(dir).filePath(QStringLiteral("zovodazad-%1.lock").arg(key)));
+    // A copy that is running never lets its lock go stale; a crashed one is detected by its process id.
+    m_lock->setStaleLockTime(0);
+}
+
+bool InstanceLock::tryLock()
+{
+    return m_lock->tryLock(0);
+}
+
+TerminationSignals::TerminationSignals(QObject* parent)
+    : QObject(parent)
+{
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, g_signalFds) != 0)
+        return;
+    m_notifier = new QSocketNotifier(g_signalFds[1], QSocketNotifier::Read, this);
+    connect(m_notifier, &QSocketNotifier::activated, this, [this] {
+        unsigned char b = 0;
+        if (::read(g_signalFds[1], &b, 1) == 1)
+            Q_EMIT received(b);
+    });
+    struct sigaction sa = {};
+    sa.sa_handler = onSignal;
+    sigemptyset(&sa.sa_mask);
+    sa.sa_flags = SA_RESTART;
+    for (int sig : {SIGTERM, SIGINT, SIGHUP})
+        ::sigaction(sig, &sa, nullptr);
+}
+
+TerminationSignals::~TerminationSignals()
+{
+    struct sigaction sa = {};
+    sa.sa_handler = SIG_DFL;
+    for (int sig : {SIGTERM, SIGINT, SIGHUP})
+        ::sigaction(sig, &sa, nullptr);
+    for (int& fd : g_signalFds) {
+        if (fd >= 0)
+            ::close(fd);
+        fd = -1;
+    }
+}
+
+int runZovodazad(QApplication& app)
+{
+    QApplication::setApplicationName(QStringLiteral("Zovodazad"));
+    QApplication::setApplicationVersion(QStringLiteral("%1.%2").arg(ZOVO_VERSION_MAJOR).arg(ZOVO_VERSION_MINOR));
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    const QString exeDir = QFileInfo(QCoreApplication::applicationFilePath()).canonicalPath();
+    const QString dataDir = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    const QString path = DatabaseFile::locate(exeDir, dataDir);
+
+    QtMessageBoxes boxes;
+    InstanceLock lock(path);
+    if (!lock.tryLock()) {
+        boxes.ask(QCoreApplication::translate("Zovodazad", "Zovodazad is already running."), MessageBoxes::Buttons::Ok,
+                  MessageBoxes::Icon::Information, QStringLiteral("Zovodazad"));
+        return 2;
+    }
+
+    SystemClock clock;
+    const std::unique_ptr<IfTableSource> ifTable = makeSystemIfTableSource();
+    MainMdl mdl({*ifTable, clock, boxes});
+    TerminationSignals signals;
+    if (!mdl.start(path))
+        return 1;
+    QObject::connect(&mdl, &MainMdl::finished, &app, &QCoreApplication::quit, Qt::QueuedConnection);
+    QObject::connect(&signals, &TerminationSignals::received, &mdl, &MainMdl::shutdown);
+    QObject::connect(&app, &QGuiApplication::commitDataRequest, &mdl, &MainMdl::shutdown);
+    const int rc = app.exec();
+    mdl.shutdown();
+    return rc;
+}

@@ -1,0 +1,60 @@
+#pragma once
+
+#include "Db.h"
+#include "LogWriter.h"
+#include "Settings.h"
+#include "TrafficState.h"
+
+#include <QObject>
+#include <memory>
+
+class Clock;
+class FrmMain;
+class IfTableSource;
+class MessageBoxes;
+
+// Start-up and shutdown: owns the process-wide state and the windows, and wires them together.
+class MainMdl : public QObject
+{
+    Q_OBJECT
+public:
+    struct Platform
+    {
+        IfTableSource& ifTable;
+        const Clock& clock;
+        MessageBoxes& boxes;
+    };
+
+    explicit MainMdl(Platform platform, QObject* parent = nullptr);
+    ~MainMdl() override;
+
+    // Runs the start-up steps. On a database failure the user is told, everything is released and false is
+    // returned; the caller then ends the process.
+    bool start(const QString& databasePath);
+
+    // Exit: closes the windows, writes the last row, closes the database and removes the icon. Safe to call twice.
+    void shutdown();
+
+    FrmMain* monitor() const { return m_frmMain.get(); }
+    TrafficState& state() { return m_state; }
+    SettingsRecord& settings() { return m_settings; }
+    SettingsVars& vars() { return m_vars; }
+    DbConnection& connection() { return m_db; }
+    bool trayIconAdded() const { return m_trayAdded; }
+
+Q_SIGNALS:
+    // Emitted when shutdown has finished; the application then quits.
+    void finished();
+
+private:
+    Platform m_platform;
+    TrafficState m_state;
+    SettingsVars m_vars;
+    SettingsRecord m_settings;
+    DbConnection m_db;
+    DbCommand m_command;
+    LogWriter m_writer;
+    std::unique_ptr<FrmMain> m_frmMain;
+    bool m_trayAdded = false;
+    bool m_running = false;
+};

@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# Installs every Debian 12 package the project needs to build, run, test and benchmark.
+set -euo pipefail
+packages=(
+    build-essential cmake ninja-build clang-format clang libclang-rt-14-dev
+    qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite qt6-charts-dev
+    qt6-datavisualization-dev qt6-declarative-dev qt6-svg-dev libqt6svg6 libgl-dev
+    libsqlite3-dev sqlite3 libbenchmark-dev
+    xvfb xauth trayer xdotool x11-utils imagemagick iproute2 procps psmisc
+)
+missing=()
+for p in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+    export DEBIAN_FRONTEND=noninteractive
+    SUDO=""
+    [ "$(id -u)" -eq 0 ] || SUDO=sudo
+    $SUDO apt-get update -qq
+    $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi

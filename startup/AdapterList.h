@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QItemSelectionModel>
+#include <QStringListModel>
+
+// The adapter list: one entry per interface-table row, and the live selection of the adapters that are counted.
+// The options dialog shows it in `LstAdapters`; the sampler fills it and reads the selection at every tick.
+class AdapterList
+{
+public:
+    AdapterList();
+
+    int count() const { return m_model.rowCount(); }
+    void clear();
+    void append(const QString& text);
+    QString text(int k) const;
+    bool isSelected(int k) const;
+    void setSelected(int k, bool selected);
+
+    QStringListModel* model() { return &m_model; }
+    QItemSelectionModel* selectionModel() { return &m_selection; }
+
+private:
+    QStringListModel m_model;
+    QItemSelectionModel m_selection;
+};

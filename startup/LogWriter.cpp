@@ -1,0 +1,64 @@
+#include "LogWriter.h"
+
+#include "Clock.h"
+#include "Db.h"
+#include "MessageBox.h"
+#include "TrafficState.h"
+
+#include <QCoreApplication>
+
+bool LogWriter::WriteLogRow()
+{
+    const QDateTime now = m_clock.now();
+    // Before the first tick there is no period start yet; such a row starts and ends now.
+    const QDateTime start = m_state.PeriodStart.isValid() ? m_state.PeriodStart : now;
+
+    // A period that began on an earlier day and is written in the first minute of a day belongs wholly to the
+    // day before: it ends at 23:59:59 and the next one starts at 00:00:00.
+    QDateTime nextStart;
+    QDateTime end;
+    if (start.date().daysTo(now.date()) > 0 && now.time().minute() == 0 && now.time().hour() == 0) {
+        nextStart = QDateTime(now.date(), QTime(0, 0));
+        end = nextStart.addSecs(-1);
+    } else {
+        nextStart = now;
+        end = now;
+    }
+
+    DbCommand cmd;
+    cmd.bind(m_db);
+    const bool ok = cmd.execute(
+        QStringLiteral("INSERT INTO log (DateAndTimeStart, DateAndTimeEnd, BytesSent, bytesrcvd, AvgDownloadSpeed)"
+                       " VALUES (?, ?, ?, ?, ?)"),
+        {dbDateTime(start), dbDateTime(end), m_state.TotalBytesSent - m_state.LoggedBytesSent,
+         m_state.TotalBytesRcvd - m_state.LoggedBytesRcvd, m_state.PeriodAvgDownSpeed.toDouble()});
+    if (!ok) {
+        if (!m_failureReported) {
+            m_failureReported = true;
+            m_boxes.notify(QCoreApplication::translate("LogWriter",
+                                                       "The traffic log could not be written:\n%1\n\n"
+                                                       "The traffic is kept and will be written with the next row.")
+                               .arg(cmd.lastError()),
+                           MessageBoxes::Icon::Critical, QStringLiteral("Zovodazad"));
+        }
+        return false;
+    }
+    m_failureReported = false;
+
+    m_state.PeriodStart = nextStart;
+    m_state.LoggedBytesSent = m_state.TotalBytesSent;
+    m_state.LoggedBytesRcvd = m_state.TotalBytesRcvd;
+    m_state.PeriodAvgDownSpeed = 0.0;
+    m_state.PeriodSampleCount = 0;
+    m_state.PrevBytesRcvd = 0;
+    m_state.PrevBytesSent = 0;
+    return true;
+}
+
+LogWriter::LogWriter(DbConnection& db, TrafficState& state, const Clock& clock, MessageBoxes& boxes)
+    : m_db(db)
+    , m_state(state)
+    , m_clock(clock)
+    , m_boxes(boxes)
+{
+}

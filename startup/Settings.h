@@ -1,0 +1,42 @@
+#pragma once
+
+#include "AdapterList.h"
+#include "TrafficState.h"
+
+#include <QObject>
+#include <QString>
+
+class DbConnection;
+
+// The live values of the settings that the options dialog edits. The dialog shows and edits this record;
+// the sampler reads `kilobit`, `whatsleft` and the adapter selection from it at every tick.
+class SettingsRecord : public QObject
+{
+    Q_OBJECT
+public:
+    // Check-box values: 0 unchecked, 1 checked, 2 grey.
+    int AutoReset = 0;
+    int kilobit = 0;
+    int whatsleft = 0;
+    // Text of the export path box; starts as the default file in the user's home directory.
+    QString ExportFolder;
+    // Texts of the allowance boxes and the selected period type.
+    QString TxtMaxMB = QStringLiteral("0");
+    QString Txtperiod = QStringLiteral("0");
+    int cboPeriodType = 0;
+
+    AdapterList adapters;
+
+    SettingsRecord();
+    static QString defaultExportPath();
+
+    // Tells the views of this record that values were replaced from outside them.
+    void announceChanged() { Q_EMIT changed(); }
+
+Q_SIGNALS:
+    void changed();
+};
+
+// Loads table `settings` into the record and the three settings variables. Keys match exactly, letter case
+// included; a later row wins; a value that does not convert is ignored and the default kept.
+bool loadSettings(DbConnection& db, SettingsRecord& record, SettingsVars& vars, QString* error = nullptr);

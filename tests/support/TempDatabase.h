@@ -1,0 +1,53 @@
+#pragma once
+
+#include "DatabaseFile.h"
+#include "Db.h"
+
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+#include <QTest>
+
+// A fresh traffic database in its own temporary directory, opened on a connection of its own.
+class TempDatabase
+{
+public:
+    explicit TempDatabase(const QString& connectionName = QStringLiteral("test"))
+        : db(connectionName)
+    {
+        QString error;
+        if (!DatabaseFile::openOrCreate(db, path(), &error))
+            qFatal("cannot create the test database: %s", qPrintable(error));
+    }
+
+    QString path() const { return dir.filePath(QStringLiteral("Zovodazad.mdb")); }
+
+    // Runs one statement with bound values; fails the test on error.
+    void exec(const QString& sql, const QVariantList& binds = {})
+    {
+        QSqlQuery q(db.database());
+        QVERIFY2(q.prepare(sql), qPrintable(q.lastError().text()));
+        for (const QVariant& v : binds)
+            q.addBindValue(v);
+        QVERIFY2(q.exec(), qPrintable(q.lastError().text()));
+    }
+
+    QVariant scalar(const QString& sql, const QVariantList& binds = {})
+    {
+        QSqlQuery q(db.database());
+        q.prepare(sql);
+        for (const QVariant& v : binds)
+            q.addBindValue(v);
+        if (!q.exec() || !q.next())
+            return {};
+        return q.value(0);
+    }
+
+    void addLogRow(const QString& start, const QString& end, double sent, double rcvd, double avg = 0)
+    {
+        exec(QStringLiteral("INSERT INTO log VALUES (?, ?, ?, ?, ?)"), {start, end, sent, rcvd, avg});
+    }
+
+    QTemporaryDir dir;
+    DbConnection db;
+};
