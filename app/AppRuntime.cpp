@@ -81,6 +81,8 @@ TerminationSignals::~TerminationSignals()
 
 int runZovodazad(QApplication& app)
 {
+    // The icon lives in a static library, whose resources are not registered by themselves.
+    Q_INIT_RESOURCE(zovodazad);
     QApplication::setApplicationName(QStringLiteral("Zovodazad"));
     QApplication::setApplicationVersion(QStringLiteral("%1.%2").arg(ZOVO_VERSION_MAJOR).arg(ZOVO_VERSION_MINOR));
     QApplication::setQuitOnLastWindowClosed(false);

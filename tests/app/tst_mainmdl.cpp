@@ -1,0 +1,87 @@
+#include "Clock.h"
+#include "FakeIfTable.h"
+#include "FrmMain.h"
+#include "MainMdl.h"
+#include "MessageBox.h"
+
+#include <QFile>
+#include <QSignalSpy>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+#include <QTest>
+
+class TestMainMdl : public QObject
+{
+    Q_OBJECT
+
+private:
+    FakeIfTable m_table;
+    FakeClock m_clock;
+    FakeMessageBoxes m_boxes;
+    QTemporaryDir m_dir;
+
+    MainMdl::Platform platform() { return {m_table, m_clock, m_boxes}; }
+    QString path() const { return m_dir.filePath(QStringLiteral("Zovodazad.mdb")); }
+
+private Q_SLOTS:
+    void init()
+    {
+        m_boxes.shown.clear();
+        QFile::remove(path());
+        m_table.rows = {{"lo", 1000, 1000}};
+    }
+
+    void startCreatesTheDatabaseAndStartsTheTimerLast()
+    {
+        MainMdl mdl(platform());
+        QVERIFY(mdl.start(path()));
+        QVERIFY(QFile::exists(path()));
+        QVERIFY(mdl.monitor());
+        QCOMPARE(mdl.monitor()->windowTitle(),
+                 QStringLiteral("Zovodazad %1.%2").arg(ZOVO_VERSION_MAJOR).arg(ZOVO_VERSION_MINOR));
+        QVERIFY(mdl.monitor()->TmrCheckit().isActive());
+        QCOMPARE(mdl.monitor()->TmrCheckit().interval(), 500);
+        QVERIFY(m_boxes.shown.isEmpty());
+    }
+
+    void unusableDatabaseStopsStartUpAndLeavesTheFile()
+    {
+        QFile f(path());
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("these bytes are not a database");
+        f.close();
+
+        MainMdl mdl(platform());
+        QVERIFY(!mdl.start(path()));
+        QVERIFY(!mdl.monitor());
+        QCOMPARE(m_boxes.shown.size(), 1);
+        const auto& box = m_boxes.shown.first();
+        QVERIFY2(box.prompt.startsWith(QStringLiteral("Database Init Error!\r")), qPrintable(box.prompt));
+        QVERIFY(box.prompt.size() > 22 && box.prompt.at(21) != QLatin1Char('\n'));
+        QCOMPARE(box.title, QStringLiteral("Zovodazad"));
+        QCOMPARE(box.icon, MessageBoxes::Icon::Critical);
+        QCOMPARE(box.buttons, MessageBoxes::Buttons::Ok);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QCOMPARE(f.readAll(), QByteArray("these bytes are not a database"));
+    }
+
+    void shutdownWritesTheLastRowOnce()
+    {
+        MainMdl mdl(platform());
+        QSignalSpy finished(&mdl, &MainMdl::finished);
+        QVERIFY(mdl.start(path()));
+        mdl.shutdown();
+        mdl.shutdown();
+        QCOMPARE(finished.count(), 1);
+        QVERIFY(!mdl.monitor()->TmrCheckit().isActive());
+
+        DbConnection check(QStringLiteral("check"));
+        QVERIFY(check.open(path()));
+        QSqlQuery q(check.database());
+        QVERIFY(q.exec(QStringLiteral("SELECT count(*) FROM log")) && q.next());
+        QCOMPARE(q.value(0).toInt(), 1);
+    }
+};
+
+QTEST_MAIN(TestMainMdl)
+#include "tst_mainmdl.moc"

@@ -1,0 +1,73 @@
+# Shared by the end-to-end scripts: a private X server with a tray host, and a scratch copy of the program so
+# that its database is created beside it in a temporary folder.
+# Usage: source lib.sh <path-to-zovodazad>
+
+set -euo pipefail
+ZOVO_BIN_SRC=$1
+for tool in Xvfb trayer xdotool sqlite3; do
+    command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed"; exit 77; }
+done
+
+E2E_DIR=$(mktemp -d /tmp/zovo-e2e.XXXXXX)
+E2E_PIDS=()
+cleanup() {
+    for p in "${E2E_PIDS[@]}"; do kill "$p" 2>/dev/null || true; done
+    wait 2>/dev/null || true
+    rm -rf "$E2E_DIR"
+}
+trap cleanup EXIT
+
+fail() { echo "FAIL: $*"; exit 1; }
+
+# Starts Xvfb on a free display and a tray host on it.
+start_desktop() {
+    exec 5>"$E2E_DIR/display"
+    Xvfb -displayfd 5 -screen 0 1280x800x24 -nolisten tcp >"$E2E_DIR/xvfb.log" 2>&1 &
+    E2E_PIDS+=($!)
+    for _ in $(seq 100); do [ -s "$E2E_DIR/display" ] && break; sleep 0.05; done
+    export DISPLAY=":$(head -n1 "$E2E_DIR/display")"
+    export QT_QPA_PLATFORM=xcb
+    unset DBUS_SESSION_BUS_ADDRESS WAYLAND_DISPLAY
+    if [ "${1:-tray}" = tray ]; then
+        trayer --edge bottom --align right --widthtype pixel --width 120 --height 24 --transparent false \
+            >"$E2E_DIR/trayer.log" 2>&1 &
+        E2E_PIDS+=($!)
+        for _ in $(seq 100); do xdotool search --classname trayer >/dev/null 2>&1 && break; sleep 0.05; done
+    fi
+}
+
+# A copy of the program in its own folder: its database is $APP_DIR/Zovodazad.mdb.
+APP_DIR="$E2E_DIR/app"
+mkdir -p "$APP_DIR"
+cp "$ZOVO_BIN_SRC" "$APP_DIR/zovodazad"
+DB="$APP_DIR/Zovodazad.mdb"
+export XDG_RUNTIME_DIR="$E2E_DIR/runtime"
+mkdir -p -m 700 "$XDG_RUNTIME_DIR"
+export HOME="$E2E_DIR/home"
+mkdir -p "$HOME"
+
+start_app() {
+    "$APP_DIR/zovodazad" >"$E2E_DIR/app.log" 2>&1 &
+    APP_PID=$!
+    E2E_PIDS+=($APP_PID)
+}
+
+# wait_for <seconds> <command...>: polls until the command succeeds.
+wait_for() {
+    local limit=$1
+    shift
+    local end=$((SECONDS + limit))
+    until "$@" >/dev/null 2>&1; do
+        [ $SECONDS -lt $end ] || return 1
+        sleep 0.1
+    done
+}
+
+rows() { sqlite3 "$DB" "select count(*) from log"; }
+
+# Presses Return in the newest message box titled "Zovodazad" (there is no window manager to activate it).
+answer_box() {
+    local w
+    w=$(xdotool search --onlyvisible --name '^Zovodazad$' | tail -n1)
+    xdotool windowfocus --sync "$w" key Return
+}
