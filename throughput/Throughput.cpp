@@ -1,0 +1,275 @@
+#include "Throughput.h"
+
+#include "OleColor.h"
+
+#include <QLoggingCategory>
+#include <QPainter>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <optional>
+
+Q_LOGGING_CATEGORY(lcThroughput, "zovodazad.throughput")
+
+namespace {
+
+constexpr qint32 defaultMax = 100;
+constexpr qint32 defaultBarWidth = 2;
+
+// Whole numbers as a stored 32-bit integer would hold them: fractions rounded half to even, range checked.
+std::optional<qint64> wholeNumber(const QVariant& value, qint64 lowest, qint64 highest)
+{
+    bool ok = false;
+    const double number = std::nearbyint(value.toDouble(&ok));
+    if (!ok || !(number >= double(lowest) && number <= double(highest)))
+        return std::nullopt;
+    return qint64(number);
+}
+
+std::optional<qint32> integerValue(const QVariant& value)
+{
+    const auto number = wholeNumber(value, std::numeric_limits<qint32>::min(), std::numeric_limits<qint32>::max());
+    if (!number)
+        return std::nullopt;
+    return qint32(*number);
+}
+
+// A colour may be stored signed or unsigned; either way it is the same 32 bits.
+std::optional<quint32> colourValue(const QVariant& value)
+{
+    const auto number = wholeNumber(value, std::numeric_limits<qint32>::min(), std::numeric_limits<quint32>::max());
+    if (!number)
+        return std::nullopt;
+    return quint32(*number);
+}
+
+std::optional<bool> booleanValue(const QVariant& value)
+{
+    if (value.typeId() == QMetaType::Bool)
+        return value.toBool();
+    if (value.typeId() == QMetaType::QString) {
+        const QString text = value.toString().trimmed();
+        if (text.compare(QLatin1String("True"), Qt::CaseInsensitive) == 0)
+            return true;
+        if (text.compare(QLatin1String("False"), Qt::CaseInsensitive) == 0)
+            return false;
+    }
+    bool ok = false;
+    const double number = value.toDouble(&ok);
+    if (!ok || std::isnan(number))
+        return std::nullopt;
+    return number != 0;
+}
+
+template<typename Convert, typename Set>
+void loadProperty(const PropertyBag& bag, const char* name, const QVariant& defaultValue, Convert convert, Set set)
+{
+    const QVariant stored = bag.readProperty(QString::fromLatin1(name), defaultValue);
+    if (const auto value = convert(stored))
+        set(*value);
+    else
+        qCWarning(lcThroughput) << "stored" << name << "is unreadable, kept as it was:" << stored;
+}
+
+MapPropertyBag storedGraph(quint32 foreColor, bool inverted)
+{
+    return MapPropertyBag({{QStringLiteral("BackColor"), OleSystemColor::GrayText},
+                           {QStringLiteral("ForeColor"), foreColor},
+                           {QStringLiteral("Max"), 150},
+                           {QStringLiteral("BarWidth"), 2},
+                           {QStringLiteral("Flat"), true},
+                           {QStringLiteral("Inverted"), inverted}});
+}
+
+} // namespace
+
+ThroughputError::ThroughputError(Kind kind)
+    : std::runtime_error(kind == Kind::Division ? "Throughput: division by zero" : "Throughput: overflow")
+    , m_kind(kind)
+{
+}
+
+Throughput::Throughput(QWidget* parent)
+    : QFrame(parent)
+    , m_backColor(OleSystemColor::ButtonFace)
+    , m_foreColor(OleSystemColor::ButtonText)
+{
+    // The frame and the surface cover every pixel.
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    applyAppearance();
+}
+
+void Throughput::setMax(qint32 value)
+{
+    m_max = value;
+    Q_EMIT propertyChanged(QStringLiteral("Max"));
+    Resize();
+}
+
+void Throughput::setBarWidth(qint32 value)
+{
+    m_barWidth = value;
+    Q_EMIT propertyChanged(QStringLiteral("BarWidth"));
+    Resize();
+}
+
+void Throughput::setBackColor(quint32 value)
+{
+    m_backColor = value;
+    Q_EMIT propertyChanged(QStringLiteral("BackColor"));
+}
+
+void Throughput::setForeColor(quint32 value)
+{
+    m_foreColor = value;
+    Q_EMIT propertyChanged(QStringLiteral("ForeColor"));
+}
+
+void Throughput::setFlat(bool value)
+{
+    m_appearance = value ? 0 : 1;
+    applyAppearance();
+    Q_EMIT propertyChanged(QStringLiteral("Flat"));
+    Resize();
+}
+
+void Throughput::setInverted(bool value)
+{
+    m_inverted = value;
+    Q_EMIT propertyChanged(QStringLiteral("Inverted"));
+    Resize();
+}
+
+void Throughput::applyAppearance()
+{
+    if (m_appearance == 0)
+        setFrameStyle(QFrame::Box | QFrame::Plain);
+    else
+        setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    setLineWidth(m_appearance == 0 ? 1 : 2);
+}
+
+void Throughput::Resize()
+{
+    const QRect inner = contentsRect();
+    m_width = std::max(0, inner.width());
+    m_height = std::max(0, inner.height());
+    if (m_surface.width() != m_width || m_surface.height() != m_height)
+        m_surface = QImage(m_width, m_height, QImage::Format_RGB32);
+    m_surface.fill(oleColor(m_backColor));
+    update();
+}
+
+void Throughput::Update(qint32 sample)
+{
+    qint32 copyWidth = 0;
+    qint32 copyHeight = 0;
+    qint32 dx = 0;
+    if (qAddOverflow(m_width, 1, &copyWidth) || qAddOverflow(m_height, 1, &copyHeight)
+        || qSubOverflow(0, m_barWidth, &dx))
+        throw ThroughputError(ThroughputError::Kind::Overflow);
+
+    copyWithin(copyWidth, copyHeight, dx);
+    const qint64 strip = qint64(m_width) - m_barWidth;
+    fillBetween(m_width, m_height, strip, 0, oleColor(m_backColor).rgb());
+    update();
+    if (sample <= 0)
+        return;
+
+    if (m_max == 0)
+        throw ThroughputError(ThroughputError::Kind::Division);
+    const double height = std::nearbyint(double(sample) / double(m_max) * double(m_height) - 1.0);
+    if (!(height >= std::numeric_limits<qint32>::min() && height <= std::numeric_limits<qint32>::max()))
+        throw ThroughputError(ThroughputError::Kind::Overflow);
+    const qint32 bar = qint32(height);
+
+    const QRgb fore = oleColor(m_foreColor).rgb();
+    if (m_inverted)
+        fillBetween(m_width, 0, strip, bar, fore);
+    else
+        fillBetween(m_width, m_height, strip, qint64(m_height) - bar, fore);
+}
+
+// The rectangle (0, 0, width, height) moves by dx along x, clipped to the surface; pixels that no source pixel
+// reaches keep their value. Source and destination share rows, so memmove per row copies the overlap correctly.
+void Throughput::copyWithin(qint32 width, qint32 height, qint32 dx)
+{
+    const qint64 sourceEnd = std::min<qint64>(width, m_surface.width());
+    const qint64 first = std::max<qint64>(0, dx);
+    const qint64 end = std::min<qint64>(m_surface.width(), sourceEnd + dx);
+    if (end <= first)
+        return;
+    const int rows = int(std::min<qint64>(height, m_surface.height()));
+    for (int y = 0; y < rows; ++y) {
+        auto* line = reinterpret_cast<QRgb*>(m_surface.scanLine(y));
+        std::memmove(line + first, line + (first - dx), size_t(end - first) * sizeof(QRgb));
+    }
+}
+
+void Throughput::fillBetween(qint64 x1, qint64 y1, qint64 x2, qint64 y2, QRgb colour)
+{
+    const qint64 left = std::max<qint64>(0, std::min(x1, x2));
+    const qint64 right = std::min<qint64>(m_surface.width(), std::max(x1, x2));
+    const qint64 top = std::max<qint64>(0, std::min(y1, y2));
+    const qint64 bottom = std::min<qint64>(m_surface.height(), std::max(y1, y2));
+    if (right <= left)
+        return;
+    for (qint64 y = top; y < bottom; ++y) {
+        auto* line = reinterpret_cast<QRgb*>(m_surface.scanLine(int(y)));
+        std::fill(line + left, line + right, colour);
+    }
+}
+
+void Throughput::InitProperties()
+{
+    setBackColor(OleSystemColor::ButtonFace);
+    setForeColor(OleSystemColor::ButtonText);
+    setMax(defaultMax);
+    setBarWidth(defaultBarWidth);
+    setFlat(false);
+    setInverted(false);
+}
+
+void Throughput::ReadProperties(const PropertyBag& bag)
+{
+    loadProperty(bag, "BackColor", OleSystemColor::ButtonFace, colourValue, [this](quint32 v) { setBackColor(v); });
+    loadProperty(bag, "ForeColor", OleSystemColor::ButtonText, colourValue, [this](quint32 v) { setForeColor(v); });
+    loadProperty(bag, "Max", defaultMax, integerValue, [this](qint32 v) { setMax(v); });
+    loadProperty(bag, "BarWidth", defaultBarWidth, integerValue, [this](qint32 v) { setBarWidth(v); });
+    loadProperty(bag, "Flat", false, booleanValue, [this](bool v) { setFlat(v); });
+    loadProperty(bag, "Inverted", false, booleanValue, [this](bool v) { setInverted(v); });
+}
+
+void Throughput::WriteProperties(PropertyBag& bag) const
+{
+    bag.writeProperty(QStringLiteral("BackColor"), BackColor());
+    bag.writeProperty(QStringLiteral("ForeColor"), ForeColor());
+    bag.writeProperty(QStringLiteral("Max"), Max());
+    bag.writeProperty(QStringLiteral("BarWidth"), BarWidth());
+    bag.writeProperty(QStringLiteral("Flat"), Flat());
+    bag.writeProperty(QStringLiteral("Inverted"), Inverted());
+}
+
+MapPropertyBag Throughput::storedDownGraph()
+{
+    return storedGraph(0x0000FF00, false);
+}
+
+MapPropertyBag Throughput::storedUpGraph()
+{
+    return storedGraph(0x000000FF, true);
+}
+
+void Throughput::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    painter.drawImage(contentsRect().topLeft(), m_surface);
+    drawFrame(&painter);
+}
+
+void Throughput::resizeEvent(QResizeEvent*)
+{
+    Resize();
+}
