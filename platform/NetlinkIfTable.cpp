@@ -1,0 +1,254 @@
+#include "NetlinkIfTable.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstddef>
+#include <linux/if_link.h>
+#include <linux/rtnetlink.h>
+#include <sys/socket.h>
+#include <sys/time.h>
+#include <unistd.h>
+
+namespace {
+
+// Once the kernel has seen a receive buffer this large it sends dump replies in datagrams of up to 32 KiB.
+constexpr std::size_t ReceiveSize = 32768;
+// An interrupted dump is repeated; one that keeps being interrupted fails the reading.
+constexpr int DumpAttempts = 3;
+// The readings run on the UI thread: a kernel that does not answer within this time fails the reading.
+constexpr suseconds_t ReplyTimeoutUs = 200000;
+
+template<class Handler> void forEachAttribute(const std::uint8_t* data, std::size_t length, Handler&& onAttribute)
+{
+    std::size_t offset = 0;
+    while (offset + sizeof(rtattr) <= length) {
+        rtattr attribute;
+        std::memcpy(&attribute, data + offset, sizeof attribute);
+        if (attribute.rta_len < RTA_LENGTH(0) || attribute.rta_len > length - offset)
+            return;
+        onAttribute(attribute.rta_type & NLA_TYPE_MASK, data + offset + RTA_LENGTH(0),
+                    std::size_t {attribute.rta_len} - RTA_LENGTH(0));
+        offset += RTA_ALIGN(attribute.rta_len);
+    }
+}
+
+int openSocket(int flags, std::uint32_t groups)
+{
+    const int fd = socket(AF_NETLINK, SOCK_RAW | SOCK_CLOEXEC | flags, NETLINK_ROUTE);
+    if (fd < 0)
+        return -1;
+    sockaddr_nl address {};
+    address.nl_family = AF_NETLINK;
+    address.nl_groups = groups;
+    if (bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
+        close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+} // namespace
+
+namespace Rtnl {
+
+bool parseStats(const std::uint8_t* payload, std::size_t length, IfEntry& out)
+{
+    if_stats_msg message;
+    constexpr std::size_t start = NLMSG_ALIGN(sizeof message);
+    if (length < start)
+        return false;
+    std::memcpy(&message, payload, sizeof message);
+    bool found = false;
+    forEachAttribute(
+        payload + start, length - start, [&](std::uint16_t type, const std::uint8_t* data, std::size_t size) {
+            if (type != IFLA_STATS_LINK_64 || size < offsetof(rtnl_link_stats64, tx_bytes) + sizeof(std::uint64_t))
+                return;
+            std::memcpy(&out.inOctets, data + offsetof(rtnl_link_stats64, rx_bytes), sizeof out.inOctets);
+            std::memcpy(&out.outOctets, data + offsetof(rtnl_link_stats64, tx_bytes), sizeof out.outOctets);
+            found = true;
+        });
+    out.index = message.ifindex;
+    return found;
+}
+
+bool parseLink(const std::uint8_t* payload, std::size_t length, IfEntry& out)
+{
+    ifinfomsg message;
+    constexpr std::size_t start = NLMSG_ALIGN(sizeof message);
+    if (length < start)
+        return false;
+    std::memcpy(&message, payload, sizeof message);
+    bool found = false;
+    forEachAttribute(
+        payload + start, length - start, [&](std::uint16_t type, const std::uint8_t* data, std::size_t size) {
+            if (type != IFLA_IFNAME)
+                return;
+            const auto* end = static_cast<const std::uint8_t*>(std::memchr(data, 0, size));
+            const std::size_t nameLength = end ? static_cast<std::size_t>(end - data) : size;
+            out.name.assign(reinterpret_cast<const char*>(data), std::min<std::size_t>(nameLength, IfLayout::DescrMax));
+            found = true;
+        });
+    out.index = static_cast<std::uint32_t>(message.ifi_index);
+    return found;
+}
+
+} // namespace Rtnl
+
+std::unique_ptr<NetlinkIfTable> NetlinkIfTable::open()
+{
+    const int fd = openSocket(0, 0);
+    if (fd < 0)
+        return nullptr;
+    const timeval timeout {0, ReplyTimeoutUs};
+    setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
+    std::unique_ptr<NetlinkIfTable> source(new NetlinkIfTable(fd, openSocket(SOCK_NONBLOCK, RTMGRP_LINK)));
+    // Kernels before 4.7 have no RTM_GETSTATS.
+    if (!source->readStats())
+        return nullptr;
+    return source;
+}
+
+NetlinkIfTable::NetlinkIfTable(int fd, int eventFd)
+    : m_fd(fd)
+    , m_eventFd(eventFd)
+    , m_buffer(ReceiveSize)
+{
+}
+
+NetlinkIfTable::~NetlinkIfTable()
+{
+    close(m_fd);
+    if (m_eventFd >= 0)
+        close(m_eventFd);
+}
+
+bool NetlinkIfTable::readRows(std::vector<IfEntry>& rows)
+{
+    if (linkEventsArrived())
+        m_namesStale = true;
+    if (!readStats())
+        return false;
+    if (m_namesStale || !sameInterfaces()) {
+        if (!readNames())
+            return false;
+        m_namesStale = false;
+    }
+    rows.clear();
+    auto name = m_names.cbegin();
+    for (const IfEntry& stats : m_stats) {
+        while (name != m_names.cend() && name->index < stats.index)
+            ++name;
+        // An interface missing from the later name dump went away in between: it is no longer there.
+        if (name == m_names.cend() || name->index != stats.index)
+            continue;
+        rows.push_back({name->name, stats.inOctets, stats.outOctets, stats.index});
+    }
+    return true;
+}
+
+template<class Body, class Handler>
+NetlinkIfTable::Dump NetlinkIfTable::dump(std::uint16_t type, const Body& body, Handler&& onMessage)
+{
+    struct
+    {
+        nlmsghdr header;
+        Body body;
+    } request {};
+    request.header.nlmsg_len = sizeof request;
+    request.header.nlmsg_type = type;
+    request.header.nlmsg_flags = NLM_F_REQUEST | NLM_F_DUMP;
+    request.header.nlmsg_seq = ++m_seq;
+    request.body = body;
+    if (send(m_fd, &request, sizeof request, 0) != static_cast<ssize_t>(sizeof request))
+        return Dump::Failed;
+
+    // Read on to NLMSG_DONE even after a bad message, so the next dump does not find this one still running.
+    Rtnl::DumpState state;
+    while (!state.done) {
+        const ssize_t received = recv(m_fd, m_buffer.data(), m_buffer.size(), MSG_TRUNC);
+        if (received < 0) {
+            if (errno == EINTR)
+                continue;
+            return Dump::Failed;
+        }
+        const auto length = static_cast<std::size_t>(received);
+        if (length > m_buffer.size()) {
+            // The datagram was cut; the repeated dump gets it whole.
+            m_buffer.resize(length);
+            state.interrupted = true;
+            continue;
+        }
+        Rtnl::walkDatagram(m_buffer.data(), length, request.header.nlmsg_seq, state, onMessage);
+    }
+    if (state.failed)
+        return Dump::Failed;
+    return state.interrupted ? Dump::Interrupted : Dump::Complete;
+}
+
+bool NetlinkIfTable::readStats()
+{
+    if_stats_msg request {};
+    request.family = AF_UNSPEC;
+    request.filter_mask = IFLA_STATS_FILTER_BIT(IFLA_STATS_LINK_64);
+    for (int attempt = 0; attempt < DumpAttempts; ++attempt) {
+        m_stats.clear();
+        const Dump result
+            = dump(RTM_GETSTATS, request, [this](std::uint16_t type, const std::uint8_t* payload, std::size_t length) {
+                  if (type != RTM_NEWSTATS)
+                      return true;
+                  m_stats.emplace_back();
+                  return Rtnl::parseStats(payload, length, m_stats.back());
+              });
+        if (result == Dump::Failed)
+            return false;
+        if (result == Dump::Complete) {
+            sortByIndex(m_stats);
+            return true;
+        }
+    }
+    return false;
+}
+
+bool NetlinkIfTable::readNames()
+{
+    ifinfomsg request {};
+    request.ifi_family = AF_UNSPEC;
+    for (int attempt = 0; attempt < DumpAttempts; ++attempt) {
+        m_names.clear();
+        const Dump result
+            = dump(RTM_GETLINK, request, [this](std::uint16_t type, const std::uint8_t* payload, std::size_t length) {
+                  if (type != RTM_NEWLINK)
+                      return true;
+                  m_names.emplace_back();
+                  return Rtnl::parseLink(payload, length, m_names.back());
+              });
+        if (result == Dump::Failed)
+            return false;
+        if (result == Dump::Complete) {
+            sortByIndex(m_names);
+            return true;
+        }
+    }
+    return false;
+}
+
+bool NetlinkIfTable::linkEventsArrived()
+{
+    if (m_eventFd < 0)
+        return false;
+    bool arrived = false;
+    for (;;) {
+        if (recv(m_eventFd, m_buffer.data(), m_buffer.size(), MSG_DONTWAIT) >= 0) {
+            arrived = true;
+        } else if (errno != EINTR) {
+            // ENOBUFS means notifications were dropped, which is news as well.
+            return arrived || errno != EAGAIN;
+        }
+    }
+}
+
+bool NetlinkIfTable::sameInterfaces() const
+{
+    return std::equal(m_stats.cbegin(), m_stats.cend(), m_names.cbegin(), m_names.cend(),
+                      [](const IfEntry& a, const IfEntry& b) { return a.index == b.index; });
+}

@@ -1,0 +1,90 @@
+#pragma once
+
+#include "IfTable.h"
+
+#include <cstring>
+#include <linux/netlink.h>
+
+// Message parsing for rtnetlink dumps. Every read is bounded by the length received, whatever the
+// message headers claim.
+namespace Rtnl {
+
+// What the datagrams of one dump have said so far.
+struct DumpState
+{
+    bool done = false; // NLMSG_DONE or NLMSG_ERROR seen
+    bool failed = false; // an error reply, a malformed message or a payload the handler refused
+    bool interrupted = false; // the kernel's list changed during the dump, so its parts may not agree
+};
+
+// Hands each message of dump seq in one received datagram to onMessage(type, payload, payloadLength),
+// which returns false for a payload it cannot use. Messages of other sequence numbers are left from
+// earlier dumps and skipped.
+template<class Handler>
+void walkDatagram(const std::uint8_t* data, std::size_t length, std::uint32_t seq, DumpState& state,
+                  Handler&& onMessage)
+{
+    std::size_t offset = 0;
+    while (!state.done && offset + sizeof(nlmsghdr) <= length) {
+        nlmsghdr header;
+        std::memcpy(&header, data + offset, sizeof header);
+        if (header.nlmsg_len < NLMSG_HDRLEN || header.nlmsg_len > length - offset) {
+            state.failed = true;
+            return;
+        }
+        if (header.nlmsg_seq == seq) {
+            if (header.nlmsg_flags & NLM_F_DUMP_INTR)
+                state.interrupted = true;
+            if (header.nlmsg_type == NLMSG_DONE) {
+                state.done = true;
+            } else if (header.nlmsg_type == NLMSG_ERROR) {
+                state.done = true;
+                state.failed = true;
+            } else if (!onMessage(header.nlmsg_type, data + offset + NLMSG_HDRLEN, header.nlmsg_len - NLMSG_HDRLEN)) {
+                state.failed = true;
+            }
+        }
+        offset += NLMSG_ALIGN(header.nlmsg_len);
+    }
+}
+
+// An RTM_NEWSTATS payload: sets index and the byte counters of IFLA_STATS_LINK_64.
+bool parseStats(const std::uint8_t* payload, std::size_t length, IfEntry& out);
+// An RTM_NEWLINK payload: sets index and name (IFLA_IFNAME, at most DescrMax bytes).
+bool parseLink(const std::uint8_t* payload, std::size_t length, IfEntry& out);
+
+} // namespace Rtnl
+
+// The table from rtnetlink: each reading is one RTM_GETSTATS dump of the 64-bit link counters. Names
+// come from an RTM_GETLINK dump, repeated only when the set of interfaces changes or a link event (a
+// rename, say) arrives on a second, non-blocking socket subscribed to link notifications.
+class NetlinkIfTable : public SnapshotIfTableSource
+{
+public:
+    // Null when rtnetlink or its statistics dump is not available here.
+    static std::unique_ptr<NetlinkIfTable> open();
+    ~NetlinkIfTable() override;
+    NetlinkIfTable(const NetlinkIfTable&) = delete;
+    NetlinkIfTable& operator=(const NetlinkIfTable&) = delete;
+
+protected:
+    bool readRows(std::vector<IfEntry>& rows) override;
+
+private:
+    enum class Dump { Complete, Interrupted, Failed };
+
+    NetlinkIfTable(int fd, int eventFd);
+    template<class Body, class Handler> Dump dump(std::uint16_t type, const Body& body, Handler&& onMessage);
+    bool readStats();
+    bool readNames();
+    bool linkEventsArrived();
+    bool sameInterfaces() const;
+
+    int m_fd;
+    int m_eventFd;
+    std::uint32_t m_seq = 0;
+    std::vector<std::uint8_t> m_buffer;
+    std::vector<IfEntry> m_stats;
+    std::vector<IfEntry> m_names;
+    bool m_namesStale = true;
+};

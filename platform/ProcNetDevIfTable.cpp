@@ -1,0 +1,122 @@
+#include "ProcNetDevIfTable.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <fcntl.h>
+#include <limits>
+#include <string_view>
+#include <unistd.h>
+
+namespace {
+
+// Received bytes are the first number after the colon, sent bytes the ninth.
+constexpr int RxBytesField = 0;
+constexpr int TxBytesField = 8;
+
+// Reads the next decimal number, skipping blanks; false when there is none or it exceeds 64 bits.
+bool nextNumber(std::string_view& text, std::uint64_t& value)
+{
+    std::size_t at = text.find_first_not_of(" \t");
+    if (at == std::string_view::npos || text[at] < '0' || text[at] > '9')
+        return false;
+    value = 0;
+    for (; at < text.size() && text[at] >= '0' && text[at] <= '9'; ++at) {
+        const auto digit = static_cast<std::uint64_t>(text[at] - '0');
+        if (value > (std::numeric_limits<std::uint64_t>::max() - digit) / 10)
+            return false;
+        value = value * 10 + digit;
+    }
+    text.remove_prefix(at);
+    return true;
+}
+
+// One "name: rx-bytes packets ... tx-bytes ..." line. Names cannot hold a colon on Linux, but the
+// numbers never do, so the last colon is taken as the separator.
+bool parseLine(std::string_view line, IfEntry& out)
+{
+    const std::size_t colon = line.rfind(':');
+    std::string_view name = line.substr(0, colon);
+    name.remove_prefix(std::min(name.find_first_not_of(' '), name.size()));
+    if (name.empty())
+        return false;
+    std::string_view numbers = line.substr(colon + 1);
+    for (int field = 0; field <= TxBytesField; ++field) {
+        std::uint64_t value;
+        if (!nextNumber(numbers, value))
+            return false;
+        if (field == RxBytesField)
+            out.inOctets = value;
+        else if (field == TxBytesField)
+            out.outOctets = value;
+    }
+    out.name.assign(name.data(), name.size());
+    return true;
+}
+
+} // namespace
+
+ProcNetDevIfTable::ProcNetDevIfTable(std::string devPath, std::string sysNetDir)
+    : m_devPath(std::move(devPath))
+    , m_sysNetDir(std::move(sysNetDir))
+{
+}
+
+bool ProcNetDevIfTable::readRows(std::vector<IfEntry>& rows)
+{
+    if (!readFile(m_devPath, m_text))
+        return false;
+    rows.clear();
+    std::string_view text = m_text;
+    while (!text.empty()) {
+        const std::size_t end = std::min(text.find('\n'), text.size());
+        const std::string_view line = text.substr(0, end);
+        text.remove_prefix(std::min(end + 1, text.size()));
+        // The two heading lines have no colon; any other line that does not parse means a format
+        // this reader does not know, and a table with rows left out would shift every later adapter.
+        if (line.find(':') == std::string_view::npos)
+            continue;
+        rows.emplace_back();
+        if (!parseLine(line, rows.back()))
+            return false;
+        rows.back().index = indexOf(rows.back().name);
+    }
+    sortByIndex(rows);
+    return true;
+}
+
+bool ProcNetDevIfTable::readFile(const std::string& path, std::string& into)
+{
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    // Files under /proc and /sys report no size, so read until end of file into a buffer that only grows.
+    into.resize(std::max<std::size_t>(into.capacity(), 4096));
+    std::size_t used = 0;
+    for (;;) {
+        if (used == into.size())
+            into.resize(into.size() * 2);
+        const ssize_t got = ::read(fd, into.data() + used, into.size() - used);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0) {
+            ::close(fd);
+            into.resize(used);
+            return got == 0;
+        }
+        used += static_cast<std::size_t>(got);
+    }
+}
+
+std::uint32_t ProcNetDevIfTable::indexOf(const std::string& name)
+{
+    if (name.find('/') != std::string::npos || name == "." || name == "..")
+        return 0;
+    m_indexPath.assign(m_sysNetDir).append("/").append(name).append("/ifindex");
+    if (!readFile(m_indexPath, m_indexText))
+        return 0;
+    std::string_view text = m_indexText;
+    std::uint64_t index;
+    if (!nextNumber(text, index) || index > std::numeric_limits<std::uint32_t>::max())
+        return 0;
+    return static_cast<std::uint32_t>(index);
+}

@@ -1,0 +1,10 @@
+#include "IfTable.h"
+#include "NetlinkIfTable.h"
+#include "ProcNetDevIfTable.h"
+
+std::unique_ptr<IfTableSource> makeSystemIfTableSource()
+{
+    if (auto netlink = NetlinkIfTable::open())
+        return netlink;
+    return std::make_unique<ProcNetDevIfTable>();
+}
