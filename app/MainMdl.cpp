@@ -2,7 +2,10 @@
 
 #include "DatabaseFile.h"
 #include "FrmMain.h"
+#include "FrmOptions.h"
+#include "FrmStats.h"
 #include "MessageBox.h"
+#include "Sampler.h"
 
 MainMdl::MainMdl(Platform platform, QObject* parent)
     : QObject(parent)
@@ -11,11 +14,16 @@ MainMdl::MainMdl(Platform platform, QObject* parent)
 {
 }
 
-MainMdl::~MainMdl() = default;
+MainMdl::~MainMdl()
+{
+    // A closed window whose deferred deletion never ran, because the event loop ended first.
+    delete m_frmStats;
+}
 
 bool MainMdl::start(const QString& databasePath)
 {
-    m_frmMain = std::make_unique<FrmMain>(m_writer);
+    m_frmMain = std::make_unique<FrmMain>(
+        MonitorContext {m_writer, m_db, m_state, m_vars, m_platform.clock, m_platform.boxes});
     // No tick may see a half-built state: the timer stays off until the last step.
     m_frmMain->TmrCheckit().stop();
 
@@ -25,27 +33,71 @@ bool MainMdl::start(const QString& databasePath)
                              MessageBoxes::Icon::Critical, QStringLiteral("Zovodazad"));
         m_db.close();
         m_frmMain->RemoveTrayIcon();
+        m_frmMain->UnhookWindow();
         m_frmMain.reset();
         return false;
     }
     m_command.bind(m_db);
 
     m_frmMain->setWindowTitle(FrmMain::versionCaption());
+    // Topmost, and without Close, minimise or maximise, by the window's own flags.
     m_trayAdded = m_frmMain->AddTrayIcon();
+    if (m_trayAdded)
+        m_frmMain->HookWindow();
     m_frmMain->hide();
     m_state.MaxDownSpeed = 0.0;
     m_state.MaxUpSpeed = 0.0;
+    m_frmMain->setGraphMax(SamplerView::Graph::Up, 5);
+    m_frmMain->setGraphMax(SamplerView::Graph::Down, 5);
 
     QString settingsError;
     if (!loadSettings(m_db, m_settings, m_vars, &settingsError)) {
         m_platform.boxes.notify(tr("The settings could not be read; the defaults are used.\n%1").arg(settingsError),
                                 MessageBoxes::Icon::Warning, QStringLiteral("Zovodazad"));
     }
+    // The options dialog shows the loaded record; it stays, hidden, until exit.
+    m_frmOptions
+        = std::make_unique<FrmOptions>(FrmOptions::Services {m_db, m_command, m_settings, m_vars, m_state,
+                                                             m_platform.clock, m_platform.boxes, m_folderPicker},
+                                       [this](bool whatsleft) { m_frmMain->applyWhatsLeftHeight(whatsleft); });
+    connect(m_frmMain.get(), &FrmMain::optionsRequested, this, [this] {
+        m_frmOptions->show();
+        m_frmOptions->raise();
+        m_frmOptions->activateWindow();
+    });
 
+    m_frmMain->applyWhatsLeftHeight(m_settings.whatsleft == 1);
+    // Without an icon nothing else could ever show the window.
+    if (!m_trayAdded)
+        m_frmMain->show();
+
+    m_sampler = std::make_unique<Sampler>(m_platform.ifTable, m_db, m_state, m_settings, m_writer, m_platform.clock,
+                                          *m_frmMain);
+    connect(&m_frmMain->TmrCheckit(), &QTimer::timeout, this, [this] { m_sampler->TmrCheckit_Timer(); });
+    connect(m_frmMain.get(), &FrmMain::volumeGraphsRequested, this, &MainMdl::openStats);
     connect(m_frmMain.get(), &FrmMain::exitRequested, this, &MainMdl::shutdown);
     m_running = true;
     m_frmMain->TmrCheckit().start();
     return true;
+}
+
+FrmStats* MainMdl::statistics() const
+{
+    return m_frmStats;
+}
+
+void MainMdl::openStats()
+{
+    if (m_frmStats) {
+        m_frmStats->build();
+    } else {
+        m_frmStats = new FrmStats(m_db, m_platform.clock, m_platform.boxes);
+        // Closing ends this opening; the next one starts again from the first entry of every list.
+        m_frmStats->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    m_frmStats->show();
+    m_frmStats->raise();
+    m_frmStats->activateWindow();
 }
 
 void MainMdl::shutdown()
@@ -53,10 +105,14 @@ void MainMdl::shutdown()
     if (!m_running)
         return;
     m_running = false;
+    if (m_frmStats)
+        m_frmStats->close();
+    m_frmOptions->hide();
     m_frmMain->TmrCheckit().stop();
     m_frmMain->WriteLogRow();
     m_db.close();
     m_frmMain->RemoveTrayIcon();
+    m_frmMain->UnhookWindow();
     m_frmMain->hide();
     Q_EMIT finished();
 }

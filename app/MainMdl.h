@@ -1,17 +1,22 @@
 #pragma once
 
 #include "Db.h"
+#include "FolderPicker.h"
 #include "LogWriter.h"
 #include "Settings.h"
 #include "TrafficState.h"
 
 #include <QObject>
+#include <QPointer>
 #include <memory>
 
 class Clock;
 class FrmMain;
+class FrmOptions;
+class FrmStats;
 class IfTableSource;
 class MessageBoxes;
+class Sampler;
 
 // Start-up and shutdown: owns the process-wide state and the windows, and wires them together.
 class MainMdl : public QObject
@@ -41,6 +46,11 @@ public:
     SettingsVars& vars() { return m_vars; }
     DbConnection& connection() { return m_db; }
     bool trayIconAdded() const { return m_trayAdded; }
+    FrmStats* statistics() const;
+
+    // The Volume Graphs command: opens the statistics window without making it modal, or brings the open one
+    // forward with the traffic logged up to now.
+    void openStats();
 
 Q_SIGNALS:
     // Emitted when shutdown has finished; the application then quits.
@@ -55,6 +65,10 @@ private:
     DbCommand m_command;
     LogWriter m_writer;
     std::unique_ptr<FrmMain> m_frmMain;
+    QtFolderPicker m_folderPicker;
+    std::unique_ptr<FrmOptions> m_frmOptions;
+    QPointer<FrmStats> m_frmStats;
+    std::unique_ptr<Sampler> m_sampler;
     bool m_trayAdded = false;
     bool m_running = false;
 };

@@ -1,18 +1,177 @@
 #include "FrmMain.h"
 
+#include "Db.h"
 #include "LogWriter.h"
+#include "MessageBox.h"
+#include "MonitorLog.h"
+#include "Throughput.h"
+#include "TrafficState.h"
 
+#include <QAction>
 #include <QCloseEvent>
+#include <QContextMenuEvent>
+#include <QCursor>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QPainter>
+#include <QScreen>
+#include <QSvgRenderer>
 
-FrmMain::FrmMain(LogWriter& writer, QWidget* parent)
-    : QWidget(parent, Qt::Tool | Qt::WindowStaysOnTopHint | Qt::CustomizeWindowHint | Qt::WindowTitleHint)
-    , m_writer(writer)
+namespace {
+
+// The stored layout, in twips (1/1440 inch).
+constexpr int ClientWidth = 3015;
+constexpr int ClientLeft = 11775;
+constexpr int ClientTop = 9465;
+constexpr int OuterHeightWhatsLeft = 1965;
+constexpr int OuterHeightPlain = 1600;
+// The outer heights include a caption and borders of 375 twips, the difference between the taller outer height
+// and the stored client height of 1590. Window managers draw frames of their own size, so the rule is applied to
+// the client area: the tall window shows every row and the short one cuts off the volume-left line.
+constexpr int FrameHeight = 375;
+
+const QString MonitorOn = QStringLiteral("Monitor &On.");
+const QString MonitorOff = QStringLiteral("Monitor &Off.");
+
+// The window's icon in the sizes the desktop asks for, so no icon-engine plugin is needed to show it.
+QIcon monitorIcon()
 {
+    QSvgRenderer svg(QStringLiteral(":/zovodazad.svg"));
+    QIcon icon;
+    for (int size : {16, 22, 24, 32, 48, 64}) {
+        QPixmap pixmap(size, size);
+        pixmap.fill(Qt::transparent);
+        QPainter painter(&pixmap);
+        svg.render(&painter);
+        painter.end();
+        icon.addPixmap(pixmap);
+    }
+    return icon;
+}
+
+int twipsToPixels(int twips, int dpi)
+{
+    return qRound(twips * static_cast<double>(dpi) / 1440.0);
+}
+
+} // namespace
+
+Q_LOGGING_CATEGORY(lcMonitor, "zovodazad.monitor")
+
+// The resources live in this static library; nothing else references them, so the linker would drop them.
+static void initResources()
+{
+    Q_INIT_RESOURCE(zovodazad);
+}
+
+FrmMain::FrmMain(const MonitorContext& context, std::function<bool()> trayAvailable, QWidget* parent)
+    : QWidget(parent, Qt::Tool | Qt::WindowStaysOnTopHint | Qt::CustomizeWindowHint | Qt::WindowTitleHint)
+    , m_context(context)
+    , m_trayAvailable(std::move(trayAvailable))
+    , m_volumeLeft(context.db, context.state, context.clock)
+    , m_tray(new QSystemTrayIcon(this))
+{
+    initResources();
     setObjectName(QStringLiteral("FrmMain"));
-    setWindowIcon(QIcon(QStringLiteral(":/zovodazad.svg")));
+    setWindowIcon(monitorIcon());
+    // The stored layout is drawn in an 8-point font; larger desktop fonts would not fit the 255-twip rows.
+    QFont small = font();
+    small.setPointSize(8);
+    setFont(small);
+
     m_timer.setObjectName(QStringLiteral("TmrCheckit"));
     m_timer.setInterval(500);
-    m_popup.addAction(tr("E&xit"), this, &FrmMain::exitRequested);
+
+    addLabel("Label2", QStringLiteral("In :"), true, {120, 120, 375, 255});
+    m_lblDownload = addLabel("lblDownload", QString(), false, {600, 120, 1095, 255});
+    addLabel("Label4", QStringLiteral("Out :"), true, {0, 480, 495, 255});
+    m_lblUpload = addLabel("LblUpload", QString(), false, {600, 480, 1095, 255});
+    m_lblUp = addLabel("LblUp", QString(), false, {120, 840, 2895, 255});
+    m_lblWhatsLeft = addLabel("lblwhatsLeft", QStringLiteral("50 % left - 20 MB Left"), true, {120, 1200, 2775, 255});
+
+    m_downGraph = new Throughput(this);
+    m_downGraph->setObjectName(QStringLiteral("DownGraph"));
+    m_downGraph->ReadProperties(Throughput::storedDownGraph());
+    placeInTwips(m_downGraph, {1800, 120, 1095, 255});
+    m_upGraph = new Throughput(this);
+    m_upGraph->setObjectName(QStringLiteral("UpGraph"));
+    m_upGraph->ReadProperties(Throughput::storedUpGraph());
+    placeInTwips(m_upGraph, {1800, 480, 1095, 255});
+
+    m_popup.setObjectName(QStringLiteral("MP_IconPopup"));
+    m_popup.setTitle(QStringLiteral("IconPopup"));
+    auto addItem = [this](const char* name, const QString& caption) {
+        QAction* action = m_popup.addAction(caption);
+        action->setObjectName(QLatin1String(name));
+        return action;
+    };
+    m_showLog = addItem("MP_ShowLog", MonitorOn);
+    connect(m_showLog, &QAction::triggered, this, &FrmMain::ToggleMonitorWindow);
+    connect(addItem("MP_Options", QStringLiteral("O&ptions")), &QAction::triggered, this, &FrmMain::optionsRequested);
+    connect(addItem("MP_ShoWAll", QStringLiteral("&Volume Graphs")), &QAction::triggered, this,
+            &FrmMain::showVolumeGraphs);
+    connect(addItem("MP_ResetCounters", QStringLiteral("&Reset Counters.")), &QAction::triggered, this,
+            &FrmMain::WriteLogRow);
+    connect(addItem("MP_About", QStringLiteral("&About")), &QAction::triggered, this, &FrmMain::showAbout);
+    m_popup.addSeparator()->setObjectName(QStringLiteral("MC_Nothing"));
+    connect(addItem("MP_Exit", QStringLiteral("E&xit")), &QAction::triggered, this, &FrmMain::exitRequested);
+    m_popup.setDefaultAction(m_showLog);
+    // Hiding the window is only undone from the icon, so it is offered only while there is one.
+    m_showLog->setEnabled(false);
+
+    // The system-menu commands; served only while the window is hooked.
+    m_hide = new QAction(QStringLiteral("Hide"), this);
+    m_hide->setObjectName(QStringLiteral("Hide"));
+    m_hide->setEnabled(false);
+    connect(m_hide, &QAction::triggered, this, &FrmMain::ToggleMonitorWindow);
+    m_exit = new QAction(QStringLiteral("E&xit"), this);
+    m_exit->setObjectName(QStringLiteral("Exit"));
+    m_exit->setEnabled(false);
+    connect(m_exit, &QAction::triggered, this, &FrmMain::exitRequested);
+
+    QRect placed(twipsToPixelsX(ClientLeft), twipsToPixelsY(ClientTop), twipsToPixelsX(ClientWidth),
+                 twipsToPixelsY(OuterHeightWhatsLeft - FrameHeight));
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        // The stored position suits the screen it was laid out on; keep the window, caption included, on this one.
+        const QRect area = screen->availableGeometry();
+        placed.moveRight(qMin(placed.right(), area.right()));
+        placed.moveBottom(qMin(placed.bottom(), area.bottom()));
+        placed.moveLeft(qMax(placed.left(), area.left()));
+        placed.moveTop(qMax(placed.top(), area.top() + twipsToPixelsY(FrameHeight)));
+    }
+    setGeometry(placed);
+    applyWhatsLeftHeight(true);
+}
+
+FrmMain::~FrmMain() = default;
+
+QLabel* FrmMain::addLabel(const char* name, const QString& text, bool bold, const QRect& twips)
+{
+    auto* label = new QLabel(text, this);
+    label->setObjectName(QLatin1String(name));
+    if (bold) {
+        QFont f = label->font();
+        f.setBold(true);
+        label->setFont(f);
+    }
+    placeInTwips(label, twips);
+    return label;
+}
+
+void FrmMain::placeInTwips(QWidget* widget, const QRect& twips)
+{
+    widget->setGeometry(twipsToPixelsX(twips.x()), twipsToPixelsY(twips.y()), twipsToPixelsX(twips.width()),
+                        twipsToPixelsY(twips.height()));
+}
+
+int FrmMain::twipsToPixelsX(int twips) const
+{
+    return twipsToPixels(twips, logicalDpiX());
+}
+
+int FrmMain::twipsToPixelsY(int twips) const
+{
+    return twipsToPixels(twips, logicalDpiY());
 }
 
 QString FrmMain::versionCaption()
@@ -20,29 +179,203 @@ QString FrmMain::versionCaption()
     return QStringLiteral("Zovodazad %1.%2").arg(ZOVO_VERSION_MAJOR).arg(ZOVO_VERSION_MINOR);
 }
 
+void FrmMain::applyWhatsLeftHeight(bool whatsLeft)
+{
+    const int outer = whatsLeft ? OuterHeightWhatsLeft : OuterHeightPlain;
+    setFixedSize(twipsToPixelsX(ClientWidth), twipsToPixelsY(outer - FrameHeight));
+}
+
 void FrmMain::WriteLogRow()
 {
-    m_writer.WriteLogRow();
+    m_context.writer.WriteLogRow();
+}
+
+void FrmMain::ToggleMonitorWindow()
+{
+    if (isVisible()) {
+        hide();
+        m_showLog->setText(MonitorOn);
+    } else {
+        // A window manager may have minimised it; shown again, it comes back whole.
+        setWindowState(windowState() & ~Qt::WindowMinimized);
+        show();
+        m_showLog->setText(MonitorOff);
+    }
+}
+
+void FrmMain::showVolumeGraphs()
+{
+    // The stored setting decides, not the options dialog's check box, which may hold an unsaved change.
+    DbRecordset rs;
+    rs.open(m_context.db, QStringLiteral("select * from settings where settingname=?;"), {QStringLiteral("AutoReset")});
+    const bool autoReset = !rs.atEnd() && rs.field(QStringLiteral("Settingvalue")).toString() == QLatin1String("1");
+    rs.close();
+    if (autoReset)
+        WriteLogRow();
+    Q_EMIT volumeGraphsRequested();
+}
+
+void FrmMain::showAbout()
+{
+    const QString caption = versionCaption();
+    m_context.boxes.ask(caption + QStringLiteral("\nNetwork traffic monitor"), MessageBoxes::Buttons::Ok,
+                        MessageBoxes::Icon::Information, caption);
 }
 
 bool FrmMain::AddTrayIcon()
 {
-    if (!QSystemTrayIcon::isSystemTrayAvailable())
+    if (!m_trayAvailable())
         return false;
-    m_tray.setIcon(windowIcon());
-    m_tray.setToolTip(QStringLiteral("Zovodazad"));
-    m_tray.setContextMenu(&m_popup);
-    m_tray.show();
-    return m_tray.isVisible();
+    m_tray->setIcon(windowIcon());
+    m_tray->setToolTip(QStringLiteral("Zovodazad"));
+    m_tray->show();
+    m_trayAdded = true;
+    m_showLog->setEnabled(true);
+    return true;
 }
 
 void FrmMain::RemoveTrayIcon()
 {
-    m_tray.hide();
+    m_tray->hide();
+    m_trayAdded = false;
+    m_showLog->setEnabled(false);
+}
+
+void FrmMain::HookWindow()
+{
+    if (m_trayHook)
+        return;
+    m_trayHook = connect(m_tray, &QSystemTrayIcon::activated, this, &FrmMain::onTrayActivated);
+    m_hide->setEnabled(true);
+    m_exit->setEnabled(true);
+}
+
+void FrmMain::UnhookWindow()
+{
+    if (!m_trayHook)
+        return;
+    disconnect(m_trayHook);
+    m_trayHook = {};
+    m_hide->setEnabled(false);
+    m_exit->setEnabled(false);
+}
+
+bool FrmMain::isHooked() const
+{
+    return static_cast<bool>(m_trayHook);
+}
+
+void FrmMain::onTrayActivated(QSystemTrayIcon::ActivationReason reason)
+{
+    switch (reason) {
+    case QSystemTrayIcon::DoubleClick:
+        ToggleMonitorWindow();
+        break;
+    case QSystemTrayIcon::Context:
+        m_popup.popup(QCursor::pos());
+        break;
+    case QSystemTrayIcon::Trigger:
+    case QSystemTrayIcon::MiddleClick:
+    case QSystemTrayIcon::Unknown:
+        break;
+    }
+}
+
+QMenu& FrmMain::windowMenu()
+{
+    m_windowMenu.clear();
+    m_windowMenu.setObjectName(QStringLiteral("SystemMenu"));
+    if (!m_trayAdded) {
+        m_windowMenu.addActions(m_popup.actions());
+        m_windowMenu.addSeparator();
+    }
+    m_windowMenu.addAction(m_hide);
+    m_windowMenu.addSeparator();
+    m_windowMenu.addAction(m_exit);
+    return m_windowMenu;
+}
+
+void FrmMain::contextMenuEvent(QContextMenuEvent* event)
+{
+    windowMenu().popup(event->globalPos());
+    event->accept();
 }
 
 void FrmMain::closeEvent(QCloseEvent* event)
 {
     // The window has no Close: only Exit ends the program.
     event->ignore();
+}
+
+Throughput* FrmMain::graph(Graph which) const
+{
+    return which == Graph::Down ? m_downGraph : m_upGraph;
+}
+
+void FrmMain::setDownloadText(const QString& text)
+{
+    m_lblDownload->setText(text);
+}
+
+void FrmMain::setUploadText(const QString& text)
+{
+    m_lblUpload->setText(text);
+}
+
+void FrmMain::setCaption(const QString& text)
+{
+    setWindowTitle(text);
+}
+
+void FrmMain::setRateLine(const QString& text)
+{
+    m_lblUp->setText(text);
+}
+
+void FrmMain::graphUpdate(Graph which, qint32 sample)
+{
+    try {
+        graph(which)->Update(sample);
+    } catch (const ThroughputError& e) {
+        // The sampler keeps Max positive, so this means a broken scale; a lost bar is all it costs.
+        if (!m_graphErrorReported)
+            qCWarning(lcMonitor) << "graph sample not drawn:" << e.what();
+        m_graphErrorReported = true;
+    }
+}
+
+qint32 FrmMain::graphMax(Graph which) const
+{
+    return graph(which)->Max();
+}
+
+void FrmMain::setGraphMax(Graph which, qint32 max)
+{
+    graph(which)->setMax(max);
+}
+
+void FrmMain::setGraphToolTip(Graph which, const QString& text)
+{
+    graph(which)->setToolTip(text);
+}
+
+void FrmMain::refreshVolumeLeft()
+{
+    const SettingsVars& vars = m_context.vars;
+    QColor colour;
+    m_lblWhatsLeft->setText(
+        m_volumeLeft.VolumeLeftText(vars.MaxMbSize, vars.LogPeriod, QString::number(vars.LogPeriodType), &colour));
+    if (colour.isValid()) {
+        QPalette palette = m_lblWhatsLeft->palette();
+        palette.setColor(QPalette::WindowText, colour);
+        m_lblWhatsLeft->setPalette(palette);
+    }
+}
+
+void FrmMain::setTimerEnabled(bool enabled)
+{
+    if (enabled)
+        m_timer.start();
+    else
+        m_timer.stop();
 }

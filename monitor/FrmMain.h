@@ -1,37 +1,123 @@
 #pragma once
 
+#include "SamplerView.h"
+#include "VolumeLeft.h"
+
 #include <QMenu>
+#include <QMetaObject>
 #include <QSystemTrayIcon>
 #include <QTimer>
 #include <QWidget>
 
-class LogWriter;
+#include <functional>
 
-// The small always-on-top monitor window. It carries the sampling timer and the notification icon.
-class FrmMain : public QWidget
+class Clock;
+class DbConnection;
+class LogWriter;
+class MessageBoxes;
+class QAction;
+class QLabel;
+class Throughput;
+struct SettingsVars;
+struct TrafficState;
+
+// What the monitor window works with; everything is owned by the start-up module and outlives the window.
+struct MonitorContext
+{
+    LogWriter& writer;
+    DbConnection& db;
+    const TrafficState& state;
+    const SettingsVars& vars;
+    const Clock& clock;
+    MessageBoxes& boxes;
+};
+
+// The small always-on-top monitor window: readouts, two throughput graphs, the volume-left line, the sampling
+// timer, the notification icon and the command menu.
+class FrmMain : public QWidget, public SamplerView
 {
     Q_OBJECT
 public:
-    explicit FrmMain(LogWriter& writer, QWidget* parent = nullptr);
+    // trayAvailable tells whether the desktop has a notification area; tests replace it.
+    explicit FrmMain(const MonitorContext& context,
+                     std::function<bool()> trayAvailable = &QSystemTrayIcon::isSystemTrayAvailable,
+                     QWidget* parent = nullptr);
+    ~FrmMain() override;
 
     QTimer& TmrCheckit() { return m_timer; }
     void WriteLogRow();
+    void ToggleMonitorWindow();
 
     // The notification icon; false when the desktop has no notification area.
     bool AddTrayIcon();
     void RemoveTrayIcon();
+    // Hooked, the window serves the icon's clicks and its own Hide and Exit commands.
+    void HookWindow();
+    void UnhookWindow();
+    bool isHooked() const;
+
+    // The outer height rule: the taller window shows the volume-left line.
+    void applyWhatsLeftHeight(bool whatsLeft);
+
+    // The command menu `MP_IconPopup`; the icon opens it with `MP_ShowLog` as its default item.
+    QMenu& popupMenu() { return m_popup; }
+    // The window's own right-click menu, built for the current state: the commands when there is no icon to
+    // reach them through, then "Hide", a separator and "E&xit".
+    QMenu& windowMenu();
 
     static QString versionCaption();
+    // Pixels for a length in twips on this window's screen.
+    int twipsToPixelsX(int twips) const;
+    int twipsToPixelsY(int twips) const;
+
+    // SamplerView
+    void setDownloadText(const QString& text) override;
+    void setUploadText(const QString& text) override;
+    void setCaption(const QString& text) override;
+    void setRateLine(const QString& text) override;
+    void graphUpdate(Graph graph, qint32 sample) override;
+    qint32 graphMax(Graph graph) const override;
+    void setGraphMax(Graph graph, qint32 max) override;
+    void setGraphToolTip(Graph graph, const QString& text) override;
+    void refreshVolumeLeft() override;
+    void setTimerEnabled(bool enabled) override;
 
 Q_SIGNALS:
+    void optionsRequested();
+    void volumeGraphsRequested();
     void exitRequested();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
-    LogWriter& m_writer;
+    QLabel* addLabel(const char* name, const QString& text, bool bold, const QRect& twips);
+    void placeInTwips(QWidget* widget, const QRect& twips);
+    Throughput* graph(Graph which) const;
+    void showVolumeGraphs();
+    void showAbout();
+    void onTrayActivated(QSystemTrayIcon::ActivationReason reason);
+
+    MonitorContext m_context;
+    std::function<bool()> m_trayAvailable;
+    VolumeLeft m_volumeLeft;
     QTimer m_timer;
-    QSystemTrayIcon m_tray;
+    QSystemTrayIcon* m_tray;
+    bool m_trayAdded = false;
+
+    QLabel* m_lblDownload;
+    QLabel* m_lblUpload;
+    QLabel* m_lblUp;
+    QLabel* m_lblWhatsLeft;
+    Throughput* m_downGraph;
+    Throughput* m_upGraph;
+
     QMenu m_popup;
+    QAction* m_showLog;
+    QMenu m_windowMenu;
+    QAction* m_hide;
+    QAction* m_exit;
+    QMetaObject::Connection m_trayHook;
+    bool m_graphErrorReported = false;
 };

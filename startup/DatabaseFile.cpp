@@ -18,18 +18,74 @@ QString tr(const char* text)
     return QCoreApplication::translate("DatabaseFile", text);
 }
 
-// The views sum the log per day, week, month and year. Sorting ddate as text is sorting by time: every key is
-// zero-padded with the year first. The average is weighted by each row's duration, falling back to the plain
-// mean when all rows of a group have zero length.
+// The views sum the log per day, week, month and year. Summing a million log rows for every chart is too slow, so
+// triggers keep one running sum per day in log_day and the views read that; writers still touch only `log`.
+// Sorting ddate as text is sorting by time: every key is zero-padded with the year first. The average is weighted
+// by each row's duration, falling back to the plain mean when all rows of a group have zero length.
+
+// A row's day key; rows whose start is not a date share the key '', which the views turn back into NULL.
+QString dayKey(const char* row)
+{
+    return QStringLiteral("coalesce(date(%1.DateAndTimeStart), '')").arg(QLatin1String(row));
+}
+
+QString seconds(const char* row)
+{
+    return QStringLiteral("coalesce(unixepoch(%1.DateAndTimeEnd) - unixepoch(%1.DateAndTimeStart), 0)")
+        .arg(QLatin1String(row));
+}
+
+QString speedSeconds(const char* row)
+{
+    return QStringLiteral(
+               "coalesce(%1.AvgDownloadSpeed * (unixepoch(%1.DateAndTimeEnd) - unixepoch(%1.DateAndTimeStart)), 0)")
+        .arg(QLatin1String(row));
+}
+
+QString addRow(const char* row)
+{
+    return QStringLiteral("INSERT INTO log_day VALUES (%1, 1, %2.bytesrcvd, %2.BytesSent, %2.AvgDownloadSpeed, %3, %4)"
+                          " ON CONFLICT (day) DO UPDATE SET logrows = logrows + 1,"
+                          " bytesrcvd = bytesrcvd + excluded.bytesrcvd, BytesSent = BytesSent + excluded.BytesSent,"
+                          " speedsum = speedsum + excluded.speedsum,"
+                          " speedseconds = speedseconds + excluded.speedseconds, seconds = seconds + excluded.seconds;")
+        .arg(dayKey(row), QLatin1String(row), speedSeconds(row), seconds(row));
+}
+
+QString removeRow(const char* row)
+{
+    return QStringLiteral("UPDATE log_day SET logrows = logrows - 1, bytesrcvd = bytesrcvd - %2.bytesrcvd,"
+                          " BytesSent = BytesSent - %2.BytesSent, speedsum = speedsum - %2.AvgDownloadSpeed,"
+                          " speedseconds = speedseconds - %3, seconds = seconds - %4 WHERE day = %1;"
+                          " DELETE FROM log_day WHERE day = %1 AND logrows <= 0;")
+        .arg(dayKey(row), QLatin1String(row), speedSeconds(row), seconds(row));
+}
+
+QStringList summarySql()
+{
+    return {
+        QStringLiteral("CREATE TABLE log_day (day TEXT NOT NULL PRIMARY KEY, logrows INTEGER NOT NULL,"
+                       " bytesrcvd DOUBLE NOT NULL, BytesSent DOUBLE NOT NULL, speedsum DOUBLE NOT NULL,"
+                       " speedseconds DOUBLE NOT NULL, seconds DOUBLE NOT NULL) WITHOUT ROWID"),
+        QStringLiteral("CREATE TRIGGER log_day_insert AFTER INSERT ON log BEGIN %1 END").arg(addRow("NEW")),
+        QStringLiteral("CREATE TRIGGER log_day_delete AFTER DELETE ON log BEGIN %1 END").arg(removeRow("OLD")),
+        QStringLiteral("CREATE TRIGGER log_day_update AFTER UPDATE ON log BEGIN %1 %2 END")
+            .arg(removeRow("OLD"), addRow("NEW")),
+        // Fills the sums from the rows already logged (a file made before the summary existed).
+        QStringLiteral("INSERT INTO log_day SELECT %1, count(*), total(bytesrcvd), total(BytesSent),"
+                       " total(AvgDownloadSpeed), total(%2), total(%3) FROM log GROUP BY 1")
+            .arg(dayKey("log"), speedSeconds("log"), seconds("log")),
+    };
+}
+
 QString viewSql(const char* name, const char* key)
 {
-    return QStringLiteral("CREATE VIEW %1 AS SELECT %2 AS ddate,"
-                          " sum(bytesrcvd) / 1024.0 AS kbdown,"
-                          " sum(BytesSent) / 1024.0 AS kbup,"
-                          " coalesce(sum(AvgDownloadSpeed * (unixepoch(DateAndTimeEnd) - unixepoch(DateAndTimeStart)))"
-                          " / nullif(sum(unixepoch(DateAndTimeEnd) - unixepoch(DateAndTimeStart)), 0),"
-                          " avg(AvgDownloadSpeed)) AS avgdown"
-                          " FROM log GROUP BY %2")
+    return QStringLiteral(
+               "CREATE VIEW %1 AS SELECT %2 AS ddate,"
+               " sum(bytesrcvd) / 1024.0 AS kbdown,"
+               " sum(BytesSent) / 1024.0 AS kbup,"
+               " coalesce(sum(speedseconds) / nullif(sum(seconds), 0), sum(speedsum) / sum(logrows)) AS avgdown"
+               " FROM log_day GROUP BY 1")
         .arg(QLatin1String(name), QLatin1String(key));
 }
 
@@ -39,11 +95,11 @@ struct ViewDef
     const char* key;
 };
 constexpr ViewDef Views[] = {
-    {"DownloadPerday", "date(DateAndTimeStart)"},
+    {"DownloadPerday", "nullif(day, '')"},
     // %W: week of the year, Monday first, two digits; the key ends in the week number.
-    {"DownloadPerWeek", "strftime('%Y%W', DateAndTimeStart)"},
-    {"DownloadPerMonth", "strftime('%Y%m', DateAndTimeStart)"},
-    {"DownloadPerYear", "strftime('%Y', DateAndTimeStart)"},
+    {"DownloadPerWeek", "strftime('%Y%W', nullif(day, ''))"},
+    {"DownloadPerMonth", "strftime('%Y%m', nullif(day, ''))"},
+    {"DownloadPerYear", "strftime('%Y', nullif(day, ''))"},
 };
 
 bool exec(QSqlQuery& q, const QString& sql, QString* error)
@@ -90,7 +146,8 @@ bool validate(DbConnection& db, QString* error)
     }
     q.finish();
     const QStringList tables = schemaObjects(db, "table");
-    if (!tables.contains(QLatin1String("settings")) || !tables.contains(QLatin1String("log"))) {
+    if (!tables.contains(QLatin1String("settings")) || !tables.contains(QLatin1String("log"))
+        || !tables.contains(QLatin1String("open_period"))) {
         *error = tr("The file is a database, but not a Zovodazad traffic log: its tables are missing.");
         return false;
     }
@@ -105,18 +162,30 @@ bool validate(DbConnection& db, QString* error)
     return true;
 }
 
+// A file made before the per-day sums existed gets them, filled from its log, and views that read them; a file
+// that only lacks some views gets those.
 bool createMissingViews(DbConnection& db, QString* error)
 {
+    const bool summaryMissing = !schemaObjects(db, "table").contains(QLatin1String("log_day"));
     const QStringList views = schemaObjects(db, "view");
-    bool missing = false;
+    bool missing = summaryMissing;
     for (const ViewDef& v : Views)
         missing = missing || !views.contains(QString::fromLatin1(v.name).toLower());
     if (!missing)
         return true;
     const bool ok = db.transaction([&] {
         QSqlQuery q(db.database());
+        if (summaryMissing) {
+            for (const QString& sql : summarySql()) {
+                if (!exec(q, sql, error))
+                    return false;
+            }
+        }
         for (const ViewDef& v : Views) {
-            if (!views.contains(QString::fromLatin1(v.name).toLower()) && !exec(q, viewSql(v.name, v.key), error))
+            const bool exists = views.contains(QString::fromLatin1(v.name).toLower());
+            if (exists && summaryMissing && !exec(q, QStringLiteral("DROP VIEW %1").arg(QLatin1String(v.name)), error))
+                return false;
+            if ((!exists || summaryMissing) && !exec(q, viewSql(v.name, v.key), error))
                 return false;
         }
         return true;
@@ -148,9 +217,18 @@ bool createSchema(DbConnection& db, QString* error)
                            " AvgDownloadSpeed CURRENCY NOT NULL DEFAULT 0)"),
             // Covers the volume-allowance sum, so it reads the index alone.
             QStringLiteral("CREATE INDEX log_by_start ON log (DateAndTimeStart, BytesSent, bytesrcvd)"),
+            // The period being accumulated, saved while it runs so a crash loses no more than the last minute.
+            QStringLiteral("CREATE TABLE open_period (id INTEGER PRIMARY KEY CHECK (id = 1),"
+                           " DateAndTimeStart DATETIME NOT NULL, LastSave DATETIME NOT NULL,"
+                           " BytesSent DOUBLE NOT NULL, bytesrcvd DOUBLE NOT NULL, AvgDownloadSpeed CURRENCY NOT NULL,"
+                           " SampleCount DOUBLE NOT NULL)"),
             QStringLiteral("PRAGMA user_version = %1").arg(SchemaVersion),
         };
         for (const QString& sql : statements) {
+            if (!exec(q, sql, error))
+                return false;
+        }
+        for (const QString& sql : summarySql()) {
             if (!exec(q, sql, error))
                 return false;
         }

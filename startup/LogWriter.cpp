@@ -3,6 +3,7 @@
 #include "Clock.h"
 #include "Db.h"
 #include "MessageBox.h"
+#include "PeriodJournal.h"
 #include "TrafficState.h"
 
 #include <QCoreApplication>
@@ -25,20 +26,25 @@ bool LogWriter::WriteLogRow()
         end = now;
     }
 
+    // The row and the removal of the saved open period commit together, so a crash can neither lose the
+    // period nor count it twice.
     DbCommand cmd;
     cmd.bind(m_db);
-    const bool ok = cmd.execute(
-        QStringLiteral("INSERT INTO log (DateAndTimeStart, DateAndTimeEnd, BytesSent, bytesrcvd, AvgDownloadSpeed)"
-                       " VALUES (?, ?, ?, ?, ?)"),
-        {dbDateTime(start), dbDateTime(end), m_state.TotalBytesSent - m_state.LoggedBytesSent,
-         m_state.TotalBytesRcvd - m_state.LoggedBytesRcvd, m_state.PeriodAvgDownSpeed.toDouble()});
+    const bool ok = m_db.transaction([&] {
+        return cmd.execute(
+                   QStringLiteral("INSERT INTO log (DateAndTimeStart, DateAndTimeEnd, BytesSent, bytesrcvd,"
+                                  " AvgDownloadSpeed) VALUES (?, ?, ?, ?, ?)"),
+                   {dbDateTime(start), dbDateTime(end), m_state.TotalBytesSent - m_state.LoggedBytesSent,
+                    m_state.TotalBytesRcvd - m_state.LoggedBytesRcvd, m_state.PeriodAvgDownSpeed.toDouble()})
+            && cmd.execute(PeriodJournal::clearSql());
+    });
     if (!ok) {
         if (!m_failureReported) {
             m_failureReported = true;
             m_boxes.notify(QCoreApplication::translate("LogWriter",
                                                        "The traffic log could not be written:\n%1\n\n"
                                                        "The traffic is kept and will be written with the next row.")
-                               .arg(cmd.lastError()),
+                               .arg(m_db.lastError()),
                            MessageBoxes::Icon::Critical, QStringLiteral("Zovodazad"));
         }
         return false;

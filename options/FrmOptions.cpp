@@ -1,0 +1,451 @@
+#include "FrmOptions.h"
+
+#include "CsvExport.h"
+#include "DatabaseReset.h"
+#include "Db.h"
+#include "FolderPicker.h"
+#include "MessageBox.h"
+#include "SettingRows.h"
+#include "Settings.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDir>
+#include <QFocusEvent>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QLocale>
+#include <QPushButton>
+#include <QStyleOptionTabWidgetFrame>
+#include <QStylePainter>
+#include <QTabBar>
+#include <cmath>
+
+namespace {
+
+constexpr float TwipsPerInch = 1440;
+// Pixels between the left edge of the page area and the first tab.
+constexpr int TabInset = 2;
+// Exclusive upper bounds of the two whole numbers the Volume Left page accepts.
+constexpr double MaxMbLimit = 5120000;
+constexpr double PeriodLimit = 366;
+
+const QString AttentionText = QStringLiteral("\r\nCaution !\r\n\r\nWhen you reset the database,\r\n"
+                                             "all data is cleared.\r\nThe data can not be recovered.");
+
+// A whole number from 1 to limit - 1 in the user's format with digit grouping; anything else becomes "0".
+QString checkedWhole(const QString& text, double limit)
+{
+    bool ok = false;
+    const double v = QLocale().toDouble(text, &ok);
+    if (!ok)
+        return QStringLiteral("0");
+    const double r = std::nearbyint(v);
+    if (!(r > 0 && r < limit))
+        return QStringLiteral("0");
+    return QLocale().toString(static_cast<qint64>(r));
+}
+
+// Check-box values as stored: 0 unchecked, 1 checked, 2 grey.
+int storedValue(int state)
+{
+    switch (state) {
+    case Qt::Checked:
+        return 1;
+    case Qt::PartiallyChecked:
+        return 2;
+    default:
+        return 0;
+    }
+}
+
+Qt::CheckState checkState(int stored)
+{
+    return stored == 2 ? Qt::PartiallyChecked : stored ? Qt::Checked : Qt::Unchecked;
+}
+
+// The page area of the tab strip; the tab bar itself is only the row of tabs.
+class TabPane : public QWidget
+{
+public:
+    using QWidget::QWidget;
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        QStylePainter p(this);
+        QStyleOptionTabWidgetFrame opt;
+        opt.initFrom(this);
+        opt.shape = QTabBar::RoundedSouth;
+        opt.lineWidth = style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, this);
+        p.drawPrimitive(QStyle::PE_FrameTabWidget, opt);
+    }
+};
+
+} // namespace
+
+FrmOptions::FrmOptions(Services services, std::function<void(bool whatsleft)> setMonitorHeight, QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::MSWindowsFixedSizeDialogHint)
+    , m_s(services)
+    , m_setMonitorHeight(std::move(setMonitorHeight))
+    , m_volumeLeft(services.db, services.traffic, services.clock)
+{
+    setObjectName(QStringLiteral("FrmOptions"));
+    setWindowTitle(QStringLiteral("Options."));
+    setModal(false);
+    build();
+    connectSettings();
+    showPage(QStringLiteral("General"));
+    showSettings();
+    fitFont();
+}
+
+QRect FrmOptions::toPixels(const Twips& t) const
+{
+    const double sx = logicalDpiX() / TwipsPerInch;
+    const double sy = logicalDpiY() / TwipsPerInch;
+    return QRect(qRound(t.left * sx), qRound(t.top * sy), qRound(t.width * sx), qRound(t.height * sy));
+}
+
+void FrmOptions::place(QWidget* w, const Twips& t)
+{
+    m_twips.insert(w, t);
+    w->setGeometry(toPixels(t));
+}
+
+QRectF FrmOptions::twipRect(const QString& name) const
+{
+    const auto* w = findChild<const QWidget*>(name);
+    if (!w || !m_twips.contains(w))
+        return {};
+    const Twips t = m_twips.value(w);
+    return QRectF(t.left, t.top, t.width, t.height);
+}
+
+void FrmOptions::build()
+{
+    setFixedSize(toPixels({0, 0, 5280, 3930}).size());
+
+    auto make = [this](auto* w, const char* name, const Twips& t) {
+        w->setObjectName(QLatin1String(name));
+        place(w, t);
+        return w;
+    };
+    auto caption = [](auto* w, const char* text) {
+        w->setText(QString::fromLatin1(text));
+        return w;
+    };
+    QFont bold;
+    bold.setBold(true);
+
+    // The tab strip's rectangle is its page area. The row of tabs hangs below it, since the frame and the
+    // headings start where a row of tabs on top would be.
+    m_pane = make(new TabPane(this), "TbPagesPane", {120, 120, 5055, 2895});
+    m_TbPages = new QTabBar(this);
+    m_TbPages->setObjectName(QStringLiteral("TbPages"));
+    m_TbPages->setShape(QTabBar::RoundedSouth);
+    m_TbPages->setDrawBase(false);
+    m_TbPages->setExpanding(false);
+    m_TbPages->setUsesScrollButtons(false);
+    for (const char* tab : {"General", "Adapters", "Reset", "Volume Left"})
+        m_TbPages->addTab(QString::fromLatin1(tab));
+    m_twips.insert(m_TbPages, {120, 120, 5055, 2895});
+
+    m_txtAdapters
+        = caption(make(new QLineEdit(this), "txtAdapters", {360, 360, 2415, 255}), "Select Adapter(s) to be logged :");
+    m_txtAdapters->setReadOnly(true);
+    m_txtAdapters->setFrame(false);
+    m_txtAdapters->setFocusPolicy(Qt::NoFocus);
+    QPalette heading = m_txtAdapters->palette();
+    heading.setColor(QPalette::Base, heading.color(QPalette::Window));
+    m_txtAdapters->setPalette(heading);
+
+    m_LstAdapters = make(new QListView(this), "LstAdapters", {360, 720, 3975, 2010});
+    m_LstAdapters->setModel(m_s.settings.adapters.model());
+    // The sampler's selection is the list's selection: a click acts at the next tick.
+    m_LstAdapters->setSelectionModel(m_s.settings.adapters.selectionModel());
+    m_LstAdapters->setSelectionMode(QAbstractItemView::MultiSelection);
+    m_LstAdapters->setEditTriggers(QAbstractItemView::NoEditTriggers);
+
+    m_brGeneral = make(new QGroupBox(this), "brGeneral", {240, 240, 4215, 2655});
+    m_brGeneral->setTitle(QStringLiteral("General Options - Export Logs."));
+    // On the window, not in the frame, but drawn over it.
+    m_ChkAutoReset = caption(make(new QCheckBox(this), "ChkAutoReset", {360, 480, 3975, 375}),
+                             "Log and Reset Counters before showing Graphs.");
+
+    QWidget* f = m_brGeneral;
+    m_Chkkbits = caption(make(new QCheckBox(f), "Chkkbits", {120, 600, 2775, 375}), "Show Kbps/s - Mbps/s iso kBps.");
+    m_ChkWhatsleft
+        = caption(make(new QCheckBox(f), "ChkWhatsleft", {120, 960, 3855, 375}), "Show volume left on Monitor window.");
+    m_LblExport1 = caption(make(new QLabel(f), "LblExport1", {360, 1080, 2055, 375}), "Export logs to CSV :");
+    m_LblExport1->setFont(bold);
+    // ChkWhatsleft reaches into this label's box; its text sits low so the two never touch.
+    m_LblExport1->setAlignment(Qt::AlignLeft | Qt::AlignBottom);
+    m_LblExport2 = caption(make(new QLabel(f), "LblExport2", {120, 1500, 975, 255}), "Export Log :");
+    m_CboChartType = make(new QComboBox(f), "CboChartType", {1200, 1440, 2415, 315});
+    m_CboChartType->addItems({QStringLiteral("Per Day (MB)"), QStringLiteral("Per Week (GB)"),
+                              QStringLiteral("Per Month (GB)"), QStringLiteral("Per Year (GB)")});
+    m_CboChartType->setCurrentIndex(0);
+    m_TxtCsvFile = make(new QLineEdit(f), "TxtCsvFile", {360, 1920, 2875, 375});
+    m_BttBrowse = make(new QPushButton(f), "BttBrowse", {3240, 1920, 375, 375});
+    m_BttBrowse->setIcon(style()->standardIcon(QStyle::SP_DirOpenIcon, nullptr, m_BttBrowse));
+    m_BttBrowse->setToolTip(QStringLiteral("Browse"));
+    m_BttExport = make(new QPushButton(f), "BttExport", {3720, 1920, 375, 375});
+    m_BttExport->setIcon(style()->standardIcon(QStyle::SP_DialogSaveButton, nullptr, m_BttExport));
+    m_BttExport->setToolTip(QStringLiteral("Export !"));
+
+    m_BttClear = caption(make(new QPushButton(f), "BttClear", {120, 2040, 3975, 495}), "Clear Database");
+    m_lblAttention = make(new QLabel(f), "lblAttention", {120, 360, 3975, 1695});
+    m_lblAttention->setFont(bold);
+    m_lblAttention->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    QPalette red = m_lblAttention->palette();
+    red.setColor(QPalette::WindowText, Qt::red);
+    m_lblAttention->setPalette(red);
+
+    m_lblvolume1 = caption(make(new QLabel(f), "lblvolume1", {120, 240, 3015, 375}), "Maximum volume allowed (MB) :");
+    m_TxtMaxMB = caption(make(new QLineEdit(f), "TxtMaxMB", {3480, 240, 495, 315}), "0");
+    m_TxtMaxMB->setAlignment(Qt::AlignRight);
+    m_lblvolume2 = caption(make(new QLabel(f), "lblvolume2", {120, 600, 2175, 375}), "Track volume during last :");
+    m_Txtperiod = caption(make(new QLineEdit(f), "Txtperiod", {120, 960, 495, 315}), "0");
+    m_Txtperiod->setAlignment(Qt::AlignRight);
+    m_cboPeriodType = make(new QComboBox(f), "cboPeriodType", {0, 0, 2415, 315});
+    m_cboPeriodType->clear();
+    m_cboPeriodType->addItems({QStringLiteral("Day(s)"), QStringLiteral("Week(s)"), QStringLiteral("Month(s)-1/mm")});
+    m_lblpreview = caption(make(new QLabel(f), "lblpreview", {120, 1680, 3855, 735}), "...");
+    m_lblpreview->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    m_LblStartdate = caption(make(new QLabel(f), "LblStartdate", {1200, 2160, 2895, 375}), "Starting from");
+
+    // Created last, so the focus reaches it after the controls of every page.
+    m_BttOK = caption(make(new QPushButton(this), "BttOK", {4200, 3240, 975, 495}), "&OK");
+    m_BttOK->setDefault(true);
+}
+
+void FrmOptions::connectSettings()
+{
+    SettingsRecord& rec = m_s.settings;
+    auto bindCheck = [this](QCheckBox* box, int SettingsRecord::*field) {
+        // Written at once: the sampler reads kilobit and whatsleft at every tick.
+        connect(box, &QCheckBox::stateChanged, this, [this, box, field](int state) {
+            m_s.settings.*field = storedValue(state);
+            // A grey box loaded from the table turns into a plain two-state box once the user clicks it.
+            if (state != Qt::PartiallyChecked)
+                box->setTristate(false);
+        });
+    };
+    bindCheck(m_ChkAutoReset, &SettingsRecord::AutoReset);
+    bindCheck(m_Chkkbits, &SettingsRecord::kilobit);
+    bindCheck(m_ChkWhatsleft, &SettingsRecord::whatsleft);
+    connect(m_TxtCsvFile, &QLineEdit::textChanged, this, [&rec](const QString& t) { rec.ExportFolder = t; });
+    connect(m_TxtMaxMB, &QLineEdit::textChanged, this, [&rec](const QString& t) { rec.TxtMaxMB = t; });
+    connect(m_Txtperiod, &QLineEdit::textChanged, this, [&rec](const QString& t) { rec.Txtperiod = t; });
+    connect(m_cboPeriodType, &QComboBox::currentIndexChanged, this, [&rec](int i) { rec.cboPeriodType = i; });
+    connect(m_cboPeriodType, &QComboBox::activated, this, &FrmOptions::preview);
+    connect(&rec, &SettingsRecord::changed, this, &FrmOptions::showSettings);
+
+    connect(m_TbPages, &QTabBar::currentChanged, this, [this](int i) { showPage(m_TbPages->tabText(i)); });
+    connect(m_BttOK, &QPushButton::clicked, this, &FrmOptions::saveAndHide);
+    connect(m_BttBrowse, &QPushButton::clicked, this, &FrmOptions::browse);
+    connect(m_BttExport, &QPushButton::clicked, this, &FrmOptions::exportCsv);
+    connect(m_BttClear, &QPushButton::clicked, this, [this] { clearTrafficLog(m_s.command, m_s.clock, m_s.boxes); });
+    m_TxtMaxMB->installEventFilter(this);
+    m_Txtperiod->installEventFilter(this);
+}
+
+void FrmOptions::showSettings()
+{
+    const SettingsRecord& rec = m_s.settings;
+    m_ChkAutoReset->setCheckState(checkState(rec.AutoReset));
+    m_Chkkbits->setCheckState(checkState(rec.kilobit));
+    m_ChkWhatsleft->setCheckState(checkState(rec.whatsleft));
+    m_TxtCsvFile->setText(rec.ExportFolder);
+    m_TxtMaxMB->setText(rec.TxtMaxMB);
+    m_Txtperiod->setText(rec.Txtperiod);
+    m_cboPeriodType->setCurrentIndex(rec.cboPeriodType);
+    preview();
+}
+
+void FrmOptions::fitFont()
+{
+    // The layout is fixed in twips for a small dialog font. A wider desktop font is stepped down until every
+    // caption fits its control, so nothing is cut.
+    QFont f = font();
+    while (!captionsFit() && f.pointSizeF() > 6) {
+        f.setPointSizeF(f.pointSizeF() - 0.5);
+        setFont(f);
+    }
+    // The row of tabs hangs from the bottom edge of the page area, as a south tab widget's would.
+    const QRect pane = m_pane->geometry();
+    const int overlap = style()->pixelMetric(QStyle::PM_TabBarBaseOverlap, nullptr, m_TbPages);
+    m_TbPages->setGeometry(QRect(QPoint(pane.left() + TabInset, pane.bottom() + 1 - overlap), m_TbPages->sizeHint()));
+}
+
+bool FrmOptions::captionsFit() const
+{
+    const auto boxes = findChildren<QWidget*>();
+    for (const QWidget* w : boxes) {
+        const bool captioned = qobject_cast<const QLabel*>(w) || qobject_cast<const QCheckBox*>(w);
+        if (captioned && (w->sizeHint().width() > w->width() || w->sizeHint().height() > w->height()))
+            return false;
+    }
+    const QFontMetrics fm(m_txtAdapters->font());
+    return m_TbPages->sizeHint().width() <= m_BttOK->x() - m_pane->x() - TabInset
+        && fm.horizontalAdvance(m_txtAdapters->text()) + 4 <= m_txtAdapters->width()
+        // cboPeriodType is narrowed to 1500 twips on its page.
+        && m_cboPeriodType->sizeHint().width() <= toPixels({0, 0, 1500, 0}).width();
+}
+
+void FrmOptions::closeEvent(QCloseEvent* event)
+{
+    // OK is the only way out.
+    event->ignore();
+}
+
+bool FrmOptions::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::FocusOut) {
+        // Another window or a context menu taking the focus is not the user leaving the box.
+        const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason) {
+            if (watched == m_TxtMaxMB || watched == m_Txtperiod) {
+                auto* box = static_cast<QLineEdit*>(watched);
+                box->setText(checkedWhole(box->text(), box == m_TxtMaxMB ? MaxMbLimit : PeriodLimit));
+                preview();
+            }
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void FrmOptions::showPage(const QString& caption)
+{
+    static const QStringList Pages = {QStringLiteral("General"), QStringLiteral("Adapters"), QStringLiteral("Reset"),
+                                      QStringLiteral("Volume Left")};
+    const int page = Pages.indexOf(caption);
+    if (page < 0)
+        return;
+    const bool general = page == 0;
+    const bool adapters = page == 1;
+    const bool reset = page == 2;
+    const bool volume = page == 3;
+
+    static const char* const Titles[] = {"General Options - Export Logs.", "", "!!! CAUTION !!!", "Volume Left"};
+    m_brGeneral->setVisible(!adapters);
+    if (!adapters)
+        m_brGeneral->setTitle(QString::fromLatin1(Titles[page]));
+    for (QWidget* w :
+         std::initializer_list<QWidget*> {m_ChkAutoReset, m_Chkkbits, m_ChkWhatsleft, m_BttExport, m_BttBrowse,
+                                          m_CboChartType, m_LblExport1, m_LblExport2, m_TxtCsvFile})
+        w->setVisible(general);
+    m_LstAdapters->setVisible(adapters);
+    m_txtAdapters->setVisible(adapters);
+    m_BttClear->setVisible(reset);
+    if (reset)
+        m_lblAttention->setText(AttentionText);
+    m_lblAttention->setVisible(reset);
+    if (volume)
+        layoutVolumePage();
+    for (QWidget* w :
+         std::initializer_list<QWidget*> {m_lblvolume1, m_lblvolume2, m_Txtperiod, m_TxtMaxMB, m_cboPeriodType})
+        w->setVisible(volume);
+    if (volume)
+        preview();
+    m_lblpreview->setVisible(volume);
+    m_LblStartdate->setVisible(volume);
+}
+
+void FrmOptions::layoutVolumePage()
+{
+    // Single precision, in this order, as the stored layout has always been computed.
+    const Twips whatsleft = m_twips.value(m_ChkWhatsleft);
+    const Twips volume1 = m_twips.value(m_lblvolume1);
+    const Twips volume2 = m_twips.value(m_lblvolume2);
+    Twips cbo = m_twips.value(m_cboPeriodType);
+    Twips period = m_twips.value(m_Txtperiod);
+    Twips maxMb = m_twips.value(m_TxtMaxMB);
+    cbo.width = 1500.0f;
+    cbo.top = whatsleft.top - 15.0f;
+    period.top = whatsleft.top - 15.0f;
+    period.left = volume2.left + volume2.width + 20.0f - 500.0f;
+    cbo.left = period.left + period.width + 5.0f;
+    maxMb.top = volume1.top - 15.0f;
+    maxMb.width = 1000.0f;
+    maxMb.left = cbo.left + cbo.width - maxMb.width;
+    place(m_cboPeriodType, cbo);
+    place(m_Txtperiod, period);
+    place(m_TxtMaxMB, maxMb);
+}
+
+void FrmOptions::preview()
+{
+    bool ok = false;
+    double maxMb = QLocale().toDouble(m_TxtMaxMB->text(), &ok);
+    if (!ok)
+        maxMb = 0;
+    qint32 periods = QLocale().toInt(m_Txtperiod->text(), &ok);
+    if (!ok)
+        periods = 0;
+    m_lblpreview->setText(m_volumeLeft.VolumeLeftText(maxMb, periods, QString::number(m_cboPeriodType->currentIndex()),
+                                                      nullptr, &m_PreviewStartDate));
+    m_LblStartdate->setText(QStringLiteral("Starting from ")
+                            + QLocale().toString(m_PreviewStartDate.date(), QStringLiteral("dd MMM yyyy")));
+}
+
+void FrmOptions::saveAndHide()
+{
+    // OK may act while the focus is still in a checked box (Enter, or a click that took no focus).
+    m_TxtMaxMB->setText(checkedWhole(m_TxtMaxMB->text(), MaxMbLimit));
+    m_Txtperiod->setText(checkedWhole(m_Txtperiod->text(), PeriodLimit));
+
+    const SettingsRecord& rec = m_s.settings;
+    QStringList unsaved;
+    QString error;
+    auto save = [&](const QString& name, bool saved) {
+        if (saved)
+            return;
+        unsaved.append(name);
+        if (error.isEmpty())
+            error = m_s.db.lastError();
+    };
+    save(QStringLiteral("Adapter rows"), replaceAdapterRows(m_s.db, m_s.command, rec.adapters));
+    auto replace
+        = [&](const QString& key, const QString& value) { save(key, replaceSetting(m_s.db, m_s.command, key, value)); };
+    replace(QStringLiteral("AutoReset"), QString::number(rec.AutoReset));
+    replace(QStringLiteral("kilobit"), QString::number(rec.kilobit));
+    replace(QStringLiteral("whatsleft"), QString::number(rec.whatsleft));
+    replace(QStringLiteral("logperiod"), m_Txtperiod->text());
+    replace(QStringLiteral("logperiodtype"), QString::number(m_cboPeriodType->currentIndex()));
+    replace(QStringLiteral("maxmbsize"), m_TxtMaxMB->text());
+    if (!unsaved.isEmpty()) {
+        m_s.boxes.ask(tr("These settings could not be saved: %1.\r\nThe database reported: %2")
+                          .arg(unsaved.join(QStringLiteral(", ")), error),
+                      MessageBoxes::Buttons::Ok, MessageBoxes::Icon::Critical, windowTitle());
+    }
+
+    // The values act for this session even when the table refused them.
+    bool ok = false;
+    const double maxMb = QLocale().toDouble(m_TxtMaxMB->text(), &ok);
+    m_s.vars.MaxMbSize = ok ? maxMb : 0;
+    m_s.vars.LogPeriodType = m_cboPeriodType->currentIndex();
+    const qint32 periods = QLocale().toInt(m_Txtperiod->text(), &ok);
+    m_s.vars.LogPeriod = ok ? periods : 0;
+    m_setMonitorHeight(rec.whatsleft != 0);
+    hide();
+}
+
+void FrmOptions::browse()
+{
+    const QString folder = BrowseForFolder(
+        m_s.folders, QStringLiteral("Select the Directory where the CSV Files have to be saved."), QDir::homePath());
+    m_TxtCsvFile->setText(folder.endsWith(QLatin1Char('/')) ? folder + QStringLiteral("Zovodazad.csv")
+                                                            : folder + QStringLiteral("/Zovodazad.csv"));
+}
+
+void FrmOptions::exportCsv()
+{
+    CsvExport(m_s.db, m_s.command, m_s.boxes)
+        .run(m_TxtCsvFile->text(), m_CboChartType->currentIndex(),
+             [this](const QString& path) { m_TxtCsvFile->setText(path); });
+}

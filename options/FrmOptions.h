@@ -1,0 +1,112 @@
+#pragma once
+
+#include "VolumeLeft.h"
+
+#include <QDateTime>
+#include <QDialog>
+#include <QHash>
+#include <functional>
+
+class Clock;
+class DbCommand;
+class DbConnection;
+class FolderPicker;
+class MessageBoxes;
+class SettingsRecord;
+struct SettingsVars;
+struct TrafficState;
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QListView;
+class QPushButton;
+class QTabBar;
+
+// The options dialog: edits the settings record, previews the volume allowance, exports the log to CSV and
+// clears it. Created hidden at start-up and kept until exit; OK stores the settings and hides it again.
+// The four pages are not containers: every control sits on this one window and a tab shows its own.
+class FrmOptions : public QDialog
+{
+    Q_OBJECT
+public:
+    struct Services
+    {
+        DbConnection& db;
+        DbCommand& command;
+        SettingsRecord& settings;
+        SettingsVars& vars;
+        const TrafficState& traffic;
+        const Clock& clock;
+        MessageBoxes& boxes;
+        FolderPicker& folders;
+    };
+
+    // setMonitorHeight applies the monitor window's height rule when OK stores `whatsleft`.
+    FrmOptions(Services services, std::function<void(bool whatsleft)> setMonitorHeight, QWidget* parent = nullptr);
+
+    // A control's geometry in twips as the layout placed it; relative to brGeneral for the controls inside it.
+    QRectF twipRect(const QString& name) const;
+
+    // The page switch by tab caption; a caption that names no page changes nothing.
+    void showPage(const QString& caption);
+
+public Q_SLOTS:
+    // Escape must not close the dialog: OK is its only way out.
+    void reject() override { }
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    struct Twips
+    {
+        float left, top, width, height;
+    };
+
+    void build();
+    void connectSettings();
+    void fitFont();
+    bool captionsFit() const;
+    QRect toPixels(const Twips& t) const;
+    void place(QWidget* w, const Twips& t);
+    void layoutVolumePage();
+    void showSettings();
+    void preview();
+    void saveAndHide();
+    void browse();
+    void exportCsv();
+
+    Services m_s;
+    std::function<void(bool)> m_setMonitorHeight;
+    VolumeLeft m_volumeLeft;
+    QDateTime m_PreviewStartDate;
+    QHash<const QWidget*, Twips> m_twips;
+
+    QWidget* m_pane = nullptr;
+    QTabBar* m_TbPages = nullptr;
+    QPushButton* m_BttOK = nullptr;
+    QLineEdit* m_txtAdapters = nullptr;
+    QListView* m_LstAdapters = nullptr;
+    QGroupBox* m_brGeneral = nullptr;
+    QCheckBox* m_ChkAutoReset = nullptr;
+    QCheckBox* m_Chkkbits = nullptr;
+    QCheckBox* m_ChkWhatsleft = nullptr;
+    QLabel* m_LblExport1 = nullptr;
+    QLabel* m_LblExport2 = nullptr;
+    QComboBox* m_CboChartType = nullptr;
+    QLineEdit* m_TxtCsvFile = nullptr;
+    QPushButton* m_BttBrowse = nullptr;
+    QPushButton* m_BttExport = nullptr;
+    QPushButton* m_BttClear = nullptr;
+    QLabel* m_lblAttention = nullptr;
+    QLabel* m_lblvolume1 = nullptr;
+    QLineEdit* m_TxtMaxMB = nullptr;
+    QLabel* m_lblvolume2 = nullptr;
+    QLineEdit* m_Txtperiod = nullptr;
+    QComboBox* m_cboPeriodType = nullptr;
+    QLabel* m_lblpreview = nullptr;
+    QLabel* m_LblStartdate = nullptr;
+};

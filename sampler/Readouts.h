@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QString>
+#include <QtGlobal>
+
+// The texts the sampler shows. Pure functions of their arguments and the default QLocale, so the monitor window
+// and the tests format exactly as the tick does.
+
+// x with exactly `decimals` decimals, rounded, in the user's number format.
+QString FN(double x, int decimals);
+
+// A volume in octets: kB of 1024 octets below 1,048,576 octets, MB of 1,048,576 octets from there on.
+QString VolumeText(double octets);
+
+// The speed line `LblUp`: the current download rate with the period's average and the maximum, all in kB/s.
+// In bits the figures are multiplied by 8.192; only the current value switches to Mbps at 1024 Kbps.
+QString RateLine(double rate, double avg, double max, bool bits);
+
+// The speed line of a tick without a rate; its "0.0" is fixed text, not a formatted number.
+QString ZeroRateLine(double avg, double max, bool bits);
+
+// Hover text of a throughput graph with full scale `max` kB/s.
+QString GraphToolTip(qint32 max, bool bits);

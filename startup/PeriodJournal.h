@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QDateTime>
+#include <QString>
+
+class DbConnection;
+struct TrafficState;
+
+// Keeps the period being accumulated on disk, so that a crash, a kill or a power cut loses at most the traffic
+// since the last save instead of the whole period. A clean shutdown writes the period as a log row and leaves
+// nothing here.
+class PeriodJournal
+{
+public:
+    // Saves are spaced at least this far apart, apart from the one at each change of period.
+    static constexpr qint64 SaveIntervalMs = 60 * 1000;
+
+    explicit PeriodJournal(DbConnection& db);
+
+    // Saves the open period when it changed since the last save or when the save interval has passed.
+    void tick(const TrafficState& state, const QDateTime& now);
+    // Saves the open period now (start, volumes since the start, average and sample count, and now).
+    bool save(const TrafficState& state, const QDateTime& now);
+
+    // Turns a period left by a run that did not end cleanly into one log row ending at its last save.
+    // Returns false with the database's error when that failed; the saved period is then kept.
+    bool recover(QString* error = nullptr);
+
+    // The statement that removes the saved period; the log writer runs it in the transaction of each row.
+    static QString clearSql();
+
+private:
+    DbConnection& m_db;
+    QDateTime m_lastSave;
+    QDateTime m_savedStart;
+};

@@ -1,0 +1,172 @@
+#include "FrmStats.h"
+
+#include "LogChart.h"
+#include "MessageBox.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QPushButton>
+#include <QScreen>
+#include <QSignalBlocker>
+#include <QStyle>
+#include <cmath>
+
+namespace {
+
+constexpr int TwipsPerInch = 1440;
+// The window's inner size as designed, in twips.
+constexpr int InnerWidth = 9450;
+constexpr int InnerHeight = 7275;
+// Pixels between the plot and the OK button below the legend.
+constexpr int LegendGap = 8;
+
+int scale(int value, int from, int to)
+{
+    return static_cast<int>(std::lround(double(value) * to / from));
+}
+
+template<typename T> T* named(T* widget, const char* name)
+{
+    widget->setObjectName(QLatin1String(name));
+    return widget;
+}
+
+} // namespace
+
+FrmStats::FrmStats(DbConnection& db, const Clock& clock, MessageBoxes& boxes, QWidget* parent)
+    : QWidget(parent, Qt::Window)
+    , m_db(db)
+    , m_clock(clock)
+    , m_boxes(boxes)
+    , m_lst23d(named(new QComboBox(this), "lst23d"))
+    , m_lstChrtLine(named(new QComboBox(this), "LstChrtLine"))
+    , m_chkStacked(named(new QCheckBox(this), "ChkStacked"))
+    , m_lblStack(named(new QLabel(tr("Stack"), this), "lblStack"))
+    , m_label1(named(new QLabel(tr("Show:"), this), "Label1"))
+    , m_lstChartPeriod(named(new QComboBox(this), "LstChartPeriod"))
+    , m_chart(named(new LogChart(this), "LogChart"))
+    , m_cmdOK(named(new QPushButton(tr("&OK"), this), "CmdOK"))
+{
+    setObjectName(QStringLiteral("FrmStats"));
+    setWindowTitle(QStringLiteral("Zovodazad, Keeps an eye on your downloads..."));
+
+    place(m_lst23d, 120, 120, 855, 360);
+    place(m_lstChrtLine, 1080, 120, 855, 360);
+    place(m_chkStacked, 2040, 240, 255, 300);
+    place(m_lblStack, 2280, 270, 735, 255);
+    place(m_label1, 3720, 120, 1575, 255);
+    place(m_lstChartPeriod, 5400, 120, 3855, 360);
+    place(m_chart, 0, 600, 9255, 6615);
+    place(m_cmdOK, 7680, 6000, 1455, 495);
+    m_label1->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    // The button lies over the chart's legend column. The 3-D graph makes the chart a native window, so the
+    // button is one too, raised after every drawing, to stay on top of it.
+    m_cmdOK->setAttribute(Qt::WA_NativeWindow);
+
+    const QSize inner(toPixelsX(InnerWidth), toPixelsY(InnerHeight));
+    QScreen* screen = QGuiApplication::primaryScreen();
+    setGeometry(screen ? QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, inner, screen->availableGeometry())
+                       : QRect(QPoint(0, 0), inner));
+
+    const auto rebuild = [this] { build(); };
+    connect(m_lst23d, qOverload<int>(&QComboBox::currentIndexChanged), this, rebuild);
+    connect(m_lstChrtLine, qOverload<int>(&QComboBox::currentIndexChanged), this, rebuild);
+    connect(m_lstChartPeriod, qOverload<int>(&QComboBox::currentIndexChanged), this, rebuild);
+    connect(m_chkStacked, &QCheckBox::toggled, this, rebuild);
+    connect(m_cmdOK, &QPushButton::clicked, this, &QWidget::close);
+
+    build();
+}
+
+void FrmStats::build()
+{
+    // The program's own changes to the lists and the box below must not start another build.
+    const QSignalBlocker b1(m_lst23d);
+    const QSignalBlocker b2(m_lstChrtLine);
+    const QSignalBlocker b3(m_lstChartPeriod);
+    const QSignalBlocker b4(m_chkStacked);
+
+    m_chart->show();
+    const auto fill = [](QComboBox* list, const QStringList& entries) {
+        if (list->count() == 0) {
+            list->addItems(entries);
+            list->setCurrentIndex(0);
+        }
+    };
+    fill(m_lst23d, {tr("3D"), tr("2D")});
+    fill(m_lstChrtLine, {tr("Area"), tr("Line"), tr("Bars")});
+    fill(m_lstChartPeriod,
+         {tr("Volume Per Day (MB)"), tr("Volume Per Week (GB)"), tr("Volume Per Month (GB)"),
+          tr("Volume Per Year (GB)")});
+
+    ChartChoice choice;
+    choice.threeD = m_lst23d->currentIndex() == 0;
+    choice.look = static_cast<ChartGrid::Look>(m_lstChrtLine->currentIndex());
+    if (choice.look == ChartGrid::Look::Line) {
+        m_chkStacked->setChecked(false);
+        m_chkStacked->hide();
+        m_lblStack->hide();
+    } else {
+        m_chkStacked->show();
+        m_lblStack->show();
+    }
+    choice.stackChecked = m_chkStacked->isChecked();
+    choice.period = static_cast<ChartPeriod>(m_lstChartPeriod->currentIndex());
+
+    QString error;
+    if (!buildChartGrid(choice, m_db, m_rs, m_clock, m_grid, &error)) {
+        m_boxes.ask(tr("The traffic log could not be read:\n%1").arg(error), MessageBoxes::Buttons::Ok,
+                    MessageBoxes::Icon::Critical, QStringLiteral("Zovodazad"));
+    }
+    m_chart->setVisible(m_grid.visible);
+    if (m_grid.visible)
+        m_chart->draw(m_grid);
+    m_cmdOK->raise();
+}
+
+int FrmStats::toPixelsX(int twips) const
+{
+    return scale(twips, TwipsPerInch, logicalDpiX());
+}
+
+int FrmStats::toPixelsY(int twips) const
+{
+    return scale(twips, TwipsPerInch, logicalDpiY());
+}
+
+int FrmStats::toTwipsX(int pixels) const
+{
+    return scale(pixels, logicalDpiX(), TwipsPerInch);
+}
+
+int FrmStats::toTwipsY(int pixels) const
+{
+    return scale(pixels, logicalDpiY(), TwipsPerInch);
+}
+
+void FrmStats::place(QWidget* w, int left, int top, int width, int height)
+{
+    w->setGeometry(toPixelsX(left), toPixelsY(top), toPixelsX(width), toPixelsY(height));
+}
+
+void FrmStats::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    layOut();
+}
+
+// The chart fills the window below the top row and the button keeps its distance from the bottom right corner,
+// both measured on the outer frame as the window was designed.
+void FrmStats::layOut()
+{
+    const int w = toTwipsX(frameGeometry().width());
+    const int h = toTwipsY(frameGeometry().height());
+    if (h <= 800)
+        return;
+    place(m_chart, 0, 600, w, h - 800);
+    const int buttonWidth = toTwipsX(m_cmdOK->width());
+    m_cmdOK->move(toPixelsX(w - buttonWidth - 500), toPixelsY(h - toTwipsY(m_cmdOK->height()) - 700));
+    m_chart->setLegendWidth(toPixelsX(buttonWidth + 500) + LegendGap);
+}

@@ -1,0 +1,56 @@
+#pragma once
+
+#include "ChartBuild.h"
+#include "ChartGrid.h"
+#include "Db.h"
+
+#include <QWidget>
+
+class Clock;
+class LogChart;
+class MessageBoxes;
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QPushButton;
+
+// The statistics window: the logged volume per day, week, month or year as a chart. Every change of a list or
+// of the Stack box rebuilds the chart from the database.
+class FrmStats : public QWidget
+{
+    Q_OBJECT
+public:
+    FrmStats(DbConnection& db, const Clock& clock, MessageBoxes& boxes, QWidget* parent = nullptr);
+
+    // The build procedure: fills the lists when empty, reads the chosen period and draws it.
+    void build();
+
+    const ChartGrid& grid() const { return m_grid; }
+    LogChart* chart() const { return m_chart; }
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    int toPixelsX(int twips) const;
+    int toPixelsY(int twips) const;
+    int toTwipsX(int pixels) const;
+    int toTwipsY(int pixels) const;
+    void place(QWidget* w, int left, int top, int width, int height);
+    void layOut();
+
+    DbConnection& m_db;
+    const Clock& m_clock;
+    MessageBoxes& m_boxes;
+    DbRecordset m_rs;
+    ChartGrid m_grid;
+
+    QComboBox* m_lst23d;
+    QComboBox* m_lstChrtLine;
+    QCheckBox* m_chkStacked;
+    QLabel* m_lblStack;
+    QLabel* m_label1;
+    QComboBox* m_lstChartPeriod;
+    LogChart* m_chart;
+    QPushButton* m_cmdOK;
+};

@@ -1,0 +1,503 @@
+#include "LogChart.h"
+
+#include <QAreaSeries>
+#include <QBarCategoryAxis>
+#include <QBarSeries>
+#include <QBarSet>
+#include <QChart>
+#include <QChartView>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineSeries>
+#include <QStackedBarSeries>
+#include <QStackedLayout>
+#include <QValueAxis>
+#include <QtDataVisualization/Q3DCamera>
+#include <QtDataVisualization/Q3DScene>
+#include <QtDataVisualization/Q3DSurface>
+#include <QtDataVisualization/Q3DTheme>
+#include <QtDataVisualization/QSurface3DSeries>
+#include <QtDataVisualization/QSurfaceDataProxy>
+#include <QtDataVisualization/QValue3DAxis>
+#include <QtDataVisualization/QValue3DAxisFormatter>
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+// Half the width of a bar, and of a series' slab in depth, in units of one period or one series.
+constexpr double BarHalfWidth = 0.35;
+constexpr float SlabHalfDepth = 0.3f;
+constexpr float LineHalfDepth = 0.1f;
+// Half the height of a 3-D line, as a share of the value axis.
+constexpr double LineHalfHeight = 0.012;
+// A stacked series is drawn a little slimmer than the one below it, so that the lower one's walls hide the
+// part of it that reaches down to the floor.
+constexpr double StackShrink = 0.94;
+
+QVector<double> columnValues(const ChartGrid& grid, int column)
+{
+    QVector<double> values(grid.rowCount());
+    for (int r = 0; r < grid.rowCount(); ++r)
+        values[r] = grid.value(r, column);
+    return values;
+}
+
+// The height each column reaches: its own value, or the running sum of the stack when stacked.
+QVector<QVector<double>> columnTops(const ChartGrid& grid)
+{
+    QVector<QVector<double>> tops;
+    for (int c = 0; c < grid.columnCount(); ++c) {
+        QVector<double> values = columnValues(grid, c);
+        if (grid.stacked && c > 0) {
+            for (int r = 0; r < values.size(); ++r)
+                values[r] += tops.last().at(r);
+        }
+        tops.append(values);
+    }
+    return tops;
+}
+
+// The value axis: from 0 (or the lowest value when one is negative) to a round number above the highest value,
+// in ticks of 1, 2, 2.5 or 5 times a power of ten.
+struct ValueRange
+{
+    double min = 0.0;
+    double max = 1.0;
+    double step = 0.2;
+    int ticks() const { return static_cast<int>(std::lround((max - min) / step)) + 1; }
+    // Enough decimals to tell neighbouring ticks apart.
+    int decimals() const { return std::clamp(static_cast<int>(std::ceil(-std::log10(step) - 1e-9)), 0, 6); }
+};
+
+double niceStep(double span)
+{
+    const double raw = span / 5.0;
+    const double magnitude = std::pow(10.0, std::floor(std::log10(raw)));
+    for (double factor : {1.0, 2.0, 2.5, 5.0}) {
+        if (raw <= factor * magnitude * (1.0 + 1e-9))
+            return factor * magnitude;
+    }
+    return 10.0 * magnitude;
+}
+
+ValueRange valueRange(const QVector<QVector<double>>& tops)
+{
+    double lo = 0.0;
+    double hi = 0.0;
+    for (const QVector<double>& column : tops) {
+        for (double v : column) {
+            if (std::isfinite(v)) {
+                lo = std::min(lo, v);
+                hi = std::max(hi, v);
+            }
+        }
+    }
+    ValueRange range;
+    // Tiny spans (a day of a few bytes) still get a readable axis.
+    const double span = std::max(hi - lo, 1e-6);
+    range.step = niceStep(span);
+    range.min = std::floor(lo / range.step) * range.step;
+    range.max = std::max(std::ceil(hi / range.step) * range.step, range.min + range.step);
+    return range;
+}
+
+// Qt's category axes key their categories by text, so equal labels (the same week number in two years) are
+// told apart by invisible zero-width spaces.
+QStringList distinctLabels(const QStringList& labels)
+{
+    QStringList result;
+    for (const QString& label : labels) {
+        QString text = label;
+        while (result.contains(text))
+            text += QChar(0x200B);
+        result.append(text);
+    }
+    return result;
+}
+
+// Where a row's points lie along the category axis; a single row gets a short flat stretch, so that its line
+// and area are visible.
+QVector<QPointF> rowPoints(const QVector<double>& values)
+{
+    QVector<QPointF> points;
+    if (values.size() == 1) {
+        points << QPointF(-BarHalfWidth, values.first()) << QPointF(BarHalfWidth, values.first());
+        return points;
+    }
+    for (int r = 0; r < values.size(); ++r)
+        points << QPointF(r, values.at(r));
+    return points;
+}
+
+QLineSeries* lineSeries(const QVector<QPointF>& points, QObject* parent)
+{
+    auto* series = new QLineSeries(parent);
+    series->replace(QList<QPointF>(points.cbegin(), points.cend()));
+    return series;
+}
+
+// Labels the integer positions of a value axis with texts, for the 3-D axes of periods and series.
+class CategoryFormatter : public QValue3DAxisFormatter
+{
+    Q_OBJECT
+public:
+    explicit CategoryFormatter(QStringList labels = {}, QObject* parent = nullptr)
+        : QValue3DAxisFormatter(parent)
+        , m_labels(std::move(labels))
+    {
+    }
+
+protected:
+    QValue3DAxisFormatter* createNewInstance() const override { return new CategoryFormatter(); }
+
+    void populateCopy(QValue3DAxisFormatter& copy) const override
+    {
+        QValue3DAxisFormatter::populateCopy(copy);
+        static_cast<CategoryFormatter&>(copy).m_labels = m_labels;
+    }
+
+    void recalculate() override
+    {
+        const float min = axis()->min();
+        const float span = axis()->max() - min;
+        gridPositions().clear();
+        subGridPositions().clear();
+        labelPositions().clear();
+        labelStrings().clear();
+        if (!(span > 0.0f))
+            return;
+        for (int i = 0; i < m_labels.size(); ++i) {
+            labelPositions().append((i - min) / span);
+            labelStrings().append(m_labels.at(i));
+        }
+        for (int i = 0; i <= m_labels.size(); ++i)
+            gridPositions().append((i - 0.5f - min) / span);
+    }
+
+    QString stringForValue(qreal value, const QString&) const override
+    {
+        const int i = static_cast<int>(std::lround(value));
+        return i >= 0 && i < m_labels.size() ? m_labels.at(i) : QString();
+    }
+
+private:
+    QStringList m_labels;
+};
+
+// A series in 3-D, between depths z0 and z1: its front wall, top and back wall, from the bottom to the top outline
+// (xs, bottoms, tops). With the floor as bottom it is a solid slab; a line is a thin band around its values.
+QSurfaceDataArray* surfaceRows(const QVector<double>& xs, const QVector<double>& bottoms, const QVector<double>& tops,
+                               float z0, float z1)
+{
+    auto row = [&](float z, const QVector<double>& ys) {
+        auto* data = new QSurfaceDataRow(xs.size());
+        for (int i = 0; i < xs.size(); ++i)
+            (*data)[i].setPosition(QVector3D(float(xs.at(i)), float(ys.at(i)), z));
+        return data;
+    };
+    auto* rows = new QSurfaceDataArray;
+    *rows << row(z0, bottoms) << row(z0, tops) << row(z1, tops) << row(z1, bottoms);
+    return rows;
+}
+
+// The outline of a series in 3-D along the period axis: a box per period for bars, the values joined for lines and
+// areas, an area closed down to the floor at both ends. A single period gets a short flat stretch.
+void profile3D(ChartGrid::Look look, const QVector<double>& values, double shrink, double floor, QVector<double>& xs,
+               QVector<double>& ys)
+{
+    const auto add = [&](double x, double y) {
+        xs.append(x);
+        ys.append(y);
+    };
+    const bool walls = look != ChartGrid::Look::Line;
+    const int rows = values.size();
+    if (look == ChartGrid::Look::Bars || rows == 1) {
+        const double w = BarHalfWidth * shrink;
+        for (int r = 0; r < rows; ++r) {
+            if (walls)
+                add(r - w, floor);
+            add(r - w, values.at(r));
+            add(r + w, values.at(r));
+            if (walls)
+                add(r + w, floor);
+        }
+        return;
+    }
+    const double inset = (1.0 - shrink) / 2.0;
+    if (walls)
+        add(inset, floor);
+    for (int r = 0; r < rows; ++r)
+        add(r == 0 ? inset : r == rows - 1 ? r - inset : r, values.at(r));
+    if (walls)
+        add(rows - 1 - inset, floor);
+}
+
+} // namespace
+
+LogChart::LogChart(QWidget* parent)
+    : QWidget(parent)
+{
+    m_pages = new QStackedLayout(this);
+    m_pages->setContentsMargins(0, 0, 0, 0);
+    m_view2D = new QChartView(this);
+    m_view2D->setRenderHint(QPainter::Antialiasing);
+    m_view2D->setFrameShape(QFrame::NoFrame);
+    m_pages->addWidget(m_view2D);
+}
+
+QColor LogChart::seriesColor(int column)
+{
+    static const QColor colors[] = {QColor(0xe0, 0x7b, 0x28), QColor(0x2f, 0x6f, 0xc4), QColor(0x4f, 0x9a, 0x3c)};
+    return colors[std::clamp(column, 0, 2)];
+}
+
+void LogChart::setLegendWidth(int pixels)
+{
+    m_legendWidth = pixels;
+    if (m_legend3D)
+        m_legend3D->setFixedWidth(pixels);
+    if (QChart* c = chart())
+        c->legend()->setMinimumWidth(std::max(0, pixels - c->margins().right()));
+}
+
+QChart* LogChart::chart() const
+{
+    return m_view2D->chart();
+}
+
+bool LogChart::drawsThreeD() const
+{
+    return m_pages->currentWidget() == m_page3D && m_page3D;
+}
+
+void LogChart::draw(const ChartGrid& grid)
+{
+    m_grid = grid;
+    if (ChartGrid::isThreeD(m_grid.type) && ensure3D()) {
+        draw3D();
+        return;
+    }
+    draw2D(ChartGrid::isThreeD(m_grid.type) ? tr("3-D charts need OpenGL, which is not available; drawn flat.")
+                                            : QString());
+}
+
+void LogChart::draw2D(const QString& note)
+{
+    auto* chart = new QChart;
+    chart->setLocalizeNumbers(true);
+    chart->setTitle(note);
+    chart->legend()->setAlignment(Qt::AlignRight);
+    chart->legend()->setMinimumWidth(std::max(0, m_legendWidth - chart->margins().right()));
+    chart->setMargins(QMargins(6, 6, 6, 6));
+
+    auto* xAxis = new QBarCategoryAxis(chart);
+    xAxis->append(distinctLabels(m_grid.rowLabels()));
+    if (m_grid.rowCount() > 8)
+        xAxis->setLabelsAngle(-90);
+    chart->addAxis(xAxis, Qt::AlignBottom);
+
+    const QVector<QVector<double>> tops = columnTops(m_grid);
+    const ValueRange range = valueRange(tops);
+    auto* yAxis = new QValueAxis(chart);
+    yAxis->setTitleText(m_grid.unit);
+    yAxis->setRange(range.min, range.max);
+    yAxis->setTickCount(range.ticks());
+    yAxis->setLabelFormat(QStringLiteral("%.%1f").arg(range.decimals()));
+    chart->addAxis(yAxis, Qt::AlignLeft);
+
+    QList<QAbstractSeries*> series;
+    switch (ChartGrid::lookOf(m_grid.type)) {
+    case ChartGrid::Look::Area: {
+        QVector<QPointF> lower = rowPoints(QVector<double>(m_grid.rowCount(), 0.0));
+        for (int c = 0; c < m_grid.columnCount(); ++c) {
+            const QVector<QPointF> upper = rowPoints(tops.at(c));
+            auto* area = new QAreaSeries(lineSeries(upper, chart), lineSeries(lower, chart));
+            area->setName(m_grid.columnLabel(c));
+            QColor fill = seriesColor(c);
+            fill.setAlpha(m_grid.stacked ? 230 : 170);
+            area->setBrush(fill);
+            area->setPen(QPen(seriesColor(c).darker(130), 1.5));
+            series.append(area);
+            if (m_grid.stacked)
+                lower = upper;
+        }
+        // Overlapping areas: the largest, drawn first, stays behind; the legend still lists the columns in order.
+        if (!m_grid.stacked) {
+            std::reverse(series.begin(), series.end());
+            chart->legend()->setReverseMarkers(true);
+        }
+        break;
+    }
+    case ChartGrid::Look::Line:
+        for (int c = 0; c < m_grid.columnCount(); ++c) {
+            QLineSeries* line = lineSeries(rowPoints(tops.at(c)), chart);
+            line->setName(m_grid.columnLabel(c));
+            line->setPen(QPen(seriesColor(c), 2.5));
+            line->setColor(seriesColor(c));
+            line->setPointsVisible(true);
+            line->setMarkerSize(7);
+            series.append(line);
+        }
+        break;
+    case ChartGrid::Look::Bars: {
+        QAbstractBarSeries* bars
+            = m_grid.stacked ? static_cast<QAbstractBarSeries*>(new QStackedBarSeries(chart)) : new QBarSeries(chart);
+        for (int c = 0; c < m_grid.columnCount(); ++c) {
+            auto* set = new QBarSet(m_grid.columnLabel(c), bars);
+            for (int r = 0; r < m_grid.rowCount(); ++r)
+                set->append(m_grid.value(r, c));
+            set->setColor(seriesColor(c));
+            set->setBorderColor(seriesColor(c).darker(130));
+            bars->append(set);
+        }
+        bars->setBarWidth(0.8);
+        series.append(bars);
+        break;
+    }
+    }
+    for (QAbstractSeries* s : series) {
+        chart->addSeries(s);
+        s->attachAxis(xAxis);
+        s->attachAxis(yAxis);
+    }
+
+    QChart* old = m_view2D->chart();
+    m_view2D->setChart(chart);
+    delete old;
+    m_pages->setCurrentWidget(m_view2D);
+}
+
+bool LogChart::ensure3D()
+{
+    if (m_surface)
+        return true;
+    if (m_noOpenGL)
+        return false;
+    auto* surface = new Q3DSurface;
+    if (!surface->hasContext()) {
+        // Without OpenGL (a remote display, the offscreen platform) the graph cannot draw at all.
+        delete surface;
+        m_noOpenGL = true;
+        return false;
+    }
+    m_surface = surface;
+    m_surface->setShadowQuality(QAbstract3DGraph::ShadowQualityNone);
+    m_surface->setSelectionMode(QAbstract3DGraph::SelectionNone);
+    m_surface->setLocale(QLocale());
+    m_surface->setOrthoProjection(true);
+    m_surface->scene()->activeCamera()->setCameraPosition(-30.0f, 25.0f, 100.0f);
+
+    Q3DTheme* theme = m_surface->activeTheme();
+    theme->setType(Q3DTheme::ThemeQt);
+    theme->setWindowColor(palette().color(QPalette::Base));
+    theme->setBackgroundColor(QColor(0xf4, 0xf4, 0xf4));
+    theme->setGridLineColor(QColor(0xc8, 0xc8, 0xc8));
+    theme->setLabelTextColor(palette().color(QPalette::Text));
+    theme->setLabelBackgroundEnabled(false);
+    theme->setLabelBorderEnabled(false);
+    QFont labelFont = font();
+    labelFont.setPointSizeF(labelFont.pointSizeF() * 2.5);
+    theme->setFont(labelFont);
+
+    m_surface->setAxisX(new QValue3DAxis);
+    m_surface->setAxisY(new QValue3DAxis);
+    m_surface->setAxisZ(new QValue3DAxis);
+    m_surface->axisY()->setTitleVisible(true);
+
+    m_page3D = new QWidget(this);
+    auto* row = new QHBoxLayout(m_page3D);
+    row->setContentsMargins(0, 0, 0, 0);
+    row->setSpacing(0);
+    row->addWidget(QWidget::createWindowContainer(m_surface, m_page3D), 1);
+    m_legend3D = new QWidget(m_page3D);
+    m_legend3D->setAutoFillBackground(true);
+    m_legend3D->setBackgroundRole(QPalette::Base);
+    m_legend3D->setFixedWidth(m_legendWidth);
+    auto* entries = new QGridLayout(m_legend3D);
+    entries->setContentsMargins(6, 0, 6, 0);
+    entries->setHorizontalSpacing(6);
+    row->addWidget(m_legend3D);
+    m_pages->addWidget(m_page3D);
+    return true;
+}
+
+void LogChart::draw3D()
+{
+    const ChartGrid::Look look = ChartGrid::lookOf(m_grid.type);
+    const QVector<QVector<double>> heights = columnTops(m_grid);
+    const ValueRange range = valueRange(heights);
+    const int rows = m_grid.rowCount();
+    const int depthSlots = m_grid.stacked ? 1 : m_grid.columnCount();
+
+    const QList<QSurface3DSeries*> old = m_surface->seriesList();
+    for (QSurface3DSeries* s : old) {
+        m_surface->removeSeries(s);
+        delete s;
+    }
+    for (int c = m_grid.columnCount() - 1; c >= 0; --c) {
+        const double shrink = m_grid.stacked ? std::pow(StackShrink, c) : 1.0;
+        QVector<double> xs;
+        QVector<double> tops;
+        profile3D(look, heights.at(c), shrink, range.min, xs, tops);
+        QVector<double> bottoms(xs.size(), range.min);
+        if (look == ChartGrid::Look::Line) {
+            const double half = (range.max - range.min) * LineHalfHeight;
+            for (int i = 0; i < xs.size(); ++i) {
+                bottoms[i] = tops.at(i) - half;
+                tops[i] += half;
+            }
+        }
+        const float depth = (look == ChartGrid::Look::Line ? LineHalfDepth : SlabHalfDepth) * float(shrink);
+        const float z = m_grid.stacked ? 0.0f : float(c);
+        auto* series = new QSurface3DSeries;
+        series->setName(m_grid.columnLabel(c));
+        series->dataProxy()->resetArray(surfaceRows(xs, bottoms, tops, z - depth, z + depth));
+        series->setDrawMode(QSurface3DSeries::DrawSurface);
+        series->setFlatShadingEnabled(true);
+        series->setColorStyle(Q3DTheme::ColorStyleUniform);
+        series->setBaseColor(seriesColor(c));
+        m_surface->addSeries(series);
+    }
+
+    QValue3DAxis* xAxis = m_surface->axisX();
+    xAxis->setFormatter(new CategoryFormatter(m_grid.rowLabels()));
+    xAxis->setRange(-0.5f, rows - 0.5f);
+    xAxis->setLabelAutoRotation(90.0f);
+
+    QStringList depthLabels;
+    for (int c = 0; c < depthSlots && !m_grid.stacked; ++c)
+        depthLabels.append(m_grid.columnLabel(c));
+    QValue3DAxis* zAxis = m_surface->axisZ();
+    zAxis->setFormatter(new CategoryFormatter(depthLabels));
+    zAxis->setRange(-0.5f, depthSlots - 0.5f);
+    zAxis->setLabelAutoRotation(90.0f);
+
+    QValue3DAxis* yAxis = m_surface->axisY();
+    yAxis->setTitle(m_grid.unit);
+    yAxis->setRange(float(range.min), float(range.max));
+    yAxis->setSegmentCount(range.ticks() - 1);
+    yAxis->setLabelFormat(QStringLiteral("%.%1f").arg(range.decimals()));
+    // The periods run along the longer side, the series in depth.
+    m_surface->setHorizontalAspectRatio(std::clamp(0.6 * rows / depthSlots, 1.0, 6.0));
+
+    auto* entries = static_cast<QGridLayout*>(m_legend3D->layout());
+    while (QLayoutItem* item = entries->takeAt(0)) {
+        delete item->widget();
+        delete item;
+    }
+    entries->setRowStretch(0, 1);
+    for (int c = 0; c < m_grid.columnCount(); ++c) {
+        auto* swatch = new QLabel(m_legend3D);
+        swatch->setFixedSize(12, 12);
+        swatch->setStyleSheet(QStringLiteral("background: %1; border: 1px solid %2;")
+                                  .arg(seriesColor(c).name(), seriesColor(c).darker(130).name()));
+        entries->addWidget(swatch, c + 1, 0);
+        entries->addWidget(new QLabel(m_grid.columnLabel(c), m_legend3D), c + 1, 1);
+    }
+    entries->setRowStretch(m_grid.columnCount() + 1, 1);
+    m_pages->setCurrentWidget(m_page3D);
+}
+
+#include "LogChart.moc"

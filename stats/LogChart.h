@@ -1,0 +1,46 @@
+#pragma once
+
+#include "ChartGrid.h"
+
+#include <QWidget>
+
+class QChart;
+class QChartView;
+class QStackedLayout;
+class Q3DSurface;
+
+// The chart component: draws a ChartGrid, the 2-D types with Qt Charts and the 3-D types with Qt Data
+// Visualization. It only draws; the statistics window fills the grid.
+class LogChart : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit LogChart(QWidget* parent = nullptr);
+
+    void draw(const ChartGrid& grid);
+    // The legend takes a column of this width at the right, which the window keeps clear of the plot for its
+    // OK button.
+    void setLegendWidth(int pixels);
+    const ChartGrid& grid() const { return m_grid; }
+
+    // The 2-D chart last drawn (also used for the 3-D types where OpenGL is missing).
+    QChart* chart() const;
+    bool drawsThreeD() const;
+
+    // The colours of the series, by column.
+    static QColor seriesColor(int column);
+
+private:
+    void draw2D(const QString& note);
+    void draw3D();
+    bool ensure3D();
+
+    ChartGrid m_grid;
+    QStackedLayout* m_pages = nullptr;
+    QChartView* m_view2D = nullptr;
+    QWidget* m_page3D = nullptr;
+    QWidget* m_legend3D = nullptr;
+    int m_legendWidth = 0;
+    Q3DSurface* m_surface = nullptr;
+    bool m_noOpenGL = false;
+};
