@@ -31,11 +31,10 @@ bool LogWriter::WriteLogRow()
     DbCommand cmd;
     cmd.bind(m_db);
     const bool ok = m_db.transaction([&] {
-        return cmd.execute(
-                   QStringLiteral("INSERT INTO log (DateAndTimeStart, DateAndTimeEnd, BytesSent, bytesrcvd,"
-                                  " AvgDownloadSpeed) VALUES (?, ?, ?, ?, ?)"),
-                   {dbDateTime(start), dbDateTime(end), m_state.TotalBytesSent - m_state.LoggedBytesSent,
-                    m_state.TotalBytesRcvd - m_state.LoggedBytesRcvd, m_state.PeriodAvgDownSpeed.toDouble()})
+        return cmd.execute(QStringLiteral("INSERT INTO log (DateAndTimeStart, DateAndTimeEnd, BytesSent, bytesrcvd,"
+                                          " AvgDownloadSpeed) VALUES (?, ?, ?, ?, ?)"),
+                           {dbDateTime(start), dbDateTime(end), m_state.TotalBytesSent - m_state.LoggedBytesSent,
+                            m_state.TotalBytesRcvd - m_state.LoggedBytesRcvd, m_state.PeriodAvgDownSpeed.toDouble()})
             && cmd.execute(PeriodJournal::clearSql());
     });
     if (!ok) {
