@@ -243,6 +243,18 @@ bool createSchema(DbConnection& db, QString* error)
     return ok;
 }
 
+bool reopenIfMoved(DbConnection& db, QString* error)
+{
+    if (db.isOpen() && db.isSameFile())
+        return true;
+    const QString path = db.path();
+    db.close();
+    if (openOrCreate(db, path, error))
+        return true;
+    db.setLastError(error ? *error : QString());
+    return false;
+}
+
 bool openOrCreate(DbConnection& db, const QString& path, QString* error)
 {
     QString scratch;

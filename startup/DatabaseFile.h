@@ -18,6 +18,10 @@ QString locate(const QString& exeDir, const QString& dataDir);
 // A file that exists but is not a usable traffic database is never modified; the reason is returned in error.
 bool openOrCreate(DbConnection& db, const QString& path, QString* error);
 
+// When the open file was deleted or replaced since it was opened, reopens the path (creating a new database
+// when nothing is there), so that rows are not written into a file nobody will see again.
+bool reopenIfMoved(DbConnection& db, QString* error);
+
 // Creates the schema on an open, empty database, inside one transaction.
 bool createSchema(DbConnection& db, QString* error);
 

@@ -1,9 +1,13 @@
 #include "Db.h"
 
+#include <QFile>
+
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
+
+#include <sys/stat.h>
 
 namespace {
 QString errorText(const QSqlError& e)
@@ -50,7 +54,20 @@ bool DbConnection::open(const QString& path)
     }
     m_path = path;
     m_lastError.clear();
+    struct stat st = {};
+    if (::stat(QFile::encodeName(path).constData(), &st) == 0) {
+        m_device = st.st_dev;
+        m_inode = st.st_ino;
+    }
     return true;
+}
+
+bool DbConnection::isSameFile() const
+{
+    struct stat st = {};
+    if (::stat(QFile::encodeName(m_path).constData(), &st) != 0)
+        return false;
+    return st.st_dev == m_device && st.st_ino == m_inode;
 }
 
 void DbConnection::close()

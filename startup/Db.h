@@ -27,6 +27,9 @@ public:
     // Runs body inside BEGIN IMMEDIATE ... COMMIT; rolls back when body returns false or a step fails.
     bool transaction(const std::function<bool()>& body);
 
+    // False when the file at path() is no longer the one that was opened: deleted, or replaced by another file.
+    bool isSameFile() const;
+
     // Counts writes made through this connection, so readers can tell when cached sums went stale.
     quint64 writeCount() const { return m_writes; }
     void noteWrite() { ++m_writes; }
@@ -39,6 +42,8 @@ private:
     QString m_path;
     QString m_lastError;
     quint64 m_writes = 0;
+    quint64 m_device = 0;
+    quint64 m_inode = 0;
 };
 
 // A static cursor: the result is read whole when opened, so the statement never holds a lock afterwards.

@@ -1,6 +1,7 @@
 #include "LogWriter.h"
 
 #include "Clock.h"
+#include "DatabaseFile.h"
 #include "Db.h"
 #include "MessageBox.h"
 #include "PeriodJournal.h"
@@ -30,7 +31,8 @@ bool LogWriter::WriteLogRow()
     // period nor count it twice.
     DbCommand cmd;
     cmd.bind(m_db);
-    const bool ok = m_db.transaction([&] {
+    // A file deleted or replaced under us is reopened first, so the row lands where the user will find it.
+    const bool ok = DatabaseFile::reopenIfMoved(m_db, nullptr) && m_db.transaction([&] {
         return cmd.execute(QStringLiteral("INSERT INTO log (DateAndTimeStart, DateAndTimeEnd, BytesSent, bytesrcvd,"
                                           " AvgDownloadSpeed) VALUES (?, ?, ?, ?, ?)"),
                            {dbDateTime(start), dbDateTime(end), m_state.TotalBytesSent - m_state.LoggedBytesSent,

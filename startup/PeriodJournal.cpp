@@ -1,5 +1,6 @@
 #include "PeriodJournal.h"
 
+#include "DatabaseFile.h"
 #include "Db.h"
 #include "TrafficState.h"
 
@@ -31,11 +32,13 @@ bool PeriodJournal::save(const TrafficState& state, const QDateTime& now)
 {
     DbCommand cmd;
     cmd.bind(m_db);
-    const bool ok = cmd.execute(
-        QStringLiteral("INSERT OR REPLACE INTO open_period (id, DateAndTimeStart, LastSave, BytesSent, bytesrcvd,"
-                       " AvgDownloadSpeed, SampleCount) VALUES (1, ?, ?, ?, ?, ?, ?)"),
-        {dbDateTime(state.PeriodStart), dbDateTime(now), state.TotalBytesSent - state.LoggedBytesSent,
-         state.TotalBytesRcvd - state.LoggedBytesRcvd, state.PeriodAvgDownSpeed.toDouble(), state.PeriodSampleCount});
+    const bool ok = DatabaseFile::reopenIfMoved(m_db, nullptr)
+        && cmd.execute(
+            QStringLiteral("INSERT OR REPLACE INTO open_period (id, DateAndTimeStart, LastSave, BytesSent, bytesrcvd,"
+                           " AvgDownloadSpeed, SampleCount) VALUES (1, ?, ?, ?, ?, ?, ?)"),
+            {dbDateTime(state.PeriodStart), dbDateTime(now), state.TotalBytesSent - state.LoggedBytesSent,
+             state.TotalBytesRcvd - state.LoggedBytesRcvd, state.PeriodAvgDownSpeed.toDouble(),
+             state.PeriodSampleCount});
     // A failed save is retried at the next tick; the log writer reports database trouble to the user.
     if (ok) {
         m_lastSave = now;

@@ -4,6 +4,7 @@
 #include "TempDatabase.h"
 #include "TrafficState.h"
 
+#include <QFile>
 #include <QTest>
 
 class TestLogWriter : public QObject
@@ -130,6 +131,33 @@ private Q_SLOTS:
         t.exec("PRAGMA query_only = ON");
         QVERIFY(!w.WriteLogRow());
         QCOMPARE(boxes.shown.size(), 2);
+    }
+
+    void deletedOrReplacedFileIsReopenedBeforeTheRow()
+    {
+        TempDatabase t;
+        TrafficState s;
+        FakeClock clock(at(4, 12, 0));
+        FakeMessageBoxes boxes;
+        LogWriter w(t.db, s, clock, boxes);
+        s.TotalBytesRcvd = 100;
+        QVERIFY(QFile::remove(t.path()));
+        QVERIFY(w.WriteLogRow()); // a new, empty database takes the row
+        QVERIFY(QFile::exists(t.path()));
+        QCOMPARE(t.scalar("SELECT count(*) FROM log").toInt(), 1);
+
+        // A file put in its place that is not a database is never overwritten; the traffic stays pending.
+        QVERIFY(QFile::remove(t.path()));
+        QFile junk(t.path());
+        QVERIFY(junk.open(QIODevice::WriteOnly));
+        junk.write("restored from the wrong backup");
+        junk.close();
+        s.TotalBytesRcvd = 300;
+        QVERIFY(!w.WriteLogRow());
+        QCOMPARE(boxes.shown.size(), 1);
+        QVERIFY(QFile::remove(t.path()));
+        QVERIFY(w.WriteLogRow());
+        QCOMPARE(t.scalar("SELECT bytesrcvd FROM log").toDouble(), 200.0);
     }
 };
 
