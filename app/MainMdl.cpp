@@ -1,5 +1,6 @@
 #include "MainMdl.h"
 
+#include "Clock.h"
 #include "DatabaseFile.h"
 #include "FrmMain.h"
 #include "FrmOptions.h"
@@ -11,6 +12,7 @@ MainMdl::MainMdl(Platform platform, QObject* parent)
     : QObject(parent)
     , m_platform(platform)
     , m_writer(m_db, m_state, platform.clock, platform.boxes)
+    , m_journal(m_db)
 {
 }
 
@@ -38,6 +40,13 @@ bool MainMdl::start(const QString& databasePath)
         return false;
     }
     m_command.bind(m_db);
+    // A period left by a run that crashed or lost power becomes its row before anything new is counted; when that
+    // fails now, the journal tries again before its first save.
+    QString recoverError;
+    if (!m_journal.recover(&recoverError)) {
+        m_platform.boxes.notify(tr("The traffic of the last run could not be logged yet:\n%1").arg(recoverError),
+                                MessageBoxes::Icon::Warning, QStringLiteral("Zovodazad"));
+    }
 
     m_frmMain->setWindowTitle(FrmMain::versionCaption());
     // Topmost, and without Close, minimise or maximise, by the window's own flags.
@@ -73,7 +82,10 @@ bool MainMdl::start(const QString& databasePath)
 
     m_sampler = std::make_unique<Sampler>(m_platform.ifTable, m_db, m_state, m_settings, m_writer, m_platform.clock,
                                           *m_frmMain);
-    connect(&m_frmMain->TmrCheckit(), &QTimer::timeout, this, [this] { m_sampler->TmrCheckit_Timer(); });
+    connect(&m_frmMain->TmrCheckit(), &QTimer::timeout, this, [this] {
+        m_sampler->TmrCheckit_Timer();
+        m_journal.tick(m_state, m_platform.clock.now());
+    });
     connect(m_frmMain.get(), &FrmMain::volumeGraphsRequested, this, &MainMdl::openStats);
     connect(m_frmMain.get(), &FrmMain::exitRequested, this, &MainMdl::shutdown);
     m_running = true;

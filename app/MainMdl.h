@@ -3,6 +3,7 @@
 #include "Db.h"
 #include "FolderPicker.h"
 #include "LogWriter.h"
+#include "PeriodJournal.h"
 #include "Settings.h"
 #include "TrafficState.h"
 
@@ -64,6 +65,7 @@ private:
     DbConnection m_db;
     DbCommand m_command;
     LogWriter m_writer;
+    PeriodJournal m_journal;
     std::unique_ptr<FrmMain> m_frmMain;
     QtFolderPicker m_folderPicker;
     std::unique_ptr<FrmOptions> m_frmOptions;

@@ -19,7 +19,7 @@ QString PeriodJournal::clearSql()
 
 void PeriodJournal::tick(const TrafficState& state, const QDateTime& now)
 {
-    if (!state.PeriodStart.isValid())
+    if (!state.PeriodStart.isValid() || (!m_recovered && !recover()))
         return;
     const bool newPeriod = state.PeriodStart != m_savedStart;
     // A clock set back makes the interval negative; that counts as due, so saves never stop.
@@ -62,5 +62,6 @@ bool PeriodJournal::recover(QString* error)
     });
     if (!ok && error)
         *error = m_db.lastError();
+    m_recovered = m_recovered || ok;
     return ok;
 }

@@ -17,7 +17,8 @@ public:
 
     explicit PeriodJournal(DbConnection& db);
 
-    // Saves the open period when it changed since the last save or when the save interval has passed.
+    // Saves the open period when it changed since the last save or when the save interval has passed. A period
+    // left by an earlier run is recovered first: it is never overwritten.
     void tick(const TrafficState& state, const QDateTime& now);
     // Saves the open period now (start, volumes since the start, average and sample count, and now).
     bool save(const TrafficState& state, const QDateTime& now);
@@ -31,6 +32,7 @@ public:
 
 private:
     DbConnection& m_db;
+    bool m_recovered = false;
     QDateTime m_lastSave;
     QDateTime m_savedStart;
 };
