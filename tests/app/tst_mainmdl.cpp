@@ -81,6 +81,31 @@ private Q_SLOTS:
         QVERIFY(q.exec(QStringLiteral("SELECT count(*) FROM log")) && q.next());
         QCOMPARE(q.value(0).toInt(), 1);
     }
+
+    void killedRunLeavesItsTrafficToTheNextStart()
+    {
+        {
+            MainMdl mdl(platform());
+            QVERIFY(mdl.start(path()));
+            QTRY_VERIFY(mdl.state().PeriodStart.isValid());
+            m_table.rows[0].inOctets += 50'000'000;
+            m_clock.advanceMs(61'000);
+            const auto saved = [&] {
+                QSqlQuery q(mdl.connection().database());
+                return q.exec(QStringLiteral("SELECT bytesrcvd FROM open_period")) && q.next() ? q.value(0).toDouble()
+                                                                                               : -1.0;
+            };
+            QTRY_COMPARE_WITH_TIMEOUT(saved(), 50'000'000.0, 5000);
+            // Gone without its shutdown, as after a kill or a power cut.
+        }
+        MainMdl next(platform());
+        QVERIFY(next.start(path()));
+        QSqlQuery q(next.connection().database());
+        QVERIFY(q.exec(QStringLiteral("SELECT bytesrcvd, DateAndTimeEnd FROM log")) && q.next());
+        QCOMPARE(q.value(0).toDouble(), 50'000'000.0);
+        QCOMPARE(q.value(1).toString(), dbDateTime(m_clock.now()));
+        QVERIFY(!q.next());
+    }
 };
 
 QTEST_MAIN(TestMainMdl)

@@ -71,3 +71,10 @@ answer_box() {
     w=$(xdotool search --onlyvisible --name '^Zovodazad$' | tail -n1)
     xdotool windowfocus --sync "$w" key Return
 }
+
+# Waits until the program has created its database and saved its first open period. The file must exist before
+# sqlite3 looks: the tool would otherwise create an empty file, which the program rightly refuses.
+wait_for_open_period() {
+    wait_for 10 test -s "$DB" || fail "no database created"
+    wait_for 10 sh -c "sqlite3 '$DB' 'select count(*) from open_period' | grep -q '^1$'" || fail "no open period saved"
+}

@@ -14,6 +14,7 @@
 #include <QPushButton>
 #include <QStackedBarSeries>
 #include <QTest>
+#include <QValueAxis>
 
 class TestFrmStats : public QObject
 {
@@ -121,6 +122,35 @@ private Q_SLOTS:
         QCOMPARE(look->currentIndex(), 2);
         QVERIFY(box->isChecked());
         QCOMPARE(w.grid().rowLabels(), QStringList({"07/2002"}));
+    }
+
+    void valueAxisEndsOnARoundNumber_data()
+    {
+        QTest::addColumn<double>("mb");
+        QTest::addColumn<double>("max");
+        QTest::addColumn<QString>("format");
+        QTest::newRow("steps of 2") << 9.3 << 10.0 << "%.0f";
+        QTest::newRow("steps of 2.5") << 11.0 << 12.5 << "%.1f";
+        QTest::newRow("steps of 0.05") << 0.21 << 0.25 << "%.2f";
+    }
+
+    void valueAxisEndsOnARoundNumber()
+    {
+        QFETCH(double, mb);
+        QFETCH(double, max);
+        QFETCH(QString, format);
+        TempDatabase t;
+        t.addLogRow("2002-07-19 10:00:00", "2002-07-19 11:00:00", 0, mb * 1048576);
+        FrmStats w(t.db, m_clock, m_boxes);
+        child<QComboBox>(w, "lst23d")->setCurrentIndex(1);
+        const auto axes = w.chart()->chart()->axes(Qt::Vertical);
+        QCOMPARE(axes.size(), 1);
+        auto* axis = qobject_cast<QValueAxis*>(axes.first());
+        QVERIFY(axis);
+        QCOMPARE(axis->min(), 0.0);
+        QCOMPARE(axis->max(), max);
+        QCOMPARE(axis->labelFormat(), format);
+        QCOMPARE(axis->titleText(), QString("MB"));
     }
 
     void resizeRuleBelowAndAbove800Twips()
