@@ -8,6 +8,29 @@
 #include "MessageBox.h"
 #include "Sampler.h"
 
+#include <QFile>
+#include <QLoggingCategory>
+
+#include <unistd.h>
+
+Q_LOGGING_CATEGORY(lcStartup, "zovodazad.startup", QtWarningMsg)
+
+namespace {
+// Milliseconds since this process started, from the kernel's accounting (10 ms resolution).
+qint64 processAgeMs()
+{
+    QFile stat(QStringLiteral("/proc/self/stat")), uptime(QStringLiteral("/proc/uptime"));
+    if (!stat.open(QIODevice::ReadOnly) || !uptime.open(QIODevice::ReadOnly))
+        return -1;
+    // Field 22, counted after the command name, which may itself hold spaces.
+    const QByteArray line = stat.readAll();
+    const QList<QByteArray> fields = line.mid(line.lastIndexOf(')') + 2).split(' ');
+    const double started = fields.value(19).toDouble() / double(::sysconf(_SC_CLK_TCK));
+    const double now = uptime.readAll().split(' ').value(0).toDouble();
+    return qint64((now - started) * 1000.0);
+}
+} // namespace
+
 MainMdl::MainMdl(Platform platform, QObject* parent)
     : QObject(parent)
     , m_platform(platform)
@@ -82,15 +105,28 @@ bool MainMdl::start(const QString& databasePath)
 
     m_sampler = std::make_unique<Sampler>(m_platform.ifTable, m_db, m_state, m_settings, m_writer, m_platform.clock,
                                           *m_frmMain);
-    connect(&m_frmMain->TmrCheckit(), &QTimer::timeout, this, [this] {
-        m_sampler->TmrCheckit_Timer();
-        m_journal.tick(m_state, m_platform.clock.now());
-    });
+    connect(&m_frmMain->TmrCheckit(), &QTimer::timeout, this, &MainMdl::tick);
     connect(m_frmMain.get(), &FrmMain::volumeGraphsRequested, this, &MainMdl::openStats);
     connect(m_frmMain.get(), &FrmMain::exitRequested, this, &MainMdl::shutdown);
     m_running = true;
     m_frmMain->TmrCheckit().start();
+    // The first sample is taken at once rather than a whole interval later; it only sets the reference, and the
+    // timer's next tick still comes one interval after it.
+    QTimer::singleShot(0, this, [this] {
+        if (m_running)
+            tick();
+    });
     return true;
+}
+
+void MainMdl::tick()
+{
+    m_sampler->TmrCheckit_Timer();
+    m_journal.tick(m_state, m_platform.clock.now());
+    if (!m_firstTickLogged) {
+        m_firstTickLogged = true;
+        qCDebug(lcStartup, "first tick %lld ms after the process started", processAgeMs());
+    }
 }
 
 FrmStats* MainMdl::statistics() const

@@ -58,6 +58,8 @@ Q_SIGNALS:
     void finished();
 
 private:
+    void tick();
+
     Platform m_platform;
     TrafficState m_state;
     SettingsVars m_vars;
@@ -73,4 +75,5 @@ private:
     std::unique_ptr<Sampler> m_sampler;
     bool m_trayAdded = false;
     bool m_running = false;
+    bool m_firstTickLogged = false;
 };

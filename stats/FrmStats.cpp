@@ -1,5 +1,6 @@
 #include "FrmStats.h"
 
+#include "ChartBuild.h"
 #include "LogChart.h"
 #include "MessageBox.h"
 

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "ChartBuild.h"
 #include "ChartGrid.h"
 #include "Db.h"
 

@@ -36,6 +36,13 @@ constexpr double LineHalfHeight = 0.012;
 // part of it that reaches down to the floor.
 constexpr double StackShrink = 0.94;
 
+// Upload, download and total.
+QColor seriesColor(int column)
+{
+    static const QColor colors[] = {QColor(0xe0, 0x7b, 0x28), QColor(0x2f, 0x6f, 0xc4), QColor(0x4f, 0x9a, 0x3c)};
+    return colors[std::clamp(column, 0, 2)];
+}
+
 QVector<double> columnValues(const ChartGrid& grid, int column)
 {
     QVector<double> values(grid.rowCount());
@@ -67,8 +74,14 @@ struct ValueRange
     double max = 1.0;
     double step = 0.2;
     int ticks() const { return static_cast<int>(std::lround((max - min) / step)) + 1; }
-    // Enough decimals to tell neighbouring ticks apart.
-    int decimals() const { return std::clamp(static_cast<int>(std::ceil(-std::log10(step) - 1e-9)), 0, 6); }
+    // Enough decimals to write every tick exactly (2.5 needs one).
+    int decimals() const
+    {
+        int d = 0;
+        for (double scaled = step; d < 6 && std::abs(scaled - std::round(scaled)) > 1e-6 * scaled; scaled *= 10)
+            ++d;
+        return d;
+    }
 };
 
 double niceStep(double span)
@@ -186,52 +199,85 @@ private:
     QStringList m_labels;
 };
 
-// A series in 3-D, between depths z0 and z1: its front wall, top and back wall, from the bottom to the top outline
-// (xs, bottoms, tops). With the floor as bottom it is a solid slab; a line is a thin band around its values.
-QSurfaceDataArray* surfaceRows(const QVector<double>& xs, const QVector<double>& bottoms, const QVector<double>& tops,
-                               float z0, float z1)
+// A solid piece of a 3-D series between depths z0 and z1: its front wall, top and back wall, from the bottom to the
+// top outline along the period axis.
+struct Piece3D
 {
-    auto row = [&](float z, const QVector<double>& ys) {
-        auto* data = new QSurfaceDataRow(xs.size());
-        for (int i = 0; i < xs.size(); ++i)
-            (*data)[i].setPosition(QVector3D(float(xs.at(i)), float(ys.at(i)), z));
-        return data;
-    };
-    auto* rows = new QSurfaceDataArray;
-    *rows << row(z0, bottoms) << row(z0, tops) << row(z1, tops) << row(z1, bottoms);
-    return rows;
-}
+    QVector<double> xs;
+    QVector<double> bottoms;
+    QVector<double> tops;
+    float z0 = 0.0f;
+    float z1 = 0.0f;
 
-// The outline of a series in 3-D along the period axis: a box per period for bars, the values joined for lines and
-// areas, an area closed down to the floor at both ends. A single period gets a short flat stretch.
-void profile3D(ChartGrid::Look look, const QVector<double>& values, double shrink, double floor, QVector<double>& xs,
-               QVector<double>& ys)
-{
-    const auto add = [&](double x, double y) {
+    void add(double x, double bottom, double top)
+    {
         xs.append(x);
-        ys.append(y);
-    };
-    const bool walls = look != ChartGrid::Look::Line;
-    const int rows = values.size();
-    if (look == ChartGrid::Look::Bars || rows == 1) {
-        const double w = BarHalfWidth * shrink;
-        for (int r = 0; r < rows; ++r) {
-            if (walls)
-                add(r - w, floor);
-            add(r - w, values.at(r));
-            add(r + w, values.at(r));
-            if (walls)
-                add(r + w, floor);
-        }
-        return;
+        bottoms.append(bottom);
+        tops.append(top);
     }
-    const double inset = (1.0 - shrink) / 2.0;
-    if (walls)
-        add(inset, floor);
-    for (int r = 0; r < rows; ++r)
-        add(r == 0 ? inset : r == rows - 1 ? r - inset : r, values.at(r));
-    if (walls)
-        add(rows - 1 - inset, floor);
+
+    QSurfaceDataArray* surfaceRows() const
+    {
+        auto row = [this](float z, const QVector<double>& ys) {
+            auto* data = new QSurfaceDataRow(xs.size());
+            for (int i = 0; i < xs.size(); ++i)
+                (*data)[i].setPosition(QVector3D(float(xs.at(i)), float(ys.at(i)), z));
+            return data;
+        };
+        auto* rows = new QSurfaceDataArray;
+        *rows << row(z0, bottoms) << row(z0, tops) << row(z1, tops) << row(z1, bottoms);
+        return rows;
+    }
+};
+
+// The pieces of one series in 3-D at depth z: a box per period for bars (each its own piece, so that nothing
+// joins them), a slab under the joined values for an area, closed down to the floor at both ends, and a thin band
+// around the joined values for a line. A single period gets a short flat stretch, so that it shows.
+QVector<Piece3D> pieces3D(ChartGrid::Look look, const QVector<double>& values, double shrink, const ValueRange& range,
+                          float z)
+{
+    const double floor = range.min;
+    const double w = BarHalfWidth * shrink;
+    Piece3D piece;
+    const float depth = (look == ChartGrid::Look::Line ? LineHalfDepth : SlabHalfDepth) * float(shrink);
+    piece.z0 = z - depth;
+    piece.z1 = z + depth;
+    QVector<Piece3D> pieces;
+    if (look == ChartGrid::Look::Bars) {
+        for (int r = 0; r < values.size(); ++r) {
+            Piece3D box = piece;
+            box.add(r - w, floor, floor);
+            box.add(r - w, floor, values.at(r));
+            box.add(r + w, floor, values.at(r));
+            box.add(r + w, floor, floor);
+            pieces.append(box);
+        }
+        return pieces;
+    }
+    QVector<double> xs;
+    QVector<double> ys;
+    if (values.size() == 1) {
+        xs = {-w, w};
+        ys = {values.first(), values.first()};
+    } else {
+        const double inset = (1.0 - shrink) / 2.0;
+        for (int r = 0; r < values.size(); ++r) {
+            xs.append(r == 0 ? inset : r == values.size() - 1 ? r - inset : r);
+            ys.append(values.at(r));
+        }
+    }
+    if (look == ChartGrid::Look::Line) {
+        const double half = (range.max - range.min) * LineHalfHeight;
+        for (int i = 0; i < xs.size(); ++i)
+            piece.add(xs.at(i), ys.at(i) - half, ys.at(i) + half);
+    } else {
+        piece.add(xs.first(), floor, floor);
+        for (int i = 0; i < xs.size(); ++i)
+            piece.add(xs.at(i), floor, ys.at(i));
+        piece.add(xs.last(), floor, floor);
+    }
+    pieces.append(piece);
+    return pieces;
 }
 
 } // namespace
@@ -247,12 +293,6 @@ LogChart::LogChart(QWidget* parent)
     m_pages->addWidget(m_view2D);
 }
 
-QColor LogChart::seriesColor(int column)
-{
-    static const QColor colors[] = {QColor(0xe0, 0x7b, 0x28), QColor(0x2f, 0x6f, 0xc4), QColor(0x4f, 0x9a, 0x3c)};
-    return colors[std::clamp(column, 0, 2)];
-}
-
 void LogChart::setLegendWidth(int pixels)
 {
     m_legendWidth = pixels;
@@ -265,11 +305,6 @@ void LogChart::setLegendWidth(int pixels)
 QChart* LogChart::chart() const
 {
     return m_view2D->chart();
-}
-
-bool LogChart::drawsThreeD() const
-{
-    return m_pages->currentWidget() == m_page3D && m_page3D;
 }
 
 void LogChart::draw(const ChartGrid& grid)
@@ -436,29 +471,19 @@ void LogChart::draw3D()
         m_surface->removeSeries(s);
         delete s;
     }
-    for (int c = m_grid.columnCount() - 1; c >= 0; --c) {
+    for (int c = 0; c < m_grid.columnCount(); ++c) {
         const double shrink = m_grid.stacked ? std::pow(StackShrink, c) : 1.0;
-        QVector<double> xs;
-        QVector<double> tops;
-        profile3D(look, heights.at(c), shrink, range.min, xs, tops);
-        QVector<double> bottoms(xs.size(), range.min);
-        if (look == ChartGrid::Look::Line) {
-            const double half = (range.max - range.min) * LineHalfHeight;
-            for (int i = 0; i < xs.size(); ++i) {
-                bottoms[i] = tops.at(i) - half;
-                tops[i] += half;
-            }
-        }
-        const float depth = (look == ChartGrid::Look::Line ? LineHalfDepth : SlabHalfDepth) * float(shrink);
         const float z = m_grid.stacked ? 0.0f : float(c);
-        auto* series = new QSurface3DSeries;
-        series->setName(m_grid.columnLabel(c));
-        series->dataProxy()->resetArray(surfaceRows(xs, bottoms, tops, z - depth, z + depth));
-        series->setDrawMode(QSurface3DSeries::DrawSurface);
-        series->setFlatShadingEnabled(true);
-        series->setColorStyle(Q3DTheme::ColorStyleUniform);
-        series->setBaseColor(seriesColor(c));
-        m_surface->addSeries(series);
+        for (const Piece3D& piece : pieces3D(look, heights.at(c), shrink, range, z)) {
+            auto* series = new QSurface3DSeries;
+            series->setName(m_grid.columnLabel(c));
+            series->dataProxy()->resetArray(piece.surfaceRows());
+            series->setDrawMode(QSurface3DSeries::DrawSurface);
+            series->setFlatShadingEnabled(true);
+            series->setColorStyle(Q3DTheme::ColorStyleUniform);
+            series->setBaseColor(seriesColor(c));
+            m_surface->addSeries(series);
+        }
     }
 
     QValue3DAxis* xAxis = m_surface->axisX();

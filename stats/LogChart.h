@@ -25,10 +25,6 @@ public:
 
     // The 2-D chart last drawn (also used for the 3-D types where OpenGL is missing).
     QChart* chart() const;
-    bool drawsThreeD() const;
-
-    // The colours of the series, by column.
-    static QColor seriesColor(int column);
 
 private:
     void draw2D(const QString& note);
