@@ -4,11 +4,14 @@
 #include "DatabaseFile.h"
 #include "FrmMain.h"
 #include "FrmOptions.h"
-#include "FrmStats.h"
 #include "MessageBox.h"
 #include "Sampler.h"
+#include "StatsModule.h"
 
+#include <QCoreApplication>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLoggingCategory>
 
 #include <unistd.h>
@@ -129,17 +132,27 @@ void MainMdl::tick()
     }
 }
 
-FrmStats* MainMdl::statistics() const
-{
-    return m_frmStats;
-}
-
 void MainMdl::openStats()
 {
     if (m_frmStats) {
-        m_frmStats->build();
+        QMetaObject::invokeMethod(m_frmStats, "build");
     } else {
-        m_frmStats = new FrmStats(m_db, m_platform.clock, m_platform.boxes);
+        if (!m_statsModule.isLoaded()) {
+            const QString dir = QFileInfo(QCoreApplication::applicationFilePath()).canonicalPath();
+            for (const QString& candidate : {dir, QDir(dir).filePath(QStringLiteral(ZOVO_MODULE_DIR))}) {
+                m_statsModule.setFileName(QDir(candidate).filePath(QLatin1String(StatsModuleName)));
+                if (m_statsModule.load())
+                    break;
+            }
+        }
+        const auto create = reinterpret_cast<CreateStatsWindow>(m_statsModule.resolve(CreateStatsWindowSymbol));
+        if (!create) {
+            m_platform.boxes.notify(
+                tr("The statistics window could not be loaded:\n%1").arg(m_statsModule.errorString()),
+                MessageBoxes::Icon::Critical, QStringLiteral("Zovodazad"));
+            return;
+        }
+        m_frmStats = create(m_db, m_platform.clock, m_platform.boxes);
         // Closing ends this opening; the next one starts again from the first entry of every list.
         m_frmStats->setAttribute(Qt::WA_DeleteOnClose);
     }

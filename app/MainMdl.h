@@ -7,6 +7,7 @@
 #include "Settings.h"
 #include "TrafficState.h"
 
+#include <QLibrary>
 #include <QObject>
 #include <QPointer>
 #include <memory>
@@ -14,7 +15,6 @@
 class Clock;
 class FrmMain;
 class FrmOptions;
-class FrmStats;
 class IfTableSource;
 class MessageBoxes;
 class Sampler;
@@ -47,7 +47,6 @@ public:
     SettingsVars& vars() { return m_vars; }
     DbConnection& connection() { return m_db; }
     bool trayIconAdded() const { return m_trayAdded; }
-    FrmStats* statistics() const;
 
     // The Volume Graphs command: opens the statistics window without making it modal, or brings the open one
     // forward with the traffic logged up to now.
@@ -71,7 +70,8 @@ private:
     std::unique_ptr<FrmMain> m_frmMain;
     QtFolderPicker m_folderPicker;
     std::unique_ptr<FrmOptions> m_frmOptions;
-    QPointer<FrmStats> m_frmStats;
+    QLibrary m_statsModule;
+    QPointer<QWidget> m_frmStats;
     std::unique_ptr<Sampler> m_sampler;
     bool m_trayAdded = false;
     bool m_running = false;

@@ -82,9 +82,12 @@ FrmMain::FrmMain(const MonitorContext& context, std::function<bool()> trayAvaila
     m_timer.setObjectName(QStringLiteral("TmrCheckit"));
     m_timer.setInterval(500);
 
-    addLabel("Label2", QStringLiteral("In :"), true, {120, 120, 375, 255});
+    // The two captions end at the same edge, so their colons line up.
+    addLabel("Label2", QStringLiteral("In :"), true, {120, 120, 375, 255})
+        ->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     m_lblDownload = addLabel("lblDownload", QString(), false, {600, 120, 1095, 255});
-    addLabel("Label4", QStringLiteral("Out :"), true, {0, 480, 495, 255});
+    addLabel("Label4", QStringLiteral("Out :"), true, {0, 480, 495, 255})
+        ->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     m_lblUpload = addLabel("LblUpload", QString(), false, {600, 480, 1095, 255});
     m_lblUp = addLabel("LblUp", QString(), false, {120, 840, 2895, 255});
     m_lblWhatsLeft = addLabel("lblwhatsLeft", QStringLiteral("50 % left - 20 MB Left"), true, {120, 1200, 2775, 255});
@@ -330,6 +333,29 @@ void FrmMain::setCaption(const QString& text)
 void FrmMain::setRateLine(const QString& text)
 {
     m_lblUp->setText(text);
+    m_lblUp->setToolTip(text);
+    if (isVisible())
+        fitRateLine();
+}
+
+void FrmMain::fitRateLine()
+{
+    // The stored line is narrow for three figures with digit grouping: a smaller font beats cut-off numbers.
+    QFont f = font();
+    const qreal base = f.pointSizeF();
+    for (qreal pt = base; pt >= base - 2; pt -= 0.5) {
+        f.setPointSizeF(pt);
+        if (QFontMetrics(f).horizontalAdvance(m_lblUp->text()) <= m_lblUp->width())
+            break;
+    }
+    if (m_lblUp->font() != f)
+        m_lblUp->setFont(f);
+}
+
+void FrmMain::showEvent(QShowEvent* event)
+{
+    fitRateLine();
+    QWidget::showEvent(event);
 }
 
 void FrmMain::graphUpdate(Graph which, qint32 sample)

@@ -89,10 +89,12 @@ Q_SIGNALS:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
     QLabel* addLabel(const char* name, const QString& text, bool bold, const QRect& twips);
+    void fitRateLine();
     void placeInTwips(QWidget* widget, const QRect& twips);
     Throughput* graph(Graph which) const;
     void showVolumeGraphs();

@@ -22,7 +22,7 @@ public:
     FrmStats(DbConnection& db, const Clock& clock, MessageBoxes& boxes, QWidget* parent = nullptr);
 
     // The build procedure: fills the lists when empty, reads the chosen period and draws it.
-    void build();
+    Q_INVOKABLE void build();
 
     const ChartGrid& grid() const { return m_grid; }
     LogChart* chart() const { return m_chart; }

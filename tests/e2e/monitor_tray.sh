@@ -63,6 +63,15 @@ xdotool click 3
 wait_for 5 menu_shown || fail "a right click did not open the menu"
 [ "$(rows)" = 0 ] || fail "rows written before Exit"
 
+# &Volume Graphs loads the statistics module and opens its window; the menu opens again for Exit.
+xdotool key v
+wait_for 10 xdotool search --onlyvisible --name '^Zovodazad, Keeps an eye on your downloads' ||
+    fail "Volume Graphs did not open the statistics window"
+xdotool mousemove "$ICON_X" "$ICON_Y"
+sleep 0.5
+xdotool click 3
+wait_for 5 menu_shown || fail "a right click did not open the menu again"
+
 # E&xit by its mnemonic: the open menu holds the keyboard.
 xdotool key x
 wait_for 10 sh -c "! kill -0 $APP_PID" || fail "the process did not end after Exit"

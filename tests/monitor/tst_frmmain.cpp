@@ -12,14 +12,7 @@
 #include <QSignalSpy>
 #include <QtTest>
 
-#include <memory>
-
 namespace {
-QAction* item(QMenu& menu, const char* name)
-{
-    return menu.findChild<QAction*>(QLatin1String(name));
-}
-
 QStringList captions(const QMenu& menu)
 {
     QStringList list;
@@ -27,6 +20,8 @@ QStringList captions(const QMenu& menu)
         list.append(a->isSeparator() ? QStringLiteral("-") : a->text());
     return list;
 }
+
+const QStringList Commands {"Monitor &On.", "O&ptions", "&Volume Graphs", "&Reset Counters.", "&About", "-", "E&xit"};
 } // namespace
 
 class TestFrmMain : public QObject
@@ -49,9 +44,13 @@ class TestFrmMain : public QObject
         {
         }
 
-        QSystemTrayIcon* tray() { return window.findChild<QSystemTrayIcon*>(); }
-        void activate(QSystemTrayIcon::ActivationReason reason) { Q_EMIT tray()->activated(reason); }
-        int rows() { return db.scalar(QStringLiteral("select count(*) from log")).toInt(); }
+        QAction* item(const char* name) { return window.popupMenu().findChild<QAction*>(QLatin1String(name)); }
+        template<typename T = QLabel> T* child(const char* name) { return window.findChild<T*>(QLatin1String(name)); }
+        void activate(QSystemTrayIcon::ActivationReason reason)
+        {
+            Q_EMIT window.findChild<QSystemTrayIcon*>()->activated(reason);
+        }
+        int rows() { return db.scalar("select count(*) from log").toInt(); }
         // Starts as MainMdl does when the desktop has a notification area.
         void startWithTray()
         {
@@ -60,107 +59,42 @@ class TestFrmMain : public QObject
         }
     };
 
-    static int px(int twips, int dpi) { return qRound(twips * dpi / 1440.0); }
-
 private Q_SLOTS:
     void init() { QLocale::setDefault(QLocale::c()); }
 
-    void layoutFollowsTheStoredTwips()
+    void heightsGraphsIconAndNoClose()
     {
         Fixture f;
         FrmMain& w = f.window;
-        const int dx = w.logicalDpiX();
-        const int dy = w.logicalDpiY();
-        const struct
-        {
-            const char* name;
-            QRect twips;
-            bool bold;
-        } controls[] = {
-            {"Label2", {120, 120, 375, 255}, true},       {"lblDownload", {600, 120, 1095, 255}, false},
-            {"Label4", {0, 480, 495, 255}, true},         {"LblUpload", {600, 480, 1095, 255}, false},
-            {"LblUp", {120, 840, 2895, 255}, false},      {"lblwhatsLeft", {120, 1200, 2775, 255}, true},
-            {"DownGraph", {1800, 120, 1095, 255}, false}, {"UpGraph", {1800, 480, 1095, 255}, false},
-        };
-        for (const auto& c : controls) {
-            auto* widget = w.findChild<QWidget*>(QLatin1String(c.name));
-            QVERIFY2(widget, c.name);
-            const QRect expected(px(c.twips.x(), dx), px(c.twips.y(), dy), px(c.twips.width(), dx),
-                                 px(c.twips.height(), dy));
-            QCOMPARE(widget->geometry(), expected);
-            if (qobject_cast<QLabel*>(widget))
-                QCOMPARE(widget->font().bold(), c.bold);
-        }
-        QCOMPARE(w.findChild<QLabel*>(QStringLiteral("Label2"))->text(), QStringLiteral("In :"));
-        QCOMPARE(w.findChild<QLabel*>(QStringLiteral("Label4"))->text(), QStringLiteral("Out :"));
-
-        auto* down = w.findChild<Throughput*>(QStringLiteral("DownGraph"));
-        auto* up = w.findChild<Throughput*>(QStringLiteral("UpGraph"));
-        QCOMPARE(down->ForeColor(), 0x0000FF00u);
-        QCOMPARE(up->ForeColor(), 0x000000FFu);
-        QVERIFY(!down->Inverted());
-        QVERIFY(up->Inverted());
-        QVERIFY(down->Flat() && up->Flat());
-        QCOMPARE(down->Max(), 150);
-
-        // The icon is drawn, not an empty square, at the sizes notification areas use.
-        for (int size : {16, 22}) {
-            const QImage image = w.windowIcon().pixmap(size).toImage();
-            QCOMPARE(image.size(), QSize(size, size));
-            QVERIFY(qAlpha(image.pixel(size / 2, size / 2)) > 0);
-        }
-    }
-
-    void heightShowsOrCutsTheVolumeLeftLine()
-    {
-        Fixture f;
-        FrmMain& w = f.window;
-        const int dy = w.logicalDpiY();
-        const QWidget* line = w.findChild<QLabel*>(QStringLiteral("lblwhatsLeft"));
+        const auto px = [](int twips, int dpi) { return qRound(twips * dpi / 1440.0); };
+        const QLabel* line = f.child("lblwhatsLeft");
         w.applyWhatsLeftHeight(false);
-        QCOMPARE(w.height(), px(1600 - 375, dy));
-        QCOMPARE(w.width(), px(3015, w.logicalDpiX()));
+        QCOMPARE(w.size(), QSize(px(3015, w.logicalDpiX()), px(1600 - 375, w.logicalDpiY())));
         QVERIFY(line->geometry().bottom() >= w.height());
         w.applyWhatsLeftHeight(true);
-        QCOMPARE(w.height(), px(1965 - 375, dy));
+        QCOMPARE(w.height(), px(1965 - 375, w.logicalDpiY()));
         QVERIFY(line->geometry().bottom() < w.height());
-    }
 
-    void windowFlagsAndNoClose()
-    {
-        Fixture f;
-        FrmMain& w = f.window;
-        const Qt::WindowFlags flags = w.windowFlags();
-        QVERIFY(flags & Qt::WindowStaysOnTopHint);
-        QVERIFY(flags & Qt::CustomizeWindowHint);
-        QVERIFY(!(flags & (Qt::WindowCloseButtonHint | Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
+        // Download green and upright, upload red and hanging from the top.
+        QCOMPARE(f.child<Throughput>("DownGraph")->ForeColor(), 0x0000FF00u);
+        QCOMPARE(f.child<Throughput>("UpGraph")->ForeColor(), 0x000000FFu);
+        QVERIFY(!f.child<Throughput>("DownGraph")->Inverted());
+        QVERIFY(f.child<Throughput>("UpGraph")->Inverted());
+        // The icon is drawn, not an empty square.
+        QVERIFY(qAlpha(w.windowIcon().pixmap(16).toImage().pixel(8, 8)) > 0);
+
         w.show();
         QVERIFY(!w.close());
         QVERIFY(w.isVisible());
     }
 
-    void popupMenuItems()
+    void popupMenuAndMonitorOnOff()
     {
         Fixture f;
-        QMenu& menu = f.window.popupMenu();
-        QCOMPARE(menu.objectName(), QStringLiteral("MP_IconPopup"));
-        QCOMPARE(
-            captions(menu),
-            QStringList({"Monitor &On.", "O&ptions", "&Volume Graphs", "&Reset Counters.", "&About", "-", "E&xit"}));
-        QStringList names;
-        for (const QAction* a : menu.actions())
-            names.append(a->objectName());
-        QCOMPARE(names,
-                 QStringList({"MP_ShowLog", "MP_Options", "MP_ShoWAll", "MP_ResetCounters", "MP_About", "MC_Nothing",
-                              "MP_Exit"}));
-        QCOMPARE(menu.defaultAction(), item(menu, "MP_ShowLog"));
-    }
-
-    void monitorOnOffNamesTheNextAction()
-    {
-        Fixture f;
+        QCOMPARE(captions(f.window.popupMenu()), Commands);
+        QAction* showLog = f.item("MP_ShowLog");
+        QCOMPARE(f.window.popupMenu().defaultAction(), showLog);
         f.startWithTray();
-        QAction* showLog = item(f.window.popupMenu(), "MP_ShowLog");
         QVERIFY(!f.window.isVisible());
         showLog->trigger();
         QVERIFY(f.window.isVisible());
@@ -179,48 +113,36 @@ private Q_SLOTS:
         QVERIFY(!f.window.isMinimized());
     }
 
-    void trayIconClicks()
-    {
-        Fixture f;
-        f.startWithTray();
-        QCOMPARE(f.tray()->toolTip(), QStringLiteral("Zovodazad"));
-        QVERIFY(!f.tray()->icon().isNull());
-
-        f.activate(QSystemTrayIcon::Trigger);
-        QVERIFY(!f.window.isVisible());
-        f.activate(QSystemTrayIcon::DoubleClick);
-        QVERIFY(f.window.isVisible());
-        f.activate(QSystemTrayIcon::DoubleClick);
-        QVERIFY(!f.window.isVisible());
-
-        f.activate(QSystemTrayIcon::Context);
-        QTRY_VERIFY(f.window.popupMenu().isVisible());
-        QCOMPARE(f.window.popupMenu().defaultAction()->text(), QStringLiteral("Monitor &On."));
-        f.window.popupMenu().close();
-
-        // Unhooked, the icon's clicks are no longer served.
-        QVERIFY(f.window.isHooked());
-        f.window.UnhookWindow();
-        QVERIFY(!f.window.isHooked());
-        f.activate(QSystemTrayIcon::DoubleClick);
-        QVERIFY(!f.window.isVisible());
-        f.activate(QSystemTrayIcon::Context);
-        QVERIFY(!f.window.popupMenu().isVisible());
-    }
-
-    void windowMenuWithTray()
+    void trayIconAndWindowMenu()
     {
         Fixture f;
         f.startWithTray();
         QSignalSpy exits(&f.window, &FrmMain::exitRequested);
+        f.activate(QSystemTrayIcon::Trigger);
+        QVERIFY(!f.window.isVisible());
+        f.activate(QSystemTrayIcon::DoubleClick);
+        QVERIFY(f.window.isVisible());
+
+        // With the icon there, the window menu holds only the window's own commands.
         QMenu& menu = f.window.windowMenu();
         QCOMPARE(captions(menu), QStringList({"Hide", "-", "E&xit"}));
-        f.window.ToggleMonitorWindow();
         menu.actions().at(0)->trigger();
         QVERIFY(!f.window.isVisible());
-        QCOMPARE(item(f.window.popupMenu(), "MP_ShowLog")->text(), QStringLiteral("Monitor &On."));
+        QCOMPARE(f.item("MP_ShowLog")->text(), QStringLiteral("Monitor &On."));
         menu.actions().at(2)->trigger();
         QCOMPARE(exits.count(), 1);
+
+        f.activate(QSystemTrayIcon::Context);
+        QTRY_VERIFY(f.window.popupMenu().isVisible());
+        f.window.popupMenu().close();
+
+        // Unhooked, the icon's clicks and the window's commands are no longer served.
+        f.window.UnhookWindow();
+        f.activate(QSystemTrayIcon::DoubleClick);
+        QVERIFY(!f.window.isVisible());
+        f.activate(QSystemTrayIcon::Context);
+        QVERIFY(!f.window.popupMenu().isVisible());
+        QVERIFY(!menu.actions().at(0)->isEnabled());
     }
 
     void withoutTrayTheWindowMenuCarriesTheCommands()
@@ -229,16 +151,14 @@ private Q_SLOTS:
         QVERIFY(!f.window.AddTrayIcon());
         QSignalSpy exits(&f.window, &FrmMain::exitRequested);
         QMenu& menu = f.window.windowMenu();
-        QCOMPARE(captions(menu),
-                 QStringList({"Monitor &On.", "O&ptions", "&Volume Graphs", "&Reset Counters.", "&About", "-", "E&xit",
-                              "-", "Hide", "-", "E&xit"}));
+        QCOMPARE(captions(menu), Commands + QStringList({"-", "Hide", "-", "E&xit"}));
         // Nothing could show the window again once hidden, and the unhooked system commands are not served.
         QVERIFY(!menu.actions().at(0)->isEnabled());
         QVERIFY(!menu.actions().at(8)->isEnabled());
         QVERIFY(!menu.actions().at(10)->isEnabled());
+        QVERIFY(menu.actions().at(1)->isEnabled());
         menu.actions().at(6)->trigger();
         QCOMPARE(exits.count(), 1);
-        QVERIFY(menu.actions().at(1)->isEnabled());
     }
 
     void resetCountersTwice()
@@ -246,14 +166,11 @@ private Q_SLOTS:
         Fixture f;
         f.state.TotalBytesRcvd = 5000;
         f.state.TotalBytesSent = 700;
-        QAction* reset = item(f.window.popupMenu(), "MP_ResetCounters");
-        reset->trigger();
-        reset->trigger();
+        f.item("MP_ResetCounters")->trigger();
+        f.item("MP_ResetCounters")->trigger();
         QCOMPARE(f.rows(), 2);
-        QCOMPARE(f.db.scalar(QStringLiteral("select bytesrcvd from log order by rowid limit 1")).toDouble(), 5000.0);
-        QCOMPARE(
-            f.db.scalar(QStringLiteral("select bytesrcvd + BytesSent from log order by rowid desc limit 1")).toDouble(),
-            0.0);
+        QCOMPARE(f.db.scalar("select bytesrcvd from log order by rowid limit 1").toDouble(), 5000.0);
+        QCOMPARE(f.db.scalar("select bytesrcvd + BytesSent from log order by rowid desc limit 1").toDouble(), 0.0);
     }
 
     void volumeGraphsLogsOnlyWhenAutoResetIsStored_data()
@@ -263,7 +180,6 @@ private Q_SLOTS:
         QTest::newRow("absent") << QString() << 0;
         QTest::newRow("0") << "0" << 0;
         QTest::newRow("1") << "1" << 1;
-        QTest::newRow("other key") << "other" << 0;
     }
 
     void volumeGraphsLogsOnlyWhenAutoResetIsStored()
@@ -271,13 +187,11 @@ private Q_SLOTS:
         QFETCH(QString, stored);
         QFETCH(int, rows);
         Fixture f;
-        if (stored == QLatin1String("other"))
-            f.db.exec(QStringLiteral("INSERT INTO settings VALUES ('autoresetx', '1')"));
-        else if (!stored.isNull())
-            f.db.exec(QStringLiteral("INSERT INTO settings VALUES ('AutoReset', ?)"), {stored});
+        if (!stored.isNull())
+            f.db.exec("INSERT INTO settings VALUES ('AutoReset', ?)", {stored});
         f.state.TotalBytesRcvd = 1234;
         QSignalSpy opened(&f.window, &FrmMain::volumeGraphsRequested);
-        item(f.window.popupMenu(), "MP_ShoWAll")->trigger();
+        f.item("MP_ShoWAll")->trigger();
         QCOMPARE(f.rows(), rows);
         QCOMPARE(opened.count(), 1);
     }
@@ -286,32 +200,27 @@ private Q_SLOTS:
     {
         Fixture f;
         QSignalSpy options(&f.window, &FrmMain::optionsRequested);
-        item(f.window.popupMenu(), "MP_Options")->trigger();
+        f.item("MP_Options")->trigger();
         QCOMPARE(options.count(), 1);
-
-        item(f.window.popupMenu(), "MP_About")->trigger();
+        f.item("MP_About")->trigger();
         QCOMPARE(f.boxes.shown.size(), 1);
-        const FakeMessageBoxes::Shown& box = f.boxes.shown.first();
-        QCOMPARE(box.title, QStringLiteral("Zovodazad %1.%2").arg(ZOVO_VERSION_MAJOR).arg(ZOVO_VERSION_MINOR));
-        QCOMPARE(box.icon, MessageBoxes::Icon::Information);
-        QCOMPARE(box.buttons, MessageBoxes::Buttons::Ok);
-        QVERIFY(box.modal);
+        QCOMPARE(f.boxes.shown.first().title,
+                 QStringLiteral("Zovodazad %1.%2").arg(ZOVO_VERSION_MAJOR).arg(ZOVO_VERSION_MINOR));
         QCOMPARE(f.rows(), 0);
     }
 
     void samplerViewReachesTheControls()
     {
         Fixture f;
-        FrmMain& w = f.window;
-        SamplerView& view = w;
-        view.setDownloadText(QStringLiteral("12 kB"));
-        view.setUploadText(QStringLiteral("3 kB"));
-        view.setRateLine(QStringLiteral("rate"));
-        view.setCaption(QStringLiteral("15 kB"));
-        QCOMPARE(w.findChild<QLabel*>(QStringLiteral("lblDownload"))->text(), QStringLiteral("12 kB"));
-        QCOMPARE(w.findChild<QLabel*>(QStringLiteral("LblUpload"))->text(), QStringLiteral("3 kB"));
-        QCOMPARE(w.findChild<QLabel*>(QStringLiteral("LblUp"))->text(), QStringLiteral("rate"));
-        QCOMPARE(w.windowTitle(), QStringLiteral("15 kB"));
+        SamplerView& view = f.window;
+        view.setDownloadText("12 kB");
+        view.setUploadText("3 kB");
+        view.setRateLine("rate");
+        view.setCaption("15 kB");
+        QCOMPARE(f.child("lblDownload")->text(), QStringLiteral("12 kB"));
+        QCOMPARE(f.child("LblUpload")->text(), QStringLiteral("3 kB"));
+        QCOMPARE(f.child("LblUp")->text(), QStringLiteral("rate"));
+        QCOMPARE(f.window.windowTitle(), QStringLiteral("15 kB"));
 
         // Each graph answers for itself; a broken scale costs the bar, never the tick.
         view.setGraphMax(SamplerView::Graph::Up, 7);
@@ -324,7 +233,7 @@ private Q_SLOTS:
     void volumeLeftLine()
     {
         Fixture f;
-        auto* line = f.window.findChild<QLabel*>(QStringLiteral("lblwhatsLeft"));
+        QLabel* line = f.child("lblwhatsLeft");
         const QColor designColour = line->palette().color(QPalette::WindowText);
         f.vars.MaxMbSize = 0;
         f.window.refreshVolumeLeft();
@@ -334,8 +243,7 @@ private Q_SLOTS:
         f.vars.MaxMbSize = 1000;
         f.vars.LogPeriod = 1;
         f.vars.LogPeriodType = 2;
-        f.db.addLogRow(QStringLiteral("2002-10-15 10:00:00"), QStringLiteral("2002-10-15 11:00:00"), 0,
-                       900 * 1024.0 * 1024.0);
+        f.db.addLogRow("2002-10-15 10:00:00", "2002-10-15 11:00:00", 0, 900 * 1024.0 * 1024.0);
         f.window.refreshVolumeLeft();
         QCOMPARE(line->text(), QStringLiteral("100 MB (10.0 %) Left."));
         QCOMPARE(line->palette().color(QPalette::WindowText), QColor(255, 0, 0));

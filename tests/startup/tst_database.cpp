@@ -8,7 +8,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <unistd.h>
 
 class TestDatabase : public QObject
 {
@@ -125,17 +124,6 @@ private Q_SLOTS:
         QVERIFY(QDir(dir.path()).mkdir("folder.mdb"));
         QVERIFY(!DatabaseFile::openOrCreate(db, dir.filePath("folder.mdb"), &error));
         QVERIFY(error.contains("folder"));
-    }
-
-    void locatePrefersTheExecutablesFolder()
-    {
-        QTemporaryDir exe, data;
-        QCOMPARE(DatabaseFile::locate(exe.path(), data.path()), exe.filePath("Zovodazad.mdb"));
-        if (::geteuid() == 0)
-            QSKIP("root can write into any folder");
-        QFile::setPermissions(exe.path(), QFile::ReadOwner | QFile::ExeOwner);
-        QCOMPARE(DatabaseFile::locate(exe.path(), data.path()), data.filePath("Zovodazad.mdb"));
-        QFile::setPermissions(exe.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     }
 
     void recordsetIsAStaticCursorWithBoundValues()

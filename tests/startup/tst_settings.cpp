@@ -9,108 +9,49 @@ class TestSettings : public QObject
 {
     Q_OBJECT
 
-private:
-    void add(TempDatabase& t, const QString& name, const QString& value)
-    {
-        t.exec(QStringLiteral("INSERT INTO settings (settingname, Settingvalue) VALUES (?, ?)"), {name, value});
-    }
-
 private Q_SLOTS:
     void initTestCase() { QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates)); }
 
-    void emptyTableKeepsDefaults()
+    void load_data()
     {
+        QTest::addColumn<QStringList>("rows"); // name=value, in table order
+        // AutoReset|kilobit|whatsleft|TxtMaxMB|MaxMbSize|cboPeriodType|LogPeriodType|Txtperiod|LogPeriod|ExportFolder
+        QTest::addColumn<QString>("expected");
+        const QString home = SettingsRecord::defaultExportPath();
+        QTest::newRow("empty table: defaults") << QStringList() << "0|0|0|0|0|0|0|0|0|" + home;
+        QTest::newRow("every key converts")
+            << QStringList({"AutoReset=1", "kilobit=2", "whatsleft=1", "ExportFolder=/tmp/it's here.csv",
+                            "maxmbsize=5,000", "logperiodtype=2", "logperiod=12", "Adapter3=eth0"})
+            << "1|2|1|5000|5000|2|2|12|12|/tmp/it's here.csv";
+        QTest::newRow("later row wins, letter case matters")
+            << QStringList({"maxmbsize=250", "maxmbsize=250.5", "autoreset=1", "WHATSLEFT=1"})
+            << "0|0|0|250.5|250.5|0|0|0|0|" + home;
+        QTest::newRow("values that do not convert are ignored")
+            << QStringList({"kilobit=1", "kilobit=yes", "whatsleft=7", "maxmbsize=lots", "logperiodtype=3",
+                            "logperiod=99999999999"})
+            << "0|1|0|0|0|0|0|0|0|" + home;
+    }
+
+    void load()
+    {
+        QFETCH(QStringList, rows);
+        QFETCH(QString, expected);
         TempDatabase t;
-        SettingsRecord rec;
-        SettingsVars vars;
-        vars.MaxMbSize = 1; // must be left alone: nothing to load
-        QSignalSpy changed(&rec, &SettingsRecord::changed);
-        QVERIFY(loadSettings(t.db, rec, vars));
-        QCOMPARE(rec.AutoReset, 0);
-        QCOMPARE(rec.kilobit, 0);
-        QCOMPARE(rec.whatsleft, 0);
-        QCOMPARE(rec.TxtMaxMB, QString("0"));
-        QCOMPARE(rec.Txtperiod, QString("0"));
-        QCOMPARE(rec.cboPeriodType, 0);
-        QCOMPARE(rec.ExportFolder, SettingsRecord::defaultExportPath());
-        QCOMPARE(vars.MaxMbSize, 1.0);
+        for (const QString& row : rows)
+            t.exec("INSERT INTO settings (settingname, Settingvalue) VALUES (?, ?)",
+                   {row.section('=', 0, 0), row.section('=', 1)});
+        SettingsRecord r;
+        SettingsVars v;
+        QSignalSpy changed(&r, &SettingsRecord::changed);
+        QVERIFY(loadSettings(t.db, r, v));
+        const QString got = QStringList({QString::number(r.AutoReset), QString::number(r.kilobit),
+                                         QString::number(r.whatsleft), r.TxtMaxMB, QString::number(v.MaxMbSize),
+                                         QString::number(r.cboPeriodType), QString::number(v.LogPeriodType),
+                                         r.Txtperiod, QString::number(v.LogPeriod), r.ExportFolder})
+                                .join('|');
+        QCOMPARE(got, expected);
+        QCOMPARE(r.adapters.count(), 0);
         QCOMPARE(changed.count(), 1);
-    }
-
-    void everyKeyConverts()
-    {
-        TempDatabase t;
-        add(t, "AutoReset", "1");
-        add(t, "kilobit", "2");
-        add(t, "whatsleft", "1");
-        add(t, "ExportFolder", "/tmp/it's here.csv");
-        add(t, "maxmbsize", "5,000");
-        add(t, "logperiodtype", "2");
-        add(t, "logperiod", "12");
-        add(t, "Adapter3", "eth0");
-        SettingsRecord rec;
-        SettingsVars vars;
-        QVERIFY(loadSettings(t.db, rec, vars));
-        QCOMPARE(rec.AutoReset, 1);
-        QCOMPARE(rec.kilobit, 2);
-        QCOMPARE(rec.whatsleft, 1);
-        QCOMPARE(rec.ExportFolder, QString("/tmp/it's here.csv"));
-        QCOMPARE(vars.MaxMbSize, 5000.0);
-        QCOMPARE(rec.TxtMaxMB, QString("5000"));
-        QCOMPARE(vars.LogPeriodType, 2);
-        QCOMPARE(rec.cboPeriodType, 2);
-        QCOMPARE(vars.LogPeriod, 12);
-        QCOMPARE(rec.Txtperiod, QString("12"));
-        QCOMPARE(rec.adapters.count(), 0);
-    }
-
-    void laterRowWinsAndCaseMatters()
-    {
-        TempDatabase t;
-        add(t, "maxmbsize", "250");
-        add(t, "maxmbsize", "250.5");
-        add(t, "autoreset", "1");
-        add(t, "WHATSLEFT", "1");
-        SettingsRecord rec;
-        SettingsVars vars;
-        QVERIFY(loadSettings(t.db, rec, vars));
-        QCOMPARE(vars.MaxMbSize, 250.5);
-        QCOMPARE(rec.TxtMaxMB, QString("250.5"));
-        QCOMPARE(rec.AutoReset, 0);
-        QCOMPARE(rec.whatsleft, 0);
-    }
-
-    void valuesThatDoNotConvertAreIgnored()
-    {
-        TempDatabase t;
-        add(t, "kilobit", "1");
-        add(t, "kilobit", "yes"); // not a number: the earlier value stays
-        add(t, "whatsleft", "7"); // not a check-box state
-        add(t, "maxmbsize", "lots");
-        add(t, "logperiodtype", "3");
-        add(t, "logperiod", "99999999999");
-        t.exec("INSERT INTO settings (settingname, Settingvalue) VALUES ('AutoReset', NULL)");
-        SettingsRecord rec;
-        SettingsVars vars;
-        QVERIFY(loadSettings(t.db, rec, vars));
-        QCOMPARE(rec.kilobit, 1);
-        QCOMPARE(rec.whatsleft, 0);
-        QCOMPARE(rec.AutoReset, 0);
-        QCOMPARE(vars.MaxMbSize, 0.0);
-        QCOMPARE(rec.TxtMaxMB, QString("0"));
-        QCOMPARE(vars.LogPeriodType, 0);
-        QCOMPARE(vars.LogPeriod, 0);
-    }
-
-    void missingTableIsReported()
-    {
-        TempDatabase t;
-        t.exec("DROP TABLE settings");
-        SettingsRecord rec;
-        SettingsVars vars;
-        QString error;
-        QVERIFY(!loadSettings(t.db, rec, vars, &error));
-        QVERIFY(error.contains("settings"));
     }
 };
 
