@@ -6,7 +6,7 @@ packages=(
     qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite qt6-charts-dev
     qt6-datavisualization-dev qt6-declarative-dev qt6-svg-dev libqt6svg6 libgl-dev
     libsqlite3-dev sqlite3 libbenchmark-dev
-    xvfb xauth trayer xdotool x11-utils imagemagick iproute2 procps psmisc python3 e2fsprogs
+    xvfb xauth trayer xdotool x11-utils imagemagick iproute2 procps psmisc python3 e2fsprogs desktop-file-utils
 )
 missing=()
 for p in "${packages[@]}"; do

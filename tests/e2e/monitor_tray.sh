@@ -3,45 +3,7 @@
 # the monitor window and another hides it, a right click opens the command menu, and its Exit writes the last row
 # and ends the process.
 source "$(dirname "$0")/lib.sh" "$1"
-for tool in xprop xwininfo; do command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed"; exit 77; }; done
 start_desktop
-
-# The program's mapped top-level windows (the embedded icon is not one of them).
-top_levels() {
-    local w
-    for w in $(xwininfo -root -children | awk '/\("zovodazad" "Zovodazad"\)/ {print $1}'); do
-        xwininfo -id "$w" 2>/dev/null | grep -q 'Map State: IsViewable' && echo "$w"
-    done
-    return 0
-}
-# The monitor window is a utility window.
-monitor_windows() {
-    local w
-    for w in $(top_levels); do
-        xprop -id "$w" _NET_WM_WINDOW_TYPE | grep -q _NET_WM_WINDOW_TYPE_UTILITY && echo "$w"
-    done
-    return 0
-}
-monitor_shown() { [ -n "$(monitor_windows)" ]; }
-monitor_hidden() { [ -z "$(monitor_windows)" ]; }
-# Tooltips are unmanaged too, but one line high; the menu has seven rows.
-menu_shown() {
-    local w info
-    for w in $(top_levels); do
-        info=$(xwininfo -id "$w")
-        grep -q 'Override Redirect State: yes' <<<"$info" || continue
-        [ "$(awk '/Height:/ {print $2}' <<<"$info")" -gt 80 ] && return 0
-    done
-    return 1
-}
-
-# The icon is the program's window embedded in the tray host: the one nested below a top-level window.
-icon_centre() {
-    xwininfo -root -tree | awk '/^        +0x[0-9a-f]+ "Zovodazad": \("zovodazad"/ {
-        split($(NF-1), size, "x"); split($NF, pos, "+");
-        print pos[2] + int(size[1] / 2), pos[3] + int(size[2] / 2); exit }'
-}
-icon_embedded() { [ -n "$(icon_centre)" ]; }
 
 start_app
 wait_for 15 icon_embedded || fail "no icon in the tray"

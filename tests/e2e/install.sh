@@ -1,0 +1,57 @@
+#!/usr/bin/env bash
+# `cmake --install` gives a program that starts from its menu entry: the executable, the statistics module, the
+# icon, the menu and autostart entries; the database goes beside the program when that folder is writable and to
+# the per-user data folder when it is not.
+source "$(dirname "$0")/lib.sh" "$1"
+BUILD_DIR=$(dirname "$1")
+command -v desktop-file-validate >/dev/null || { echo "SKIP: desktop-file-validate is not installed"; exit 77; }
+start_desktop
+
+PREFIX="$E2E_DIR/prefix"
+cmake --install "$BUILD_DIR" --prefix "$PREFIX" >/dev/null
+for f in bin/zovodazad lib/zovodazad/zovodazad_stats.so share/applications/zovodazad.desktop \
+    share/icons/hicolor/scalable/apps/zovodazad.svg share/zovodazad/zovodazad.desktop; do
+    [ -f "$PREFIX/$f" ] || fail "not installed: $f"
+done
+desktop-file-validate "$PREFIX/share/applications/zovodazad.desktop" || fail "invalid menu entry"
+desktop-file-validate "$PREFIX/share/zovodazad/zovodazad.desktop" || fail "invalid autostart entry"
+
+# Start the program the way the menu does: the Exec line, found on the PATH.
+exec_line=$(sed -n 's/^Exec=//p' "$PREFIX/share/applications/zovodazad.desktop")
+launch() {
+    PATH="$PREFIX/bin:$PATH" sh -c "exec $exec_line" >"$E2E_DIR/installed.log" 2>&1 &
+    APP_PID=$!
+    E2E_PIDS+=($APP_PID)
+}
+stop() {
+    kill -TERM $APP_PID
+    wait_for 5 sh -c "! kill -0 $APP_PID" || fail "did not end after SIGTERM"
+}
+
+DB="$PREFIX/bin/Zovodazad.mdb"
+launch
+wait_for 10 test -s "$DB" || fail "portable layout: no database beside the program"
+
+# The statistics window comes from the installed module.
+wait_for 15 icon_embedded || fail "no icon in the tray"
+read -r ICON_X ICON_Y <<<"$(icon_centre)"
+xdotool mousemove "$ICON_X" "$ICON_Y"
+sleep 0.3
+xdotool click 3
+wait_for 5 menu_shown || fail "no menu"
+xdotool key v
+wait_for 10 xdotool search --onlyvisible --name '^Zovodazad, Keeps an eye on your downloads' ||
+    fail "the installed program could not open its statistics window"
+stop
+
+# Installed where the user cannot write (root ignores permissions; the immutable flag stands in for them).
+rm -f "$DB"
+chattr +i "$PREFIX/bin" 2>/dev/null || { echo "SKIP: chattr is not available here"; exit 77; }
+trap 'chattr -i "$PREFIX/bin" 2>/dev/null; cleanup' EXIT
+DB="$HOME/.local/share/Zovodazad/Zovodazad.mdb"
+launch
+wait_for 10 test -s "$DB" || fail "installed layout: no database in the per-user data folder"
+stop
+[ "$(rows)" = 1 ] || fail "expected the last row in the per-user database"
+chattr -i "$PREFIX/bin"
+echo PASS
