@@ -101,14 +101,26 @@ bool MainMdl::start(const QString& databasePath)
         m_frmOptions->activateWindow();
     });
 
-    m_frmMain->applyWhatsLeftHeight(m_settings.whatsleft == 1);
+    m_frmMain->applyWhatsLeftHeight(m_settings.whatsleft != 0);
     // Without an icon nothing else could ever show the window.
-    if (!m_trayAdded)
-        m_frmMain->show();
+    if (!m_trayAdded) {
+        m_frmMain->ToggleMonitorWindow();
+        // A session that starts its programs before its panel gets the icon as soon as the tray appears.
+        m_trayRetry.setInterval(2000);
+        connect(&m_trayRetry, &QTimer::timeout, this, [this] {
+            if (!m_running || !m_frmMain->AddTrayIcon())
+                return;
+            m_trayAdded = true;
+            m_frmMain->HookWindow();
+            m_trayRetry.stop();
+        });
+        m_trayRetry.start();
+    }
 
     m_sampler = std::make_unique<Sampler>(m_platform.ifTable, m_db, m_state, m_settings, m_writer, m_platform.clock,
                                           *m_frmMain);
     connect(&m_frmMain->TmrCheckit(), &QTimer::timeout, this, &MainMdl::tick);
+    connect(m_frmMain.get(), &FrmMain::readoutsNeeded, this, [this] { m_sampler->refreshTexts(); });
     connect(m_frmMain.get(), &FrmMain::volumeGraphsRequested, this, &MainMdl::openStats);
     connect(m_frmMain.get(), &FrmMain::exitRequested, this, &MainMdl::shutdown);
     m_running = true;
@@ -166,6 +178,7 @@ void MainMdl::shutdown()
     if (!m_running)
         return;
     m_running = false;
+    m_trayRetry.stop();
     if (m_frmStats)
         m_frmStats->close();
     m_frmOptions->hide();

@@ -10,6 +10,7 @@
 #include <QLibrary>
 #include <QObject>
 #include <QPointer>
+#include <QTimer>
 #include <memory>
 
 class Clock;
@@ -74,6 +75,7 @@ private:
     QPointer<QWidget> m_frmStats;
     std::unique_ptr<Sampler> m_sampler;
     bool m_trayAdded = false;
+    QTimer m_trayRetry;
     bool m_running = false;
     bool m_firstTickLogged = false;
 };

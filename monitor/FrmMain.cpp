@@ -354,8 +354,9 @@ void FrmMain::fitRateLine()
 
 void FrmMain::showEvent(QShowEvent* event)
 {
-    fitRateLine();
     QWidget::showEvent(event);
+    Q_EMIT readoutsNeeded();
+    fitRateLine();
 }
 
 void FrmMain::graphUpdate(Graph which, qint32 sample)

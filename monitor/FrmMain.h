@@ -80,12 +80,15 @@ public:
     void setGraphMax(Graph graph, qint32 max) override;
     void setGraphToolTip(Graph graph, const QString& text) override;
     void refreshVolumeLeft() override;
+    bool readoutsShown() const override { return isVisible(); }
     void setTimerEnabled(bool enabled) override;
 
 Q_SIGNALS:
     void optionsRequested();
     void volumeGraphsRequested();
     void exitRequested();
+    // The window was shown: its readouts, skipped while hidden, want refreshing.
+    void readoutsNeeded();
 
 protected:
     void closeEvent(QCloseEvent* event) override;

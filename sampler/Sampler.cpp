@@ -147,27 +147,48 @@ void Sampler::readSelection(std::uint32_t n)
 
 void Sampler::showReadouts()
 {
+    const bool bits = m_settings.kilobit != 0;
+    const bool shown = m_view.readoutsShown();
+    if (shown)
+        showVolumes();
+    showDownload(bits, shown);
+    showUpload(bits);
+    if (shown && m_settings.whatsleft != 0)
+        m_view.refreshVolumeLeft();
+}
+
+void Sampler::refreshTexts()
+{
     const TrafficState& s = m_state;
     const bool bits = m_settings.kilobit != 0;
-    m_view.setDownloadText(VolumeText(s.TotalBytesRcvd - s.LoggedBytesRcvd));
-    m_view.setUploadText(VolumeText(s.TotalBytesSent - s.LoggedBytesSent));
-    m_view.setCaption(VolumeText(s.TotalBytesSent + s.TotalBytesRcvd - s.LoggedBytesSent - s.LoggedBytesRcvd));
-    showDownload(bits);
-    showUpload(bits);
+    showVolumes();
+    m_view.setRateLine(m_lastRate > 0 ? RateLine(m_lastRate, s.PeriodAvgDownSpeed, s.MaxDownSpeed, bits)
+                                      : ZeroRateLine(s.PeriodAvgDownSpeed, s.MaxDownSpeed, bits));
     if (m_settings.whatsleft != 0)
         m_view.refreshVolumeLeft();
 }
 
-void Sampler::showDownload(bool bits)
+void Sampler::showVolumes()
+{
+    const TrafficState& s = m_state;
+    m_view.setDownloadText(VolumeText(s.TotalBytesRcvd - s.LoggedBytesRcvd));
+    m_view.setUploadText(VolumeText(s.TotalBytesSent - s.LoggedBytesSent));
+    m_view.setCaption(VolumeText(s.TotalBytesSent + s.TotalBytesRcvd - s.LoggedBytesSent - s.LoggedBytesRcvd));
+}
+
+void Sampler::showDownload(bool bits, bool shown)
 {
     TrafficState& s = m_state;
     const double d = s.TotalBytesRcvd - s.PrevBytesRcvd;
     if (d <= 0 || s.PrevBytesRcvd <= 0) {
-        m_view.setRateLine(ZeroRateLine(s.PeriodAvgDownSpeed, s.MaxDownSpeed, bits));
+        m_lastRate = 0;
+        if (shown)
+            m_view.setRateLine(ZeroRateLine(s.PeriodAvgDownSpeed, s.MaxDownSpeed, bits));
         m_view.graphUpdate(Graph::Down, 0);
         return;
     }
     const double rate = ratePerSecond(d);
+    m_lastRate = rate;
     // A near-idle sample counts at the current average, so idle stretches neither drag it down nor are skipped.
     if (rate > 0.5)
         s.PeriodAvgDownSpeed = (s.PeriodAvgDownSpeed * s.PeriodSampleCount + rate) / (s.PeriodSampleCount + 1);
@@ -179,7 +200,8 @@ void Sampler::showDownload(bool bits)
             RescaleGraphs(s.MaxDownSpeed, bits);
     }
     m_view.graphUpdate(Graph::Down, wholeNumber(rate));
-    m_view.setRateLine(RateLine(rate, s.PeriodAvgDownSpeed, s.MaxDownSpeed, bits));
+    if (shown)
+        m_view.setRateLine(RateLine(rate, s.PeriodAvgDownSpeed, s.MaxDownSpeed, bits));
 }
 
 void Sampler::showUpload(bool bits)

@@ -25,13 +25,17 @@ public:
             const Clock& clock, SamplerView& view);
 
     void TmrCheckit_Timer();
+    // Writes the volume texts, the caption, the rate line and the volume-left line from the current figures; used
+    // when the readouts become visible after ticks that skipped them.
+    void refreshTexts();
 
 private:
     void SampleInterfaces();
     bool RefreshAdapterList(std::uint32_t n, std::uint32_t bytes);
     void readSelection(std::uint32_t n);
     void showReadouts();
-    void showDownload(bool bits);
+    void showVolumes();
+    void showDownload(bool bits, bool shown);
     void showUpload(bool bits);
     void RescaleGraphs(double m, bool bits);
     void decideLogging();
@@ -48,4 +52,6 @@ private:
     std::vector<std::uint8_t> m_table;
     // The selected state of each row at this tick, reused in the same way.
     std::vector<bool> m_selected;
+    // The download rate of the last tick, 0 after a tick on the zero path; the rate line is rebuilt from it.
+    double m_lastRate = 0;
 };

@@ -23,6 +23,10 @@ public:
     virtual void setGraphMax(Graph graph, qint32 max) = 0;
     virtual void setGraphToolTip(Graph graph, const QString& text) = 0;
 
+    // False while nobody can see the readouts (the window is hidden): the sampler then keeps its figures and the
+    // graphs going but skips building texts, and refreshTexts() brings them up to date when the window is shown.
+    virtual bool readoutsShown() const { return true; }
+
     // Recomputes the volume-left line (text and colour) from the current totals and the log.
     virtual void refreshVolumeLeft() = 0;
 

@@ -19,6 +19,22 @@ trap cleanup EXIT
 
 fail() { echo "FAIL: $*"; exit 1; }
 
+# True once a tray host owns the system-tray selection of screen 0, so that icons can be embedded.
+tray_ready() {
+    python3 - <<'PY'
+import ctypes, sys
+x = ctypes.cdll.LoadLibrary("libX11.so.6")
+x.XOpenDisplay.restype = ctypes.c_void_p
+x.XInternAtom.restype = ctypes.c_ulong
+x.XGetSelectionOwner.restype = ctypes.c_ulong
+d = x.XOpenDisplay(None)
+if not d:
+    sys.exit(1)
+atom = x.XInternAtom(ctypes.c_void_p(d), b"_NET_SYSTEM_TRAY_S0", 0)
+sys.exit(0 if x.XGetSelectionOwner(ctypes.c_void_p(d), ctypes.c_ulong(atom)) else 1)
+PY
+}
+
 # Starts Xvfb on a free display and a tray host on it.
 start_desktop() {
     exec 5>"$E2E_DIR/display"
@@ -32,7 +48,7 @@ start_desktop() {
         trayer --edge bottom --align right --widthtype pixel --width 120 --height 24 --transparent false \
             >"$E2E_DIR/trayer.log" 2>&1 &
         E2E_PIDS+=($!)
-        for _ in $(seq 100); do xdotool search --classname trayer >/dev/null 2>&1 && break; sleep 0.05; done
+        wait_for 10 tray_ready || fail "the tray host did not start"
     fi
 }
 

@@ -12,15 +12,14 @@ struct TableRow
     std::uint32_t index = 0;
 };
 
-// The table as the sampler takes it: a size query, a fill of that size, then each row in turn.
-inline std::vector<TableRow> readTable(IfTableSource& source, std::uint32_t* status = nullptr)
+// The table as the sampler takes it: a size query, a fill of that size, then each row in turn. Empty when the
+// fill fails.
+inline std::vector<TableRow> readTable(IfTableSource& source)
 {
     std::uint32_t size = 0;
     source.GetIfTable(nullptr, &size, true);
     std::vector<std::uint8_t> buffer(size);
     const std::uint32_t result = source.GetIfTable(buffer.data(), &size, true);
-    if (status)
-        *status = result;
     std::vector<TableRow> rows;
     IfRow row;
     for (std::uint32_t k = 0; result == IfTableStatus::Ok && readIfRow(buffer.data(), size, k, row); ++k)

@@ -1,29 +1,24 @@
-#include "FakeIfTable.h"
 #include "IfTable.h"
+#include "ProcNetDevIfTable.h"
 #include "TableRows.h"
 
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <cstring>
 
 namespace {
 
-// Counts its readings and serves whatever rows the test put in.
-class CountingSource : public SnapshotIfTableSource
+void write(const QString& path, const QByteArray& text)
 {
-public:
-    std::vector<IfEntry> next;
-    bool fail = false;
-    int readings = 0;
-
-protected:
-    bool readRows(std::vector<IfEntry>& rows) override
-    {
-        ++readings;
-        rows = next;
-        return !fail;
-    }
-};
+    QDir().mkpath(QFileInfo(path).path());
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(text);
+}
 
 } // namespace
 
@@ -31,105 +26,105 @@ class TestIfTable : public QObject
 {
     Q_OBJECT
 
-private Q_SLOTS:
-    void writesThePublishedLayout()
+private:
+    QTemporaryDir m_dir;
+
+    // The /proc/net/dev under test: the two heading lines, then `lines`.
+    void setDev(const QByteArray& lines)
     {
-        const std::vector<IfEntry> rows {{"lo", (1ull << 32) + 7, 0xFFFFFFFF, 1}, {std::string(300, 'n'), 5, 6, 9}};
+        write(m_dir.filePath("dev"),
+              "Inter-|   Receive                            |  Transmit\n"
+              " face |bytes    packets errs drop fifo frame compressed multicast|bytes    packets errs\n"
+                  + lines);
+    }
+
+    // A reader of that file, with the interfaces' indexes under m_dir/net.
+    ProcNetDevIfTable procFile(const QByteArray& lines)
+    {
+        setDev(lines);
+        return ProcNetDevIfTable(m_dir.filePath("dev").toStdString(), m_dir.filePath("net").toStdString());
+    }
+
+private Q_SLOTS:
+    void writeAndReadBackWithinBounds()
+    {
+        const std::vector<IfEntry> rows {{"lo", 1, 1, 1}, {std::string(300, 'n'), 5, 6, 9}};
         std::uint32_t size = 0;
         QCOMPARE(writeIfTable(rows, nullptr, &size), IfTableStatus::InsufficientBuffer);
         QCOMPARE(size, 4u + 2 * 860);
         std::vector<std::uint8_t> table(size, 0xAA);
-        size = 4 + 2 * 860 - 1;
+        size -= 1;
         QCOMPARE(writeIfTable(rows, table.data(), &size), IfTableStatus::InsufficientBuffer);
         QCOMPARE(table[0], std::uint8_t {0xAA});
         QCOMPARE(writeIfTable(rows, table.data(), &size), IfTableStatus::Ok);
-
-        const std::uint8_t* row = table.data() + 4;
-        const auto field = [&](std::uint32_t offset) {
-            std::uint32_t value;
-            std::memcpy(&value, row + offset, 4);
-            return value;
-        };
-        QCOMPARE(readIfCount(table.data(), size), 2u);
-        QCOMPARE(field(512), 1u);
-        QCOMPARE(field(552), 7u);
-        QCOMPARE(field(576), 0xFFFFFFFFu);
-        QCOMPARE(field(600), 2u);
-        QCOMPARE(QByteArray(reinterpret_cast<const char*>(row + 604), 3), QByteArray("lo\0", 3)); // zeroed row
-        row += 860;
-        QCOMPARE(field(600), 256u);
-        QCOMPARE(row[859], std::uint8_t {'n'});
+        IfRow row;
+        QVERIFY(readIfRow(table.data(), size, 1, row));
+        QCOMPARE(row.descrLen, 256u); // the name cut to what bDescr holds
         QCOMPARE(ifTableSize(std::size_t {1} << 32), 0u);
-    }
 
-    void readIfRowStaysInsideTheBuffer()
-    {
-        std::vector<std::uint8_t> table(4 + 2 * 860);
-        std::uint32_t size = std::uint32_t(table.size());
-        writeIfTable({{"a", 1, 1, 1}, {"b", 2, 2, 2}}, table.data(), &size);
         const auto setField
             = [&](std::uint32_t offset, std::uint32_t value) { std::memcpy(table.data() + offset, &value, 4); };
-        IfRow row;
         setField(0, 0xFFFFFFFF); // a count far beyond the buffer
         QVERIFY(readIfRow(table.data(), size, 1, row));
         QVERIFY(!readIfRow(table.data(), size - 1, 1, row));
         QVERIFY(!readIfRow(table.data(), size, 2, row));
-        QVERIFY(!readIfRow(table.data(), size, 0xFFFFFFFE, row));
+        QVERIFY(!readIfRow(table.data(), size, 1u << 30, row)); // k * 860 is 0 modulo 2^32
         setField(0, 1); // rows past the count are not rows, whatever the buffer holds
         QVERIFY(!readIfRow(table.data(), size, 1, row));
         QCOMPARE(readIfCount(table.data(), 3), 0u);
         QVERIFY(!readIfRow(nullptr, size, 0, row));
-
-        setField(4 + 600, 100000);
+        setField(4 + 600, 100000); // dwDescrLen beyond the 256 bytes of bDescr
         QVERIFY(readIfRow(table.data(), size, 0, row));
         QCOMPARE(row.descrLen, 256u);
     }
 
-    void sortByIndexIsStableWithUnknownLast()
-    {
-        std::vector<IfEntry> rows {{"x", 0, 0, 0}, {"c", 0, 0, 3}, {"y", 0, 0, 0}, {"a", 0, 0, 1}, {"b", 0, 0, 2}};
-        sortByIndex(rows);
-        std::string order;
-        for (const auto& row : rows)
-            order += row.name;
-        QCOMPARE(order, std::string("abcxy"));
-    }
-
     void sizeQueryAndFillShareOneReading()
     {
-        CountingSource source;
-        source.next = {{"lo", 1, 1, 1}};
+        auto source = procFile("lo: 1 0 0 0 0 0 0 0 1\n");
         std::uint32_t size = 0;
         source.GetIfTable(nullptr, &size, true);
-        source.next.push_back({"eth0", 2, 2, 2}); // appears between the two calls
+        setDev("lo: 1 0 0 0 0 0 0 0 1\neth0: 2 0 0 0 0 0 0 0 2\n"); // appears between the two calls
         std::vector<std::uint8_t> buffer(size);
         QCOMPARE(source.GetIfTable(buffer.data(), &size, true), IfTableStatus::Ok);
-        QCOMPARE(source.readings, 1);
         QCOMPARE(readIfCount(buffer.data(), size), 1u);
-
         // A fill on its own reads afresh, and now finds the buffer too small.
         QCOMPARE(source.GetIfTable(buffer.data(), &size, true), IfTableStatus::InsufficientBuffer);
-        QCOMPARE(source.readings, 2);
         QCOMPARE(size, 4u + 2 * 860);
-
-        source.fail = true;
-        QCOMPARE(source.GetIfTable(nullptr, &size, true), IfTableStatus::CanNotComplete);
-        QCOMPARE(size, 0u);
-        QCOMPARE(source.GetIfTable(buffer.data(), nullptr, true), IfTableStatus::InvalidParameter);
     }
 
-    void fakeServesRowsAndFailsOnRequest()
+    void procFileParsesSortsAndWraps()
     {
-        FakeIfTable fake;
-        fake.rows = {{"lo", 10, 20}, {"eth0", (1ull << 32) | 5, 7}};
-        fake.failCalls = 1;
-        std::uint32_t size = 99;
-        QVERIFY(fake.GetIfTable(nullptr, &size, true) != IfTableStatus::Ok);
+        write(m_dir.filePath("net/lo/ifindex"), "1\n");
+        write(m_dir.filePath("net/x:y/ifindex"), "3\n");
+        write(m_dir.filePath("net/\u00f1et/ifindex"), "5\n");
+        write(m_dir.filePath("net/wl@n-0.1/ifindex"), "7\n");
+        auto source = procFile("wl@n-0.1: 4294967303 9 0 0 0 0 0 0 18446744073709551615 1 0 0 0 0 0 0\n"
+                               "  not-in-sys:  1 2 3 4 5 6 7 8 9 10 11 12 13 14 15 16\n"
+                               "    lo:    3267      29    0    0    0     0          0         0     3268      29\n"
+                               "x:y:12 0 0 0 0 0 0 0 34 0 0 0 0 0 0 0\n"
+                               "gone: 5 0 0 0 0 0 0 0 6\n"
+                               "\u00f1et: 1 0 0 0 0 0 0 0 2 0 0 0 0 0 0 0"); // no final newline
+        QByteArray table;
+        for (const TableRow& row : readTable(source))
+            table += row.name + ' ' + QByteArray::number(row.in) + ' ' + QByteArray::number(row.out) + ' '
+                + QByteArray::number(row.index) + "; ";
+        // Unknown indexes last, in file order.
+        QCOMPARE(table,
+                 QByteArray("lo 3267 3268 1; x:y 12 34 3; \u00f1et 1 2 5; wl@n-0.1 7 4294967295 7; not-in-sys 1 9 0; "
+                            "gone 5 6 0; "));
+    }
+
+    void procFileOfUnknownFormatFails()
+    {
+        std::uint32_t size = 123;
+        ProcNetDevIfTable missing(m_dir.filePath("absent").toStdString());
+        QCOMPARE(missing.GetIfTable(nullptr, &size, true), IfTableStatus::CanNotComplete);
         QCOMPARE(size, 0u);
-        const auto rows = readTable(fake);
-        QCOMPARE(names(rows), (QByteArrayList {"lo", "eth0"}));
-        QCOMPARE(rows[1].in, 5u);
-        QCOMPARE(fake.calls, 3);
+        for (const char* bad :
+             {"lo: 1 2 3\n", "lo: 1 2 3 4 5 6 7 8 99999999999999999999 0\n", "  : 1 2 3 4 5 6 7 8 9\n"})
+            QVERIFY2(procFile(bad).GetIfTable(nullptr, &size, true) == IfTableStatus::CanNotComplete, bad);
+        procFile("").GetIfTable(nullptr, &size, true); // no interfaces is no failure
+        QCOMPARE(size, 4u);
     }
 };
 
