@@ -8,7 +8,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-
 class TestDatabase : public QObject
 {
     Q_OBJECT

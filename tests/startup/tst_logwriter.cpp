@@ -1,163 +1,212 @@
 #include "Clock.h"
 #include "LogWriter.h"
 #include "MessageBox.h"
+#include "PeriodJournal.h"
 #include "TempDatabase.h"
 #include "TrafficState.h"
 
+#include <QElapsedTimer>
 #include <QFile>
+#include <QProcess>
 #include <QTest>
+
+#include <functional>
+#include <sys/mount.h>
+#include <unistd.h>
+
+namespace {
+
+QDateTime at(int day, int h, int m, int s = 0)
+{
+    return QDateTime(QDate(2002, 12, day), QTime(h, m, s));
+}
+
+// A log writer and the open-period journal on a fresh database, with the clock at noon on 4 December.
+struct Run
+{
+    explicit Run(const QString& folder = {})
+        : t(QStringLiteral("test"), folder)
+    {
+        s.PeriodStart = at(4, 11, 0);
+    }
+    // Every row as "start|end|sent|rcvd|avg", one per line.
+    QString rows()
+    {
+        return t
+            .scalar("SELECT group_concat(DateAndTimeStart || '|' || DateAndTimeEnd || '|' || BytesSent || '|'"
+                    " || bytesrcvd || '|' || AvgDownloadSpeed, char(10)) FROM log")
+            .toString();
+    }
+    TempDatabase t;
+    TrafficState s;
+    FakeClock clock {at(4, 12, 0)};
+    FakeMessageBoxes boxes;
+    LogWriter w {t.db, s, clock, boxes};
+    PeriodJournal j {t.db};
+};
+
+} // namespace
 
 class TestLogWriter : public QObject
 {
     Q_OBJECT
-
-private:
-    static QDateTime at(int day, int h, int m, int s = 0) { return QDateTime(QDate(2002, 12, day), QTime(h, m, s)); }
-
-    struct Row
-    {
-        QString start, end;
-        double sent, rcvd, avg;
-    };
-    static QVector<Row> rows(TempDatabase& t)
-    {
-        QVector<Row> out;
-        QSqlQuery q(t.db.database());
-        q.exec("SELECT * FROM log ORDER BY rowid");
-        while (q.next())
-            out.append({q.value(0).toString(), q.value(1).toString(), q.value(2).toDouble(), q.value(3).toDouble(),
-                        q.value(4).toDouble()});
-        return out;
-    }
 
 private Q_SLOTS:
     void midnightRule_data()
     {
         QTest::addColumn<QDateTime>("start");
         QTest::addColumn<QDateTime>("now");
-        QTest::addColumn<QString>("rowEnd");
+        QTest::addColumn<QString>("row");
         QTest::addColumn<QDateTime>("nextStart");
         QTest::newRow("crossed midnight, written at 00:00:30")
-            << at(4, 22, 10) << at(5, 0, 0, 30) << "2002-12-04 23:59:59" << at(5, 0, 0);
+            << at(4, 22, 10) << at(5, 0, 0, 30) << "2002-12-04 22:10:00|2002-12-04 23:59:59" << at(5, 0, 0);
         QTest::newRow("minute 1 is too late for the rule")
-            << at(4, 22, 10) << at(5, 0, 1) << "2002-12-05 00:01:00" << at(5, 0, 1);
+            << at(4, 22, 10) << at(5, 0, 1) << "2002-12-04 22:10:00|2002-12-05 00:01:00" << at(5, 0, 1);
         QTest::newRow("same day at 00:00")
-            << at(5, 0, 0, 10) << at(5, 0, 0, 40) << "2002-12-05 00:00:40" << at(5, 0, 0, 40);
-        QTest::newRow("noon is never midnight") << at(4, 9, 0) << at(6, 12, 0) << "2002-12-06 12:00:00" << at(6, 12, 0);
+            << at(5, 0, 0, 10) << at(5, 0, 0, 40) << "2002-12-05 00:00:10|2002-12-05 00:00:40" << at(5, 0, 0, 40);
     }
 
     void midnightRule()
     {
         QFETCH(QDateTime, start);
         QFETCH(QDateTime, now);
-        QFETCH(QString, rowEnd);
+        QFETCH(QString, row);
         QFETCH(QDateTime, nextStart);
-        TempDatabase t;
-        TrafficState s;
-        FakeClock clock(now);
-        FakeMessageBoxes boxes;
-        LogWriter w(t.db, s, clock, boxes);
-        s.PeriodStart = start;
-        QVERIFY(w.WriteLogRow());
-        const auto r = rows(t);
-        QCOMPARE(r.size(), 1);
-        QCOMPARE(r[0].start, dbDateTime(start));
-        QCOMPARE(r[0].end, rowEnd);
-        QCOMPARE(s.PeriodStart, nextStart);
+        Run r;
+        r.s.PeriodStart = start;
+        r.clock.set(now);
+        QVERIFY(r.w.WriteLogRow());
+        QCOMPARE(r.rows(), row + "|0.0|0.0|0");
+        QCOMPARE(r.s.PeriodStart, nextStart);
     }
 
-    void rowHoldsThePeriodAndResetsIt()
+    void rowHoldsThePeriodAndStartsTheNext()
     {
-        TempDatabase t;
-        TrafficState s;
-        FakeClock clock(at(4, 12, 0));
-        FakeMessageBoxes boxes;
-        LogWriter w(t.db, s, clock, boxes);
-        s.PeriodStart = at(4, 11, 0);
-        s.TotalBytesSent = 5000;
-        s.TotalBytesRcvd = 90000;
-        s.LoggedBytesSent = 1000;
-        s.LoggedBytesRcvd = 10000;
-        s.PrevBytesRcvd = s.PrevBytesSent = 1;
-        s.PeriodAvgDownSpeed = 12.34567;
-        s.PeriodSampleCount = 9;
-        QVERIFY(w.WriteLogRow());
-        clock.advanceMs(1000);
-        QVERIFY(w.WriteLogRow()); // back to back: the second row is empty and starts where the first ended
-
-        const auto r = rows(t);
-        QCOMPARE(r.size(), 2);
-        QCOMPARE(r[0].sent, 4000.0);
-        QCOMPARE(r[0].rcvd, 80000.0);
-        QCOMPARE(r[0].avg, 12.3457);
-        QCOMPARE(r[1].start, r[0].end);
-        QCOMPARE(r[1].sent, 0.0);
-        QCOMPARE(r[1].rcvd, 0.0);
-        QCOMPARE(s.LoggedBytesRcvd, 90000.0);
-        QCOMPARE(s.PrevBytesRcvd, 0.0);
-        QCOMPARE(s.PrevBytesSent, 0.0);
-        QCOMPARE(s.PeriodSampleCount, 0.0);
-        QCOMPARE(s.PeriodAvgDownSpeed.units(), 0);
-        QVERIFY(boxes.shown.isEmpty());
+        Run r;
+        r.s.TotalBytesSent = 5000;
+        r.s.TotalBytesRcvd = 90000;
+        r.s.LoggedBytesSent = 1000;
+        r.s.LoggedBytesRcvd = 10000;
+        r.s.PrevBytesRcvd = r.s.PrevBytesSent = 1;
+        r.s.PeriodAvgDownSpeed = 12.34567;
+        r.s.PeriodSampleCount = 9;
+        QVERIFY(r.j.save(r.s, r.clock.now()));
+        QVERIFY(r.w.WriteLogRow());
+        r.clock.advanceMs(1000);
+        QVERIFY(r.w.WriteLogRow()); // back to back: empty, starting where the first ended
+        QCOMPARE(r.rows(),
+                 QString("2002-12-04 11:00:00|2002-12-04 12:00:00|4000.0|80000.0|12.3457\n"
+                         "2002-12-04 12:00:00|2002-12-04 12:00:01|0.0|0.0|0"));
+        QCOMPARE(r.s.LoggedBytesRcvd, 90000.0);
+        QVERIFY(r.s.PrevBytesRcvd == 0 && r.s.PrevBytesSent == 0 && r.s.PeriodSampleCount == 0);
+        QCOMPARE(r.s.PeriodAvgDownSpeed.units(), 0);
+        QCOMPARE(r.t.scalar("SELECT count(*) FROM open_period").toInt(), 0); // removed with the row
+        QVERIFY(r.boxes.shown.isEmpty());
     }
 
-    void failedWriteKeepsTrafficPendingAndTellsOnce()
+    // Each fault: writes fail quickly, the user is told once, the traffic stays pending, and the first write
+    // after the fault clears holds all of it.
+    void faultsKeepTheTrafficPending_data()
     {
-        TempDatabase t;
-        TrafficState s;
-        FakeClock clock(at(4, 12, 0));
-        FakeMessageBoxes boxes;
-        LogWriter w(t.db, s, clock, boxes);
-        s.PeriodStart = at(4, 11, 0);
-        s.TotalBytesRcvd = 700;
-        t.exec("PRAGMA query_only = ON");
-        QVERIFY(!w.WriteLogRow());
-        s.TotalBytesRcvd = 900;
-        QVERIFY(!w.WriteLogRow());
-        QCOMPARE(boxes.shown.size(), 1);
-        QVERIFY(!boxes.shown[0].modal);
-        QCOMPARE(boxes.shown[0].icon, MessageBoxes::Icon::Critical);
-        QCOMPARE(s.PeriodStart, at(4, 11, 0));
-        QCOMPARE(s.LoggedBytesRcvd, 0.0);
-
-        t.exec("PRAGMA query_only = OFF");
-        QVERIFY(w.WriteLogRow());
-        const auto r = rows(t);
-        QCOMPARE(r.size(), 1);
-        QCOMPARE(r[0].rcvd, 900.0);
-        QCOMPARE(r[0].start, QString("2002-12-04 11:00:00"));
-
-        // A later failure is reported again: the user heard the problem was over.
-        t.exec("PRAGMA query_only = ON");
-        QVERIFY(!w.WriteLogRow());
-        QCOMPARE(boxes.shown.size(), 2);
+        QTest::addColumn<QString>("fault");
+        for (const char* f :
+             {"query only", "locked by another process", "read-only file", "disk full", "file replaced by junk"})
+            QTest::newRow(f) << f;
     }
 
-    void deletedOrReplacedFileIsReopenedBeforeTheRow()
+    void faultsKeepTheTrafficPending()
     {
-        TempDatabase t;
-        TrafficState s;
-        FakeClock clock(at(4, 12, 0));
-        FakeMessageBoxes boxes;
-        LogWriter w(t.db, s, clock, boxes);
-        s.TotalBytesRcvd = 100;
-        QVERIFY(QFile::remove(t.path()));
-        QVERIFY(w.WriteLogRow()); // a new, empty database takes the row
-        QVERIFY(QFile::exists(t.path()));
-        QCOMPARE(t.scalar("SELECT count(*) FROM log").toInt(), 1);
+        QFETCH(QString, fault);
+        QTemporaryDir small;
+        QProcess holder;
+        std::function<void()> clear;
+        if (fault == "disk full") {
+            if (::geteuid() != 0 || ::mount("tmpfs", QFile::encodeName(small.path()), "tmpfs", 0, "size=512k") != 0)
+                QSKIP("a small file system cannot be mounted here");
+        }
+        Run r(fault == "disk full" ? small.path() : QString());
+        const QString path = r.t.path();
+        if (fault == "query only") {
+            r.t.exec("PRAGMA query_only = ON");
+            clear = [&] { r.t.exec("PRAGMA query_only = OFF"); };
+        } else if (fault == "locked by another process") {
+            holder.start("sqlite3", {path});
+            if (!holder.waitForStarted())
+                QSKIP("the sqlite3 tool is not installed");
+            holder.write("BEGIN EXCLUSIVE;\nSELECT 'locked';\n");
+            QVERIFY(holder.waitForReadyRead(5000));
+            clear = [&] {
+                holder.closeWriteChannel();
+                QVERIFY(holder.waitForFinished(5000));
+            };
+        } else if (fault == "read-only file") {
+            // Root ignores permission bits, so the immutable attribute stands in for them.
+            if (QProcess::execute("chattr", {"+i", path}) != 0)
+                QSKIP("chattr +i is not available here");
+            clear = [&] { QCOMPARE(QProcess::execute("chattr", {"-i", path}), 0); };
+        } else if (fault == "disk full") {
+            QFile filler(small.filePath("filler"));
+            QVERIFY(filler.open(QIODevice::WriteOnly));
+            while (filler.write(QByteArray(4096, 'x')) == 4096 && filler.flush()) { }
+            clear = [path = filler.fileName()] { QVERIFY(QFile::remove(path)); };
+        } else {
+            QVERIFY(QFile::remove(path));
+            QFile junk(path);
+            QVERIFY(junk.open(QIODevice::WriteOnly) && junk.write("restored from the wrong backup") > 0);
+            junk.close();
+            clear = [&] { QVERIFY(QFile::remove(path)); }; // a missing file is recreated
+        }
 
-        // A file put in its place that is not a database is never overwritten; the traffic stays pending.
-        QVERIFY(QFile::remove(t.path()));
-        QFile junk(t.path());
-        QVERIFY(junk.open(QIODevice::WriteOnly));
-        junk.write("restored from the wrong backup");
-        junk.close();
-        s.TotalBytesRcvd = 300;
-        QVERIFY(!w.WriteLogRow());
-        QCOMPARE(boxes.shown.size(), 1);
-        QVERIFY(QFile::remove(t.path()));
-        QVERIFY(w.WriteLogRow());
-        QCOMPARE(t.scalar("SELECT bytesrcvd FROM log").toDouble(), 200.0);
+        r.s.TotalBytesRcvd = 1000;
+        QElapsedTimer timer;
+        timer.start();
+        QVERIFY(!r.w.WriteLogRow());
+        QVERIFY2(timer.elapsed() < 2000, "a failing write must not hang the program");
+        r.s.TotalBytesRcvd = 5000;
+        QVERIFY(!r.w.WriteLogRow());
+        QCOMPARE(r.boxes.shown.size(), 1);
+        QVERIFY(!r.boxes.shown[0].modal);
+        QCOMPARE(r.s.PeriodStart, at(4, 11, 0));
+        clear();
+        QVERIFY2(r.w.WriteLogRow(), qPrintable(r.t.db.lastError()));
+        QCOMPARE(r.rows(), QString("2002-12-04 11:00:00|2002-12-04 12:00:00|0.0|5000.0|0"));
+        QCOMPARE(r.boxes.shown.size(), 1);
+        r.t.db.close();
+        if (fault == "disk full")
+            QCOMPARE(::umount(QFile::encodeName(small.path())), 0);
+    }
+
+    void journalSavesAtMostOnceAMinuteAndAtEveryNewPeriod()
+    {
+        Run r;
+        const auto saved = [&] { return r.t.scalar("SELECT DateAndTimeStart || '|' || bytesrcvd FROM open_period"); };
+        r.s.TotalBytesRcvd = 1000;
+        r.j.tick(r.s, at(4, 11, 0, 1));
+        r.s.TotalBytesRcvd = 2000;
+        r.j.tick(r.s, at(4, 11, 0, 30)); // too soon
+        QCOMPARE(saved().toString(), QString("2002-12-04 11:00:00|1000.0"));
+        r.j.tick(r.s, at(4, 11, 1, 1));
+        QCOMPARE(saved().toString(), QString("2002-12-04 11:00:00|2000.0"));
+        r.s.PeriodStart = at(4, 11, 1, 2);
+        r.j.tick(r.s, at(4, 11, 1, 2)); // a new period at once
+        QCOMPARE(saved().toString(), QString("2002-12-04 11:01:02|2000.0"));
+        r.s.TotalBytesRcvd = 3000;
+        r.j.tick(r.s, at(4, 9, 0)); // the clock went back: still saved
+        QCOMPARE(saved().toString(), QString("2002-12-04 11:01:02|3000.0"));
+    }
+
+    void crashedPeriodBecomesOneRowEndingAtItsLastSave()
+    {
+        Run r;
+        r.s.TotalBytesRcvd = 50000;
+        r.s.TotalBytesSent = 700;
+        r.s.PeriodAvgDownSpeed = 12.5;
+        QVERIFY(r.j.save(r.s, at(4, 11, 42)));
+        PeriodJournal afterRestart(r.t.db);
+        QVERIFY(afterRestart.recover());
+        QVERIFY(afterRestart.recover()); // nothing left: no second row
+        QCOMPARE(r.rows(), QString("2002-12-04 11:00:00|2002-12-04 11:42:00|700.0|50000.0|12.5"));
+        QCOMPARE(r.t.scalar("SELECT count(*) FROM open_period").toInt(), 0);
     }
 };
 

@@ -26,10 +26,9 @@ private Q_SLOTS:
         QTest::newRow("later row wins, letter case matters")
             << QStringList({"maxmbsize=250", "maxmbsize=250.5", "autoreset=1", "WHATSLEFT=1"})
             << "0|0|0|250.5|250.5|0|0|0|0|" + home;
-        QTest::newRow("values that do not convert are ignored")
-            << QStringList({"kilobit=1", "kilobit=yes", "whatsleft=7", "maxmbsize=lots", "logperiodtype=3",
-                            "logperiod=99999999999"})
-            << "0|1|0|0|0|0|0|0|0|" + home;
+        QTest::newRow("values that do not convert are ignored") << QStringList(
+            {"kilobit=1", "kilobit=yes", "whatsleft=7", "maxmbsize=lots", "logperiodtype=3", "logperiod=99999999999"})
+                                                                << "0|1|0|0|0|0|0|0|0|" + home;
     }
 
     void load()
@@ -44,11 +43,11 @@ private Q_SLOTS:
         SettingsVars v;
         QSignalSpy changed(&r, &SettingsRecord::changed);
         QVERIFY(loadSettings(t.db, r, v));
-        const QString got = QStringList({QString::number(r.AutoReset), QString::number(r.kilobit),
-                                         QString::number(r.whatsleft), r.TxtMaxMB, QString::number(v.MaxMbSize),
-                                         QString::number(r.cboPeriodType), QString::number(v.LogPeriodType),
-                                         r.Txtperiod, QString::number(v.LogPeriod), r.ExportFolder})
-                                .join('|');
+        const QString got
+            = QStringList({QString::number(r.AutoReset), QString::number(r.kilobit), QString::number(r.whatsleft),
+                           r.TxtMaxMB, QString::number(v.MaxMbSize), QString::number(r.cboPeriodType),
+                           QString::number(v.LogPeriodType), r.Txtperiod, QString::number(v.LogPeriod), r.ExportFolder})
+                  .join('|');
         QCOMPARE(got, expected);
         QCOMPARE(r.adapters.count(), 0);
         QCOMPARE(changed.count(), 1);

@@ -3,6 +3,7 @@
 #include "DatabaseFile.h"
 #include "Db.h"
 
+#include <QDir>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QTemporaryDir>
@@ -12,15 +13,17 @@
 class TempDatabase
 {
 public:
-    explicit TempDatabase(const QString& connectionName = QStringLiteral("test"))
-        : db(connectionName)
+    // folder: where the file goes instead of a fresh temporary directory (for a special file system).
+    explicit TempDatabase(const QString& connectionName = QStringLiteral("test"), const QString& folder = {})
+        : m_folder(folder)
+        , db(connectionName)
     {
         QString error;
         if (!DatabaseFile::openOrCreate(db, path(), &error))
             qFatal("cannot create the test database: %s", qPrintable(error));
     }
 
-    QString path() const { return dir.filePath(QStringLiteral("Zovodazad.mdb")); }
+    QString path() const { return QDir(m_folder.isEmpty() ? dir.path() : m_folder).filePath("Zovodazad.mdb"); }
 
     // Runs one statement with bound values; fails the test on error.
     void exec(const QString& sql, const QVariantList& binds = {})
@@ -49,5 +52,6 @@ public:
     }
 
     QTemporaryDir dir;
+    QString m_folder;
     DbConnection db;
 };
