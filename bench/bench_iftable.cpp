@@ -103,5 +103,3 @@ void BM_ProcNetDevTick(benchmark::State& state)
 BENCHMARK(BM_ProcNetDevTick);
 
 } // namespace
-
-BENCHMARK_MAIN();

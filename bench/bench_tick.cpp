@@ -176,15 +176,3 @@ void BM_TickMemory(benchmark::State& state)
 BENCHMARK(BM_TickMemory)->Iterations(1000000);
 
 } // namespace
-
-// The database driver is a plugin, and Qt loads plugins only with an application object.
-int main(int argc, char** argv)
-{
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

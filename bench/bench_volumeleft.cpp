@@ -87,15 +87,3 @@ void BM_VolumeLeftFirstCall(benchmark::State& state)
 BENCHMARK(BM_VolumeLeftFirstCall)->Arg(1000)->Arg(1000000)->Unit(benchmark::kMicrosecond);
 
 } // namespace
-
-int main(int argc, char** argv)
-{
-    // The SQL driver is a plugin, and plugins load only with an application object.
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

@@ -185,51 +185,44 @@ NetlinkIfTable::Dump NetlinkIfTable::dump(std::uint16_t type, const Body& body, 
     return state.interrupted ? Dump::Interrupted : Dump::Complete;
 }
 
-bool NetlinkIfTable::readStats()
+// One dump into rows, each reply of the wanted type parsed into a row of its own; an interrupted dump (the set of
+// links changed while it ran) is read again.
+template<class Request, class Parse>
+bool NetlinkIfTable::dumpRows(std::uint16_t request, std::uint16_t reply, const Request& body,
+                              std::vector<IfEntry>& rows, Parse parse)
 {
-    if_stats_msg request {};
-    request.family = AF_UNSPEC;
-    request.filter_mask = IFLA_STATS_FILTER_BIT(IFLA_STATS_LINK_64);
     for (int attempt = 0; attempt < DumpAttempts; ++attempt) {
-        m_stats.clear();
+        rows.clear();
         const Dump result
-            = dump(RTM_GETSTATS, request, [this](std::uint16_t type, const std::uint8_t* payload, std::size_t length) {
-                  if (type != RTM_NEWSTATS)
+            = dump(request, body, [&](std::uint16_t type, const std::uint8_t* payload, std::size_t length) {
+                  if (type != reply)
                       return true;
-                  m_stats.emplace_back();
-                  return Rtnl::parseStats(payload, length, m_stats.back());
+                  rows.emplace_back();
+                  return parse(payload, length, rows.back());
               });
         if (result == Dump::Failed)
             return false;
         if (result == Dump::Complete) {
-            sortByIndex(m_stats);
+            sortByIndex(rows);
             return true;
         }
     }
     return false;
 }
 
+bool NetlinkIfTable::readStats()
+{
+    if_stats_msg request {};
+    request.family = AF_UNSPEC;
+    request.filter_mask = IFLA_STATS_FILTER_BIT(IFLA_STATS_LINK_64);
+    return dumpRows(RTM_GETSTATS, RTM_NEWSTATS, request, m_stats, Rtnl::parseStats);
+}
+
 bool NetlinkIfTable::readNames()
 {
     ifinfomsg request {};
     request.ifi_family = AF_UNSPEC;
-    for (int attempt = 0; attempt < DumpAttempts; ++attempt) {
-        m_names.clear();
-        const Dump result
-            = dump(RTM_GETLINK, request, [this](std::uint16_t type, const std::uint8_t* payload, std::size_t length) {
-                  if (type != RTM_NEWLINK)
-                      return true;
-                  m_names.emplace_back();
-                  return Rtnl::parseLink(payload, length, m_names.back());
-              });
-        if (result == Dump::Failed)
-            return false;
-        if (result == Dump::Complete) {
-            sortByIndex(m_names);
-            return true;
-        }
-    }
-    return false;
+    return dumpRows(RTM_GETLINK, RTM_NEWLINK, request, m_names, Rtnl::parseLink);
 }
 
 bool NetlinkIfTable::linkEventsArrived()

@@ -75,6 +75,9 @@ private:
 
     NetlinkIfTable(int fd, int eventFd);
     template<class Body, class Handler> Dump dump(std::uint16_t type, const Body& body, Handler&& onMessage);
+    template<class Request, class Parse>
+    bool dumpRows(std::uint16_t request, std::uint16_t reply, const Request& body, std::vector<IfEntry>& rows,
+                  Parse parse);
     bool readStats();
     bool readNames();
     bool linkEventsArrived();
