@@ -117,10 +117,8 @@ QString VolumeLeft::VolumeLeftText(double MaxMB, qint32 PeriodCount, const QStri
     if (MaxMB > 0) {
         QLocale locale;
         locale.setNumberOptions(locale.numberOptions() | QLocale::OmitGroupSeparator);
-        // Rounded first, so an overrun of less than half a megabyte reads 0 and not -0.
-        double left = std::round(MaxMB - used);
-        if (left == 0)
-            left = 0;
+        // Rounded first: an overrun of less than half a megabyte reads 0, where formatting -0.3 would give -0.
+        const double left = std::round(MaxMB - used);
         text = locale.toString(left, 'f', 0) + QStringLiteral(" MB");
         const double percentUsed = used * 100 / MaxMB;
         QColor shown(255, 0, 0);

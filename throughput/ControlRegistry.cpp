@@ -11,7 +11,13 @@ struct PublishedControl
 };
 
 constexpr PublishedControl publishedControls[] = {
-    {Throughput::publishedName, [](QWidget* parent) -> QWidget* { return new Throughput(parent); }},
+    // A control placed anew starts from its initial properties; a stored one is then loaded with ReadProperties.
+    {Throughput::publishedName,
+     [](QWidget* parent) -> QWidget* {
+         auto* control = new Throughput(parent);
+         control->InitProperties();
+         return control;
+     }},
 };
 
 } // namespace

@@ -5,11 +5,10 @@
 
 #include <QtTest>
 
+#include <tuple>
+
 namespace {
 constexpr double MB = 1024.0 * 1024.0;
-const QColor Red(255, 0, 0);
-const QColor Orange(255, 128, 0);
-const QColor Green(0, 128, 0);
 
 // A row of the given megabytes, split between the two directions.
 void addRow(TempDatabase& t, const QString& start, double mb)
@@ -28,105 +27,80 @@ class TestVolumeLeft : public QObject
 private Q_SLOTS:
     void init() { QLocale::setDefault(QLocale::c()); }
 
-    // Every case also has 100 MB counted since the last row.
-    void textAndColour_data()
-    {
-        QTest::addColumn<double>("logged");
-        QTest::addColumn<double>("maxMB");
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QColor>("colour");
-
-        QTest::newRow("green") << 150.3 << 1000.0 << "750 MB (75.0 %) Left." << Green;
-        QTest::newRow("red below 15 %") << 800.0 << 1000.0 << "100 MB (10.0 %) Left." << Red;
-        QTest::newRow("orange") << 700.0 << 1000.0 << "200 MB (20.0 %) Left." << Orange;
-        QTest::newRow("exactly 30 % left is green") << 600.0 << 1000.0 << "300 MB (30.0 %) Left." << Green;
-        QTest::newRow("exactly 15 % left is orange") << 750.0 << 1000.0 << "150 MB (15.0 %) Left." << Orange;
-        QTest::newRow("used up") << 900.0 << 1000.0 << "0 MB Left." << Red;
-        QTest::newRow("overrun") << 1100.0 << 1000.0 << "-200 MB Left." << Red;
-        QTest::newRow("overrun under half a MB") << 900.3 << 1000.0 << "0 MB Left." << Red;
-        QTest::newRow("empty log") << 0.0 << 1000.0 << "900 MB (90.0 %) Left." << Green;
-        QTest::newRow("no allowance") << 500.0 << 0.0 << "" << QColor();
-    }
-
     void textAndColour()
     {
-        QFETCH(double, logged);
-        QFETCH(double, maxMB);
-        QFETCH(QString, text);
-        QFETCH(QColor, colour);
-        TempDatabase t;
-        if (logged > 0)
-            addRow(t, "2002-11-10 08:00:00", logged);
-        // What is not yet logged is the difference between the current and the logged totals, in both directions.
-        TrafficState state;
-        state.LoggedBytesRcvd = state.LoggedBytesSent = 1e9;
-        state.TotalBytesRcvd = state.TotalBytesSent = 1e9 + 50 * MB;
-        VolumeLeft v(t.db, state, m_clock);
-        QColor shown(1, 2, 3);
-        QCOMPARE(v.VolumeLeftText(maxMB, 30, "0", &shown), text);
-        QCOMPARE(shown, colour);
+        // {MB logged, MaxMB, text and colour}; every case also has 100 MB counted since the last row.
+        const std::tuple<double, double, const char*> cases[] = {
+            {150.3, 1000, "750 MB (75.0 %) Left. #008000"},
+            {800, 1000, "100 MB (10.0 %) Left. #ff0000"},
+            {700, 1000, "200 MB (20.0 %) Left. #ff8000"},
+            {600, 1000, "300 MB (30.0 %) Left. #008000"}, // exactly 30 % left is green
+            {750, 1000, "150 MB (15.0 %) Left. #ff8000"}, // exactly 15 % left is orange
+            {900, 1000, "0 MB Left. #ff0000"},
+            {1100, 1000, "-200 MB Left. #ff0000"},
+            {900.3, 1000, "0 MB Left. #ff0000"}, // an overrun under half a MB
+            {0, 1000, "900 MB (90.0 %) Left. #008000"}, // empty log
+            {500, 0, " unchanged"}, // no allowance
+        };
+        for (const auto& [logged, maxMB, expected] : cases) {
+            TempDatabase t;
+            if (logged > 0)
+                addRow(t, "2002-11-10 08:00:00", logged);
+            // Not yet logged is the difference between the current and the logged totals, in both directions.
+            TrafficState state;
+            state.LoggedBytesRcvd = state.LoggedBytesSent = 1e9;
+            state.TotalBytesRcvd = state.TotalBytesSent = 1e9 + 50 * MB;
+            VolumeLeft v(t.db, state, m_clock);
+            QColor colour(1, 2, 3);
+            const QString text = v.VolumeLeftText(maxMB, 30, "0", &colour);
+            QCOMPARE(text + ' ' + (colour.isValid() ? colour.name() : "unchanged"), QString(expected));
+        }
     }
 
-    void localeDecimalSeparatorWithoutGrouping()
-    {
-        TempDatabase t;
-        addRow(t, "2002-11-27 08:00:00", 250.3);
-        VolumeLeft v(t.db, m_state, m_clock);
-        QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
-        QCOMPARE(v.VolumeLeftText(1000, 0, "0"), QStringLiteral("750 MB (75,0 %) Left."));
-        QCOMPARE(v.VolumeLeftText(100000, 0, "0"), QStringLiteral("99750 MB (99,7 %) Left."));
-    }
-
-    // Each row carries a distinct power of two in MB, so the MB left name exactly which rows were counted.
-    void window_data()
-    {
-        QTest::addColumn<QString>("type");
-        QTest::addColumn<int>("count");
-        QTest::addColumn<int>("counted");
-        QTest::addColumn<QDate>("startDate");
-
-        QTest::newRow("this month") << "2" << 0 << (16 + 32 + 64 + 128 + 256) << QDate(2002, 11, 1);
-        QTest::newRow("two months") << "2" << 2 << (4 + 8 + 16 + 32 + 64 + 128 + 256) << QDate(2002, 9, 1);
-        QTest::newRow("fourteen days") << "0" << 14 << (64 + 128 + 256) << QDate(2002, 11, 13);
-        QTest::newRow("two weeks") << "1" << 2 << (64 + 128 + 256) << QDate(2002, 11, 13);
-        QTest::newRow("unknown type: today") << "7" << 0 << 256 << QDate(2002, 11, 27);
-    }
-
+    // Rows exactly at midnight at a window's start lie outside it; one second later they count. Each row carries a
+    // distinct power of two in MB, so the MB left name exactly which rows were counted.
     void window()
     {
-        QFETCH(QString, type);
-        QFETCH(int, count);
-        QFETCH(int, counted);
-        QFETCH(QDate, startDate);
         TempDatabase t;
-        // Rows exactly at midnight at a window's start lie outside it; one second later they count.
         const char* starts[] = {"2002-08-31 23:59:59", "2002-09-01 00:00:00", "2002-09-01 00:00:01",
                                 "2002-11-01 00:00:00", "2002-11-01 00:00:01", "2002-11-13 00:00:00",
                                 "2002-11-13 00:00:01", "2002-11-27 00:00:00", "2002-11-27 00:00:01"};
         for (int i = 0; i < 9; ++i)
             addRow(t, starts[i], 1 << i);
-
         VolumeLeft v(t.db, m_state, m_clock);
-        QDateTime start, bare;
-        QCOMPARE(v.VolumeLeftText(1000, count, type, nullptr, &start).section(' ', 0, 0).toInt(), 1000 - counted);
-        QCOMPARE(start, QDateTime(startDate, QTime(12, 0)));
-        // The start is given even when there is no allowance to show.
-        QCOMPARE(v.VolumeLeftText(0, count, type, nullptr, &bare), QString());
-        QCOMPARE(bare, start);
+        // {PeriodType, PeriodCount, MB counted, start of the window}
+        const std::tuple<const char*, int, int, QDate> cases[] = {
+            {"2", 0, 16 + 32 + 64 + 128 + 256, QDate(2002, 11, 1)}, // this month
+            {"2", 2, 4 + 8 + 16 + 32 + 64 + 128 + 256, QDate(2002, 9, 1)},
+            {"0", 14, 64 + 128 + 256, QDate(2002, 11, 13)},
+            {"1", 2, 64 + 128 + 256, QDate(2002, 11, 13)},
+            {"7", 0, 256, QDate(2002, 11, 27)}, // an unknown type counts days
+        };
+        for (const auto& [type, count, counted, startDate] : cases) {
+            QDateTime start, bare;
+            const QString text = v.VolumeLeftText(1000, count, type, nullptr, &start);
+            QCOMPARE(text.section(QLatin1Char(' '), 0, 0) + start.toString(" yyyy-MM-dd hh:mm"),
+                     QString::number(1000 - counted) + startDate.toString(" yyyy-MM-dd 12:00"));
+            // The start is given even when there is no allowance to show.
+            QCOMPARE(v.VolumeLeftText(0, count, type, nullptr, &bare), QString());
+            QCOMPARE(bare, start);
+        }
     }
 
-    // The logged sum is kept between calls; every way the log can change must show at the next call.
+    // The logged sum is kept between calls; every way the log can change must show at the next call. The numbers
+    // take the locale's decimal separator but never a group separator.
     void loggedSumFollowsEveryChange()
     {
+        QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
         TempDatabase t;
         FakeClock clock;
         VolumeLeft v(t.db, m_state, clock);
-        const auto left = [&v] { return v.VolumeLeftText(1000, 0, "0").section(' ', 0, 0).toInt(); };
-        QCOMPARE(left(), 1000);
+        const auto left = [&v] { return v.VolumeLeftText(100000, 0, "0"); };
+        QCOMPARE(left(), QStringLiteral("100000 MB (100,0 %) Left."));
 
         // Through this connection, past the database layer.
-        addRow(t, "2002-11-27 09:00:00", 100);
-        QCOMPARE(left(), 900);
+        addRow(t, "2002-11-27 09:00:00", 250.3);
+        QCOMPARE(left(), QStringLiteral("99750 MB (99,7 %) Left."));
         // Through another connection, as another process would.
         DbConnection other("other");
         QVERIFY(other.open(t.path()));
@@ -134,10 +108,10 @@ private Q_SLOTS:
         cmd.bind(other);
         QVERIFY(cmd.execute("INSERT INTO log VALUES (?, ?, ?, ?, 0)",
                             {"2002-11-27 10:00:00", "2002-11-27 10:00:00", 0.0, 100 * MB}));
-        QCOMPARE(left(), 800);
+        QCOMPARE(left(), QStringLiteral("99650 MB (99,6 %) Left."));
         // Past midnight the window moves on and yesterday's rows drop out.
         clock.set(QDateTime(QDate(2002, 11, 28), QTime(0, 0, 30)));
-        QCOMPARE(left(), 1000);
+        QCOMPARE(left(), QStringLiteral("100000 MB (100,0 %) Left."));
 
         // A negative count is refused outright.
         QColor colour(1, 2, 3);

@@ -26,7 +26,7 @@ struct Fixture
     SettingsRecord rec;
     SettingsVars vars;
     TrafficState traffic;
-    FakeClock clock {QDateTime(QDate(2002, 11, 27), QTime(12, 0))};
+    FakeClock clock; // Wednesday 27 November 2002, 12:00
     FakeMessageBoxes boxes;
     FakeFolderPicker folders;
     QVector<bool> heights;
@@ -50,94 +50,56 @@ class TestFrmOptions : public QObject
 private Q_SLOTS:
     void initTestCase() { QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates)); }
 
-    void validation_data()
-    {
-        QTest::addColumn<QString>("box");
-        QTest::addColumn<QString>("typed");
-        QTest::addColumn<QString>("shown");
-        const char* const cases[][3] = {{"TxtMaxMB", "5119999", "5,119,999"},
-                                        {"TxtMaxMB", "5,119,999", "5,119,999"},
-                                        {"TxtMaxMB", "5120000", "0"},
-                                        {"TxtMaxMB", "0", "0"},
-                                        {"TxtMaxMB", "-3", "0"},
-                                        {"TxtMaxMB", "abc", "0"},
-                                        {"TxtMaxMB", "99999999999", "0"},
-                                        {"TxtMaxMB", "12.4", "12"},
-                                        {"Txtperiod", "365", "365"},
-                                        {"Txtperiod", "366", "0"},
-                                        {"Txtperiod", "", "0"}};
-        for (const auto& c : cases)
-            QTest::addRow("%s '%s'", c[0], c[1]) << c[0] << c[1] << c[2];
-    }
-
+    // A checked box shows a whole number from 1 to below its limit, grouped, or "0"; the preview follows.
     void validation()
     {
-        QFETCH(QString, box);
-        QFETCH(QString, typed);
-        QFETCH(QString, shown);
         Fixture f;
-        f.get("TxtMaxMB")->setText("1000");
-        QLineEdit* edit = f.get(qPrintable(box));
-        edit->setText(typed);
-        QFocusEvent out(QEvent::FocusOut, Qt::TabFocusReason);
-        QCoreApplication::sendEvent(edit, &out);
-        QCOMPARE(edit->text(), shown);
-        QCOMPARE(box == "TxtMaxMB" ? f.rec.TxtMaxMB : f.rec.Txtperiod, shown);
-        // The preview follows the checked text: an allowance of 0 shows nothing.
-        QCOMPARE(f.get<QLabel>("lblpreview")->text().isEmpty(), box == "TxtMaxMB" && shown == "0");
+        // "box typed shown"
+        for (const char* spec :
+             {"TxtMaxMB 5119999 5,119,999", "TxtMaxMB 5,119,999 5,119,999", "TxtMaxMB 5120000 0", "TxtMaxMB 0 0",
+              "TxtMaxMB -3 0", "TxtMaxMB abc 0", "TxtMaxMB 99999999999 0", "TxtMaxMB 12.4 12", "Txtperiod 365 365",
+              "Txtperiod 366 0", "Txtperiod  0", "Txtperiod 2.6 3"}) {
+            const QStringList c = QString(spec).split(' ');
+            f.get("TxtMaxMB")->setText("1000");
+            QLineEdit* edit = f.get(qPrintable(c[0]));
+            edit->setText(c[1]);
+            QFocusEvent out(QEvent::FocusOut, Qt::TabFocusReason);
+            QCoreApplication::sendEvent(edit, &out);
+            const bool maxMb = c[0] == "TxtMaxMB";
+            // The record follows the box; an allowance of 0 shows no preview.
+            QCOMPARE(QStringList({edit->text(), maxMb ? f.rec.TxtMaxMB : f.rec.Txtperiod}), QStringList({c[2], c[2]}));
+            QCOMPARE(f.get<QLabel>("lblpreview")->text().isEmpty(), maxMb && c[2] == "0");
+        }
     }
 
     void okChecksAndSavesEverything()
     {
         Fixture f;
-        f.dlg.show();
-        // OK is the only way out.
-        f.dlg.close();
-        QTest::keyClick(&f.dlg, Qt::Key_Escape);
-        QVERIFY(f.dlg.isVisible());
-
-        // A grey box loaded from the table turns into a plain two-state box once clicked.
-        f.rec.whatsleft = 2;
-        f.rec.announceChanged();
-        auto* whatsleft = f.get<QCheckBox>("ChkWhatsleft");
-        QCOMPARE(whatsleft->checkState(), Qt::PartiallyChecked);
-        for (int expected : {1, 0, 1}) {
-            QTest::mouseClick(whatsleft, Qt::LeftButton);
-            QCOMPARE(f.rec.whatsleft, expected);
-        }
-
+        // Old rows go; the selected adapters are stored under their list positions, quotes as they are.
         f.t.exec("INSERT INTO settings VALUES ('Adapter5', 'gone'), ('maxmbsize', '1'), ('maxmbsize', '2')");
-        for (const char* name : {"lo", "it's \"eth0\" 100%", "Wi-Fi Ä"})
+        for (const char* name : {"lo", "eth0", "it's \"Wi-Fi Ä\" 100%"})
             f.rec.adapters.append(QString::fromUtf8(name));
         f.rec.adapters.setSelected(0, true);
         f.rec.adapters.setSelected(2, true);
         f.get<QComboBox>("cboPeriodType")->setCurrentIndex(2);
+        f.get<QCheckBox>("ChkWhatsleft")->setChecked(true);
         // Still in the box when OK acts: the check runs first.
         f.get("TxtMaxMB")->setText("abc");
         f.get("Txtperiod")->setText("12.4");
+        f.dlg.show();
         f.click("BttOK");
-        QCOMPARE(f.rows("Adapter%"), QString::fromUtf8("Adapter0=lo|Adapter2=Wi-Fi Ä"));
-        QCOMPARE(f.rows("maxmbsize") + '|' + f.rows("log%") + '|' + f.rows("whatsleft"),
-                 QString("maxmbsize=0|logperiod=12|logperiodtype=2|whatsleft=1"));
+        QCOMPARE(f.rows("%"),
+                 QString::fromUtf8("Adapter0=lo|Adapter2=it's \"Wi-Fi Ä\" 100%|AutoReset=0|kilobit=0|"
+                                   "whatsleft=1|logperiod=12|logperiodtype=2|maxmbsize=0"));
         QCOMPARE(QVariantList({f.vars.MaxMbSize, f.vars.LogPeriod, f.vars.LogPeriodType}), QVariantList({0.0, 12, 2}));
         QCOMPARE(f.heights, QVector<bool> {true});
         QVERIFY(!f.dlg.isVisible() && f.boxes.shown.isEmpty());
 
-        // Grouped text is stored as shown and read back as a number; quotes in values round-trip.
-        f.rec.adapters.setSelected(0, false);
-        f.rec.adapters.setSelected(2, false);
+        // A refused write keeps every earlier row, names what was lost, and the session keeps the values, grouped
+        // text read back as a number.
+        const QString before = f.rows("%");
         f.rec.adapters.setSelected(1, true);
         f.get("TxtMaxMB")->setText("5000");
-        f.click("BttOK");
-        QCOMPARE(f.rows("maxmbsize"), QString("maxmbsize=5,000"));
-        QCOMPARE(f.vars.MaxMbSize, 5000.0);
-        QCOMPARE(f.rows("Adapter%"), QString("Adapter1=it's \"eth0\" 100%"));
-
-        // A refused write keeps every earlier row, names what was lost, and the session keeps the values.
-        const QString before = f.rows("%");
-        f.rec.adapters.setSelected(0, true);
-        f.get<QCheckBox>("ChkAutoReset")->setChecked(true);
-        f.get("TxtMaxMB")->setText("300");
         // Each delete goes through and each insert is refused: only a rollback brings the rows back.
         f.t.exec("CREATE TRIGGER refuse BEFORE INSERT ON settings BEGIN SELECT RAISE(ABORT, 'disk full'); END");
         f.click("BttOK");
@@ -146,15 +108,17 @@ private Q_SLOTS:
         QCOMPARE(f.boxes.shown.size(), 1);
         const QString prompt = f.boxes.shown[0].prompt;
         QVERIFY2(prompt.contains("Adapter rows, AutoReset") && prompt.contains("disk full"), qPrintable(prompt));
-        QCOMPARE(f.vars.MaxMbSize, 300.0);
+        QCOMPARE(f.vars.MaxMbSize, 5000.0);
 
-        f.rec.adapters.setSelected(0, false);
-        f.rec.adapters.setSelected(1, false);
+        // Nothing selected: no adapter rows at all. Grouped text is stored as shown.
+        f.rec.adapters.selectionModel()->clearSelection();
         f.click("BttOK");
-        QCOMPARE(f.rows("Adapter%"), QString());
+        QCOMPARE(f.rows("Adapter%") + f.rows("maxmbsize"), QString("maxmbsize=5,000"));
     }
 
-    void pageSwitch()
+    // Each page shows its own controls; the frame shows the page's title, or is hidden. The Volume Left page moves
+    // its boxes and runs the preview.
+    void pages()
     {
         Fixture f;
         const QStringList controls
@@ -174,6 +138,9 @@ private Q_SLOTS:
         const QStringList pages[] = {
             QStringList("General Options - Export Logs.") + controls.mid(0, 9), QStringList("-") + controls.mid(9, 2),
             QStringList("!!! CAUTION !!!") + controls.mid(11, 2), QStringList("Volume Left") + controls.mid(13)};
+        f.get("TxtMaxMB")->setText("1000");
+        f.get("Txtperiod")->setText("2");
+        f.t.addLogRow("2002-11-20 10:00:00", "2002-11-20 11:00:00", 0, 250.3 * 1048576);
         for (int page : {0, 1, 2, 3}) {
             f.get<QTabBar>("TbPages")->setCurrentIndex(page);
             QCOMPARE(shown(), pages[page]);
@@ -181,15 +148,7 @@ private Q_SLOTS:
         // Captions are compared exactly; one that names no page leaves everything as it was.
         f.dlg.showPage("general");
         QCOMPARE(shown(), pages[3]);
-    }
 
-    void volumeLeftLayoutAndPreview()
-    {
-        Fixture f;
-        f.get("TxtMaxMB")->setText("1000");
-        f.get("Txtperiod")->setText("2");
-        f.t.addLogRow("2002-11-20 10:00:00", "2002-11-20 11:00:00", 0, 250.3 * 1048576);
-        f.get<QTabBar>("TbPages")->setCurrentIndex(3);
         QCOMPARE(f.dlg.twipRect("TxtMaxMB"), QRectF(2815, 225, 1000, 315));
         QCOMPARE(f.dlg.twipRect("Txtperiod"), QRectF(1815, 945, 495, 315));
         QCOMPARE(f.dlg.twipRect("cboPeriodType"), QRectF(2315, 945, 1500, 315));

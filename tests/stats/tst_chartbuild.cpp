@@ -17,64 +17,51 @@ private:
 
     ChartGrid build(TempDatabase& t, ChartPeriod period)
     {
-        ChartChoice choice;
-        choice.period = period;
         DbRecordset rs;
         ChartGrid grid;
         QString error;
-        if (!buildChartGrid(choice, t.db, rs, m_july20, grid, &error))
+        if (!buildChartGrid({true, ChartGrid::Look::Area, false, period}, t.db, rs, m_july20, grid, &error))
             qWarning("build failed: %s", qPrintable(error));
         return grid;
     }
 
+    static QVector<double> row(const ChartGrid& g, int r) { return {g.value(r, 0), g.value(r, 1), g.value(r, 2)}; }
+
     FakeClock m_july20 {QDateTime(QDate(2002, 7, 20), QTime(9, 30))};
 
 private Q_SLOTS:
-    void daysStepEveryDayAndPeriodsAreLabelled()
+    void daysPeriodsAndTheirEdges()
     {
         TempDatabase t;
-        logKb(t, "2002-07-05", 100, 100); // before the fourteen days: not shown
+        logKb(t, "2002-07-05", 1, 1572864); // before the fourteen days: not shown, but in its week
+        QVERIFY(!build(t, ChartPeriod::Day).visible);
+        const ChartGrid weeks = build(t, ChartPeriod::Week);
+        QCOMPARE(weeks.rowLabels(), QStringList({"Wk 26"}));
+        QCOMPARE(weeks.unit, QString("GB"));
+        QCOMPARE(weeks.value(0, 1), 1.5);
+        logKb(t, "2002-07-06", 1, 1); // exactly fourteen days back: the single row shown
+        QCOMPARE(build(t, ChartPeriod::Day).rowLabels(), QStringList({"06/07"}));
+
+        t.exec("DELETE FROM log WHERE date(DateAndTimeStart) = '2002-07-06'");
         logKb(t, "2002-07-08", 512, 1536);
         logKb(t, "2002-07-09", 1, 2);
         logKb(t, "2002-07-12", 3, 4);
         const ChartGrid g = build(t, ChartPeriod::Day);
-        QVERIFY(g.visible);
         QCOMPARE(g.unit, QString("MB"));
         QCOMPARE(g.rowLabels(), QStringList({"08/07", "09/07", "10/07", "11/07", "12/07"}));
-        QCOMPARE(g.value(0, 0), 0.5);
-        QCOMPARE(g.value(0, 1), 1.5);
-        QCOMPARE(g.value(0, 2), 2.0);
-        QCOMPARE(g.value(4, 1), 4.0 / 1024);
-        QCOMPARE(g.value(2, 2), 0.0); // the days without a record
-        QCOMPARE(g.value(3, 2), 0.0);
-
-        // Weeks start on Monday (the days before the first one are week 00): 5 July is in week 26, the rest in 27.
+        QCOMPARE(row(g, 0), QVector<double>({0.5, 1.5, 2.0}));
+        QCOMPARE(row(g, 2) + row(g, 3), QVector<double>(6, 0.0)); // the days without a record
+        QCOMPARE(row(g, 4), QVector<double>({3.0 / 1024, 4.0 / 1024, 7.0 / 1024}));
+        // Weeks start on Monday (the days before the first one are week 00): 8 July begins week 27.
         QCOMPARE(build(t, ChartPeriod::Week).rowLabels(), QStringList({"Wk 26", "Wk 27"}));
         QCOMPARE(build(t, ChartPeriod::Month).rowLabels(), QStringList({"07/2002"}));
         QCOMPARE(build(t, ChartPeriod::Year).rowLabels(), QStringList({"2002"}));
-    }
 
-    void edgesOfTheFourteenDays()
-    {
-        TempDatabase t;
-        logKb(t, "2002-07-05", 1, 1572864);
-        QVERIFY(!build(t, ChartPeriod::Day).visible);
-        const ChartGrid weeks = build(t, ChartPeriod::Week);
-        QVERIFY(weeks.visible);
-        QCOMPARE(weeks.unit, QString("GB"));
-        QCOMPARE(weeks.value(0, 1), 1.5);
-
-        logKb(t, "2002-07-06", 1, 1); // exactly fourteen days back: the single row shown
-        QCOMPARE(build(t, ChartPeriod::Day).rowLabels(), QStringList({"06/07"}));
         // A record dated years ahead (a clock set wrong) does not stretch the chart past today.
         logKb(t, "2031-01-01", 1, 1);
-        const ChartGrid g = build(t, ChartPeriod::Day);
-        QCOMPARE(g.rowCount(), 15);
-        QCOMPARE(g.rowLabel(14), QString("20/07"));
-
-        TempDatabase empty("empty");
-        for (ChartPeriod p : {ChartPeriod::Week, ChartPeriod::Month, ChartPeriod::Year})
-            QVERIFY(!build(empty, p).visible);
+        QCOMPARE(build(t, ChartPeriod::Day).rowLabels().mid(11), QStringList({"19/07", "20/07"}));
+        t.exec("DELETE FROM log");
+        QVERIFY(!build(t, ChartPeriod::Year).visible);
     }
 
     void twelveNewestPeriodsOldestFirst()
@@ -83,27 +70,21 @@ private Q_SLOTS:
         for (int m = 0; m < 20; ++m)
             logKb(t, QDate(2001, 1, 15).addMonths(m).toString(Qt::ISODate), m, 0);
         const ChartGrid g = build(t, ChartPeriod::Month);
-        QCOMPARE(g.rowCount(), 12);
-        QCOMPARE(g.rowLabel(0), QString("09/2001"));
-        QCOMPARE(g.rowLabel(11), QString("08/2002"));
-        QCOMPARE(g.value(0, 0), 8.0 / 1048576);
-        QCOMPARE(g.value(11, 0), 19.0 / 1048576);
+        QCOMPARE(g.rowLabels().join(' '),
+                 QString("09/2001 10/2001 11/2001 12/2001 01/2002 02/2002 03/2002 04/2002 "
+                         "05/2002 06/2002 07/2002 08/2002"));
+        QCOMPARE(std::pair(g.value(0, 0), g.value(11, 0)), std::pair(8.0 / 1048576, 19.0 / 1048576));
     }
 
     void typeCodes()
     {
         using L = ChartGrid::Look;
-        const struct
-        {
-            bool threeD;
-            L look;
-            int code;
-        } cases[] = {{true, L::Area, 4},  {true, L::Line, 2},  {true, L::Bars, 0},
-                     {false, L::Area, 5}, {false, L::Line, 3}, {false, L::Bars, 1}};
-        for (const auto& c : cases) {
-            QCOMPARE(ChartGrid::typeCode(c.threeD, c.look), c.code);
-            QCOMPARE(ChartGrid::isThreeD(c.code), c.threeD);
-            QCOMPARE(ChartGrid::lookOf(c.code), c.look);
+        const std::pair<bool, L> looks[] = {{true, L::Bars},  {false, L::Bars}, {true, L::Line},
+                                            {false, L::Line}, {true, L::Area},  {false, L::Area}}; // codes 0 to 5
+        for (int code = 0; code < 6; ++code) {
+            const auto [threeD, look] = looks[code];
+            QCOMPARE(std::tuple(ChartGrid::typeCode(threeD, look), ChartGrid::isThreeD(code), ChartGrid::lookOf(code)),
+                     std::tuple(code, threeD, look));
         }
     }
 };
