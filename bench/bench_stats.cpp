@@ -10,6 +10,8 @@
 #include <QSqlQuery>
 #include <QTemporaryDir>
 
+#include <memory>
+
 namespace {
 
 constexpr qint64 LogRows = 1000000;
@@ -44,10 +46,21 @@ struct BigLog
     bool ok = false;
 };
 
+std::unique_ptr<BigLog> theLog;
+
+// The log closes with the application object, while the SQL driver plugin is still loaded.
+void closeLog()
+{
+    theLog.reset();
+}
+
 BigLog& bigLog()
 {
-    static BigLog log;
-    return log;
+    if (!theLog) {
+        theLog = std::make_unique<BigLog>();
+        qAddPostRoutine(closeLog);
+    }
+    return *theLog;
 }
 
 void BM_BuildChart(benchmark::State& state)

@@ -52,9 +52,18 @@ struct Log
     }
 };
 
+std::map<qint64, std::unique_ptr<Log>> logs;
+
+// The logs close with the application object, while the SQL driver plugin is still loaded.
+void closeLogs()
+{
+    logs.clear();
+}
+
 Log& logOf(qint64 rows)
 {
-    static std::map<qint64, std::unique_ptr<Log>> logs;
+    if (logs.empty())
+        qAddPostRoutine(closeLogs);
     std::unique_ptr<Log>& log = logs[rows];
     if (!log)
         log = std::make_unique<Log>(rows);
