@@ -22,9 +22,12 @@ void PeriodJournal::tick(const TrafficState& state, const QDateTime& now)
     if (!state.PeriodStart.isValid() || (!m_recovered && !recover()))
         return;
     const bool newPeriod = state.PeriodStart != m_savedStart;
+    // An idle period is not written again: nothing would change but the time of the save.
+    const bool changed = state.TotalBytesRcvd - state.LoggedBytesRcvd != m_savedRcvd
+        || state.TotalBytesSent - state.LoggedBytesSent != m_savedSent;
     // A clock set back makes the interval negative; that counts as due, so saves never stop.
     const qint64 sinceSave = m_lastSave.isValid() ? m_lastSave.msecsTo(now) : SaveIntervalMs;
-    if (newPeriod || sinceSave >= SaveIntervalMs || sinceSave < 0)
+    if (newPeriod || (changed && (sinceSave >= SaveIntervalMs || sinceSave < 0)))
         save(state, now);
 }
 
@@ -43,6 +46,8 @@ bool PeriodJournal::save(const TrafficState& state, const QDateTime& now)
     if (ok) {
         m_lastSave = now;
         m_savedStart = state.PeriodStart;
+        m_savedRcvd = state.TotalBytesRcvd - state.LoggedBytesRcvd;
+        m_savedSent = state.TotalBytesSent - state.LoggedBytesSent;
     }
     return ok;
 }

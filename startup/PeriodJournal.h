@@ -17,7 +17,7 @@ public:
 
     explicit PeriodJournal(DbConnection& db);
 
-    // Saves the open period when it changed since the last save or when the save interval has passed. A period
+    // Saves the open period at each new period, and when its volumes changed and the save interval has passed. A period
     // left by an earlier run is recovered first: it is never overwritten.
     void tick(const TrafficState& state, const QDateTime& now);
     // Saves the open period now (start, volumes since the start, average and sample count, and now).
@@ -35,4 +35,6 @@ private:
     bool m_recovered = false;
     QDateTime m_lastSave;
     QDateTime m_savedStart;
+    double m_savedRcvd = 0;
+    double m_savedSent = 0;
 };

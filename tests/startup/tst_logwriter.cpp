@@ -193,6 +193,8 @@ private Q_SLOTS:
         r.s.TotalBytesRcvd = 3000;
         r.j.tick(r.s, at(4, 9, 0)); // the clock went back: still saved
         QCOMPARE(saved().toString(), QString("2002-12-04 11:01:02|3000.0"));
+        r.j.tick(r.s, at(4, 9, 5)); // idle: nothing new to write
+        QCOMPARE(r.t.scalar("SELECT LastSave FROM open_period").toString(), QString("2002-12-04 09:00:00"));
     }
 
     void crashedPeriodBecomesOneRowEndingAtItsLastSave()
