@@ -107,7 +107,9 @@ int runZovodazad(QApplication& app)
         return 1;
     QObject::connect(&mdl, &MainMdl::finished, &app, &QCoreApplication::quit, Qt::QueuedConnection);
     QObject::connect(&signals, &TerminationSignals::received, &mdl, &MainMdl::shutdown);
-    QObject::connect(&app, &QGuiApplication::commitDataRequest, &mdl, &MainMdl::shutdown);
+    // The session asks to save before a logout that may still be cancelled: log what was counted and keep running;
+    // at the end of the session the event loop ends and the shutdown below runs.
+    QObject::connect(&app, &QGuiApplication::commitDataRequest, &mdl, &MainMdl::commitData);
     const int rc = app.exec();
     mdl.shutdown();
     return rc;

@@ -173,6 +173,12 @@ void MainMdl::openStats()
     m_frmStats->activateWindow();
 }
 
+void MainMdl::commitData()
+{
+    if (m_running)
+        m_frmMain->WriteLogRow();
+}
+
 void MainMdl::shutdown()
 {
     if (!m_running)

@@ -41,6 +41,8 @@ public:
 
     // Exit: closes the windows, writes the last row, closes the database and removes the icon. Safe to call twice.
     void shutdown();
+    // The desktop session asks its programs to save: the traffic counted so far becomes a row.
+    void commitData();
 
     FrmMain* monitor() const { return m_frmMain.get(); }
     TrafficState& state() { return m_state; }

@@ -8,6 +8,7 @@
 #include "TrafficState.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QContextMenuEvent>
 #include <QCursor>
@@ -272,12 +273,22 @@ void FrmMain::onTrayActivated(QSystemTrayIcon::ActivationReason reason)
 {
     switch (reason) {
     case QSystemTrayIcon::DoubleClick:
+        m_lastTrigger.invalidate();
         ToggleMonitorWindow();
+        break;
+    case QSystemTrayIcon::Trigger:
+        // StatusNotifierItem hosts (KDE, GNOME) report each click as an activation and never a double-click, so
+        // two activations within the double-click time count as one. A single click still does nothing.
+        if (m_lastTrigger.isValid() && m_lastTrigger.elapsed() <= QApplication::doubleClickInterval()) {
+            m_lastTrigger.invalidate();
+            ToggleMonitorWindow();
+        } else {
+            m_lastTrigger.start();
+        }
         break;
     case QSystemTrayIcon::Context:
         m_popup.popup(QCursor::pos());
         break;
-    case QSystemTrayIcon::Trigger:
     case QSystemTrayIcon::MiddleClick:
     case QSystemTrayIcon::Unknown:
         break;

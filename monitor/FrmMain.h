@@ -3,6 +3,7 @@
 #include "SamplerView.h"
 #include "VolumeLeft.h"
 
+#include <QElapsedTimer>
 #include <QMenu>
 #include <QMetaObject>
 #include <QSystemTrayIcon>
@@ -114,6 +115,7 @@ private:
     QLabel* m_lblDownload;
     QLabel* m_lblUpload;
     QLabel* m_lblUp;
+    QElapsedTimer m_lastTrigger;
     QLabel* m_lblWhatsLeft;
     Throughput* m_downGraph;
     Throughput* m_upGraph;

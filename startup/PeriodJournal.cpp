@@ -21,10 +21,14 @@ void PeriodJournal::tick(const TrafficState& state, const QDateTime& now)
 {
     if (!state.PeriodStart.isValid() || (!m_recovered && !recover()))
         return;
+    const double rcvd = state.TotalBytesRcvd - state.LoggedBytesRcvd;
+    const double sent = state.TotalBytesSent - state.LoggedBytesSent;
+    // A period without traffic has nothing to lose, and one that never received an octet reopens at every tick.
+    if (rcvd == 0 && sent == 0)
+        return;
     const bool newPeriod = state.PeriodStart != m_savedStart;
     // An idle period is not written again: nothing would change but the time of the save.
-    const bool changed = state.TotalBytesRcvd - state.LoggedBytesRcvd != m_savedRcvd
-        || state.TotalBytesSent - state.LoggedBytesSent != m_savedSent;
+    const bool changed = rcvd != m_savedRcvd || sent != m_savedSent;
     // A clock set back makes the interval negative; that counts as due, so saves never stop.
     const qint64 sinceSave = m_lastSave.isValid() ? m_lastSave.msecsTo(now) : SaveIntervalMs;
     if (newPeriod || (changed && (sinceSave >= SaveIntervalMs || sinceSave < 0)))

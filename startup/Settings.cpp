@@ -48,7 +48,8 @@ QString plainNumber(double v)
 {
     QLocale loc;
     loc.setNumberOptions(QLocale::OmitGroupSeparator);
-    return loc.toString(v, 'g', QLocale::FloatingPointShortest);
+    // Fixed notation: 100000 must read 100000, not 1E+05.
+    return loc.toString(v, 'f', QLocale::FloatingPointShortest);
 }
 
 void applyCheck(int& box, const QString& value)

@@ -89,7 +89,7 @@ answer_box() {
     xdotool windowfocus --sync "$w" key Return
 }
 
-# Waits until the program has created its database and saved its first open period. The file must exist before
+# Waits until the program has created its database and saved its open period (which needs some traffic). The file must exist before
 # sqlite3 looks: the tool would otherwise create an empty file, which the program rightly refuses.
 wait_for_open_period() {
     wait_for 10 test -s "$DB" || fail "no database created"

@@ -75,6 +75,17 @@ private Q_SLOTS:
         QCOMPARE(f.after(showLog), "shown Monitor &Off.");
         QVERIFY(!f.window.isMinimized());
 
+        // Clicks on the icon: one does nothing; a double-click, or two activations as StatusNotifierItem hosts send
+        // them, toggles once.
+        QSystemTrayIcon* tray = f.window.findChild<QSystemTrayIcon*>();
+        Q_EMIT tray->activated(QSystemTrayIcon::Trigger);
+        QVERIFY(f.window.isVisible());
+        Q_EMIT tray->activated(QSystemTrayIcon::DoubleClick);
+        QVERIFY(!f.window.isVisible());
+        Q_EMIT tray->activated(QSystemTrayIcon::Trigger);
+        Q_EMIT tray->activated(QSystemTrayIcon::Trigger);
+        QVERIFY(f.window.isVisible());
+
         // With the icon there, the window menu holds only the window's own commands.
         QMenu& menu = f.window.windowMenu();
         QCOMPARE(captions(menu), QStringList({"Hide", "-", "E&xit"}));
@@ -83,7 +94,7 @@ private Q_SLOTS:
         QCOMPARE(f.exits.count(), 1);
         // Unhooked, the icon's clicks and the window's commands are no longer served.
         f.window.UnhookWindow();
-        Q_EMIT f.window.findChild<QSystemTrayIcon*>()->activated(QSystemTrayIcon::DoubleClick);
+        Q_EMIT tray->activated(QSystemTrayIcon::DoubleClick);
         QVERIFY(!f.window.isVisible() && !menu.actions().at(0)->isEnabled());
     }
 

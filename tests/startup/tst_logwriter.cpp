@@ -180,6 +180,8 @@ private Q_SLOTS:
     {
         Run r;
         const auto saved = [&] { return r.t.scalar("SELECT DateAndTimeStart || '|' || bytesrcvd FROM open_period"); };
+        r.j.tick(r.s, at(4, 11, 0)); // no traffic yet: nothing to keep
+        QVERIFY(saved().isNull());
         r.s.TotalBytesRcvd = 1000;
         r.j.tick(r.s, at(4, 11, 0, 1));
         r.s.TotalBytesRcvd = 2000;

@@ -26,6 +26,8 @@ private Q_SLOTS:
         QTest::newRow("later row wins, letter case matters")
             << QStringList({"maxmbsize=250", "maxmbsize=250.5", "autoreset=1", "WHATSLEFT=1"})
             << "0|0|0|250.5|250.5|0|0|0|0|" + home;
+        QTest::newRow("large round allowance")
+            << QStringList({"maxmbsize=100000"}) << "0|0|0|100000|100000|0|0|0|0|" + home;
         QTest::newRow("values that do not convert are ignored") << QStringList(
             {"kilobit=1", "kilobit=yes", "whatsleft=7", "maxmbsize=lots", "logperiodtype=3", "logperiod=99999999999"})
                                                                 << "0|1|0|0|0|0|0|0|0|" + home;
