@@ -57,6 +57,10 @@ bool MainMdl::start(const QString& databasePath)
 
     QString error;
     if (!DatabaseFile::openOrCreate(m_db, databasePath, &error)) {
+        // The user must be able to find the file the message is about.
+        const QString where = QDir::toNativeSeparators(databasePath);
+        if (!error.contains(where))
+            error += QLatin1Char('\n') + where;
         m_platform.boxes.ask(QStringLiteral("Database Init Error!\r") + error, MessageBoxes::Buttons::Ok,
                              MessageBoxes::Icon::Critical, QStringLiteral("Zovodazad"));
         m_db.close();
