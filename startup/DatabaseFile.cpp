@@ -85,7 +85,7 @@ QString viewSql(const char* name, const char* key)
                " sum(bytesrcvd) / 1024.0 AS kbdown,"
                " sum(BytesSent) / 1024.0 AS kbup,"
                " coalesce(sum(speedseconds) / nullif(sum(seconds), 0), sum(speedsum) / sum(logrows)) AS avgdown"
-               " FROM log_day GROUP BY 1")
+               " FROM log_day WHERE day <> '' GROUP BY 1")
         .arg(QLatin1String(name), QLatin1String(key));
 }
 
@@ -166,7 +166,11 @@ bool validate(DbConnection& db, QString* error)
 // that only lacks some views gets those.
 bool createMissingViews(DbConnection& db, QString* error)
 {
-    const bool summaryMissing = !schemaObjects(db, "table").contains(QLatin1String("log_day"));
+    // The sums are rebuilt from the log when their table or any of the triggers that keep them is missing.
+    const QStringList triggers = schemaObjects(db, "trigger");
+    bool summaryMissing = !schemaObjects(db, "table").contains(QLatin1String("log_day"));
+    for (const char* trigger : {"log_day_insert", "log_day_delete", "log_day_update"})
+        summaryMissing = summaryMissing || !triggers.contains(QLatin1String(trigger));
     const QStringList views = schemaObjects(db, "view");
     bool missing = summaryMissing;
     for (const ViewDef& v : Views)
@@ -176,7 +180,11 @@ bool createMissingViews(DbConnection& db, QString* error)
     const bool ok = db.transaction([&] {
         QSqlQuery q(db.database());
         if (summaryMissing) {
-            for (const QString& sql : summarySql()) {
+            const QStringList stale = {QStringLiteral("DROP TRIGGER IF EXISTS log_day_insert"),
+                                       QStringLiteral("DROP TRIGGER IF EXISTS log_day_delete"),
+                                       QStringLiteral("DROP TRIGGER IF EXISTS log_day_update"),
+                                       QStringLiteral("DROP TABLE IF EXISTS log_day")};
+            for (const QString& sql : stale + summarySql()) {
                 if (!exec(q, sql, error))
                     return false;
             }

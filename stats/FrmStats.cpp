@@ -12,6 +12,7 @@
 #include <QScreen>
 #include <QSignalBlocker>
 #include <QStyle>
+#include <QTimer>
 #include <cmath>
 
 namespace {
@@ -71,10 +72,11 @@ FrmStats::FrmStats(DbConnection& db, const Clock& clock, MessageBoxes& boxes, QW
     setGeometry(screen ? QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, inner, screen->availableGeometry())
                        : QRect(QPoint(0, 0), inner));
 
+    // Every pick rebuilds from the database, the entry already chosen included, so picking it again refreshes.
     const auto rebuild = [this] { build(); };
-    connect(m_lst23d, qOverload<int>(&QComboBox::currentIndexChanged), this, rebuild);
-    connect(m_lstChrtLine, qOverload<int>(&QComboBox::currentIndexChanged), this, rebuild);
-    connect(m_lstChartPeriod, qOverload<int>(&QComboBox::currentIndexChanged), this, rebuild);
+    connect(m_lst23d, &QComboBox::activated, this, rebuild);
+    connect(m_lstChrtLine, &QComboBox::activated, this, rebuild);
+    connect(m_lstChartPeriod, &QComboBox::activated, this, rebuild);
     connect(m_chkStacked, &QCheckBox::toggled, this, rebuild);
     connect(m_cmdOK, &QPushButton::clicked, this, &QWidget::close);
 
@@ -150,6 +152,13 @@ int FrmStats::toTwipsY(int pixels) const
 void FrmStats::place(QWidget* w, int left, int top, int width, int height)
 {
     w->setGeometry(toPixelsX(left), toPixelsY(top), toPixelsX(width), toPixelsY(height));
+}
+
+void FrmStats::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    // The outer size counts the window manager's frame, which is known only once the window is mapped.
+    QTimer::singleShot(0, this, &FrmStats::layOut);
 }
 
 void FrmStats::resizeEvent(QResizeEvent* event)

@@ -324,8 +324,8 @@ void LogChart::draw2D(const QString& note)
     chart->setLocalizeNumbers(true);
     chart->setTitle(note);
     chart->legend()->setAlignment(Qt::AlignRight);
-    chart->legend()->setMinimumWidth(std::max(0, m_legendWidth - chart->margins().right()));
     chart->setMargins(QMargins(6, 6, 6, 6));
+    chart->legend()->setMinimumWidth(std::max(0, m_legendWidth - chart->margins().right()));
 
     auto* xAxis = new QBarCategoryAxis(chart);
     xAxis->append(distinctLabels(m_grid.rowLabels()));

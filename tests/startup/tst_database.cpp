@@ -69,6 +69,20 @@ private Q_SLOTS:
         QCOMPARE(weeks, QStringList({"200300", "200252", "200248"}));
     }
 
+    void lostSummaryTriggerIsRebuiltFromTheLog()
+    {
+        TempDatabase t;
+        t.addLogRow("2002-12-04 08:00:00", "2002-12-04 09:00:00", 0, 1536000);
+        t.exec("DROP TRIGGER log_day_insert");
+        t.addLogRow("2002-12-04 10:00:00", "2002-12-04 11:00:00", 0, 1024); // missed by the sums
+        t.db.close();
+        QString error;
+        QVERIFY2(DatabaseFile::openOrCreate(t.db, t.path(), &error), qPrintable(error));
+        QCOMPARE(t.scalar("SELECT kbdown FROM DownloadPerday").toDouble(), 1501.0);
+        t.addLogRow("2002-12-04 12:00:00", "2002-12-04 13:00:00", 0, 1024);
+        QCOMPARE(t.scalar("SELECT kbdown FROM DownloadPerday").toDouble(), 1502.0);
+    }
+
     void zeroLengthPeriodsHaveAnAverage()
     {
         TempDatabase t;

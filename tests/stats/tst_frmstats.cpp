@@ -21,6 +21,12 @@ class TestFrmStats : public QObject
 
 private:
     static int twipsToPx(int twips, int dpi) { return qRound(double(twips) * dpi / 1440); }
+    // The user picks an entry of a list, as a click does.
+    static void pick(QComboBox* list, int index)
+    {
+        list->setCurrentIndex(index);
+        Q_EMIT list->activated(index);
+    }
 
     FakeClock m_clock {QDateTime(QDate(2002, 7, 20), QTime(9, 30))};
     FakeMessageBoxes m_boxes;
@@ -37,7 +43,7 @@ private Q_SLOTS:
         auto* box = w.findChild<QCheckBox*>("ChkStacked");
         auto* label = w.findChild<QLabel*>("lblStack");
         const auto series = [&] { return w.chart()->chart()->series(); };
-        w.findChild<QComboBox*>("lst23d")->setCurrentIndex(1);
+        pick(w.findChild<QComboBox*>("lst23d"), 1);
         box->click();
         QCOMPARE(w.grid().type, int(ChartGrid::Area2D));
         // The download area lies on the upload area, so the stack's height is the total.
@@ -48,12 +54,12 @@ private Q_SLOTS:
         QCOMPARE(down->lowerSeries()->points(), up->upperSeries()->points());
         QCOMPARE(down->upperSeries()->at(6).y(), w.grid().value(6, 0) + w.grid().value(6, 1));
 
-        look->setCurrentIndex(1);
+        pick(look, 1);
         QVERIFY(!box->isChecked() && box->isHidden() && label->isHidden());
         QCOMPARE(series().size(), 3);
         QVERIFY(qobject_cast<QLineSeries*>(series().at(2)));
 
-        look->setCurrentIndex(2);
+        pick(look, 2);
         QVERIFY(!box->isChecked() && !box->isHidden() && !label->isHidden());
         QCOMPARE(qobject_cast<QBarSeries*>(series().at(0))->count(), 3);
         box->click();
@@ -61,17 +67,17 @@ private Q_SLOTS:
 
         // A rebuild keeps every choice.
         auto* period = w.findChild<QComboBox*>("LstChartPeriod");
-        period->setCurrentIndex(2);
+        pick(period, 2);
         QVERIFY(box->isChecked() && look->currentIndex() == 2);
         QCOMPARE(w.grid().rowLabels(), QStringList({"07/2002"}));
 
         // A database error is reported and hides the chart; the window stays usable.
         t.exec("DROP VIEW DownloadPerWeek");
-        period->setCurrentIndex(1);
+        pick(period, 1);
         QCOMPARE(m_boxes.shown.size(), 1);
         QVERIFY(m_boxes.shown.first().prompt.contains("DownloadPerWeek", Qt::CaseInsensitive));
         QVERIFY(w.chart()->isHidden());
-        period->setCurrentIndex(0);
+        pick(period, 0);
         QVERIFY(!w.chart()->isHidden());
         QCOMPARE(m_boxes.shown.size(), 1);
     }
