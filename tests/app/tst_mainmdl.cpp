@@ -65,11 +65,14 @@ private Q_SLOTS:
         QCOMPARE(f.readAll(), QByteArray("these bytes are not a database"));
     }
 
-    void shutdownWritesTheLastRowOnce()
+    void sessionSaveAndShutdownWriteRows()
     {
         MainMdl mdl(platform());
         QSignalSpy finished(&mdl, &MainMdl::finished);
         QVERIFY(mdl.start(path()));
+        mdl.commitData(); // the session saves: a row, and the program goes on
+        QVERIFY(mdl.monitor()->TmrCheckit().isActive());
+        QCOMPARE(finished.count(), 0);
         mdl.shutdown();
         mdl.shutdown();
         QCOMPARE(finished.count(), 1);
@@ -79,7 +82,7 @@ private Q_SLOTS:
         QVERIFY(check.open(path()));
         QSqlQuery q(check.database());
         QVERIFY(q.exec(QStringLiteral("SELECT count(*) FROM log")) && q.next());
-        QCOMPARE(q.value(0).toInt(), 1);
+        QCOMPARE(q.value(0).toInt(), 2);
     }
 
     void killedRunLeavesItsTrafficToTheNextStart()
