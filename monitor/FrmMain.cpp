@@ -1,5 +1,7 @@
 #include "FrmMain.h"
 
+#include "TwipScale.h"
+
 #include "Db.h"
 #include "LogWriter.h"
 #include "MessageBox.h"
@@ -48,11 +50,6 @@ QIcon monitorIcon()
         icon.addPixmap(pixmap);
     }
     return icon;
-}
-
-int twipsToPixels(int twips, int dpi)
-{
-    return qRound(twips * static_cast<double>(dpi) / 1440.0);
 }
 
 } // namespace

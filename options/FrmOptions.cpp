@@ -1,5 +1,7 @@
 #include "FrmOptions.h"
 
+#include "TwipScale.h"
+
 #include "CsvExport.h"
 #include "DatabaseReset.h"
 #include "Db.h"
@@ -26,7 +28,6 @@
 
 namespace {
 
-constexpr float TwipsPerInch = 1440;
 // Pixels between the left edge of the page area and the first tab.
 constexpr int TabInset = 2;
 // Exclusive upper bounds of the two whole numbers the Volume Left page accepts.
@@ -105,9 +106,8 @@ FrmOptions::FrmOptions(Services services, std::function<void(bool whatsleft)> se
 
 QRect FrmOptions::toPixels(const Twips& t) const
 {
-    const double sx = logicalDpiX() / TwipsPerInch;
-    const double sy = logicalDpiY() / TwipsPerInch;
-    return QRect(qRound(t.left * sx), qRound(t.top * sy), qRound(t.width * sx), qRound(t.height * sy));
+    return QRect(twipsToPixels(t.left, logicalDpiX()), twipsToPixels(t.top, logicalDpiY()),
+                 twipsToPixels(t.width, logicalDpiX()), twipsToPixels(t.height, logicalDpiY()));
 }
 
 void FrmOptions::place(QWidget* w, const Twips& t)

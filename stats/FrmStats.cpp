@@ -1,5 +1,7 @@
 #include "FrmStats.h"
 
+#include "TwipScale.h"
+
 #include "ChartBuild.h"
 #include "LogChart.h"
 #include "MessageBox.h"
@@ -17,17 +19,11 @@
 
 namespace {
 
-constexpr int TwipsPerInch = 1440;
 // The window's inner size as designed, in twips.
 constexpr int InnerWidth = 9450;
 constexpr int InnerHeight = 7275;
 // Pixels between the plot and the OK button below the legend.
 constexpr int LegendGap = 8;
-
-int scale(int value, int from, int to)
-{
-    return static_cast<int>(std::lround(double(value) * to / from));
-}
 
 template<typename T> T* named(T* widget, const char* name)
 {
@@ -131,22 +127,22 @@ void FrmStats::build()
 
 int FrmStats::toPixelsX(int twips) const
 {
-    return scale(twips, TwipsPerInch, logicalDpiX());
+    return twipsToPixels(twips, logicalDpiX());
 }
 
 int FrmStats::toPixelsY(int twips) const
 {
-    return scale(twips, TwipsPerInch, logicalDpiY());
+    return twipsToPixels(twips, logicalDpiY());
 }
 
 int FrmStats::toTwipsX(int pixels) const
 {
-    return scale(pixels, logicalDpiX(), TwipsPerInch);
+    return pixelsToTwips(pixels, logicalDpiX());
 }
 
 int FrmStats::toTwipsY(int pixels) const
 {
-    return scale(pixels, logicalDpiY(), TwipsPerInch);
+    return pixelsToTwips(pixels, logicalDpiY());
 }
 
 void FrmStats::place(QWidget* w, int left, int top, int width, int height)

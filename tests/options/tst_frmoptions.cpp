@@ -55,11 +55,11 @@ private Q_SLOTS:
     {
         Fixture f;
         // "box typed shown"
-        for (const char* spec :
+        for (const char* row :
              {"TxtMaxMB 5119999 5,119,999", "TxtMaxMB 5,119,999 5,119,999", "TxtMaxMB 5120000 0", "TxtMaxMB 0 0",
               "TxtMaxMB -3 0", "TxtMaxMB abc 0", "TxtMaxMB 99999999999 0", "TxtMaxMB 12.4 12", "Txtperiod 365 365",
               "Txtperiod 366 0", "Txtperiod  0", "Txtperiod 2.6 3"}) {
-            const QStringList c = QString(spec).split(' ');
+            const QStringList c = QString(row).split(' ');
             f.get("TxtMaxMB")->setText("1000");
             QLineEdit* edit = f.get(qPrintable(c[0]));
             edit->setText(c[1]);
