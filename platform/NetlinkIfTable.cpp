@@ -51,36 +51,46 @@ int openSocket(int flags, std::uint32_t groups)
 
 namespace Rtnl {
 
+namespace {
+
+// A message's fixed header followed by its attributes: reads the header and hands each attribute on. False when the
+// message is too short for its header.
+template<class Header, class OnAttribute>
+bool readMessage(const std::uint8_t* payload, std::size_t length, Header& header, OnAttribute&& onAttribute)
+{
+    constexpr std::size_t start = NLMSG_ALIGN(sizeof header);
+    if (length < start)
+        return false;
+    std::memcpy(&header, payload, sizeof header);
+    forEachAttribute(payload + start, length - start, onAttribute);
+    return true;
+}
+
+} // namespace
+
 bool parseStats(const std::uint8_t* payload, std::size_t length, IfEntry& out)
 {
     if_stats_msg message;
-    constexpr std::size_t start = NLMSG_ALIGN(sizeof message);
-    if (length < start)
-        return false;
-    std::memcpy(&message, payload, sizeof message);
     bool found = false;
-    forEachAttribute(
-        payload + start, length - start, [&](std::uint16_t type, const std::uint8_t* data, std::size_t size) {
-            if (type != IFLA_STATS_LINK_64 || size < offsetof(rtnl_link_stats64, tx_bytes) + sizeof(std::uint64_t))
-                return;
-            std::memcpy(&out.inOctets, data + offsetof(rtnl_link_stats64, rx_bytes), sizeof out.inOctets);
-            std::memcpy(&out.outOctets, data + offsetof(rtnl_link_stats64, tx_bytes), sizeof out.outOctets);
-            found = true;
-        });
-    out.index = message.ifindex;
-    return found;
+    const bool read
+        = readMessage(payload, length, message, [&](std::uint16_t type, const std::uint8_t* data, std::size_t size) {
+              if (type != IFLA_STATS_LINK_64 || size < offsetof(rtnl_link_stats64, tx_bytes) + sizeof(std::uint64_t))
+                  return;
+              std::memcpy(&out.inOctets, data + offsetof(rtnl_link_stats64, rx_bytes), sizeof out.inOctets);
+              std::memcpy(&out.outOctets, data + offsetof(rtnl_link_stats64, tx_bytes), sizeof out.outOctets);
+              found = true;
+          });
+    if (read)
+        out.index = message.ifindex;
+    return read && found;
 }
 
 bool parseLink(const std::uint8_t* payload, std::size_t length, IfEntry& out)
 {
     ifinfomsg message;
-    constexpr std::size_t start = NLMSG_ALIGN(sizeof message);
-    if (length < start)
-        return false;
-    std::memcpy(&message, payload, sizeof message);
     bool found = false;
-    forEachAttribute(
-        payload + start, length - start, [&](std::uint16_t type, const std::uint8_t* data, std::size_t size) {
+    const bool read = readMessage(
+        payload, length, message, [&](std::uint16_t type, const std::uint8_t* data, std::size_t size) {
             if (type != IFLA_IFNAME)
                 return;
             const auto* end = static_cast<const std::uint8_t*>(std::memchr(data, 0, size));
@@ -88,8 +98,9 @@ bool parseLink(const std::uint8_t* payload, std::size_t length, IfEntry& out)
             out.name.assign(reinterpret_cast<const char*>(data), std::min<std::size_t>(nameLength, IfLayout::DescrMax));
             found = true;
         });
-    out.index = static_cast<std::uint32_t>(message.ifi_index);
-    return found;
+    if (read)
+        out.index = static_cast<std::uint32_t>(message.ifi_index);
+    return read && found;
 }
 
 } // namespace Rtnl
