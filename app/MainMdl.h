@@ -46,10 +46,7 @@ public:
 
     FrmMain* monitor() const { return m_frmMain.get(); }
     TrafficState& state() { return m_state; }
-    SettingsRecord& settings() { return m_settings; }
-    SettingsVars& vars() { return m_vars; }
     DbConnection& connection() { return m_db; }
-    bool trayIconAdded() const { return m_trayAdded; }
 
     // The Volume Graphs command: opens the statistics window without making it modal, or brings the open one
     // forward with the traffic logged up to now.

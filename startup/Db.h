@@ -55,7 +55,6 @@ public:
     bool isOpen() const { return m_open; }
 
     bool atEnd() const { return !m_open || m_pos < 0 || m_pos >= m_rows.size(); }
-    void moveFirst() { m_pos = 0; }
     void moveNext() { ++m_pos; }
     void movePrevious() { --m_pos; }
     void moveLast() { m_pos = static_cast<int>(m_rows.size()) - 1; }

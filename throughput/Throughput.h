@@ -68,8 +68,6 @@ public:
     static MapPropertyBag storedUpGraph();
 
     const QImage& surface() const { return m_surface; }
-    qint32 surfaceWidth() const { return m_width; }
-    qint32 surfaceHeight() const { return m_height; }
 
 Q_SIGNALS:
     // Tells the container that the persisted state differs from what it stored.
