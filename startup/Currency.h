@@ -18,12 +18,6 @@ public:
         c = v;
         return c;
     }
-    static constexpr Currency fromUnits(qint64 units)
-    {
-        Currency c;
-        c.m_units = units;
-        return c;
-    }
 
     Currency& operator=(double v)
     {

@@ -25,7 +25,6 @@ public:
     int columnCount() const { return m_columnLabels.size(); }
 
     void setRowLabel(int row, const QString& label) { m_rowLabels[row] = label; }
-    QString rowLabel(int row) const { return m_rowLabels.at(row); }
     const QStringList& rowLabels() const { return m_rowLabels; }
     void setColumnLabel(int column, const QString& label) { m_columnLabels[column] = label; }
     QString columnLabel(int column) const { return m_columnLabels.at(column); }
