@@ -1,6 +1,7 @@
 #include "AppRuntime.h"
 
 #include "Clock.h"
+#include "DBusNotifier.h"
 #include "DatabaseFile.h"
 #include "IfTable.h"
 #include "MainMdl.h"
@@ -101,7 +102,8 @@ int runZovodazad(QApplication& app)
 
     SystemClock clock;
     const std::unique_ptr<IfTableSource> ifTable = makeSystemIfTableSource();
-    MainMdl mdl({*ifTable, clock, boxes});
+    DBusNotifier notifier;
+    MainMdl mdl({*ifTable, clock, boxes, notifier});
     TerminationSignals signals;
     if (!mdl.start(path))
         return 1;
