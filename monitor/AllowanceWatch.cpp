@@ -19,6 +19,9 @@ void AllowanceWatch::refresh()
 {
     m_remainder = m_volumeLeft.remainder(m_vars.MaxMbSize, m_vars.LogPeriod, QString::number(m_vars.LogPeriodType),
                                          m_vars.BillingDay);
+    // A log that cannot be read for a moment says nothing about the remainder: what was told stands.
+    if (m_remainder.band == AllowanceBand::Unknown)
+        return;
     // Without an allowance there is nothing to warn about; one set later starts afresh.
     const AllowanceBand band = m_remainder.band == AllowanceBand::None ? AllowanceBand::Green : m_remainder.band;
     if (band > m_reached && m_settings.notifyleft != 0) {

@@ -5,6 +5,7 @@
 #include "MonitorLog.h"
 #include "TrafficState.h"
 
+#include <QCoreApplication>
 #include <QLocale>
 #include <QSqlDriver>
 #include <QSqlQuery>
@@ -65,6 +66,8 @@ QColor allowanceColour(AllowanceBand band)
     switch (band) {
     case AllowanceBand::None:
         break;
+    case AllowanceBand::Unknown:
+        return QColor(128, 128, 128);
     case AllowanceBand::Green:
         return QColor(0, 128, 0);
     case AllowanceBand::Orange:
@@ -83,7 +86,7 @@ VolumeLeft::VolumeLeft(DbConnection& db, const TrafficState& state, const Clock&
 {
 }
 
-QVariant VolumeLeft::loggedVolume(const QDate& windowStart)
+std::optional<QVariant> VolumeLeft::loggedVolume(const QDate& windowStart)
 {
     const QSqlDatabase database = m_db.database();
     // Writes through this connection show in its change counters (the layer's count also covers schema work,
@@ -111,7 +114,7 @@ QVariant VolumeLeft::loggedVolume(const QDate& windowStart)
                  {windowStart.toString(QStringLiteral("yyyy-MM-dd")) + QStringLiteral(" 00:00:00")})) {
         qCWarning(lcMonitor) << "volume left: the log could not be summed:" << rs.lastError();
         m_cache.valid = false;
-        return {};
+        return std::nullopt;
     }
     const QVariant volume = rs.field(QStringLiteral("LoggedVolume"));
     rs.close();
@@ -132,11 +135,15 @@ VolumeLeft::Remainder VolumeLeft::remainder(double MaxMB, qint32 PeriodCount, co
 
     double used = (m_state.TotalBytesSent + m_state.TotalBytesRcvd - m_state.LoggedBytesSent - m_state.LoggedBytesRcvd)
         / BytesPerMB;
-    const QVariant logged = loggedVolume(windowStart);
-    if (!logged.isNull())
-        used += logged.toDouble();
+    const std::optional<QVariant> logged = loggedVolume(windowStart);
+    if (logged && !logged->isNull())
+        used += logged->toDouble();
 
-    if (MaxMB > 0) {
+    if (MaxMB > 0 && !logged) {
+        // Without the logged sum any figure would claim more left than there is.
+        r.text = QCoreApplication::translate("VolumeLeft", "MB left unknown (log unreadable).");
+        r.band = AllowanceBand::Unknown;
+    } else if (MaxMB > 0) {
         QLocale locale;
         locale.setNumberOptions(locale.numberOptions() | QLocale::OmitGroupSeparator);
         // Rounded first: an overrun of less than half a megabyte reads 0, where formatting -0.3 would give -0.

@@ -4,6 +4,7 @@
 #include <QDateTime>
 #include <QString>
 #include <QVariant>
+#include <optional>
 
 class Clock;
 class DbConnection;
@@ -22,6 +23,7 @@ QDate allowanceWindowStart(const QDate& today, AllowanceInterval interval, qint3
 // How much of the allowance is left, in the order the bands are reached as traffic grows.
 enum class AllowanceBand {
     None, // no allowance set
+    Unknown, // the log cannot be read
     Green, // 30 % or more left
     Orange, // 15 % to below 30 % left
     Red, // below 15 % left
@@ -54,8 +56,9 @@ public:
                            QColor* colour = nullptr, QDateTime* StartDate = nullptr);
 
 private:
-    // The MB logged strictly after midnight at windowStart; a null QVariant when no row lies in the window.
-    QVariant loggedVolume(const QDate& windowStart);
+    // The MB logged strictly after midnight at windowStart; a null QVariant when no row lies in the window, nothing
+    // when the log cannot be read.
+    std::optional<QVariant> loggedVolume(const QDate& windowStart);
 
     DbConnection& m_db;
     const TrafficState& m_state;

@@ -61,7 +61,8 @@ private Q_SLOTS:
         QCOMPARE(watch.remainder().band, AllowanceBand::Red);
     }
 
-    // Started with little left, the program says so once; without an allowance it says nothing.
+    // Started with little left, the program says so once; without an allowance it says nothing, and a log that
+    // cannot be read for a while changes nothing.
     void startInBand()
     {
         TempDatabase t;
@@ -75,6 +76,10 @@ private Q_SLOTS:
         watch.refresh();
         vars.MaxMbSize = 1000;
         watch.refresh();
+        t.db.close();
+        watch.refresh();
+        QCOMPARE(watch.remainder().band, AllowanceBand::Unknown);
+        QVERIFY(t.db.open(t.path()));
         watch.refresh();
         QCOMPARE(notifier.shown.size(), 1);
         QCOMPARE(notifier.shown[0].body, QString("100 MB (10.0 %) Left.\nCounted from 27 Nov 2002."));
