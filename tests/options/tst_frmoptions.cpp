@@ -75,8 +75,10 @@ private Q_SLOTS:
     void okChecksTheBoxItLeavesAndSavesEverything()
     {
         Fixture f;
-        // Old rows go; the selected adapters are stored under their list positions, quotes as they are.
-        f.t.exec("INSERT INTO settings VALUES ('Adapter5', 'gone'), ('maxmbsize', '1'), ('maxmbsize', '2')");
+        // Old rows go, whatever the letter case of their names; the selected adapters are stored under their list
+        // positions, quotes as they are.
+        f.t.exec("INSERT INTO settings VALUES ('Adapter5', 'gone'), ('maxmbsize', '1'), ('MAXMBSIZE', '2'),"
+                 " ('autoreset', '1'), ('adapter7', 'gone')");
         for (const char* name : {"lo", "eth0", "it's \"Wi-Fi Ä\" 100%"})
             f.rec.adapters.append(QString::fromUtf8(name));
         f.rec.adapters.setSelected(0, true);
