@@ -95,6 +95,7 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     QLabel* addLabel(const char* name, const QString& text, bool bold, const QRect& twips);
@@ -103,6 +104,7 @@ private:
     Throughput* graph(Graph which) const;
     void showVolumeGraphs();
     void showAbout();
+    void shadeWhatsLeft();
     void onTrayActivated(QSystemTrayIcon::ActivationReason reason);
 
     MonitorContext m_context;
@@ -117,6 +119,8 @@ private:
     QLabel* m_lblUp;
     QElapsedTimer m_lastTrigger;
     QLabel* m_lblWhatsLeft;
+    // The colour VolumeLeftText asked for; shown in a shade the palette can carry.
+    QColor m_whatsLeftColour;
     Throughput* m_downGraph;
     Throughput* m_upGraph;
 

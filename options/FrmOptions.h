@@ -60,6 +60,7 @@ public Q_SLOTS:
 protected:
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     struct Twips
@@ -77,6 +78,9 @@ private:
     void showSettings();
     void preview();
     void showBillingDay(int day);
+    // The check of a number box as the focus leaves it, then the preview.
+    void checkBox(QLineEdit* box);
+    void shadeAttention();
     void saveAndHide();
     void browse();
     void exportCsv();

@@ -73,7 +73,7 @@ private Q_SLOTS:
         }
     }
 
-    void okChecksAndSavesEverything()
+    void okChecksTheBoxItLeavesAndSavesEverything()
     {
         Fixture f;
         // Old rows go, whatever the letter case of their names; the selected adapters are stored under their list
@@ -88,16 +88,21 @@ private Q_SLOTS:
         f.get<QCheckBox>("ChkWhatsleft")->setChecked(true);
         f.get<QSpinBox>("SpnBillingDay")->setValue(17);
         f.get<QCheckBox>("ChkNotifyLeft")->setChecked(false);
-        // Still in the box when OK acts: the check runs first.
-        f.get("TxtMaxMB")->setText("abc");
-        f.get("Txtperiod")->setText("12.4");
+        // Enter in a box: the focus leaves it, so it is checked first. The box the user never entered keeps its
+        // stored half megabyte.
+        f.get("TxtMaxMB")->setText("0.5");
         f.dlg.show();
-        f.click("BttOK");
-        QCOMPARE(f.rows("%"),
-                 QString::fromUtf8("Adapter0=lo|Adapter2=it's \"Wi-Fi Ä\" 100%|AutoReset=0|kilobit=0|"
-                                   "whatsleft=1|logperiod=12|logperiodtype=2|maxmbsize=0|billingday=17|notifyleft=0"));
+        QVERIFY(QTest::qWaitForWindowActive(&f.dlg));
+        f.get<QTabBar>("TbPages")->setCurrentIndex(3);
+        f.get("Txtperiod")->setFocus();
+        f.get("Txtperiod")->setText("12.4");
+        QTest::keyClick(f.get("Txtperiod"), Qt::Key_Return);
+        QCOMPARE(
+            f.rows("%"),
+            QString::fromUtf8("Adapter0=lo|Adapter2=it's \"Wi-Fi Ä\" 100%|AutoReset=0|kilobit=0|"
+                              "whatsleft=1|logperiod=12|logperiodtype=2|maxmbsize=0.5|billingday=17|notifyleft=0"));
         QCOMPARE(QVariantList({f.vars.MaxMbSize, f.vars.LogPeriod, f.vars.LogPeriodType, f.vars.BillingDay}),
-                 QVariantList({0.0, 12, 2, 17}));
+                 QVariantList({0.5, 12, 2, 17}));
         QCOMPARE(f.heights, QVector<bool> {true});
         QVERIFY(!f.dlg.isVisible() && f.boxes.shown.isEmpty());
 
@@ -105,7 +110,7 @@ private Q_SLOTS:
         // text read back as a number.
         const QString before = f.rows("%");
         f.rec.adapters.setSelected(1, true);
-        f.get("TxtMaxMB")->setText("5000");
+        f.get("TxtMaxMB")->setText("5,000");
         // Each delete goes through and each insert is refused: only a rollback brings the rows back.
         f.t.exec("CREATE TRIGGER refuse BEFORE INSERT ON settings BEGIN SELECT RAISE(ABORT, 'disk full'); END");
         f.click("BttOK");
