@@ -36,7 +36,7 @@ public:
     ~MainMdl() override;
 
     // Runs the start-up steps. On a database failure the user is told, everything is released and false is
-    // returned; the caller then ends the process.
+    // returned; finished() follows when the user has read the message.
     bool start(const QString& databasePath);
 
     // Exit: closes the windows, writes the last row, closes the database and removes the icon. Safe to call twice.
@@ -53,7 +53,7 @@ public:
     void openStats();
 
 Q_SIGNALS:
-    // Emitted when shutdown has finished; the application then quits.
+    // Emitted when shutdown has finished, or a failed start has been reported; the application then quits.
     void finished();
 
 private:
@@ -73,8 +73,6 @@ private:
     QLibrary m_statsModule;
     QPointer<QWidget> m_frmStats;
     std::unique_ptr<Sampler> m_sampler;
-    bool m_trayAdded = false;
-    QTimer m_trayRetry;
     bool m_running = false;
     bool m_firstTickLogged = false;
 };
