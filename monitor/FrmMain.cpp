@@ -211,7 +211,8 @@ void FrmMain::showVolumeGraphs()
 {
     // The stored setting decides, not the options dialog's check box, which may hold an unsaved change.
     DbRecordset rs;
-    rs.open(m_context.db, QStringLiteral("select * from settings where settingname=?;"), {QStringLiteral("AutoReset")});
+    rs.open(m_context.db, QStringLiteral("select * from settings where settingname=? collate nocase;"),
+            {QStringLiteral("AutoReset")});
     const bool autoReset = !rs.atEnd() && rs.field(QStringLiteral("Settingvalue")).toString() == QLatin1String("1");
     rs.close();
     if (autoReset)

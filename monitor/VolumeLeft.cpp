@@ -5,6 +5,7 @@
 #include "MonitorLog.h"
 #include "TrafficState.h"
 
+#include <QCoreApplication>
 #include <QLocale>
 #include <QSqlDriver>
 #include <QSqlQuery>
@@ -57,7 +58,7 @@ VolumeLeft::VolumeLeft(DbConnection& db, const TrafficState& state, const Clock&
 {
 }
 
-QVariant VolumeLeft::loggedVolume(const QDate& windowStart)
+std::optional<QVariant> VolumeLeft::loggedVolume(const QDate& windowStart)
 {
     const QSqlDatabase database = m_db.database();
     // Writes through this connection show in its change counters (the layer's count also covers schema work,
@@ -85,7 +86,7 @@ QVariant VolumeLeft::loggedVolume(const QDate& windowStart)
                  {windowStart.toString(QStringLiteral("yyyy-MM-dd")) + QStringLiteral(" 00:00:00")})) {
         qCWarning(lcMonitor) << "volume left: the log could not be summed:" << rs.lastError();
         m_cache.valid = false;
-        return {};
+        return std::nullopt;
     }
     const QVariant volume = rs.field(QStringLiteral("LoggedVolume"));
     rs.close();
@@ -109,12 +110,17 @@ QString VolumeLeft::VolumeLeftText(double MaxMB, qint32 PeriodCount, const QStri
 
     double used = (m_state.TotalBytesSent + m_state.TotalBytesRcvd - m_state.LoggedBytesSent - m_state.LoggedBytesRcvd)
         / BytesPerMB;
-    const QVariant logged = loggedVolume(movedBack(reference, interval, PeriodCount));
-    if (!logged.isNull())
-        used += logged.toDouble();
+    const std::optional<QVariant> logged = loggedVolume(movedBack(reference, interval, PeriodCount));
+    if (logged && !logged->isNull())
+        used += logged->toDouble();
 
     QString text;
-    if (MaxMB > 0) {
+    if (MaxMB > 0 && !logged) {
+        // Without the logged sum any figure would claim more left than there is.
+        text = QCoreApplication::translate("VolumeLeft", "MB left unknown (log unreadable).");
+        if (colour)
+            *colour = QColor(128, 128, 128);
+    } else if (MaxMB > 0) {
         QLocale locale;
         locale.setNumberOptions(locale.numberOptions() | QLocale::OmitGroupSeparator);
         // Rounded first: an overrun of less than half a megabyte reads 0, where formatting -0.3 would give -0.

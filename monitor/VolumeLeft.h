@@ -4,6 +4,7 @@
 #include <QDateTime>
 #include <QString>
 #include <QVariant>
+#include <optional>
 
 class Clock;
 class DbConnection;
@@ -23,8 +24,9 @@ public:
                            QDateTime* StartDate = nullptr);
 
 private:
-    // The MB logged strictly after midnight at windowStart; a null QVariant when no row lies in the window.
-    QVariant loggedVolume(const QDate& windowStart);
+    // The MB logged strictly after midnight at windowStart; a null QVariant when no row lies in the window, nothing
+    // when the log cannot be read.
+    std::optional<QVariant> loggedVolume(const QDate& windowStart);
 
     DbConnection& m_db;
     const TrafficState& m_state;

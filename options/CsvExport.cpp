@@ -3,6 +3,7 @@
 #include "Currency.h"
 #include "Db.h"
 #include "MessageBox.h"
+#include "RegularFile.h"
 #include "SettingRows.h"
 #include "Settings.h"
 
@@ -11,6 +12,7 @@
 #include <QFileInfo>
 #include <QIODevice>
 #include <cmath>
+#include <fcntl.h>
 
 namespace {
 
@@ -107,7 +109,7 @@ void CsvExport::run(const QString& typedPath, int view, const std::function<void
 
 void CsvExport::write(QString path, int view, const std::function<void(const QString&)>& showPath)
 {
-    QFile file(path);
+    QFile file;
     DbRecordset rs;
     // The file and the query are released before the box, which lets the sampler tick on meanwhile.
     auto fail = [&] {
@@ -115,13 +117,17 @@ void CsvExport::write(QString path, int view, const std::function<void(const QSt
         file.close();
         tell(QStringLiteral("Export Failed"), false);
     };
+    // A named pipe or a device is refused before it is opened: writing to one would block the program.
+    const auto create = [&file](const QString& name) {
+        const int fd = name.isEmpty() ? -1 : openRegularFile(name, O_WRONLY | O_CREAT | O_TRUNC, nullptr);
+        return fd >= 0 && file.open(fd, QIODevice::WriteOnly, QFileDevice::AutoCloseHandle);
+    };
     bool fallback = false;
-    if (path.isEmpty() || !file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+    if (!create(path)) {
         fallback = true;
         path = SettingsRecord::defaultExportPath();
         showPath(path);
-        file.setFileName(path);
-        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        if (!create(path))
             return fail();
     }
     // The path is kept even when writing fails later; failing to keep a path the user chose is not fatal.

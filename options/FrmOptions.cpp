@@ -400,6 +400,14 @@ void FrmOptions::saveAndHide()
     m_TxtMaxMB->setText(checkedWhole(m_TxtMaxMB->text(), MaxMbLimit));
     m_Txtperiod->setText(checkedWhole(m_Txtperiod->text(), PeriodLimit));
 
+    // The boxes show the user's number format; the table holds plain numbers, so a change of locale reads them right.
+    bool ok = false;
+    const double maxMb = QLocale().toDouble(m_TxtMaxMB->text(), &ok);
+    m_s.vars.MaxMbSize = ok ? maxMb : 0;
+    m_s.vars.LogPeriodType = m_cboPeriodType->currentIndex();
+    const qint32 periods = QLocale().toInt(m_Txtperiod->text(), &ok);
+    m_s.vars.LogPeriod = ok ? periods : 0;
+
     const SettingsRecord& rec = m_s.settings;
     QStringList unsaved;
     QString error;
@@ -416,16 +424,11 @@ void FrmOptions::saveAndHide()
     replace(QStringLiteral("AutoReset"), QString::number(rec.AutoReset));
     replace(QStringLiteral("kilobit"), QString::number(rec.kilobit));
     replace(QStringLiteral("whatsleft"), QString::number(rec.whatsleft));
-    replace(QStringLiteral("logperiod"), m_Txtperiod->text());
-    replace(QStringLiteral("logperiodtype"), QString::number(m_cboPeriodType->currentIndex()));
-    replace(QStringLiteral("maxmbsize"), m_TxtMaxMB->text());
+    replace(QStringLiteral("logperiod"), QString::number(m_s.vars.LogPeriod));
+    replace(QStringLiteral("logperiodtype"), QString::number(m_s.vars.LogPeriodType));
+    replace(QStringLiteral("maxmbsize"), storedNumber(m_s.vars.MaxMbSize));
+
     // The values act for this session even when the table refused them.
-    bool ok = false;
-    const double maxMb = QLocale().toDouble(m_TxtMaxMB->text(), &ok);
-    m_s.vars.MaxMbSize = ok ? maxMb : 0;
-    m_s.vars.LogPeriodType = m_cboPeriodType->currentIndex();
-    const qint32 periods = QLocale().toInt(m_Txtperiod->text(), &ok);
-    m_s.vars.LogPeriod = ok ? periods : 0;
     m_setMonitorHeight(rec.whatsleft != 0);
     if (unsaved.isEmpty()) {
         hide();

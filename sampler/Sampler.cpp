@@ -122,7 +122,7 @@ bool Sampler::RefreshAdapterList(std::uint32_t n, std::uint32_t bytes)
     for (std::uint32_t k = 0; k < n; ++k) {
         if (!readIfRow(m_table.data(), bytes, k, row))
             return false;
-        if (!rs.open(m_db, QStringLiteral("select * from settings where settingname=?;"),
+        if (!rs.open(m_db, QStringLiteral("select * from settings where settingname=? collate nocase;"),
                      {QStringLiteral("Adapter") + QString::number(k)})) {
             qCWarning(lcSampler) << "adapter selection not readable, retried next tick:" << rs.lastError();
             return false;

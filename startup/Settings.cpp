@@ -19,32 +19,18 @@ QString SettingsRecord::defaultExportPath()
 
 namespace {
 
-// Values are written in the user's number format; read them back the same way, and accept the plain
-// C form too so that a file moved between locales still loads.
-std::optional<double> toNumber(const QString& text)
+// Whole numbers above 2^53 would not survive the way through a double.
+constexpr qint64 MaxStoredWhole = qint64(1) << 53;
+
+QLocale plainLocale()
 {
-    const QString t = text.trimmed();
-    bool ok = false;
-    double v = QLocale().toDouble(t, &ok);
-    if (!ok)
-        v = QLocale::c().toDouble(t, &ok);
-    if (!ok || !std::isfinite(v))
-        return std::nullopt;
-    return v;
+    QLocale c = QLocale::c();
+    c.setNumberOptions(QLocale::OmitGroupSeparator | QLocale::RejectGroupSeparator);
+    return c;
 }
 
-std::optional<qint64> toWhole(const QString& text, qint64 lo, qint64 hi)
-{
-    const auto v = toNumber(text);
-    if (!v)
-        return std::nullopt;
-    const double r = std::nearbyint(*v);
-    if (r < static_cast<double>(lo) || r > static_cast<double>(hi))
-        return std::nullopt;
-    return static_cast<qint64>(r);
-}
-
-QString plainNumber(double v)
+// What the options dialog shows: the user's format, without grouping.
+QString shownNumber(double v)
 {
     QLocale loc;
     loc.setNumberOptions(QLocale::OmitGroupSeparator);
@@ -54,11 +40,34 @@ QString plainNumber(double v)
 
 void applyCheck(int& box, const QString& value)
 {
-    if (const auto v = toWhole(value, 0, 2))
+    if (const auto v = readStoredWhole(value, 0, 2))
         box = static_cast<int>(*v);
 }
 
 } // namespace
+
+QString storedNumber(double value)
+{
+    return plainLocale().toString(value, 'f', QLocale::FloatingPointShortest);
+}
+
+std::optional<qint64> readStoredWhole(const QString& text, qint64 lo, qint64 hi)
+{
+    const QString t = text.trimmed();
+    bool ok = false;
+    double v = 0;
+    if (const qint64 digits = t.toLongLong(&ok); ok) {
+        v = double(digits);
+    } else {
+        v = QLocale().toDouble(t, &ok);
+        if (!ok)
+            v = plainLocale().toDouble(t, &ok);
+    }
+    const double r = std::nearbyint(v);
+    if (!ok || !std::isfinite(r) || r < static_cast<double>(lo) || r > static_cast<double>(hi))
+        return std::nullopt;
+    return static_cast<qint64>(r);
+}
 
 bool loadSettings(DbConnection& db, SettingsRecord& record, SettingsVars& vars, QString* error)
 {
@@ -80,18 +89,20 @@ bool loadSettings(DbConnection& db, SettingsRecord& record, SettingsVars& vars, 
         } else if (name == QLatin1String("whatsleft")) {
             applyCheck(record.whatsleft, value);
         } else if (name == QLatin1String("maxmbsize")) {
-            if (const auto v = toNumber(value)) {
-                vars.MaxMbSize = *v;
-                record.TxtMaxMB = plainNumber(*v);
+            // The dialog accepts whole megabytes only.
+            if (const auto v = readStoredWhole(value, 0, MaxStoredWhole)) {
+                vars.MaxMbSize = double(*v);
+                record.TxtMaxMB = shownNumber(*v);
             }
         } else if (name == QLatin1String("logperiodtype")) {
             // Only the three period types the dialog can show are accepted.
-            if (const auto v = toWhole(value, 0, 2)) {
+            if (const auto v = readStoredWhole(value, 0, 2)) {
                 vars.LogPeriodType = static_cast<qint32>(*v);
                 record.cboPeriodType = static_cast<int>(*v);
             }
         } else if (name == QLatin1String("logperiod")) {
-            if (const auto v = toWhole(value, std::numeric_limits<qint32>::min(), std::numeric_limits<qint32>::max())) {
+            if (const auto v
+                = readStoredWhole(value, std::numeric_limits<qint32>::min(), std::numeric_limits<qint32>::max())) {
                 vars.LogPeriod = static_cast<qint32>(*v);
                 record.Txtperiod = QString::number(vars.LogPeriod);
             }

@@ -6,6 +6,8 @@
 #include <QObject>
 #include <QString>
 
+#include <optional>
+
 class DbConnection;
 
 // The live values of the settings that the options dialog edits. The dialog shows and edits this record;
@@ -36,6 +38,13 @@ public:
 Q_SIGNALS:
     void changed();
 };
+
+// Numbers in table `settings` are stored the same way under every locale: plain digits, "." as the decimal point,
+// no grouping. Reading takes that form first and the user's own format, which earlier versions wrote, after it.
+QString storedNumber(double value);
+// A whole number from lo to hi, rounded. Whole values are stored as bare digits, so text with a separator in it
+// comes from an earlier version and is read in the user's format first: "2.000" under German settings is 2000.
+std::optional<qint64> readStoredWhole(const QString& text, qint64 lo, qint64 hi);
 
 // Loads table `settings` into the record and the three settings variables. Keys match exactly, letter case
 // included; a later row wins; a value that does not convert is ignored and the default kept.

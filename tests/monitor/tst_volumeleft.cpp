@@ -117,6 +117,11 @@ private Q_SLOTS:
         QColor colour(1, 2, 3);
         QCOMPARE(v.VolumeLeftText(1000, -1, "0", &colour), QString());
         QVERIFY(!colour.isValid());
+
+        // A log that cannot be read leaves the figure unknown, never the whole allowance in green.
+        t.db.close();
+        const QString unknown = v.VolumeLeftText(1000, 0, "0", &colour);
+        QCOMPARE(unknown + ' ' + colour.name(), QStringLiteral("MB left unknown (log unreadable). #808080"));
     }
 };
 

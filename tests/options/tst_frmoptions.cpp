@@ -75,8 +75,10 @@ private Q_SLOTS:
     void okChecksAndSavesEverything()
     {
         Fixture f;
-        // Old rows go; the selected adapters are stored under their list positions, quotes as they are.
-        f.t.exec("INSERT INTO settings VALUES ('Adapter5', 'gone'), ('maxmbsize', '1'), ('maxmbsize', '2')");
+        // Old rows go, whatever the letter case of their names; the selected adapters are stored under their list
+        // positions, quotes as they are.
+        f.t.exec("INSERT INTO settings VALUES ('Adapter5', 'gone'), ('maxmbsize', '1'), ('MAXMBSIZE', '2'),"
+                 " ('autoreset', '1'), ('adapter7', 'gone')");
         for (const char* name : {"lo", "eth0", "it's \"Wi-Fi Ä\" 100%"})
             f.rec.adapters.append(QString::fromUtf8(name));
         f.rec.adapters.setSelected(0, true);
@@ -117,10 +119,43 @@ private Q_SLOTS:
         QVERIFY2(prompt.contains("Adapter rows, AutoReset") && prompt.contains("disk full"), qPrintable(prompt));
         QCOMPARE(f.vars.MaxMbSize, 5000.0);
 
-        // Nothing selected: no adapter rows at all. Grouped text is stored as shown.
+        // Nothing selected: no adapter rows at all.
         f.rec.adapters.selectionModel()->clearSelection();
         f.click("BttOK");
-        QCOMPARE(f.rows("Adapter%") + f.rows("maxmbsize"), QString("maxmbsize=5,000"));
+        QCOMPARE(f.rows("Adapter%") + f.rows("maxmbsize"), QString("maxmbsize=5000"));
+    }
+
+    // The boxes take the user's format; the table does not depend on it, so another locale reads the same values.
+    void settingsReadBackUnderAnotherLocale_data()
+    {
+        QTest::addColumn<QString>("writer");
+        QTest::addColumn<QString>("reader");
+        QTest::newRow("en_US to de_DE") << "en_US"
+                                        << "de_DE";
+        QTest::newRow("de_DE to fr_FR") << "de_DE"
+                                        << "fr_FR";
+        QTest::newRow("fr_FR to en_US") << "fr_FR"
+                                        << "en_US";
+    }
+
+    void settingsReadBackUnderAnotherLocale()
+    {
+        QFETCH(QString, writer);
+        QFETCH(QString, reader);
+        Fixture f;
+        QLocale::setDefault(QLocale(writer));
+        f.get("TxtMaxMB")->setText(QLocale().toString(900000));
+        f.get("Txtperiod")->setText("12");
+        f.click("BttOK");
+        QCOMPARE(f.get("TxtMaxMB")->text(), QLocale().toString(900000)); // grouped the writer's way
+        QCOMPARE(f.rows("maxmbsize") + f.rows("logperiod"), QString("maxmbsize=900000logperiod=12"));
+
+        QLocale::setDefault(QLocale(reader));
+        SettingsRecord rec;
+        SettingsVars vars;
+        QVERIFY(loadSettings(f.t.db, rec, vars));
+        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+        QCOMPARE(QVariantList({vars.MaxMbSize, vars.LogPeriod, rec.TxtMaxMB}), QVariantList({900000.0, 12, "900000"}));
     }
 
     // Each page shows its own controls; the frame shows the page's title, or is hidden. The Volume Left page moves

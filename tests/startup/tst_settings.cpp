@@ -10,33 +10,47 @@ class TestSettings : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void initTestCase() { QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates)); }
+    void cleanup() { QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates)); }
 
     void load_data()
     {
+        QTest::addColumn<QString>("locale");
         QTest::addColumn<QStringList>("rows"); // name=value, in table order
         // AutoReset|kilobit|whatsleft|TxtMaxMB|MaxMbSize|cboPeriodType|LogPeriodType|Txtperiod|LogPeriod|ExportFolder
         QTest::addColumn<QString>("expected");
         const QString home = SettingsRecord::defaultExportPath();
-        QTest::newRow("empty table: defaults") << QStringList() << "0|0|0|0|0|0|0|0|0|" + home;
+        QTest::newRow("empty table: defaults") << "en_US" << QStringList() << "0|0|0|0|0|0|0|0|0|" + home;
         QTest::newRow("every key converts")
+            << "en_US"
             << QStringList({"AutoReset=1", "kilobit=2", "whatsleft=1", "ExportFolder=/tmp/it's here.csv",
-                            "maxmbsize=5,000", "logperiodtype=2", "logperiod=12", "Adapter3=eth0"})
+                            "maxmbsize=5000", "logperiodtype=2", "logperiod=12", "Adapter3=eth0"})
             << "1|2|1|5000|5000|2|2|12|12|/tmp/it's here.csv";
         QTest::newRow("later row wins, letter case matters")
-            << QStringList({"maxmbsize=250", "maxmbsize=250.5", "autoreset=1", "WHATSLEFT=1"})
-            << "0|0|0|250.5|250.5|0|0|0|0|" + home;
-        QTest::newRow("large round allowance")
-            << QStringList({"maxmbsize=100000"}) << "0|0|0|100000|100000|0|0|0|0|" + home;
-        QTest::newRow("values that do not convert are ignored") << QStringList(
-            {"kilobit=1", "kilobit=yes", "whatsleft=7", "maxmbsize=lots", "logperiodtype=3", "logperiod=99999999999"})
-                                                                << "0|1|0|0|0|0|0|0|0|" + home;
+            << "en_US" << QStringList({"maxmbsize=250", "maxmbsize=251", "autoreset=1", "WHATSLEFT=1"})
+            << "0|0|0|251|251|0|0|0|0|" + home;
+        // Earlier versions stored the boxes' text, grouped in the user's format; a whole number never has a
+        // decimal point, so the separator is read the user's way.
+        const QString fromEarlier = "0|0|0|2000|2000|0|0|%1|%1|" + home;
+        QTest::newRow("earlier en_US file")
+            << "en_US" << QStringList({"maxmbsize=2,000", "logperiod=1,500"}) << fromEarlier.arg("1500");
+        QTest::newRow("earlier de_DE file")
+            << "de_DE" << QStringList({"maxmbsize=2.000", "logperiod=1.500"}) << fromEarlier.arg("1500");
+        QTest::newRow("earlier fr_FR file")
+            << "fr_FR" << QStringList({QString::fromUtf8("maxmbsize=2\u202f000"), "logperiod=12,4"})
+            << fromEarlier.arg("12");
+        QTest::newRow("values that do not convert are ignored")
+            << "en_US"
+            << QStringList({"kilobit=1", "kilobit=yes", "whatsleft=7", "maxmbsize=lots", "logperiodtype=3",
+                            "logperiod=99999999999"})
+            << "0|1|0|0|0|0|0|0|0|" + home;
     }
 
     void load()
     {
+        QFETCH(QString, locale);
         QFETCH(QStringList, rows);
         QFETCH(QString, expected);
+        QLocale::setDefault(QLocale(locale));
         TempDatabase t;
         for (const QString& row : rows)
             t.exec("INSERT INTO settings (settingname, Settingvalue) VALUES (?, ?)",
