@@ -1,5 +1,6 @@
 #include "FrmMain.h"
 
+#include "Contrast.h"
 #include "TwipScale.h"
 
 #include "Db.h"
@@ -35,20 +36,24 @@ constexpr int FrameHeight = 375;
 const QString MonitorOn = QStringLiteral("Monitor &On.");
 const QString MonitorOff = QStringLiteral("Monitor &Off.");
 
-// The window's icon in the sizes the desktop asks for, so no icon-engine plugin is needed to show it.
+// The icon theme's icon when the program is installed, so StatusNotifierItem hosts can ask for it by name;
+// otherwise the icon drawn on the pixel grid of each tray size, and the SVG rendered for larger sizes, so no
+// icon-engine plugin is needed to show it.
 QIcon monitorIcon()
 {
+    QIcon drawn;
+    for (int size : {16, 22, 24, 32, 48})
+        drawn.addFile(QStringLiteral(":/icons/zovodazad-%1.png").arg(size), QSize(size, size));
     QSvgRenderer svg(QStringLiteral(":/zovodazad.svg"));
-    QIcon icon;
-    for (int size : {16, 22, 24, 32, 48, 64}) {
+    for (int size : {64, 128}) {
         QPixmap pixmap(size, size);
         pixmap.fill(Qt::transparent);
         QPainter painter(&pixmap);
         svg.render(&painter);
         painter.end();
-        icon.addPixmap(pixmap);
+        drawn.addPixmap(pixmap);
     }
-    return icon;
+    return QIcon::fromTheme(QStringLiteral("zovodazad"), drawn);
 }
 
 } // namespace
@@ -70,6 +75,9 @@ FrmMain::FrmMain(const MonitorContext& context, TrayIcon::HostProbe findHost, QW
     initResources();
     setObjectName(QStringLiteral("FrmMain"));
     setWindowIcon(monitorIcon());
+    // The window stays on top beside the user's work and is rarely the active one; its graphs' hover texts show
+    // all the same.
+    setAttribute(Qt::WA_AlwaysShowToolTips);
     // The stored layout is drawn in an 8-point font; larger desktop fonts would not fit the 255-twip rows.
     QFont small = font();
     small.setPointSize(8);
@@ -376,10 +384,26 @@ void FrmMain::refreshVolumeLeft()
     m_lblWhatsLeft->setText(
         m_volumeLeft.VolumeLeftText(vars.MaxMbSize, vars.LogPeriod, QString::number(vars.LogPeriodType), &colour));
     if (colour.isValid()) {
-        QPalette palette = m_lblWhatsLeft->palette();
-        palette.setColor(QPalette::WindowText, colour);
-        m_lblWhatsLeft->setPalette(palette);
+        m_whatsLeftColour = colour;
+        shadeWhatsLeft();
     }
+}
+
+// Green, orange and red keep their meaning in a shade that reads on the window's background, light or dark.
+void FrmMain::shadeWhatsLeft()
+{
+    if (!m_whatsLeftColour.isValid())
+        return;
+    QPalette pal = m_lblWhatsLeft->palette();
+    pal.setColor(QPalette::WindowText, readableOn(m_whatsLeftColour, palette().color(QPalette::Window)));
+    m_lblWhatsLeft->setPalette(pal);
+}
+
+void FrmMain::changeEvent(QEvent* event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::PaletteChange)
+        shadeWhatsLeft();
 }
 
 void FrmMain::setTimerEnabled(bool enabled)

@@ -97,6 +97,7 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     QLabel* addLabel(const char* name, const QString& text, bool bold, const QRect& twips);
@@ -105,6 +106,7 @@ private:
     Throughput* graph(Graph which) const;
     void showVolumeGraphs();
     void showAbout();
+    void shadeWhatsLeft();
 
     MonitorContext m_context;
     VolumeLeft m_volumeLeft;
@@ -117,6 +119,8 @@ private:
     QLabel* m_lblUpload;
     QLabel* m_lblUp;
     QLabel* m_lblWhatsLeft;
+    // The colour VolumeLeftText asked for; shown in a shade the palette can carry.
+    QColor m_whatsLeftColour;
     Throughput* m_downGraph;
     Throughput* m_upGraph;
 

@@ -2,6 +2,7 @@
 
 #include "TwipScale.h"
 
+#include "Contrast.h"
 #include "CsvExport.h"
 #include "DatabaseReset.h"
 #include "Db.h"
@@ -201,9 +202,7 @@ void FrmOptions::build()
     m_lblAttention = make(new QLabel(f), "lblAttention", {120, 360, 3975, 1695});
     m_lblAttention->setFont(bold);
     m_lblAttention->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    QPalette red = m_lblAttention->palette();
-    red.setColor(QPalette::WindowText, Qt::red);
-    m_lblAttention->setPalette(red);
+    shadeAttention();
 
     m_lblvolume1 = caption(make(new QLabel(f), "lblvolume1", {120, 240, 3015, 375}), "Maximum volume allowed (MB) :");
     m_TxtMaxMB = caption(make(new QLineEdit(f), "TxtMaxMB", {3480, 240, 495, 315}), "0");
@@ -310,14 +309,32 @@ bool FrmOptions::eventFilter(QObject* watched, QEvent* event)
         // Another window or a context menu taking the focus is not the user leaving the box.
         const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
         if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason) {
-            if (watched == m_TxtMaxMB || watched == m_Txtperiod) {
-                auto* box = static_cast<QLineEdit*>(watched);
-                box->setText(checkedWhole(box->text(), box == m_TxtMaxMB ? MaxMbLimit : PeriodLimit));
-                preview();
-            }
+            if (watched == m_TxtMaxMB || watched == m_Txtperiod)
+                checkBox(static_cast<QLineEdit*>(watched));
         }
     }
     return QDialog::eventFilter(watched, event);
+}
+
+void FrmOptions::checkBox(QLineEdit* box)
+{
+    box->setText(checkedWhole(box->text(), box == m_TxtMaxMB ? MaxMbLimit : PeriodLimit));
+    preview();
+}
+
+void FrmOptions::changeEvent(QEvent* event)
+{
+    QDialog::changeEvent(event);
+    if (event->type() == QEvent::PaletteChange)
+        shadeAttention();
+}
+
+// The warning is red in every palette, in a shade that reads on the window's background.
+void FrmOptions::shadeAttention()
+{
+    QPalette pal = m_lblAttention->palette();
+    pal.setColor(QPalette::WindowText, readableOn(Qt::red, palette().color(QPalette::Window)));
+    m_lblAttention->setPalette(pal);
 }
 
 void FrmOptions::showPage(const QString& caption)
@@ -396,9 +413,10 @@ void FrmOptions::preview()
 
 void FrmOptions::saveAndHide()
 {
-    // OK may act while the focus is still in a checked box (Enter, or a click that took no focus).
-    m_TxtMaxMB->setText(checkedWhole(m_TxtMaxMB->text(), MaxMbLimit));
-    m_Txtperiod->setText(checkedWhole(m_Txtperiod->text(), PeriodLimit));
+    // OK may act while the focus is still in a checked box (Enter, or a click that took no focus): the focus
+    // leaves that box, so it is checked first. A box the focus never entered keeps what it holds.
+    if (QWidget* focus = focusWidget(); focus == m_TxtMaxMB || focus == m_Txtperiod)
+        checkBox(static_cast<QLineEdit*>(focus));
 
     // The boxes show the user's number format; the table holds plain numbers, so a change of locale reads them right.
     bool ok = false;

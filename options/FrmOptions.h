@@ -59,6 +59,7 @@ public Q_SLOTS:
 protected:
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     struct Twips
@@ -75,6 +76,9 @@ private:
     void layoutVolumePage();
     void showSettings();
     void preview();
+    // The check of a number box as the focus leaves it, then the preview.
+    void checkBox(QLineEdit* box);
+    void shadeAttention();
     void saveAndHide();
     void browse();
     void exportCsv();

@@ -1,4 +1,5 @@
 #include "Clock.h"
+#include "Contrast.h"
 #include "FrmMain.h"
 #include "LogWriter.h"
 #include "MessageBox.h"
@@ -207,7 +208,9 @@ private Q_SLOTS:
         f.db.addLogRow("2002-10-15 10:00:00", "2002-10-15 11:00:00", 0, 900 * 1024.0 * 1024.0);
         w.refreshVolumeLeft();
         QCOMPARE(line->text(), QStringLiteral("100 MB (10.0 %) Left."));
-        QCOMPARE(colour(), QColor(255, 0, 0));
+        // Red, in a shade that reads on the window.
+        QCOMPARE(colour().hslHue(), 0);
+        QVERIFY(contrastRatio(colour(), w.palette().color(QPalette::Window)) >= 4.5);
 
         const auto px = [](int twips, int dpi) { return qRound(twips * dpi / 1440.0); };
         w.applyWhatsLeftHeight(false);
@@ -218,7 +221,12 @@ private Q_SLOTS:
         QVERIFY(line->geometry().bottom() < w.height());
 
         // The icon is drawn, not an empty square; the window has no Close.
-        QVERIFY(qAlpha(w.windowIcon().pixmap(16).toImage().pixel(8, 8)) > 0);
+        // Each tray size is drawn on its own grid, never scaled from another.
+        for (int size : {16, 22, 24, 32, 48}) {
+            const auto premultiplied = QImage::Format_ARGB32_Premultiplied;
+            const QImage drawn = QImage(QString(":/icons/zovodazad-%1.png").arg(size)).convertToFormat(premultiplied);
+            QCOMPARE(w.windowIcon().pixmap(size).toImage().convertToFormat(premultiplied), drawn);
+        }
         w.show();
         QVERIFY(!w.close() && w.isVisible());
     }

@@ -72,7 +72,7 @@ private Q_SLOTS:
         }
     }
 
-    void okChecksAndSavesEverything()
+    void okChecksTheBoxItLeavesAndSavesEverything()
     {
         Fixture f;
         // Old rows go, whatever the letter case of their names; the selected adapters are stored under their list
@@ -85,15 +85,19 @@ private Q_SLOTS:
         f.rec.adapters.setSelected(2, true);
         f.get<QComboBox>("cboPeriodType")->setCurrentIndex(2);
         f.get<QCheckBox>("ChkWhatsleft")->setChecked(true);
-        // Still in the box when OK acts: the check runs first.
-        f.get("TxtMaxMB")->setText("abc");
-        f.get("Txtperiod")->setText("12.4");
+        // Enter in a box: the focus leaves it, so it is checked first. The box the user never entered keeps its
+        // stored half megabyte.
+        f.get("TxtMaxMB")->setText("0.5");
         f.dlg.show();
-        f.click("BttOK");
+        QVERIFY(QTest::qWaitForWindowActive(&f.dlg));
+        f.get<QTabBar>("TbPages")->setCurrentIndex(3);
+        f.get("Txtperiod")->setFocus();
+        f.get("Txtperiod")->setText("12.4");
+        QTest::keyClick(f.get("Txtperiod"), Qt::Key_Return);
         QCOMPARE(f.rows("%"),
                  QString::fromUtf8("Adapter0=lo|Adapter2=it's \"Wi-Fi Ä\" 100%|AutoReset=0|kilobit=0|"
-                                   "whatsleft=1|logperiod=12|logperiodtype=2|maxmbsize=0"));
-        QCOMPARE(QVariantList({f.vars.MaxMbSize, f.vars.LogPeriod, f.vars.LogPeriodType}), QVariantList({0.0, 12, 2}));
+                                   "whatsleft=1|logperiod=12|logperiodtype=2|maxmbsize=0.5"));
+        QCOMPARE(QVariantList({f.vars.MaxMbSize, f.vars.LogPeriod, f.vars.LogPeriodType}), QVariantList({0.5, 12, 2}));
         QCOMPARE(f.heights, QVector<bool> {true});
         QVERIFY(!f.dlg.isVisible() && f.boxes.shown.isEmpty());
 
@@ -101,7 +105,7 @@ private Q_SLOTS:
         // text read back as a number.
         const QString before = f.rows("%");
         f.rec.adapters.setSelected(1, true);
-        f.get("TxtMaxMB")->setText("5000");
+        f.get("TxtMaxMB")->setText("5,000");
         // Each delete goes through and each insert is refused: only a rollback brings the rows back.
         f.t.exec("CREATE TRIGGER refuse BEFORE INSERT ON settings BEGIN SELECT RAISE(ABORT, 'disk full'); END");
         f.boxes.hold = true;
