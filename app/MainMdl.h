@@ -39,7 +39,7 @@ public:
     ~MainMdl() override;
 
     // Runs the start-up steps. On a database failure the user is told, everything is released and false is
-    // returned; the caller then ends the process.
+    // returned; finished() follows when the user has read the message.
     bool start(const QString& databasePath);
 
     // Exit: closes the windows, writes the last row, closes the database and removes the icon. Safe to call twice.
@@ -56,7 +56,7 @@ public:
     void openStats();
 
 Q_SIGNALS:
-    // Emitted when shutdown has finished; the application then quits.
+    // Emitted when shutdown has finished, or a failed start has been reported; the application then quits.
     void finished();
 
 private:
@@ -79,8 +79,6 @@ private:
     AllowanceWatch m_allowance;
     // Ticks since start-up; the allowance is checked at every second one, once a second.
     quint64 m_ticks = 0;
-    bool m_trayAdded = false;
-    QTimer m_trayRetry;
     bool m_running = false;
     bool m_firstTickLogged = false;
 };

@@ -267,7 +267,8 @@ void FrmOptions::connectSettings()
     connect(m_BttOK, &QPushButton::clicked, this, &FrmOptions::saveAndHide);
     connect(m_BttBrowse, &QPushButton::clicked, this, &FrmOptions::browse);
     connect(m_BttExport, &QPushButton::clicked, this, &FrmOptions::exportCsv);
-    connect(m_BttClear, &QPushButton::clicked, this, [this] { clearTrafficLog(m_s.command, m_s.clock, m_s.boxes); });
+    connect(m_BttClear, &QPushButton::clicked, this,
+            [this] { clearTrafficLog(m_s.command, m_s.clock, m_s.boxes, this); });
     m_TxtMaxMB->installEventFilter(this);
     m_Txtperiod->installEventFilter(this);
 }
@@ -477,15 +478,19 @@ void FrmOptions::saveAndHide()
     replace(QStringLiteral("maxmbsize"), storedNumber(m_s.vars.MaxMbSize));
     replace(QStringLiteral("billingday"), QString::number(m_s.vars.BillingDay));
     replace(QStringLiteral("notifyleft"), QString::number(rec.notifyleft));
-    if (!unsaved.isEmpty()) {
-        m_s.boxes.ask(tr("These settings could not be saved: %1.\r\nThe database reported: %2")
-                          .arg(unsaved.join(QStringLiteral(", ")), error),
-                      MessageBoxes::Buttons::Ok, MessageBoxes::Icon::Critical, windowTitle());
-    }
 
     // The values act for this session even when the table refused them.
     m_setMonitorHeight(rec.whatsleft != 0);
-    hide();
+    if (unsaved.isEmpty()) {
+        hide();
+        return;
+    }
+    // The dialog stays open under the box, so the user sees which values were not kept.
+    m_s.boxes.ask(
+        tr("These settings could not be saved: %1.\r\nThe database reported: %2")
+            .arg(unsaved.join(QStringLiteral(", ")), error),
+        MessageBoxes::Buttons::Ok, MessageBoxes::Icon::Critical, windowTitle(),
+        [this](MessageBoxes::Answer) { hide(); }, this);
 }
 
 void FrmOptions::browse()
@@ -498,7 +503,7 @@ void FrmOptions::browse()
 
 void FrmOptions::exportCsv()
 {
-    CsvExport(m_s.db, m_s.command, m_s.boxes)
+    CsvExport(m_s.db, m_s.command, m_s.boxes, this)
         .run(m_TxtCsvFile->text(), m_CboChartType->currentIndex(),
              [this](const QString& path) { m_TxtCsvFile->setText(path); });
 }

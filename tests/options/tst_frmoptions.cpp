@@ -113,10 +113,17 @@ private Q_SLOTS:
         f.get("TxtMaxMB")->setText("5,000");
         // Each delete goes through and each insert is refused: only a rollback brings the rows back.
         f.t.exec("CREATE TRIGGER refuse BEFORE INSERT ON settings BEGIN SELECT RAISE(ABORT, 'disk full'); END");
+        f.boxes.hold = true;
+        f.dlg.show();
         f.click("BttOK");
         f.t.exec("DROP TRIGGER refuse");
         QCOMPARE(f.rows("%"), before);
         QCOMPARE(f.boxes.shown.size(), 1);
+        // The box blocks only the dialog, which stays open under it until the user has read it.
+        QVERIFY(f.boxes.shown[0].owner == &f.dlg && f.dlg.isVisible());
+        f.boxes.held.takeFirst()();
+        QVERIFY(!f.dlg.isVisible());
+        f.boxes.hold = false;
         const QString prompt = f.boxes.shown[0].prompt;
         QVERIFY2(prompt.contains("Adapter rows, AutoReset") && prompt.contains("disk full"), qPrintable(prompt));
         QCOMPARE(f.vars.MaxMbSize, 5000.0);
