@@ -1,6 +1,7 @@
 #include "AppRuntime.h"
 
 #include "Clock.h"
+#include "DBusNotifier.h"
 #include "DatabaseFile.h"
 #include "IfTable.h"
 #include "MainMdl.h"
@@ -106,7 +107,8 @@ int runZovodazad(QApplication& app)
 
     SystemClock clock;
     const std::unique_ptr<IfTableSource> ifTable = makeSystemIfTableSource();
-    MainMdl mdl({*ifTable, clock, boxes});
+    DBusNotifier notifier;
+    MainMdl mdl({*ifTable, clock, boxes, notifier});
     QObject::connect(&mdl, &MainMdl::finished, &app, &QCoreApplication::quit, Qt::QueuedConnection);
     if (!mdl.start(path)) {
         // The start-up error box is open; reading it, or a termination signal, ends the process.

@@ -39,6 +39,7 @@ MainMdl::MainMdl(Platform platform, QObject* parent)
     , m_platform(platform)
     , m_writer(m_db, m_state, platform.clock, platform.boxes)
     , m_journal(m_db)
+    , m_allowance(m_db, m_state, m_vars, m_settings, platform.clock, platform.notifier)
 {
 }
 
@@ -138,6 +139,8 @@ void MainMdl::tick()
 {
     m_sampler->TmrCheckit_Timer();
     m_journal.tick(m_state, m_platform.clock.now());
+    if (++m_ticks % 2 == 0)
+        m_allowance.refresh();
     if (!m_firstTickLogged) {
         m_firstTickLogged = true;
         qCDebug(lcStartup, "first tick %lld ms after the process started", processAgeMs());

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "AllowanceWatch.h"
 #include "Db.h"
 #include "FolderPicker.h"
 #include "LogWriter.h"
@@ -18,6 +19,7 @@ class FrmMain;
 class FrmOptions;
 class IfTableSource;
 class MessageBoxes;
+class Notifier;
 class Sampler;
 
 // Start-up and shutdown: owns the process-wide state and the windows, and wires them together.
@@ -30,6 +32,7 @@ public:
         IfTableSource& ifTable;
         const Clock& clock;
         MessageBoxes& boxes;
+        Notifier& notifier;
     };
 
     explicit MainMdl(Platform platform, QObject* parent = nullptr);
@@ -73,6 +76,9 @@ private:
     QLibrary m_statsModule;
     QPointer<QWidget> m_frmStats;
     std::unique_ptr<Sampler> m_sampler;
+    AllowanceWatch m_allowance;
+    // Ticks since start-up; the allowance is checked at every second one, once a second.
+    quint64 m_ticks = 0;
     bool m_running = false;
     bool m_firstTickLogged = false;
 };

@@ -381,8 +381,8 @@ void FrmMain::refreshVolumeLeft()
 {
     const SettingsVars& vars = m_context.vars;
     QColor colour;
-    m_lblWhatsLeft->setText(
-        m_volumeLeft.VolumeLeftText(vars.MaxMbSize, vars.LogPeriod, QString::number(vars.LogPeriodType), &colour));
+    m_lblWhatsLeft->setText(m_volumeLeft.VolumeLeftText(vars.MaxMbSize, vars.LogPeriod,
+                                                        QString::number(vars.LogPeriodType), vars.BillingDay, &colour));
     if (colour.isValid()) {
         m_whatsLeftColour = colour;
         shadeWhatsLeft();

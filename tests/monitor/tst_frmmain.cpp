@@ -204,7 +204,7 @@ private Q_SLOTS:
         w.refreshVolumeLeft(); // no allowance: no text, and the colour stays
         QCOMPARE(line->text(), QString());
         QCOMPARE(colour(), design);
-        f.vars = {1000, 1, 2}; // MB over this month and the last
+        f.vars = {1000, 2, 2}; // MB over this month and the last
         f.db.addLogRow("2002-10-15 10:00:00", "2002-10-15 11:00:00", 0, 900 * 1024.0 * 1024.0);
         w.refreshVolumeLeft();
         QCOMPARE(line->text(), QStringLiteral("100 MB (10.0 %) Left."));
