@@ -12,6 +12,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QLoggingCategory>
 
 #include <cstdio>
@@ -216,6 +217,9 @@ void MainMdl::bringMonitorForward()
 {
     if (!m_running)
         return;
+    // A Wayland compositor does not tell its clients when it minimises their windows; shown afresh, it is back.
+    if (QGuiApplication::platformName() == QLatin1String("wayland"))
+        m_frmMain->hide();
     if (!m_frmMain->isVisible())
         m_frmMain->ToggleMonitorWindow();
     m_frmMain->raise();
