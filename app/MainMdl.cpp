@@ -179,8 +179,10 @@ void MainMdl::openStats()
 
 void MainMdl::commitData()
 {
-    if (m_running)
+    if (m_running) {
+        m_sampler->sampleBeforeExit();
         m_frmMain->WriteLogRow();
+    }
 }
 
 void MainMdl::shutdown()
@@ -193,6 +195,7 @@ void MainMdl::shutdown()
         m_frmStats->close();
     m_frmOptions->hide();
     m_frmMain->TmrCheckit().stop();
+    m_sampler->sampleBeforeExit();
     m_frmMain->WriteLogRow();
     m_db.close();
     m_frmMain->RemoveTrayIcon();

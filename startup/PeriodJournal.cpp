@@ -21,8 +21,8 @@ void PeriodJournal::tick(const TrafficState& state, const QDateTime& now)
 {
     if (!state.PeriodStart.isValid() || (!m_recovered && !recover()))
         return;
-    const double rcvd = state.TotalBytesRcvd - state.LoggedBytesRcvd;
-    const double sent = state.TotalBytesSent - state.LoggedBytesSent;
+    const quint64 rcvd = state.TotalBytesRcvd - state.LoggedBytesRcvd;
+    const quint64 sent = state.TotalBytesSent - state.LoggedBytesSent;
     // A period without traffic has nothing to lose, and one that never received an octet reopens at every tick.
     if (rcvd == 0 && sent == 0)
         return;
@@ -43,8 +43,8 @@ bool PeriodJournal::save(const TrafficState& state, const QDateTime& now)
         && cmd.execute(
             QStringLiteral("INSERT OR REPLACE INTO open_period (id, DateAndTimeStart, LastSave, BytesSent, bytesrcvd,"
                            " AvgDownloadSpeed, SampleCount) VALUES (1, ?, ?, ?, ?, ?, ?)"),
-            {dbDateTime(state.PeriodStart), dbDateTime(now), state.TotalBytesSent - state.LoggedBytesSent,
-             state.TotalBytesRcvd - state.LoggedBytesRcvd, state.PeriodAvgDownSpeed.toDouble(),
+            {dbDateTime(state.PeriodStart), dbDateTime(now), qint64(state.TotalBytesSent - state.LoggedBytesSent),
+             qint64(state.TotalBytesRcvd - state.LoggedBytesRcvd), state.PeriodAvgDownSpeed.toDouble(),
              state.PeriodSampleCount});
     // A failed save is retried at the next tick; the log writer reports database trouble to the user.
     if (ok) {
@@ -62,7 +62,8 @@ bool PeriodJournal::recover(QString* error)
         QSqlQuery q(m_db.database());
         if (!q.exec(QStringLiteral(
                 "INSERT INTO log (DateAndTimeStart, DateAndTimeEnd, BytesSent, bytesrcvd, AvgDownloadSpeed)"
-                " SELECT DateAndTimeStart, LastSave, BytesSent, bytesrcvd, AvgDownloadSpeed FROM open_period"))
+                " SELECT min(DateAndTimeStart, LastSave), LastSave, BytesSent, bytesrcvd, AvgDownloadSpeed"
+                " FROM open_period"))
             || !q.exec(clearSql())) {
             m_db.setLastError(q.lastError().text());
             return false;
