@@ -14,6 +14,8 @@
 #include <QFileInfo>
 #include <QLoggingCategory>
 
+#include <cstdio>
+#include <cstdlib>
 #include <unistd.h>
 
 Q_LOGGING_CATEGORY(lcStartup, "zovodazad.startup", QtWarningMsg)
@@ -32,6 +34,36 @@ qint64 processAgeMs()
     const double now = uptime.readAll().split(' ').value(0).toDouble();
     return qint64((now - started) * 1000.0);
 }
+// The started program whose Exit has not run yet. The display server going away ends the process from inside the
+// platform plugin (exit() after "The X11 connection broke", qFatal() when the Wayland connection breaks); both
+// pass through here first, so the last row is still written.
+MainMdl* g_running = nullptr;
+QtMessageHandler g_nextHandler = nullptr;
+
+void finishRunning()
+{
+    if (MainMdl* mdl = g_running)
+        mdl->finishWithoutDisplay();
+}
+
+void onMessage(QtMsgType type, const QMessageLogContext& context, const QString& text)
+{
+    if (type == QtFatalMsg)
+        finishRunning();
+    if (g_nextHandler)
+        g_nextHandler(type, context, text);
+}
+
+void hookProcessEnd()
+{
+    // Registered after the database layer's own globals exist, so this runs before they are destroyed.
+    static const bool hooked = [] {
+        std::atexit(finishRunning);
+        g_nextHandler = qInstallMessageHandler(onMessage);
+        return true;
+    }();
+    Q_UNUSED(hooked);
+}
 } // namespace
 
 MainMdl::MainMdl(Platform platform, QObject* parent)
@@ -39,11 +71,14 @@ MainMdl::MainMdl(Platform platform, QObject* parent)
     , m_platform(platform)
     , m_writer(m_db, m_state, platform.clock, platform.boxes)
     , m_journal(m_db)
+    , m_allowance(m_db, m_state, m_vars, m_settings, platform.clock, platform.notifier)
 {
 }
 
 MainMdl::~MainMdl()
 {
+    if (g_running == this)
+        g_running = nullptr;
     // A closed window whose deferred deletion never ran, because the event loop ended first.
     delete m_frmStats;
 }
@@ -61,8 +96,10 @@ bool MainMdl::start(const QString& databasePath)
         const QString where = QDir::toNativeSeparators(databasePath);
         if (!error.contains(where))
             error += QLatin1Char('\n') + where;
+        // The process ends when the user has read the box, or at a termination signal while it is open.
         m_platform.boxes.ask(QStringLiteral("Database Init Error!\r") + error, MessageBoxes::Buttons::Ok,
-                             MessageBoxes::Icon::Critical, QStringLiteral("Zovodazad"));
+                             MessageBoxes::Icon::Critical, QStringLiteral("Zovodazad"),
+                             [this](MessageBoxes::Answer) { Q_EMIT finished(); });
         m_db.close();
         m_frmMain->RemoveTrayIcon();
         m_frmMain->UnhookWindow();
@@ -80,8 +117,8 @@ bool MainMdl::start(const QString& databasePath)
 
     m_frmMain->setWindowTitle(FrmMain::versionCaption());
     // Topmost, and without Close, minimise or maximise, by the window's own flags.
-    m_trayAdded = m_frmMain->AddTrayIcon();
-    if (m_trayAdded)
+    const bool trayAdded = m_frmMain->AddTrayIcon();
+    if (trayAdded)
         m_frmMain->HookWindow();
     m_frmMain->hide();
     m_state.MaxDownSpeed = 0.0;
@@ -106,20 +143,14 @@ bool MainMdl::start(const QString& databasePath)
     });
 
     m_frmMain->applyWhatsLeftHeight(m_settings.whatsleft != 0);
-    // Without an icon nothing else could ever show the window.
-    if (!m_trayAdded) {
+    // Without an icon nothing else could ever show the window. A session that starts its programs before its
+    // panel gets the icon as soon as the panel appears.
+    if (!trayAdded)
         m_frmMain->ToggleMonitorWindow();
-        // A session that starts its programs before its panel gets the icon as soon as the tray appears.
-        m_trayRetry.setInterval(2000);
-        connect(&m_trayRetry, &QTimer::timeout, this, [this] {
-            if (!m_running || !m_frmMain->AddTrayIcon())
-                return;
-            m_trayAdded = true;
+    connect(m_frmMain.get(), &FrmMain::trayPlaced, this, [this] {
+        if (m_running)
             m_frmMain->HookWindow();
-            m_trayRetry.stop();
-        });
-        m_trayRetry.start();
-    }
+    });
 
     m_sampler = std::make_unique<Sampler>(m_platform.ifTable, m_db, m_state, m_settings, m_writer, m_platform.clock,
                                           *m_frmMain);
@@ -128,6 +159,8 @@ bool MainMdl::start(const QString& databasePath)
     connect(m_frmMain.get(), &FrmMain::volumeGraphsRequested, this, &MainMdl::openStats);
     connect(m_frmMain.get(), &FrmMain::exitRequested, this, &MainMdl::shutdown);
     m_running = true;
+    hookProcessEnd();
+    g_running = this;
     m_frmMain->TmrCheckit().start();
     // The first sample is taken at once rather than a whole interval later; it only sets the reference, and the
     // timer's next tick still comes one interval after it.
@@ -142,6 +175,8 @@ void MainMdl::tick()
 {
     m_sampler->TmrCheckit_Timer();
     m_journal.tick(m_state, m_platform.clock.now());
+    if (++m_ticks % 2 == 0)
+        m_allowance.refresh();
     if (!m_firstTickLogged) {
         m_firstTickLogged = true;
         qCDebug(lcStartup, "first tick %lld ms after the process started", processAgeMs());
@@ -187,19 +222,51 @@ void MainMdl::commitData()
 
 void MainMdl::shutdown()
 {
+    if (m_lastBoxWait)
+        m_lastBoxWait->quit();
     if (!m_running)
         return;
     m_running = false;
-    m_trayRetry.stop();
+    g_running = nullptr;
     if (m_frmStats)
         m_frmStats->close();
     m_frmOptions->hide();
     m_frmMain->TmrCheckit().stop();
     m_sampler->sampleBeforeExit();
-    m_frmMain->WriteLogRow();
+    const QString lost = m_writer.WriteLastRow(m_journal, ExitBusyWaitMs);
     m_db.close();
     m_frmMain->RemoveTrayIcon();
     m_frmMain->UnhookWindow();
     m_frmMain->hide();
+    if (!lost.isEmpty()) {
+        std::fprintf(stderr, "%s\n", qPrintable(lost));
+        // A box dies with the process: the process stays until the user has answered it.
+        QEventLoop wait;
+        m_lastBoxWait = &wait;
+        bool answered = false;
+        m_platform.boxes.ask(lost, MessageBoxes::Buttons::Ok, MessageBoxes::Icon::Critical, QStringLiteral("Zovodazad"),
+                             [&answered, loop = m_lastBoxWait](MessageBoxes::Answer) {
+                                 // The box may outlive the wait (it timed out): then the loop is gone.
+                                 if (loop) {
+                                     answered = true;
+                                     loop->quit();
+                                 }
+                             });
+        QTimer::singleShot(LastBoxWaitMs, &wait, &QEventLoop::quit);
+        if (!answered)
+            wait.exec();
+    }
     Q_EMIT finished();
+}
+
+void MainMdl::finishWithoutDisplay()
+{
+    if (!m_running)
+        return;
+    m_running = false;
+    g_running = nullptr;
+    const QString lost = m_writer.WriteLastRow(m_journal, ExitBusyWaitMs);
+    m_db.close();
+    if (!lost.isEmpty())
+        std::fprintf(stderr, "%s\n", qPrintable(lost));
 }

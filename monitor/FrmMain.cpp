@@ -1,5 +1,6 @@
 #include "FrmMain.h"
 
+#include "Contrast.h"
 #include "TwipScale.h"
 
 #include "Db.h"
@@ -13,7 +14,6 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QContextMenuEvent>
-#include <QCursor>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QPainter>
@@ -36,20 +36,24 @@ constexpr int FrameHeight = 375;
 const QString MonitorOn = QStringLiteral("Monitor &On.");
 const QString MonitorOff = QStringLiteral("Monitor &Off.");
 
-// The window's icon in the sizes the desktop asks for, so no icon-engine plugin is needed to show it.
+// The icon theme's icon when the program is installed, so StatusNotifierItem hosts can ask for it by name;
+// otherwise the icon drawn on the pixel grid of each tray size, and the SVG rendered for larger sizes, so no
+// icon-engine plugin is needed to show it.
 QIcon monitorIcon()
 {
+    QIcon drawn;
+    for (int size : {16, 22, 24, 32, 48})
+        drawn.addFile(QStringLiteral(":/icons/zovodazad-%1.png").arg(size), QSize(size, size));
     QSvgRenderer svg(QStringLiteral(":/zovodazad.svg"));
-    QIcon icon;
-    for (int size : {16, 22, 24, 32, 48, 64}) {
+    for (int size : {64, 128}) {
         QPixmap pixmap(size, size);
         pixmap.fill(Qt::transparent);
         QPainter painter(&pixmap);
         svg.render(&painter);
         painter.end();
-        icon.addPixmap(pixmap);
+        drawn.addPixmap(pixmap);
     }
-    return icon;
+    return QIcon::fromTheme(QStringLiteral("zovodazad"), drawn);
 }
 
 } // namespace
@@ -62,16 +66,18 @@ static void initResources()
     Q_INIT_RESOURCE(zovodazad);
 }
 
-FrmMain::FrmMain(const MonitorContext& context, std::function<bool()> trayAvailable, QWidget* parent)
+FrmMain::FrmMain(const MonitorContext& context, TrayIcon::HostProbe findHost, QWidget* parent)
     : QWidget(parent, Qt::Tool | Qt::WindowStaysOnTopHint | Qt::CustomizeWindowHint | Qt::WindowTitleHint)
     , m_context(context)
-    , m_trayAvailable(std::move(trayAvailable))
     , m_volumeLeft(context.db, context.state, context.clock)
-    , m_tray(new QSystemTrayIcon(this))
+    , m_tray(new TrayIcon(m_popup, std::move(findHost), this))
 {
     initResources();
     setObjectName(QStringLiteral("FrmMain"));
     setWindowIcon(monitorIcon());
+    // The window stays on top beside the user's work and is rarely the active one; its graphs' hover texts show
+    // all the same.
+    setAttribute(Qt::WA_AlwaysShowToolTips);
     // The stored layout is drawn in an 8-point font; larger desktop fonts would not fit the 255-twip rows.
     QFont small = font();
     small.setPointSize(8);
@@ -119,6 +125,11 @@ FrmMain::FrmMain(const MonitorContext& context, std::function<bool()> trayAvaila
     m_popup.setDefaultAction(m_showLog);
     // Hiding the window is only undone from the icon, so it is offered only while there is one.
     m_showLog->setEnabled(false);
+    connect(m_tray, &TrayIcon::placed, this, [this] {
+        m_trayAdded = true;
+        m_showLog->setEnabled(true);
+        Q_EMIT trayPlaced();
+    });
 
     // The system-menu commands; served only while the window is hooked.
     m_hide = new QAction(QStringLiteral("Hide"), this);
@@ -208,7 +219,8 @@ void FrmMain::showVolumeGraphs()
 {
     // The stored setting decides, not the options dialog's check box, which may hold an unsaved change.
     DbRecordset rs;
-    rs.open(m_context.db, QStringLiteral("select * from settings where settingname=?;"), {QStringLiteral("AutoReset")});
+    rs.open(m_context.db, QStringLiteral("select * from settings where settingname=? collate nocase;"),
+            {QStringLiteral("AutoReset")});
     const bool autoReset = !rs.atEnd() && rs.field(QStringLiteral("Settingvalue")).toString() == QLatin1String("1");
     rs.close();
     if (autoReset)
@@ -225,14 +237,11 @@ void FrmMain::showAbout()
 
 bool FrmMain::AddTrayIcon()
 {
-    if (!m_trayAvailable())
-        return false;
     m_tray->setIcon(windowIcon());
     m_tray->setToolTip(QStringLiteral("Zovodazad"));
-    m_tray->show();
-    m_trayAdded = true;
-    m_showLog->setEnabled(true);
-    return true;
+    m_trayAdded = m_tray->show();
+    m_showLog->setEnabled(m_trayAdded);
+    return m_trayAdded;
 }
 
 void FrmMain::RemoveTrayIcon()
@@ -246,7 +255,7 @@ void FrmMain::HookWindow()
 {
     if (m_trayHook)
         return;
-    m_trayHook = connect(m_tray, &QSystemTrayIcon::activated, this, &FrmMain::onTrayActivated);
+    m_trayHook = connect(m_tray, &TrayIcon::toggleRequested, this, &FrmMain::ToggleMonitorWindow);
     m_hide->setEnabled(true);
     m_exit->setEnabled(true);
 }
@@ -264,32 +273,6 @@ void FrmMain::UnhookWindow()
 bool FrmMain::isHooked() const
 {
     return static_cast<bool>(m_trayHook);
-}
-
-void FrmMain::onTrayActivated(QSystemTrayIcon::ActivationReason reason)
-{
-    switch (reason) {
-    case QSystemTrayIcon::DoubleClick:
-        m_lastTrigger.invalidate();
-        ToggleMonitorWindow();
-        break;
-    case QSystemTrayIcon::Trigger:
-        // StatusNotifierItem hosts (KDE, GNOME) report each click as an activation and never a double-click, so
-        // two activations within the double-click time count as one. A single click still does nothing.
-        if (m_lastTrigger.isValid() && m_lastTrigger.elapsed() <= QApplication::doubleClickInterval()) {
-            m_lastTrigger.invalidate();
-            ToggleMonitorWindow();
-        } else {
-            m_lastTrigger.start();
-        }
-        break;
-    case QSystemTrayIcon::Context:
-        m_popup.popup(QCursor::pos());
-        break;
-    case QSystemTrayIcon::MiddleClick:
-    case QSystemTrayIcon::Unknown:
-        break;
-    }
 }
 
 QMenu& FrmMain::windowMenu()
@@ -398,13 +381,29 @@ void FrmMain::refreshVolumeLeft()
 {
     const SettingsVars& vars = m_context.vars;
     QColor colour;
-    m_lblWhatsLeft->setText(
-        m_volumeLeft.VolumeLeftText(vars.MaxMbSize, vars.LogPeriod, QString::number(vars.LogPeriodType), &colour));
+    m_lblWhatsLeft->setText(m_volumeLeft.VolumeLeftText(vars.MaxMbSize, vars.LogPeriod,
+                                                        QString::number(vars.LogPeriodType), vars.BillingDay, &colour));
     if (colour.isValid()) {
-        QPalette palette = m_lblWhatsLeft->palette();
-        palette.setColor(QPalette::WindowText, colour);
-        m_lblWhatsLeft->setPalette(palette);
+        m_whatsLeftColour = colour;
+        shadeWhatsLeft();
     }
+}
+
+// Green, orange and red keep their meaning in a shade that reads on the window's background, light or dark.
+void FrmMain::shadeWhatsLeft()
+{
+    if (!m_whatsLeftColour.isValid())
+        return;
+    QPalette pal = m_lblWhatsLeft->palette();
+    pal.setColor(QPalette::WindowText, readableOn(m_whatsLeftColour, palette().color(QPalette::Window)));
+    m_lblWhatsLeft->setPalette(pal);
+}
+
+void FrmMain::changeEvent(QEvent* event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::PaletteChange)
+        shadeWhatsLeft();
 }
 
 void FrmMain::setTimerEnabled(bool enabled)

@@ -3,6 +3,7 @@
 #include "Currency.h"
 #include "Db.h"
 #include "MessageBox.h"
+#include "RegularFile.h"
 #include "SettingRows.h"
 #include "Settings.h"
 
@@ -11,6 +12,7 @@
 #include <QFileInfo>
 #include <QIODevice>
 #include <cmath>
+#include <fcntl.h>
 
 namespace {
 
@@ -78,41 +80,54 @@ bool writeCsv(QIODevice& out, DbRecordset& rs, bool perDay)
     return true;
 }
 
-CsvExport::CsvExport(DbConnection& db, DbCommand& command, MessageBoxes& boxes)
+CsvExport::CsvExport(DbConnection& db, DbCommand& command, MessageBoxes& boxes, QWidget* owner)
     : m_db(db)
     , m_command(command)
     , m_boxes(boxes)
+    , m_owner(owner)
 {
 }
 
 void CsvExport::run(const QString& typedPath, int view, const std::function<void(const QString&)>& showPath)
 {
-    QString path = typedPath.trimmed();
+    const QString path = typedPath.trimmed();
     // Only a regular file counts as existing: a folder or a device of that name is never asked about or deleted.
-    if (QFileInfo(path).isFile()) {
-        const auto answer
-            = m_boxes.ask(path.toUpper() + QStringLiteral(" already exists !\r\nOverwrite ?"),
-                          MessageBoxes::Buttons::YesNo, MessageBoxes::Icon::Question, QStringLiteral("Continue ?"));
-        if (answer != MessageBoxes::Answer::Yes)
-            return;
-        // Deleting first, rather than truncating, lets a read-only file in a writable folder be replaced.
-        QFile::remove(path);
-    }
-    QFile file(path);
+    if (!QFileInfo(path).isFile())
+        return write(path, view, showPath);
+    m_boxes.ask(
+        path.toUpper() + QStringLiteral(" already exists !\r\nOverwrite ?"), MessageBoxes::Buttons::YesNo,
+        MessageBoxes::Icon::Question, QStringLiteral("Continue ?"),
+        [self = *this, path, view, showPath](MessageBoxes::Answer answer) mutable {
+            if (answer != MessageBoxes::Answer::Yes)
+                return;
+            // Deleting first, rather than truncating, lets a read-only file in a writable folder be replaced.
+            QFile::remove(path);
+            self.write(path, view, showPath);
+        },
+        m_owner);
+}
+
+void CsvExport::write(QString path, int view, const std::function<void(const QString&)>& showPath)
+{
+    QFile file;
     DbRecordset rs;
     // The file and the query are released before the box, which lets the sampler tick on meanwhile.
     auto fail = [&] {
         rs.close();
         file.close();
-        failed();
+        tell(QStringLiteral("Export Failed"), false);
+    };
+    // A named pipe or a device is refused before it is opened: writing to one would block the program.
+    const auto create = [&file](const QString& name) {
+        const int fd = name.isEmpty() ? -1 : openRegularFile(name, O_WRONLY | O_CREAT | O_TRUNC, nullptr);
+        return fd >= 0 && file.open(fd, QIODevice::WriteOnly, QFileDevice::AutoCloseHandle);
     };
     bool fallback = false;
-    if (path.isEmpty() || !file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+    if (!create(path)) {
         fallback = true;
         path = SettingsRecord::defaultExportPath();
         showPath(path);
-        file.setFileName(path);
-        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        if (!create(path))
             return fail();
     }
     // The path is kept even when writing fails later; failing to keep a path the user chose is not fatal.
@@ -122,12 +137,12 @@ void CsvExport::run(const QString& typedPath, int view, const std::function<void
         return fail();
     rs.close();
     file.close();
-    m_boxes.ask(QStringLiteral("Export Succeeded !"), MessageBoxes::Buttons::Ok, MessageBoxes::Icon::Information,
-                QStringLiteral("Success!"));
+    tell(QStringLiteral("Export Succeeded !"), true);
 }
 
-void CsvExport::failed()
+void CsvExport::tell(const QString& prompt, bool succeeded)
 {
-    m_boxes.ask(QStringLiteral("Export Failed"), MessageBoxes::Buttons::Ok, MessageBoxes::Icon::Critical,
-                QStringLiteral("Failed :-("));
+    m_boxes.ask(prompt, MessageBoxes::Buttons::Ok,
+                succeeded ? MessageBoxes::Icon::Information : MessageBoxes::Icon::Critical,
+                succeeded ? QStringLiteral("Success!") : QStringLiteral("Failed :-("), {}, m_owner);
 }

@@ -2,6 +2,7 @@
 
 #include "TwipScale.h"
 
+#include "Contrast.h"
 #include "CsvExport.h"
 #include "DatabaseReset.h"
 #include "Db.h"
@@ -21,6 +22,7 @@
 #include <QListView>
 #include <QLocale>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QStyleOptionTabWidgetFrame>
 #include <QStylePainter>
 #include <QTabBar>
@@ -201,9 +203,7 @@ void FrmOptions::build()
     m_lblAttention = make(new QLabel(f), "lblAttention", {120, 360, 3975, 1695});
     m_lblAttention->setFont(bold);
     m_lblAttention->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    QPalette red = m_lblAttention->palette();
-    red.setColor(QPalette::WindowText, Qt::red);
-    m_lblAttention->setPalette(red);
+    shadeAttention();
 
     m_lblvolume1 = caption(make(new QLabel(f), "lblvolume1", {120, 240, 3015, 375}), "Maximum volume allowed (MB) :");
     m_TxtMaxMB = caption(make(new QLineEdit(f), "TxtMaxMB", {3480, 240, 495, 315}), "0");
@@ -214,9 +214,18 @@ void FrmOptions::build()
     m_cboPeriodType = make(new QComboBox(f), "cboPeriodType", {0, 0, 2415, 315});
     m_cboPeriodType->clear();
     m_cboPeriodType->addItems({QStringLiteral("Day(s)"), QStringLiteral("Week(s)"), QStringLiteral("Month(s)-1/mm")});
-    m_lblpreview = caption(make(new QLabel(f), "lblpreview", {120, 1680, 3855, 735}), "...");
-    m_lblpreview->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
-    m_LblStartdate = caption(make(new QLabel(f), "LblStartdate", {1200, 2160, 2895, 375}), "Starting from");
+    // A plan that renews on the 17th counts its months from the 17th; the box acts only on the month windows.
+    m_lblBillingDay
+        = caption(make(new QLabel(f), "lblBillingDay", {120, 1320, 2175, 375}), "Billing day of the month :");
+    m_SpnBillingDay = make(new QSpinBox(f), "SpnBillingDay", {3115, 1305, 700, 315});
+    m_SpnBillingDay->setRange(1, 31);
+    m_SpnBillingDay->setAlignment(Qt::AlignRight);
+    m_lblBillingDay->setBuddy(m_SpnBillingDay);
+    m_ChkNotifyLeft = caption(make(new QCheckBox(f), "ChkNotifyLeft", {120, 1680, 3855, 375}),
+                              "Notify at 30 %, 15 % and 0 % left.");
+    m_lblpreview = caption(make(new QLabel(f), "lblpreview", {120, 2040, 3855, 300}), "...");
+    m_lblpreview->setAlignment(Qt::AlignHCenter | Qt::AlignVCenter);
+    m_LblStartdate = caption(make(new QLabel(f), "LblStartdate", {1200, 2340, 2895, 300}), "Starting from");
 
     // Created last, so the focus reaches it after the controls of every page.
     m_BttOK = caption(make(new QPushButton(this), "BttOK", {4200, 3240, 975, 495}), "&OK");
@@ -238,10 +247,19 @@ void FrmOptions::connectSettings()
     bindCheck(m_ChkAutoReset, &SettingsRecord::AutoReset);
     bindCheck(m_Chkkbits, &SettingsRecord::kilobit);
     bindCheck(m_ChkWhatsleft, &SettingsRecord::whatsleft);
+    bindCheck(m_ChkNotifyLeft, &SettingsRecord::notifyleft);
     connect(m_TxtCsvFile, &QLineEdit::textChanged, this, [&rec](const QString& t) { rec.ExportFolder = t; });
     connect(m_TxtMaxMB, &QLineEdit::textChanged, this, [&rec](const QString& t) { rec.TxtMaxMB = t; });
     connect(m_Txtperiod, &QLineEdit::textChanged, this, [&rec](const QString& t) { rec.Txtperiod = t; });
-    connect(m_cboPeriodType, &QComboBox::currentIndexChanged, this, [&rec](int i) { rec.cboPeriodType = i; });
+    connect(m_cboPeriodType, &QComboBox::currentIndexChanged, this, [this, &rec](int i) {
+        rec.cboPeriodType = i;
+        m_SpnBillingDay->setEnabled(i == 2);
+    });
+    connect(m_SpnBillingDay, &QSpinBox::valueChanged, this, [this, &rec](int day) {
+        rec.BillingDay = day;
+        showBillingDay(day);
+        preview();
+    });
     connect(m_cboPeriodType, &QComboBox::activated, this, &FrmOptions::preview);
     connect(&rec, &SettingsRecord::changed, this, &FrmOptions::showSettings);
 
@@ -249,7 +267,8 @@ void FrmOptions::connectSettings()
     connect(m_BttOK, &QPushButton::clicked, this, &FrmOptions::saveAndHide);
     connect(m_BttBrowse, &QPushButton::clicked, this, &FrmOptions::browse);
     connect(m_BttExport, &QPushButton::clicked, this, &FrmOptions::exportCsv);
-    connect(m_BttClear, &QPushButton::clicked, this, [this] { clearTrafficLog(m_s.command, m_s.clock, m_s.boxes); });
+    connect(m_BttClear, &QPushButton::clicked, this,
+            [this] { clearTrafficLog(m_s.command, m_s.clock, m_s.boxes, this); });
     m_TxtMaxMB->installEventFilter(this);
     m_Txtperiod->installEventFilter(this);
 }
@@ -264,7 +283,17 @@ void FrmOptions::showSettings()
     m_TxtMaxMB->setText(rec.TxtMaxMB);
     m_Txtperiod->setText(rec.Txtperiod);
     m_cboPeriodType->setCurrentIndex(rec.cboPeriodType);
+    m_SpnBillingDay->setValue(rec.BillingDay);
+    m_SpnBillingDay->setEnabled(rec.cboPeriodType == 2);
+    showBillingDay(rec.BillingDay);
+    m_ChkNotifyLeft->setCheckState(checkState(rec.notifyleft));
     preview();
+}
+
+void FrmOptions::showBillingDay(int day)
+{
+    // The month item names the day its months start on.
+    m_cboPeriodType->setItemText(2, QStringLiteral("Month(s)-%1/mm").arg(day));
 }
 
 void FrmOptions::fitFont()
@@ -309,14 +338,32 @@ bool FrmOptions::eventFilter(QObject* watched, QEvent* event)
         // Another window or a context menu taking the focus is not the user leaving the box.
         const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
         if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason) {
-            if (watched == m_TxtMaxMB || watched == m_Txtperiod) {
-                auto* box = static_cast<QLineEdit*>(watched);
-                box->setText(checkedWhole(box->text(), box == m_TxtMaxMB ? MaxMbLimit : PeriodLimit));
-                preview();
-            }
+            if (watched == m_TxtMaxMB || watched == m_Txtperiod)
+                checkBox(static_cast<QLineEdit*>(watched));
         }
     }
     return QDialog::eventFilter(watched, event);
+}
+
+void FrmOptions::checkBox(QLineEdit* box)
+{
+    box->setText(checkedWhole(box->text(), box == m_TxtMaxMB ? MaxMbLimit : PeriodLimit));
+    preview();
+}
+
+void FrmOptions::changeEvent(QEvent* event)
+{
+    QDialog::changeEvent(event);
+    if (event->type() == QEvent::PaletteChange)
+        shadeAttention();
+}
+
+// The warning is red in every palette, in a shade that reads on the window's background.
+void FrmOptions::shadeAttention()
+{
+    QPalette pal = m_lblAttention->palette();
+    pal.setColor(QPalette::WindowText, readableOn(Qt::red, palette().color(QPalette::Window)));
+    m_lblAttention->setPalette(pal);
 }
 
 void FrmOptions::showPage(const QString& caption)
@@ -348,7 +395,8 @@ void FrmOptions::showPage(const QString& caption)
     if (volume)
         layoutVolumePage();
     for (QWidget* w :
-         std::initializer_list<QWidget*> {m_lblvolume1, m_lblvolume2, m_Txtperiod, m_TxtMaxMB, m_cboPeriodType})
+         std::initializer_list<QWidget*> {m_lblvolume1, m_lblvolume2, m_Txtperiod, m_TxtMaxMB, m_cboPeriodType,
+                                          m_lblBillingDay, m_SpnBillingDay, m_ChkNotifyLeft})
         w->setVisible(volume);
     if (volume)
         preview();
@@ -388,16 +436,17 @@ void FrmOptions::preview()
     if (!ok)
         periods = 0;
     m_lblpreview->setText(m_volumeLeft.VolumeLeftText(maxMb, periods, QString::number(m_cboPeriodType->currentIndex()),
-                                                      nullptr, &m_PreviewStartDate));
+                                                      m_SpnBillingDay->value(), nullptr, &m_PreviewStartDate));
     m_LblStartdate->setText(QStringLiteral("Starting from ")
                             + QLocale().toString(m_PreviewStartDate.date(), QStringLiteral("dd MMM yyyy")));
 }
 
 void FrmOptions::saveAndHide()
 {
-    // OK may act while the focus is still in a checked box (Enter, or a click that took no focus).
-    m_TxtMaxMB->setText(checkedWhole(m_TxtMaxMB->text(), MaxMbLimit));
-    m_Txtperiod->setText(checkedWhole(m_Txtperiod->text(), PeriodLimit));
+    // OK may act while the focus is still in a checked box (Enter, or a click that took no focus): the focus
+    // leaves that box, so it is checked first. A box the focus never entered keeps what it holds.
+    if (QWidget* focus = focusWidget(); focus == m_TxtMaxMB || focus == m_Txtperiod)
+        checkBox(static_cast<QLineEdit*>(focus));
 
     // The boxes show the user's number format; the table holds plain numbers, so a change of locale reads them right.
     bool ok = false;
@@ -406,6 +455,7 @@ void FrmOptions::saveAndHide()
     m_s.vars.LogPeriodType = m_cboPeriodType->currentIndex();
     const qint32 periods = QLocale().toInt(m_Txtperiod->text(), &ok);
     m_s.vars.LogPeriod = ok ? periods : 0;
+    m_s.vars.BillingDay = m_SpnBillingDay->value();
 
     const SettingsRecord& rec = m_s.settings;
     QStringList unsaved;
@@ -426,15 +476,21 @@ void FrmOptions::saveAndHide()
     replace(QStringLiteral("logperiod"), QString::number(m_s.vars.LogPeriod));
     replace(QStringLiteral("logperiodtype"), QString::number(m_s.vars.LogPeriodType));
     replace(QStringLiteral("maxmbsize"), storedNumber(m_s.vars.MaxMbSize));
-    if (!unsaved.isEmpty()) {
-        m_s.boxes.ask(tr("These settings could not be saved: %1.\r\nThe database reported: %2")
-                          .arg(unsaved.join(QStringLiteral(", ")), error),
-                      MessageBoxes::Buttons::Ok, MessageBoxes::Icon::Critical, windowTitle());
-    }
+    replace(QStringLiteral("billingday"), QString::number(m_s.vars.BillingDay));
+    replace(QStringLiteral("notifyleft"), QString::number(rec.notifyleft));
 
     // The values act for this session even when the table refused them.
     m_setMonitorHeight(rec.whatsleft != 0);
-    hide();
+    if (unsaved.isEmpty()) {
+        hide();
+        return;
+    }
+    // The dialog stays open under the box, so the user sees which values were not kept.
+    m_s.boxes.ask(
+        tr("These settings could not be saved: %1.\r\nThe database reported: %2")
+            .arg(unsaved.join(QStringLiteral(", ")), error),
+        MessageBoxes::Buttons::Ok, MessageBoxes::Icon::Critical, windowTitle(),
+        [this](MessageBoxes::Answer) { hide(); }, this);
 }
 
 void FrmOptions::browse()
@@ -447,7 +503,7 @@ void FrmOptions::browse()
 
 void FrmOptions::exportCsv()
 {
-    CsvExport(m_s.db, m_s.command, m_s.boxes)
+    CsvExport(m_s.db, m_s.command, m_s.boxes, this)
         .run(m_TxtCsvFile->text(), m_CboChartType->currentIndex(),
              [this](const QString& path) { m_TxtCsvFile->setText(path); });
 }

@@ -10,7 +10,7 @@ const QString InsertSql = QStringLiteral("INSERT INTO settings(Settingname,Setti
 bool replaceSetting(DbConnection& db, DbCommand& command, const QString& key, const QString& value)
 {
     return db.transaction([&] {
-        return command.execute(QStringLiteral("Delete from settings where settingname = ?;"), {key})
+        return command.execute(QStringLiteral("Delete from settings where settingname = ? collate nocase;"), {key})
             && command.execute(InsertSql, {key, value});
     });
 }

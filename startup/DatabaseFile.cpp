@@ -1,6 +1,7 @@
 #include "DatabaseFile.h"
 
 #include "Db.h"
+#include "RegularFile.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -8,6 +9,13 @@
 #include <QFileInfo>
 #include <QSqlError>
 #include <QSqlQuery>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace DatabaseFile {
 
@@ -59,6 +67,15 @@ QString removeRow(const char* row)
                           " speedseconds = speedseconds - %3, seconds = seconds - %4 WHERE day = %1;"
                           " DELETE FROM log_day WHERE day = %1 AND logrows <= 0;")
         .arg(dayKey(row), QLatin1String(row), speedSeconds(row), seconds(row));
+}
+
+// The period being accumulated, saved while it runs so a crash loses no more than the last minute.
+QString openPeriodSql()
+{
+    return QStringLiteral("CREATE TABLE open_period (id INTEGER PRIMARY KEY CHECK (id = 1),"
+                          " DateAndTimeStart DATETIME NOT NULL, LastSave DATETIME NOT NULL,"
+                          " BytesSent DOUBLE NOT NULL, bytesrcvd DOUBLE NOT NULL, AvgDownloadSpeed CURRENCY NOT NULL,"
+                          " SampleCount DOUBLE NOT NULL)");
 }
 
 QStringList summarySql()
@@ -135,21 +152,29 @@ bool applyConnectionSettings(DbConnection& db, QString* error)
 
 bool validate(DbConnection& db, QString* error)
 {
-    QSqlQuery q(db.database());
-    if (!q.exec(QStringLiteral("PRAGMA quick_check"))) {
-        *error = q.lastError().text();
-        return false;
-    }
-    if (!q.next() || q.value(0).toString() != QLatin1String("ok")) {
-        *error = tr("The database file is damaged (%1).").arg(q.value(0).toString());
-        return false;
-    }
-    q.finish();
     const QStringList tables = schemaObjects(db, "table");
-    if (!tables.contains(QLatin1String("settings")) || !tables.contains(QLatin1String("log"))
-        || !tables.contains(QLatin1String("open_period"))) {
+    // The settings and the log are the user's data; the tables this program keeps for itself are added when missing.
+    if (!tables.contains(QLatin1String("settings")) || !tables.contains(QLatin1String("log"))) {
         *error = tr("The file is a database, but not a Zovodazad traffic log: its tables are missing.");
         return false;
+    }
+    QSqlQuery q(db.database());
+    // The check reads the whole file, which takes seconds for a large log, so it runs only when the last run did
+    // not end cleanly (it left its open period behind), when damage is likeliest. Elsewhere a damaged page fails
+    // the statement that reads it, which is reported like any other database error.
+    const bool unclean = tables.contains(QLatin1String("open_period"))
+        && q.exec(QStringLiteral("SELECT count(*) FROM open_period")) && q.next() && q.value(0).toInt() > 0;
+    q.finish();
+    if (unclean) {
+        if (!q.exec(QStringLiteral("PRAGMA quick_check"))) {
+            *error = q.lastError().text();
+            return false;
+        }
+        if (!q.next() || q.value(0).toString() != QLatin1String("ok")) {
+            *error = tr("The database file is damaged (%1).").arg(q.value(0).toString());
+            return false;
+        }
+        q.finish();
     }
     if (!q.exec(QStringLiteral("PRAGMA user_version")) || !q.next()) {
         *error = q.lastError().text();
@@ -163,22 +188,26 @@ bool validate(DbConnection& db, QString* error)
 }
 
 // A file made before the per-day sums existed gets them, filled from its log, and views that read them; a file
-// that only lacks some views gets those.
-bool createMissingViews(DbConnection& db, QString* error)
+// that only lacks some views, or the open-period table, gets those.
+bool createMissingObjects(DbConnection& db, QString* error)
 {
+    const QStringList tables = schemaObjects(db, "table");
+    const bool openPeriodMissing = !tables.contains(QLatin1String("open_period"));
     // The sums are rebuilt from the log when their table or any of the triggers that keep them is missing.
     const QStringList triggers = schemaObjects(db, "trigger");
-    bool summaryMissing = !schemaObjects(db, "table").contains(QLatin1String("log_day"));
+    bool summaryMissing = !tables.contains(QLatin1String("log_day"));
     for (const char* trigger : {"log_day_insert", "log_day_delete", "log_day_update"})
         summaryMissing = summaryMissing || !triggers.contains(QLatin1String(trigger));
     const QStringList views = schemaObjects(db, "view");
-    bool missing = summaryMissing;
+    bool missing = summaryMissing || openPeriodMissing;
     for (const ViewDef& v : Views)
         missing = missing || !views.contains(QString::fromLatin1(v.name).toLower());
     if (!missing)
         return true;
     const bool ok = db.transaction([&] {
         QSqlQuery q(db.database());
+        if (openPeriodMissing && !exec(q, openPeriodSql(), error))
+            return false;
         if (summaryMissing) {
             const QStringList stale = {QStringLiteral("DROP TRIGGER IF EXISTS log_day_insert"),
                                        QStringLiteral("DROP TRIGGER IF EXISTS log_day_delete"),
@@ -200,6 +229,65 @@ bool createMissingViews(DbConnection& db, QString* error)
     });
     if (!ok && error && error->isEmpty())
         *error = db.lastError();
+    return ok;
+}
+
+// Builds a new database under a temporary name in the folder of path and moves it there only when it is complete,
+// so a crash during creation leaves nothing at path; a file that appeared at path meanwhile is kept, not replaced.
+// Only what this call made is removed on failure.
+bool createAt(const QString& path, QString* error)
+{
+    const QFileInfo info(path);
+    QDir().mkpath(info.absolutePath());
+    if (!QFileInfo(info.absolutePath()).isWritable()) {
+        *error = tr("The folder %1 cannot be written to, so the database cannot be created there.")
+                     .arg(QDir::toNativeSeparators(info.absolutePath()));
+        return false;
+    }
+    QByteArray temp
+        = QFile::encodeName(info.absoluteDir().filePath(QLatin1Char('.') + info.fileName())) + ".new-XXXXXX";
+    const int fd = ::mkstemp(temp.data());
+    if (fd < 0) {
+        *error = QString::fromLocal8Bit(std::strerror(errno));
+        return false;
+    }
+    // The permissions a file created the ordinary way would get, not mkstemp's private ones.
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    ::fchmod(fd, 0666 & ~mask);
+    ::close(fd);
+    bool ok = false;
+    {
+        DbConnection fresh(QStringLiteral("zovodazad-new"));
+        ok = fresh.open(QFile::decodeName(temp)) && applyConnectionSettings(fresh, error) && createSchema(fresh, error);
+        if (!ok && error->isEmpty())
+            *error = fresh.lastError();
+    }
+    const QByteArray target = QFile::encodeName(path);
+    bool renamed = false;
+    bool moved = false;
+    if (ok) {
+        renamed = ::renameat2(AT_FDCWD, temp.constData(), AT_FDCWD, target.constData(), RENAME_NOREPLACE) == 0;
+        // A file system without the no-replace rename still refuses to link over an existing name.
+        moved = renamed || (errno == EINVAL && ::link(temp.constData(), target.constData()) == 0);
+        if (!moved && errno != EEXIST) {
+            *error = QString::fromLocal8Bit(std::strerror(errno));
+            ok = false;
+        }
+    }
+    if (moved) {
+        // The new name is made durable like the rows the file will hold.
+        const int dir = ::open(QFile::encodeName(info.absolutePath()).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (dir >= 0) {
+            ::fsync(dir);
+            ::close(dir);
+        }
+    }
+    // After a link, or a failure, the temporary name goes.
+    if (!renamed) {
+        ::unlink(temp.constData());
+        ::unlink((temp + "-journal").constData());
+    }
     return ok;
 }
 
@@ -225,11 +313,7 @@ bool createSchema(DbConnection& db, QString* error)
                            " AvgDownloadSpeed CURRENCY NOT NULL DEFAULT 0)"),
             // Covers the volume-allowance sum, so it reads the index alone.
             QStringLiteral("CREATE INDEX log_by_start ON log (DateAndTimeStart, BytesSent, bytesrcvd)"),
-            // The period being accumulated, saved while it runs so a crash loses no more than the last minute.
-            QStringLiteral("CREATE TABLE open_period (id INTEGER PRIMARY KEY CHECK (id = 1),"
-                           " DateAndTimeStart DATETIME NOT NULL, LastSave DATETIME NOT NULL,"
-                           " BytesSent DOUBLE NOT NULL, bytesrcvd DOUBLE NOT NULL, AvgDownloadSpeed CURRENCY NOT NULL,"
-                           " SampleCount DOUBLE NOT NULL)"),
+            openPeriodSql(),
             QStringLiteral("PRAGMA user_version = %1").arg(SchemaVersion),
         };
         for (const QString& sql : statements) {
@@ -268,33 +352,31 @@ bool openOrCreate(DbConnection& db, const QString& path, QString* error)
     QString scratch;
     if (!error)
         error = &scratch;
-    const QFileInfo info(path);
-    if (!info.exists()) {
-        QDir().mkpath(info.absolutePath());
-        if (!QFileInfo(info.absolutePath()).isWritable()) {
-            *error = tr("The folder %1 cannot be written to, so the database cannot be created there.")
-                         .arg(QDir::toNativeSeparators(info.absolutePath()));
+    const QByteArray native = QFile::encodeName(path);
+    struct stat st = {};
+    if (::lstat(native.constData(), &st) != 0) {
+        if (errno != ENOENT) {
+            *error = tr("The database file cannot be read: %1").arg(QString::fromLocal8Bit(std::strerror(errno)));
             return false;
         }
-        if (db.open(path) && applyConnectionSettings(db, error) && createSchema(db, error))
-            return true;
-        if (error->isEmpty())
-            *error = db.lastError();
-        db.close();
-        // Only a file this call created is removed.
-        QFile::remove(path);
-        QFile::remove(path + QLatin1String("-journal"));
+        if (!createAt(path, error))
+            return false;
+    } else if (S_ISLNK(st.st_mode) && ::stat(native.constData(), &st) != 0) {
+        // A link to a drive that is not mounted, say: it is the user's, and nothing is made in its place.
+        *error = tr("The database %1 is a link to %2, which cannot be reached (%3).")
+                     .arg(QDir::toNativeSeparators(path), QDir::toNativeSeparators(QFile::symLinkTarget(path)),
+                          QString::fromLocal8Bit(std::strerror(errno)));
         return false;
     }
-    if (info.isDir()) {
-        *error = tr("%1 is a folder, not a database file.").arg(QDir::toNativeSeparators(path));
+    const QFileInfo info(path);
+    QString reason;
+    const int fd = openRegularFile(path, O_RDONLY, &reason);
+    if (fd < 0) {
+        *error = notRegularReason(path).isEmpty() ? tr("The database file cannot be read: %1").arg(reason) : reason;
         return false;
     }
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        *error = tr("The database file cannot be read: %1").arg(file.errorString());
-        return false;
-    }
+    QFile file;
+    file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle);
     const QByteArray header = file.read(16);
     file.close();
     if (header.isEmpty()) {
@@ -318,7 +400,7 @@ bool openOrCreate(DbConnection& db, const QString& path, QString* error)
         *error = db.lastError();
         return false;
     }
-    if (validate(db, error) && applyConnectionSettings(db, error) && createMissingViews(db, error))
+    if (validate(db, error) && applyConnectionSettings(db, error) && createMissingObjects(db, error))
         return true;
     db.close();
     return false;

@@ -108,8 +108,10 @@ ValueRange valueRange(const QVector<QVector<double>>& tops)
         }
     }
     ValueRange range;
-    // Tiny spans (a day of a few bytes) still get a readable axis.
-    const double span = std::max(hi - lo, 1e-6);
+    // Nothing logged reads 0 to 1 of the unit; a day of a few bytes still gets an axis of at most three decimals.
+    if (!(hi - lo > 0.0))
+        return range;
+    const double span = std::max(hi - lo, 0.001);
     range.step = niceStep(span);
     range.min = std::floor(lo / range.step) * range.step;
     range.max = std::max(std::ceil(hi / range.step) * range.step, range.min + range.step);
@@ -130,12 +132,12 @@ QStringList distinctLabels(const QStringList& labels)
     return result;
 }
 
-// Where a row's points lie along the category axis; a single row gets a short flat stretch, so that its line
-// and area are visible.
-QVector<QPointF> rowPoints(const QVector<double>& values)
+// Where a row's points lie along the category axis. A single row of an area gets a short flat stretch, so that it
+// is visible; a line's single row is one point, shown by its marker.
+QVector<QPointF> rowPoints(const QVector<double>& values, bool stretchSingle = true)
 {
     QVector<QPointF> points;
-    if (values.size() == 1) {
+    if (values.size() == 1 && stretchSingle) {
         points << QPointF(-BarHalfWidth, values.first()) << QPointF(BarHalfWidth, values.first());
         return points;
     }
@@ -323,7 +325,14 @@ void LogChart::draw2D(const QString& note)
     auto* chart = new QChart;
     chart->setLocalizeNumbers(true);
     chart->setTitle(note);
+    // The chart follows the window's palette and font, dark or light, large or small.
+    const QPalette pal = palette();
+    chart->setBackgroundBrush(pal.color(QPalette::Base));
+    chart->setTitleBrush(pal.color(QPalette::Text));
+    chart->setTitleFont(font());
     chart->legend()->setAlignment(Qt::AlignRight);
+    chart->legend()->setLabelColor(pal.color(QPalette::Text));
+    chart->legend()->setFont(font());
     chart->setMargins(QMargins(6, 6, 6, 6));
     chart->legend()->setMinimumWidth(std::max(0, m_legendWidth - chart->margins().right()));
 
@@ -332,6 +341,7 @@ void LogChart::draw2D(const QString& note)
     if (m_grid.rowCount() > 8)
         xAxis->setLabelsAngle(-90);
     chart->addAxis(xAxis, Qt::AlignBottom);
+    styleAxis(xAxis);
 
     const QVector<QVector<double>> tops = columnTops(m_grid);
     const ValueRange range = valueRange(tops);
@@ -341,6 +351,7 @@ void LogChart::draw2D(const QString& note)
     yAxis->setTickCount(range.ticks());
     yAxis->setLabelFormat(QStringLiteral("%.%1f").arg(range.decimals()));
     chart->addAxis(yAxis, Qt::AlignLeft);
+    styleAxis(yAxis);
 
     QList<QAbstractSeries*> series;
     switch (ChartGrid::lookOf(m_grid.type)) {
@@ -367,7 +378,7 @@ void LogChart::draw2D(const QString& note)
     }
     case ChartGrid::Look::Line:
         for (int c = 0; c < m_grid.columnCount(); ++c) {
-            QLineSeries* line = lineSeries(rowPoints(tops.at(c)), chart);
+            QLineSeries* line = lineSeries(rowPoints(tops.at(c), false), chart);
             line->setName(m_grid.columnLabel(c));
             line->setPen(QPen(seriesColor(c), 2.5));
             line->setColor(seriesColor(c));
@@ -404,6 +415,19 @@ void LogChart::draw2D(const QString& note)
     m_pages->setCurrentWidget(m_view2D);
 }
 
+void LogChart::styleAxis(QAbstractAxis* axis) const
+{
+    const QPalette pal = palette();
+    axis->setLabelsColor(pal.color(QPalette::Text));
+    axis->setLabelsFont(font());
+    axis->setTitleBrush(pal.color(QPalette::Text));
+    QFont title = font();
+    title.setBold(true);
+    axis->setTitleFont(title);
+    axis->setLinePenColor(pal.color(QPalette::Mid));
+    axis->setGridLineColor(pal.color(QPalette::Midlight));
+}
+
 bool LogChart::ensure3D()
 {
     if (m_surface)
@@ -424,22 +448,15 @@ bool LogChart::ensure3D()
     m_surface->setOrthoProjection(true);
     m_surface->scene()->activeCamera()->setCameraPosition(-30.0f, 25.0f, 100.0f);
 
-    Q3DTheme* theme = m_surface->activeTheme();
-    theme->setType(Q3DTheme::ThemeQt);
-    theme->setWindowColor(palette().color(QPalette::Base));
-    theme->setBackgroundColor(QColor(0xf4, 0xf4, 0xf4));
-    theme->setGridLineColor(QColor(0xc8, 0xc8, 0xc8));
-    theme->setLabelTextColor(palette().color(QPalette::Text));
-    theme->setLabelBackgroundEnabled(false);
-    theme->setLabelBorderEnabled(false);
-    QFont labelFont = font();
-    labelFont.setPointSizeF(labelFont.pointSizeF() * 2.5);
-    theme->setFont(labelFont);
+    m_surface->activeTheme()->setType(Q3DTheme::ThemeQt);
 
     m_surface->setAxisX(new QValue3DAxis);
     m_surface->setAxisY(new QValue3DAxis);
     m_surface->setAxisZ(new QValue3DAxis);
+    // The unit title turns to face the viewer like the labels, instead of lying along the axis.
     m_surface->axisY()->setTitleVisible(true);
+    m_surface->axisY()->setTitleFixed(false);
+    m_surface->axisY()->setLabelAutoRotation(90.0f);
 
     m_page3D = new QWidget(this);
     auto* row = new QHBoxLayout(m_page3D);
@@ -458,8 +475,29 @@ bool LogChart::ensure3D()
     return true;
 }
 
+// The 3-D chart follows the palette like the flat one. Its labels are drawn as textures at the theme font's size
+// and scaled with the graph, so a large font gives sharp text; the camera stands back far enough that the labels
+// at the ends of the axes stay inside the view.
+void LogChart::apply3DTheme()
+{
+    const QPalette pal = palette();
+    Q3DTheme* theme = m_surface->activeTheme();
+    theme->setWindowColor(pal.color(QPalette::Base));
+    theme->setBackgroundColor(pal.color(QPalette::AlternateBase));
+    theme->setGridLineColor(pal.color(QPalette::Mid));
+    theme->setLabelTextColor(pal.color(QPalette::Text));
+    theme->setLabelBackgroundEnabled(false);
+    theme->setLabelBorderEnabled(false);
+    QFont labelFont = font();
+    labelFont.setPointSizeF(labelFont.pointSizeF() * 3);
+    theme->setFont(labelFont);
+    m_surface->setMargin(0.4);
+    m_surface->scene()->activeCamera()->setZoomLevel(85.0f);
+}
+
 void LogChart::draw3D()
 {
+    apply3DTheme();
     const ChartGrid::Look look = ChartGrid::lookOf(m_grid.type);
     const QVector<QVector<double>> heights = columnTops(m_grid);
     const ValueRange range = valueRange(heights);

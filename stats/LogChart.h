@@ -4,6 +4,7 @@
 
 #include <QWidget>
 
+class QAbstractAxis;
 class QChart;
 class QChartView;
 class QStackedLayout;
@@ -29,6 +30,8 @@ public:
 private:
     void draw2D(const QString& note);
     void draw3D();
+    void styleAxis(QAbstractAxis* axis) const;
+    void apply3DTheme();
     bool ensure3D();
 
     ChartGrid m_grid;

@@ -153,26 +153,34 @@ void Throughput::applyAppearance()
 
 void Throughput::Resize()
 {
+    // The surface has the screen's own pixels, so bars are as sharp at 200 % as at 100 %.
+    const qreal dpr = devicePixelRatioF();
     const QRect inner = contentsRect();
-    m_width = std::max(0, inner.width());
-    m_height = std::max(0, inner.height());
+    m_width = std::max(0, int(std::nearbyint(inner.width() * dpr)));
+    m_height = std::max(0, int(std::nearbyint(inner.height() * dpr)));
     if (m_surface.width() != m_width || m_surface.height() != m_height)
         m_surface = QImage(m_width, m_height, QImage::Format_RGB32);
+    m_surface.setDevicePixelRatio(dpr);
     m_surface.fill(oleColor(m_backColor));
     update();
 }
 
 void Throughput::Update(qint32 sample)
 {
+    // BarWidth counts pixels at 100 %; on a scaled screen a bar keeps its width on the screen.
+    const double scaledBar = std::nearbyint(double(m_barWidth) * m_surface.devicePixelRatio());
+    if (!(scaledBar >= std::numeric_limits<qint32>::min() && scaledBar <= std::numeric_limits<qint32>::max()))
+        throw ThroughputError(ThroughputError::Kind::Overflow);
+    const qint32 barWidth = qint32(scaledBar);
     qint32 copyWidth = 0;
     qint32 copyHeight = 0;
     qint32 dx = 0;
     if (qAddOverflow(m_width, 1, &copyWidth) || qAddOverflow(m_height, 1, &copyHeight)
-        || qSubOverflow(0, m_barWidth, &dx))
+        || qSubOverflow(0, barWidth, &dx))
         throw ThroughputError(ThroughputError::Kind::Overflow);
 
     copyWithin(copyWidth, copyHeight, dx);
-    const qint64 strip = qint64(m_width) - m_barWidth;
+    const qint64 strip = qint64(m_width) - barWidth;
     fillBetween(m_width, m_height, strip, 0, oleColor(m_backColor).rgb());
     update();
     if (sample <= 0)
@@ -264,6 +272,9 @@ MapPropertyBag Throughput::storedUpGraph()
 
 void Throughput::paintEvent(QPaintEvent*)
 {
+    // Moved to a screen of another scale: a new surface, as a resize gives.
+    if (m_surface.devicePixelRatio() != devicePixelRatioF())
+        Resize();
     QPainter painter(this);
     painter.drawImage(contentsRect().topLeft(), m_surface);
     drawFrame(&painter);

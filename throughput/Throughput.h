@@ -55,7 +55,7 @@ public:
 
     // Pushes one sample: scroll left by BarWidth, erase the newest strip, draw the bar. Throws ThroughputError.
     void Update(qint32 sample);
-    // Takes the inner size as the surface's W x H and clears it to BackColor.
+    // Takes the inner size in the screen's pixels as the surface's W x H and clears it to BackColor.
     void Resize();
 
     void InitProperties();

@@ -13,6 +13,11 @@ for f in bin/zovodazad lib/zovodazad/zovodazad_stats.so share/applications/zovod
     share/icons/hicolor/scalable/apps/zovodazad.svg share/zovodazad/zovodazad.desktop; do
     [ -f "$PREFIX/$f" ] || fail "not installed: $f"
 done
+# The theme's fixed sizes: each PNG exactly as large as the folder it is in says.
+for size in 16 22 24 32 48; do
+    png="$PREFIX/share/icons/hicolor/${size}x${size}/apps/zovodazad.png"
+    [ "$(identify -format '%wx%h' "$png" 2>/dev/null)" = "${size}x${size}" ] || fail "no ${size}-pixel icon in the theme"
+done
 desktop-file-validate "$PREFIX/share/applications/zovodazad.desktop" || fail "invalid menu entry"
 desktop-file-validate "$PREFIX/share/zovodazad/zovodazad.desktop" || fail "invalid autostart entry"
 

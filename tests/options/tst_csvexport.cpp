@@ -5,6 +5,8 @@
 #include <QFile>
 #include <QTest>
 
+#include <sys/stat.h>
+
 namespace {
 
 const QByteArray Header = "Period,KBDown,KBUp,AvgSpeed\r\n";
@@ -23,7 +25,7 @@ struct Fixture
     // The last box shown, normally the export's outcome.
     QString run(const QString& path, int view = 0)
     {
-        CsvExport(t.db, command, boxes).run(path, view, [this](const QString& p) { shownPaths.append(p); });
+        CsvExport(t.db, command, boxes, nullptr).run(path, view, [this](const QString& p) { shownPaths.append(p); });
         return boxes.shown.isEmpty() ? QString() : boxes.shown.last().prompt;
     }
     QString savedPath() { return t.scalar(SavedPathSql).toString(); }
@@ -100,8 +102,10 @@ private Q_SLOTS:
 
     void fallbackToTheHomeFolder()
     {
-        // A missing folder, a folder of that name (never asked about) and blanks all fall back.
-        for (const QString& typed : {inHome("missing/out.csv"), m_home.path(), QString("   ")}) {
+        // A missing folder, a folder of that name (never asked about), a named pipe (never opened: it would block)
+        // and blanks all fall back.
+        QCOMPARE(::mkfifo(QFile::encodeName(inHome("pipe.csv")), 0600), 0);
+        for (const QString& typed : {inHome("missing/out.csv"), m_home.path(), inHome("pipe.csv"), QString("   ")}) {
             QFile::remove(inHome("Zovodazad.csv"));
             Fixture f;
             QCOMPARE(f.run(typed), Succeeded);

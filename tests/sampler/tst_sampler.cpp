@@ -11,6 +11,7 @@
 #include <QLocale>
 #include <QRegularExpression>
 #include <QTest>
+#include <algorithm>
 
 namespace {
 
@@ -93,6 +94,27 @@ private Q_SLOTS:
         QCOMPARE(RateLine(124.9, 1, 124.9, true), QString("1,023.2 Kbps/s (Avg: 8.2 - Max: 1,023.2)"));
         QCOMPARE(ZeroRateLine(10, 0, true), QString("0.0 Kbps/s (Avg: 81.9 - Max: 0.0)"));
         QCOMPARE(GraphToolTip(1501, false), QString("Graph Max: 1501")); // no grouping in bytes
+
+        // Figures of 10,000 and more step up a unit, with two decimals; below that the lines stay as they were.
+        const double MB = 1048576.0;
+        QCOMPARE(QStringList({VolumeText(9999.99 * MB), VolumeText(10000 * MB), VolumeText(841254 * MB),
+                              VolumeText(10000 * 1024 * MB)}),
+                 QStringList({"9,999.99 MB", "9.77 GB", "821.54 GB", "9.77 TB"}));
+        QCOMPARE(RateLine(9999.9, 151.48, 9999.9, false), QString("9,999.9 kBps/s (Avg: 151.5 - Max: 9,999.9)"));
+        QCOMPARE(RateLine(151480, 10000, 2e7, false), QString("151.48 MBps/s (Avg: 10.00 MB - Max: 20.00 GB)"));
+        // 100 Gbit/s: 12.5 million kB/s.
+        QCOMPARE(RateLine(12.5e6, 12.5e6, 12.5e6, true), QString("97.66 Gbps/s (Avg: 97.66 Gb - Max: 97.66 Gb)"));
+        QCOMPARE(RateLine(2e5, 1220.8, 1220.8, true), QString("1,600.0 Mbps/s (Avg: 9.77 Mb - Max: 9.77 Mb)"));
+        // The lines the monitor window sizes its labels for are as long as any line it can show, up to 100 Gbit/s.
+        qsizetype longest = 0;
+        for (const QString& line : longestRateLines() + longestVolumeTexts())
+            longest = std::max(longest, line.size());
+        for (double rate = 0.1; rate < 13e6; rate *= 1.37) {
+            for (bool bits : {false, true})
+                QVERIFY2(RateLine(rate, rate, rate, bits).size() <= longest,
+                         qPrintable(RateLine(rate, rate, rate, bits)));
+            QVERIFY(VolumeText(rate * 1e6).size() <= longest);
+        }
     }
 
     void hiddenWindowSkipsTextsButNotFiguresOrGraphs()

@@ -8,6 +8,12 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <csignal>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 class TestDatabase : public QObject
 {
     Q_OBJECT
@@ -57,11 +63,13 @@ private Q_SLOTS:
             QString("2002,2003"));
     }
 
-    void lostSummaryTriggerIsRebuiltFromTheLog()
+    // The program's own objects are rebuilt when missing; the user's log and settings are all it requires.
+    void lostOwnObjectsAreRebuilt()
     {
         TempDatabase t;
         t.addLogRow("2002-12-04 08:00:00", "2002-12-04 09:00:00", 0, 1536000);
         t.exec("DROP TRIGGER log_day_insert");
+        t.exec("DROP TABLE open_period");
         t.addLogRow("2002-12-04 10:00:00", "2002-12-04 11:00:00", 0, 1024); // missed by the sums
         t.db.close();
         QString error;
@@ -69,6 +77,37 @@ private Q_SLOTS:
         QCOMPARE(t.scalar("SELECT kbdown FROM DownloadPerday").toDouble(), 1501.0);
         t.addLogRow("2002-12-04 12:00:00", "2002-12-04 13:00:00", 0, 1024);
         QCOMPARE(t.scalar("SELECT kbdown FROM DownloadPerday").toDouble(), 1502.0);
+        QCOMPARE(t.scalar("SELECT count(*) FROM open_period").toInt(), 0);
+    }
+
+    // Reading the whole file for damage would make every start as slow as the log is long; only a start after a run
+    // that did not end cleanly (its open period is still saved) pays for the check.
+    void damageIsLookedForAfterAnUncleanEndOnly_data()
+    {
+        QTest::addColumn<bool>("unclean");
+        QTest::newRow("clean end: opened, the damaged page fails when read") << false;
+        QTest::newRow("unclean end: refused as damaged") << true;
+    }
+
+    void damageIsLookedForAfterAnUncleanEndOnly()
+    {
+        QFETCH(bool, unclean);
+        TempDatabase t;
+        t.exec("WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < 2000)"
+               " INSERT INTO log SELECT '2002-12-04 08:00:00', '2002-12-04 09:00:00', i, i, 0 FROM n");
+        if (unclean)
+            t.exec("INSERT INTO open_period VALUES (1, '2002-12-04 09:00:00', '2002-12-04 09:01:00', 1, 2, 0, 1)");
+        const qint64 pageSize = t.scalar("PRAGMA page_size").toLongLong();
+        const qint64 logRoot = t.scalar("SELECT rootpage FROM sqlite_master WHERE name = 'log'").toLongLong();
+        t.db.close();
+        QFile f(t.path());
+        QVERIFY(f.open(QIODevice::ReadWrite) && f.seek((logRoot - 1) * pageSize));
+        f.write(QByteArray(int(pageSize), '\0'));
+        f.close();
+
+        QString error;
+        QCOMPARE(DatabaseFile::openOrCreate(t.db, t.path(), &error), !unclean);
+        QCOMPARE(error.contains("damaged"), unclean);
     }
 
     void unusableFilesAreRefusedAndLeftAlone_data()
@@ -99,25 +138,77 @@ private Q_SLOTS:
         QCOMPARE(QFileInfo(path).size(), qint64(content.size()));
     }
 
-    void foreignDatabaseAndFolderAreRefused()
+    // Each is refused at once with a reason naming it, and nothing at the path is changed or removed.
+    void whatIsNotADatabaseFileIsRefusedAndKept_data()
     {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("another program's database") << "foreign"
+                                                    << "tables are missing";
+        QTest::newRow("folder") << "folder"
+                                << "is a folder";
+        QTest::newRow("named pipe: never opened, so never blocks") << "fifo"
+                                                                   << "not a regular file";
+        QTest::newRow("link to a drive not mounted") << "dangling"
+                                                     << "/media/unmounted/Zovodazad.mdb";
+    }
+
+    void whatIsNotADatabaseFileIsRefusedAndKept()
+    {
+        QFETCH(QString, kind);
+        QFETCH(QString, reason);
         QTemporaryDir dir;
         const QString path = dir.filePath("Zovodazad.mdb");
-        {
+        if (kind == "foreign") {
             DbConnection other("other");
             QVERIFY(other.open(path));
             QSqlQuery(other.database()).exec("CREATE TABLE notes (t TEXT)");
+        } else if (kind == "folder") {
+            QVERIFY(QDir(dir.path()).mkdir("Zovodazad.mdb"));
+        } else if (kind == "fifo") {
+            QCOMPARE(::mkfifo(QFile::encodeName(path), 0600), 0);
+        } else {
+            QVERIFY(QFile::link("/media/unmounted/Zovodazad.mdb", path));
         }
-        const QByteArray before = digest(path);
+        const auto state = [&] {
+            struct stat st = {};
+            ::lstat(QFile::encodeName(path), &st);
+            const QByteArray content = S_ISREG(st.st_mode) ? digest(path).toHex() : QByteArray();
+            return QString("%1 %2 %3 %4").arg(st.st_mode).arg(st.st_ino).arg(st.st_size).arg(content);
+        };
+        const QString before = state();
         DbConnection db("bad");
         QString error;
         QVERIFY(!DatabaseFile::openOrCreate(db, path, &error));
-        QVERIFY2(error.contains("tables"), qPrintable(error));
-        QCOMPARE(digest(path), before);
+        QVERIFY2(error.contains(reason), qPrintable(error));
+        QVERIFY(!db.isOpen());
+        QCOMPARE(state(), before);
+        QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot),
+                 QStringList {"Zovodazad.mdb"});
+    }
 
-        QVERIFY(QDir(dir.path()).mkdir("folder.mdb"));
-        QVERIFY(!DatabaseFile::openOrCreate(db, dir.filePath("folder.mdb"), &error));
-        QVERIFY(error.contains("folder"));
+    // A new file is built under another name and appears complete or not at all, so a start killed while it
+    // creates the file leaves no empty file that every later start would refuse.
+    void startKilledWhileCreatingLeavesNoFile()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("Zovodazad.mdb");
+        const pid_t child = ::fork();
+        if (child == 0) {
+            // The first write past the limit kills the process, as a crash or a power cut would.
+            const rlimit none = {0, 0};
+            ::setrlimit(RLIMIT_FSIZE, &none);
+            DbConnection db("dying");
+            DatabaseFile::openOrCreate(db, path, nullptr);
+            ::_exit(0);
+        }
+        int status = 0;
+        QCOMPARE(::waitpid(child, &status, 0), child);
+        QVERIFY(WIFSIGNALED(status) && WTERMSIG(status) == SIGXFSZ);
+        QVERIFY(!QFileInfo::exists(path));
+        DbConnection db("next");
+        QString error;
+        QVERIFY2(DatabaseFile::openOrCreate(db, path, &error), qPrintable(error));
     }
 
     void recordsetIsAStaticCursorWithBoundValues()

@@ -14,6 +14,7 @@
 #include <QPushButton>
 #include <QStackedBarSeries>
 #include <QTest>
+#include <QValueAxis>
 
 class TestFrmStats : public QObject
 {
@@ -70,6 +71,11 @@ private Q_SLOTS:
         pick(period, 2);
         QVERIFY(box->isChecked() && look->currentIndex() == 2);
         QCOMPARE(w.grid().rowLabels(), QStringList({"07/2002"}));
+        // One period as a line: one point, one marker, per series.
+        pick(look, 1);
+        for (QAbstractSeries* s : series())
+            QCOMPARE(qobject_cast<QLineSeries*>(s)->count(), 1);
+        pick(look, 2);
 
         // A database error is reported and hides the chart; the window stays usable.
         t.exec("DROP VIEW DownloadPerWeek");
@@ -80,6 +86,18 @@ private Q_SLOTS:
         pick(period, 0);
         QVERIFY(!w.chart()->isHidden());
         QCOMPARE(m_boxes.shown.size(), 1);
+    }
+
+    // Days of nothing but zero bytes read 0 to 1 of the unit, not a span of millionths.
+    void allZeroPeriodAxis()
+    {
+        TempDatabase t;
+        t.addLogRow("2002-07-19 10:00:00", "2002-07-19 11:00:00", 0, 0);
+        FrmStats w(t.db, m_clock, m_boxes);
+        pick(w.findChild<QComboBox*>("lst23d"), 1);
+        auto* axis = qobject_cast<QValueAxis*>(w.chart()->chart()->axes(Qt::Vertical).value(0));
+        QVERIFY(axis);
+        QCOMPARE(std::pair(axis->min(), axis->max()), std::pair(0.0, 1.0));
     }
 
     void resizeRuleBelowAndAbove800Twips()
