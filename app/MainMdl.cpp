@@ -228,8 +228,10 @@ void MainMdl::bringMonitorForward()
 
 void MainMdl::commitData()
 {
-    if (m_running)
+    if (m_running) {
+        m_sampler->sampleBeforeExit();
         m_frmMain->WriteLogRow();
+    }
 }
 
 void MainMdl::shutdown()
@@ -244,6 +246,7 @@ void MainMdl::shutdown()
         m_frmStats->close();
     m_frmOptions->hide();
     m_frmMain->TmrCheckit().stop();
+    m_sampler->sampleBeforeExit();
     const QString lost = m_writer.WriteLastRow(m_journal, ExitBusyWaitMs);
     m_db.close();
     m_frmMain->RemoveTrayIcon();
