@@ -11,6 +11,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QLoggingCategory>
 
 #include <cstdio>
@@ -190,6 +191,9 @@ void MainMdl::bringMonitorForward()
 {
     if (!m_running)
         return;
+    // A Wayland compositor does not tell its clients when it minimises their windows; shown afresh, it is back.
+    if (QGuiApplication::platformName() == QLatin1String("wayland"))
+        m_frmMain->hide();
     if (!m_frmMain->isVisible())
         m_frmMain->ToggleMonitorWindow();
     m_frmMain->raise();
@@ -198,8 +202,10 @@ void MainMdl::bringMonitorForward()
 
 void MainMdl::commitData()
 {
-    if (m_running)
+    if (m_running) {
+        m_sampler->sampleBeforeExit();
         m_frmMain->WriteLogRow();
+    }
 }
 
 void MainMdl::shutdown()
@@ -213,6 +219,7 @@ void MainMdl::shutdown()
     m_stats.close();
     m_frmOptions->hide();
     m_frmMain->TmrCheckit().stop();
+    m_sampler->sampleBeforeExit();
     const QString lost = m_writer.WriteLastRow(m_journal, ExitBusyWaitMs);
     m_db.close();
     m_frmMain->RemoveTrayIcon();
