@@ -132,6 +132,9 @@ VolumeLeft::Remainder VolumeLeft::remainder(double MaxMB, qint32 PeriodCount, co
     const QDateTime now = m_clock.now();
     const QDate windowStart = allowanceWindowStart(now.date(), allowanceInterval(PeriodType), PeriodCount, BillingDay);
     r.start = QDateTime(windowStart, now.time());
+    // Without an allowance there is no figure to show, and the log is not read: this runs every second.
+    if (MaxMB <= 0)
+        return r;
 
     double used = (m_state.TotalBytesSent + m_state.TotalBytesRcvd - m_state.LoggedBytesSent - m_state.LoggedBytesRcvd)
         / BytesPerMB;
@@ -139,11 +142,11 @@ VolumeLeft::Remainder VolumeLeft::remainder(double MaxMB, qint32 PeriodCount, co
     if (logged && !logged->isNull())
         used += logged->toDouble();
 
-    if (MaxMB > 0 && !logged) {
+    if (!logged) {
         // Without the logged sum any figure would claim more left than there is.
         r.text = QCoreApplication::translate("VolumeLeft", "MB left unknown (log unreadable).");
         r.band = AllowanceBand::Unknown;
-    } else if (MaxMB > 0) {
+    } else {
         QLocale locale;
         locale.setNumberOptions(locale.numberOptions() | QLocale::OmitGroupSeparator);
         // Rounded first: an overrun of less than half a megabyte reads 0, where formatting -0.3 would give -0.
