@@ -29,6 +29,10 @@ public:
     // when the readouts become visible after ticks that skipped them.
     void refreshTexts();
 
+    // The rates of the last tick in kB/s, 0 after a tick without traffic in that direction.
+    double downloadRate() const { return m_lastRate; }
+    double uploadRate() const { return m_lastUpRate; }
+
 private:
     void SampleInterfaces();
     bool RefreshAdapterList(std::uint32_t n, std::uint32_t bytes);
@@ -54,4 +58,5 @@ private:
     std::vector<bool> m_selected;
     // The download rate of the last tick, 0 after a tick on the zero path; the rate line is rebuilt from it.
     double m_lastRate = 0;
+    double m_lastUpRate = 0;
 };
