@@ -28,7 +28,7 @@ dunst >"$E2E_DIR/dunst.log" 2>&1 &
 E2E_PIDS+=($!)
 service_up() {
     dbus-send --session --print-reply --dest=org.freedesktop.DBus /org/freedesktop/DBus \
-        org.freedesktop.DBus.NameHasOwner string:org.freedesktop.Notifications | grep -q 'boolean true'
+        org.freedesktop.DBus.NameHasOwner string:org.freedesktop.Notifications | grep 'boolean true' >/dev/null
 }
 wait_for 10 service_up || fail "dunst did not take the notification service"
 dbus-monitor --session "type='method_call',interface='org.freedesktop.Notifications',member='Notify'" \
@@ -91,7 +91,8 @@ icon_has() {
     local x y
     read -r x y <<<"$(icon_centre)"
     import -window root -crop "24x24+$((x - 12))+$((y - 12))" "$E2E_DIR/icon.png" 2>/dev/null
-    convert "$E2E_DIR/icon.png" txt:- | grep -qi "#$1"
+    # grep reads to the end: quitting early would fail the pipeline on the writer's broken pipe.
+    convert "$E2E_DIR/icon.png" txt:- | grep -i "#$1" >/dev/null
 }
 
 # Counters still at 0, as on a new namespace's loopback, would read as no sample yet.
