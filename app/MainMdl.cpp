@@ -225,6 +225,16 @@ void MainMdl::openStats()
     m_frmStats->activateWindow();
 }
 
+void MainMdl::bringMonitorForward()
+{
+    if (!m_running)
+        return;
+    if (!m_frmMain->isVisible())
+        m_frmMain->ToggleMonitorWindow();
+    m_frmMain->raise();
+    m_frmMain->activateWindow();
+}
+
 void MainMdl::commitData()
 {
     if (m_running)

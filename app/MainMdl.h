@@ -61,6 +61,9 @@ public:
     TrafficState& state() { return m_state; }
     DbConnection& connection() { return m_db; }
 
+    // A second launch: the monitor window is shown, if hidden, and brought to the front.
+    void bringMonitorForward();
+
     // The Volume Graphs command: opens the statistics window without making it modal, or brings the open one
     // forward with the traffic logged up to now.
     void openStats();
