@@ -13,6 +13,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QLoggingCategory>
 
 #include <cstdio>
@@ -191,7 +192,7 @@ void MainMdl::refreshAllowanceAndTray()
     const TrafficState& s = m_state;
     TrayIcon& tray = m_frmMain->tray();
     tray.setToolTip(TrayToolTip(m_sampler->downloadRate(), m_sampler->uploadRate(), m_settings.kilobit != 0,
-                                s.TotalBytesSent + s.TotalBytesRcvd - s.LoggedBytesSent - s.LoggedBytesRcvd,
+                                double(s.TotalBytesSent + s.TotalBytesRcvd - s.LoggedBytesSent - s.LoggedBytesRcvd),
                                 left.text));
     tray.setMark(left.band >= AllowanceBand::Orange ? allowanceColour(left.band) : QColor());
 }
@@ -229,6 +230,9 @@ void MainMdl::bringMonitorForward()
 {
     if (!m_running)
         return;
+    // A Wayland compositor does not tell its clients when it minimises their windows; shown afresh, it is back.
+    if (QGuiApplication::platformName() == QLatin1String("wayland"))
+        m_frmMain->hide();
     if (!m_frmMain->isVisible())
         m_frmMain->ToggleMonitorWindow();
     m_frmMain->raise();
@@ -237,8 +241,10 @@ void MainMdl::bringMonitorForward()
 
 void MainMdl::commitData()
 {
-    if (m_running)
+    if (m_running) {
+        m_sampler->sampleBeforeExit();
         m_frmMain->WriteLogRow();
+    }
 }
 
 void MainMdl::shutdown()
@@ -253,6 +259,7 @@ void MainMdl::shutdown()
         m_frmStats->close();
     m_frmOptions->hide();
     m_frmMain->TmrCheckit().stop();
+    m_sampler->sampleBeforeExit();
     const QString lost = m_writer.WriteLastRow(m_journal, ExitBusyWaitMs);
     m_db.close();
     m_frmMain->RemoveTrayIcon();
