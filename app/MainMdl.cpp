@@ -7,7 +7,6 @@
 #include "MessageBox.h"
 #include "Readouts.h"
 #include "Sampler.h"
-#include "StatsModule.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -73,6 +72,7 @@ MainMdl::MainMdl(Platform platform, QObject* parent)
     , m_platform(platform)
     , m_writer(m_db, m_state, platform.clock, platform.boxes)
     , m_journal(m_db)
+    , m_stats(platform.boxes)
     , m_allowance(m_db, m_state, m_vars, m_settings, platform.clock, platform.notifier)
 {
 }
@@ -81,8 +81,6 @@ MainMdl::~MainMdl()
 {
     if (g_running == this)
         g_running = nullptr;
-    // A closed window whose deferred deletion never ran, because the event loop ended first.
-    delete m_frmStats;
 }
 
 bool MainMdl::start(const QString& databasePath)
@@ -199,31 +197,7 @@ void MainMdl::refreshAllowanceAndTray()
 
 void MainMdl::openStats()
 {
-    if (m_frmStats) {
-        QMetaObject::invokeMethod(m_frmStats, "build");
-    } else {
-        if (!m_statsModule.isLoaded()) {
-            const QString dir = QFileInfo(QCoreApplication::applicationFilePath()).canonicalPath();
-            for (const QString& candidate : {dir, QDir(dir).filePath(QStringLiteral(ZOVO_MODULE_DIR))}) {
-                m_statsModule.setFileName(QDir(candidate).filePath(QLatin1String(StatsModuleName)));
-                if (m_statsModule.load())
-                    break;
-            }
-        }
-        const auto create = reinterpret_cast<CreateStatsWindow>(m_statsModule.resolve(CreateStatsWindowSymbol));
-        if (!create) {
-            m_platform.boxes.notify(
-                tr("The statistics window could not be loaded:\n%1").arg(m_statsModule.errorString()),
-                MessageBoxes::Icon::Critical, QStringLiteral("Zovodazad"));
-            return;
-        }
-        m_frmStats = create(m_db, m_platform.clock, m_platform.boxes);
-        // Closing ends this opening; the next one starts again from the first entry of every list.
-        m_frmStats->setAttribute(Qt::WA_DeleteOnClose);
-    }
-    m_frmStats->show();
-    m_frmStats->raise();
-    m_frmStats->activateWindow();
+    m_stats.show(m_db.path());
 }
 
 void MainMdl::bringMonitorForward()
@@ -255,8 +229,7 @@ void MainMdl::shutdown()
         return;
     m_running = false;
     g_running = nullptr;
-    if (m_frmStats)
-        m_frmStats->close();
+    m_stats.close();
     m_frmOptions->hide();
     m_frmMain->TmrCheckit().stop();
     m_sampler->sampleBeforeExit();

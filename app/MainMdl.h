@@ -6,10 +6,10 @@
 #include "LogWriter.h"
 #include "PeriodJournal.h"
 #include "Settings.h"
+#include "StatsProcess.h"
 #include "TrafficState.h"
 
 #include <QEventLoop>
-#include <QLibrary>
 #include <QObject>
 #include <QPointer>
 #include <QTimer>
@@ -88,8 +88,7 @@ private:
     std::unique_ptr<FrmMain> m_frmMain;
     QtFolderPicker m_folderPicker;
     std::unique_ptr<FrmOptions> m_frmOptions;
-    QLibrary m_statsModule;
-    QPointer<QWidget> m_frmStats;
+    StatsProcess m_stats;
     std::unique_ptr<Sampler> m_sampler;
     AllowanceWatch m_allowance;
     // Ticks since start-up; the allowance and the icon follow at every second one.
