@@ -1,6 +1,7 @@
 #pragma once
 
 #include "SamplerView.h"
+#include "TwipLayout.h"
 #include "VolumeLeft.h"
 
 #include <QElapsedTimer>
@@ -67,9 +68,6 @@ public:
     QMenu& windowMenu();
 
     static QString versionCaption();
-    // Pixels for a length in twips on this window's screen.
-    int twipsToPixelsX(int twips) const;
-    int twipsToPixelsY(int twips) const;
 
     // SamplerView
     void setDownloadText(const QString& text) override;
@@ -98,9 +96,8 @@ protected:
     void changeEvent(QEvent* event) override;
 
 private:
-    QLabel* addLabel(const char* name, const QString& text, bool bold, const QRect& twips);
-    void fitRateLine();
-    void placeInTwips(QWidget* widget, const QRect& twips);
+    QLabel* addLabel(const char* name, const QString& text, bool bold, const QRectF& twips);
+    void fitLayout();
     Throughput* graph(Graph which) const;
     void showVolumeGraphs();
     void showAbout();
@@ -108,6 +105,8 @@ private:
     void onTrayActivated(QSystemTrayIcon::ActivationReason reason);
 
     MonitorContext m_context;
+    TwipLayout m_layout {this};
+    bool m_whatsLeftShown = true;
     std::function<bool()> m_trayAvailable;
     VolumeLeft m_volumeLeft;
     QTimer m_timer;
