@@ -1,6 +1,7 @@
 #include "AppRuntime.h"
 
 #include "Clock.h"
+#include "DBusNotifier.h"
 #include "DatabaseFile.h"
 #include "IfTable.h"
 #include "MainMdl.h"
@@ -92,20 +93,29 @@ int runZovodazad(QApplication& app)
     const QString path = DatabaseFile::locate(exeDir, dataDir);
 
     QtMessageBoxes boxes;
+    TerminationSignals signals;
     InstanceLock lock(path);
     if (!lock.tryLock()) {
+        // Reading the box, or a termination signal, ends this copy.
         boxes.ask(QCoreApplication::translate("Zovodazad", "Zovodazad is already running."), MessageBoxes::Buttons::Ok,
-                  MessageBoxes::Icon::Information, QStringLiteral("Zovodazad"));
+                  MessageBoxes::Icon::Information, QStringLiteral("Zovodazad"),
+                  [](MessageBoxes::Answer) { QCoreApplication::quit(); });
+        QObject::connect(&signals, &TerminationSignals::received, &app, &QCoreApplication::quit);
+        app.exec();
         return 2;
     }
 
     SystemClock clock;
     const std::unique_ptr<IfTableSource> ifTable = makeSystemIfTableSource();
-    MainMdl mdl({*ifTable, clock, boxes});
-    TerminationSignals signals;
-    if (!mdl.start(path))
-        return 1;
+    DBusNotifier notifier;
+    MainMdl mdl({*ifTable, clock, boxes, notifier});
     QObject::connect(&mdl, &MainMdl::finished, &app, &QCoreApplication::quit, Qt::QueuedConnection);
+    if (!mdl.start(path)) {
+        // The start-up error box is open; reading it, or a termination signal, ends the process.
+        QObject::connect(&signals, &TerminationSignals::received, &app, &QCoreApplication::quit);
+        app.exec();
+        return 1;
+    }
     QObject::connect(&signals, &TerminationSignals::received, &mdl, &MainMdl::shutdown);
     // The session asks to save before a logout that may still be cancelled: log what was counted and keep running;
     // at the end of the session the event loop ends and the shutdown below runs.

@@ -39,6 +39,7 @@ MainMdl::MainMdl(Platform platform, QObject* parent)
     , m_platform(platform)
     , m_writer(m_db, m_state, platform.clock, platform.boxes)
     , m_journal(m_db)
+    , m_allowance(m_db, m_state, m_vars, m_settings, platform.clock, platform.notifier)
 {
 }
 
@@ -61,8 +62,10 @@ bool MainMdl::start(const QString& databasePath)
         const QString where = QDir::toNativeSeparators(databasePath);
         if (!error.contains(where))
             error += QLatin1Char('\n') + where;
+        // The process ends when the user has read the box, or at a termination signal while it is open.
         m_platform.boxes.ask(QStringLiteral("Database Init Error!\r") + error, MessageBoxes::Buttons::Ok,
-                             MessageBoxes::Icon::Critical, QStringLiteral("Zovodazad"));
+                             MessageBoxes::Icon::Critical, QStringLiteral("Zovodazad"),
+                             [this](MessageBoxes::Answer) { Q_EMIT finished(); });
         m_db.close();
         m_frmMain->RemoveTrayIcon();
         m_frmMain->UnhookWindow();
@@ -80,8 +83,8 @@ bool MainMdl::start(const QString& databasePath)
 
     m_frmMain->setWindowTitle(FrmMain::versionCaption());
     // Topmost, and without Close, minimise or maximise, by the window's own flags.
-    m_trayAdded = m_frmMain->AddTrayIcon();
-    if (m_trayAdded)
+    const bool trayAdded = m_frmMain->AddTrayIcon();
+    if (trayAdded)
         m_frmMain->HookWindow();
     m_frmMain->hide();
     m_state.MaxDownSpeed = 0.0;
@@ -106,20 +109,14 @@ bool MainMdl::start(const QString& databasePath)
     });
 
     m_frmMain->applyWhatsLeftHeight(m_settings.whatsleft != 0);
-    // Without an icon nothing else could ever show the window.
-    if (!m_trayAdded) {
+    // Without an icon nothing else could ever show the window. A session that starts its programs before its
+    // panel gets the icon as soon as the panel appears.
+    if (!trayAdded)
         m_frmMain->ToggleMonitorWindow();
-        // A session that starts its programs before its panel gets the icon as soon as the tray appears.
-        m_trayRetry.setInterval(2000);
-        connect(&m_trayRetry, &QTimer::timeout, this, [this] {
-            if (!m_running || !m_frmMain->AddTrayIcon())
-                return;
-            m_trayAdded = true;
+    connect(m_frmMain.get(), &FrmMain::trayPlaced, this, [this] {
+        if (m_running)
             m_frmMain->HookWindow();
-            m_trayRetry.stop();
-        });
-        m_trayRetry.start();
-    }
+    });
 
     m_sampler = std::make_unique<Sampler>(m_platform.ifTable, m_db, m_state, m_settings, m_writer, m_platform.clock,
                                           *m_frmMain);
@@ -142,6 +139,8 @@ void MainMdl::tick()
 {
     m_sampler->TmrCheckit_Timer();
     m_journal.tick(m_state, m_platform.clock.now());
+    if (++m_ticks % 2 == 0)
+        m_allowance.refresh();
     if (!m_firstTickLogged) {
         m_firstTickLogged = true;
         qCDebug(lcStartup, "first tick %lld ms after the process started", processAgeMs());
@@ -188,7 +187,6 @@ void MainMdl::shutdown()
     if (!m_running)
         return;
     m_running = false;
-    m_trayRetry.stop();
     if (m_frmStats)
         m_frmStats->close();
     m_frmOptions->hide();

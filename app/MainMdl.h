@@ -1,5 +1,6 @@
 #pragma once
 
+#include "AllowanceWatch.h"
 #include "Db.h"
 #include "FolderPicker.h"
 #include "LogWriter.h"
@@ -18,6 +19,7 @@ class FrmMain;
 class FrmOptions;
 class IfTableSource;
 class MessageBoxes;
+class Notifier;
 class Sampler;
 
 // Start-up and shutdown: owns the process-wide state and the windows, and wires them together.
@@ -30,13 +32,14 @@ public:
         IfTableSource& ifTable;
         const Clock& clock;
         MessageBoxes& boxes;
+        Notifier& notifier;
     };
 
     explicit MainMdl(Platform platform, QObject* parent = nullptr);
     ~MainMdl() override;
 
     // Runs the start-up steps. On a database failure the user is told, everything is released and false is
-    // returned; the caller then ends the process.
+    // returned; finished() follows when the user has read the message.
     bool start(const QString& databasePath);
 
     // Exit: closes the windows, writes the last row, closes the database and removes the icon. Safe to call twice.
@@ -53,7 +56,7 @@ public:
     void openStats();
 
 Q_SIGNALS:
-    // Emitted when shutdown has finished; the application then quits.
+    // Emitted when shutdown has finished, or a failed start has been reported; the application then quits.
     void finished();
 
 private:
@@ -73,8 +76,9 @@ private:
     QLibrary m_statsModule;
     QPointer<QWidget> m_frmStats;
     std::unique_ptr<Sampler> m_sampler;
-    bool m_trayAdded = false;
-    QTimer m_trayRetry;
+    AllowanceWatch m_allowance;
+    // Ticks since start-up; the allowance is checked at every second one, once a second.
+    quint64 m_ticks = 0;
     bool m_running = false;
     bool m_firstTickLogged = false;
 };

@@ -78,7 +78,7 @@ void BM_VolumeLeftSteady(benchmark::State& state)
     TrafficState traffic;
     VolumeLeft volumeLeft(log.db, traffic, clock);
     for (auto _ : state)
-        benchmark::DoNotOptimize(volumeLeft.VolumeLeftText(5000, 1, QStringLiteral("2")));
+        benchmark::DoNotOptimize(volumeLeft.VolumeLeftText(5000, 1, QStringLiteral("2"), 1));
 }
 BENCHMARK(BM_VolumeLeftSteady)->Arg(1000)->Arg(1000000)->Unit(benchmark::kMicrosecond);
 
@@ -90,7 +90,7 @@ void BM_VolumeLeftFirstCall(benchmark::State& state)
     TrafficState traffic;
     for (auto _ : state) {
         VolumeLeft volumeLeft(log.db, traffic, clock);
-        benchmark::DoNotOptimize(volumeLeft.VolumeLeftText(5000, 1, QStringLiteral("2")));
+        benchmark::DoNotOptimize(volumeLeft.VolumeLeftText(5000, 1, QStringLiteral("2"), 1));
     }
 }
 BENCHMARK(BM_VolumeLeftFirstCall)->Arg(1000)->Arg(1000000)->Unit(benchmark::kMicrosecond);

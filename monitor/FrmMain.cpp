@@ -15,7 +15,6 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QContextMenuEvent>
-#include <QCursor>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QPainter>
@@ -68,12 +67,11 @@ static void initResources()
     Q_INIT_RESOURCE(zovodazad);
 }
 
-FrmMain::FrmMain(const MonitorContext& context, std::function<bool()> trayAvailable, QWidget* parent)
+FrmMain::FrmMain(const MonitorContext& context, TrayIcon::HostProbe findHost, QWidget* parent)
     : QWidget(parent, Qt::Tool | Qt::WindowStaysOnTopHint | Qt::CustomizeWindowHint | Qt::WindowTitleHint)
     , m_context(context)
-    , m_trayAvailable(std::move(trayAvailable))
     , m_volumeLeft(context.db, context.state, context.clock)
-    , m_tray(new QSystemTrayIcon(this))
+    , m_tray(new TrayIcon(m_popup, std::move(findHost), this))
 {
     initResources();
     setObjectName(QStringLiteral("FrmMain"));
@@ -123,6 +121,11 @@ FrmMain::FrmMain(const MonitorContext& context, std::function<bool()> trayAvaila
     m_popup.setDefaultAction(m_showLog);
     // Hiding the window is only undone from the icon, so it is offered only while there is one.
     m_showLog->setEnabled(false);
+    connect(m_tray, &TrayIcon::placed, this, [this] {
+        m_trayAdded = true;
+        m_showLog->setEnabled(true);
+        Q_EMIT trayPlaced();
+    });
 
     // The system-menu commands; served only while the window is hooked.
     m_hide = new QAction(QStringLiteral("Hide"), this);
@@ -248,14 +251,11 @@ void FrmMain::showAbout()
 
 bool FrmMain::AddTrayIcon()
 {
-    if (!m_trayAvailable())
-        return false;
     m_tray->setIcon(windowIcon());
     m_tray->setToolTip(QStringLiteral("Zovodazad"));
-    m_tray->show();
-    m_trayAdded = true;
-    m_showLog->setEnabled(true);
-    return true;
+    m_trayAdded = m_tray->show();
+    m_showLog->setEnabled(m_trayAdded);
+    return m_trayAdded;
 }
 
 void FrmMain::RemoveTrayIcon()
@@ -269,7 +269,7 @@ void FrmMain::HookWindow()
 {
     if (m_trayHook)
         return;
-    m_trayHook = connect(m_tray, &QSystemTrayIcon::activated, this, &FrmMain::onTrayActivated);
+    m_trayHook = connect(m_tray, &TrayIcon::toggleRequested, this, &FrmMain::ToggleMonitorWindow);
     m_hide->setEnabled(true);
     m_exit->setEnabled(true);
 }
@@ -287,32 +287,6 @@ void FrmMain::UnhookWindow()
 bool FrmMain::isHooked() const
 {
     return static_cast<bool>(m_trayHook);
-}
-
-void FrmMain::onTrayActivated(QSystemTrayIcon::ActivationReason reason)
-{
-    switch (reason) {
-    case QSystemTrayIcon::DoubleClick:
-        m_lastTrigger.invalidate();
-        ToggleMonitorWindow();
-        break;
-    case QSystemTrayIcon::Trigger:
-        // StatusNotifierItem hosts (KDE, GNOME) report each click as an activation and never a double-click, so
-        // two activations within the double-click time count as one. A single click still does nothing.
-        if (m_lastTrigger.isValid() && m_lastTrigger.elapsed() <= QApplication::doubleClickInterval()) {
-            m_lastTrigger.invalidate();
-            ToggleMonitorWindow();
-        } else {
-            m_lastTrigger.start();
-        }
-        break;
-    case QSystemTrayIcon::Context:
-        m_popup.popup(QCursor::pos());
-        break;
-    case QSystemTrayIcon::MiddleClick:
-    case QSystemTrayIcon::Unknown:
-        break;
-    }
 }
 
 QMenu& FrmMain::windowMenu()
@@ -403,8 +377,8 @@ void FrmMain::refreshVolumeLeft()
 {
     const SettingsVars& vars = m_context.vars;
     QColor colour;
-    m_lblWhatsLeft->setText(
-        m_volumeLeft.VolumeLeftText(vars.MaxMbSize, vars.LogPeriod, QString::number(vars.LogPeriodType), &colour));
+    m_lblWhatsLeft->setText(m_volumeLeft.VolumeLeftText(vars.MaxMbSize, vars.LogPeriod,
+                                                        QString::number(vars.LogPeriodType), vars.BillingDay, &colour));
     if (colour.isValid()) {
         m_whatsLeftColour = colour;
         shadeWhatsLeft();

@@ -1,13 +1,12 @@
 #pragma once
 
 #include "SamplerView.h"
+#include "TrayIcon.h"
 #include "TwipLayout.h"
 #include "VolumeLeft.h"
 
-#include <QElapsedTimer>
 #include <QMenu>
 #include <QMetaObject>
-#include <QSystemTrayIcon>
 #include <QTimer>
 #include <QWidget>
 
@@ -40,9 +39,8 @@ class FrmMain : public QWidget, public SamplerView
 {
     Q_OBJECT
 public:
-    // trayAvailable tells whether the desktop has a notification area; tests replace it.
-    explicit FrmMain(const MonitorContext& context,
-                     std::function<bool()> trayAvailable = &QSystemTrayIcon::isSystemTrayAvailable,
+    // findHost tells which notification area the desktop has; tests replace it.
+    explicit FrmMain(const MonitorContext& context, TrayIcon::HostProbe findHost = &TrayIcon::findHost,
                      QWidget* parent = nullptr);
     ~FrmMain() override;
 
@@ -50,8 +48,10 @@ public:
     void WriteLogRow();
     void ToggleMonitorWindow();
 
-    // The notification icon; false when the desktop has no notification area.
+    // The notification icon; false when the desktop has no notification area yet (trayPlaced() follows when one
+    // appears).
     bool AddTrayIcon();
+    TrayIcon& tray() { return *m_tray; }
     void RemoveTrayIcon();
     // Hooked, the window serves the icon's clicks and its own Hide and Exit commands.
     void HookWindow();
@@ -88,6 +88,8 @@ Q_SIGNALS:
     void exitRequested();
     // The window was shown: its readouts, skipped while hidden, want refreshing.
     void readoutsNeeded();
+    // The icon was placed in a notification area that appeared after AddTrayIcon.
+    void trayPlaced();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -102,28 +104,25 @@ private:
     void showVolumeGraphs();
     void showAbout();
     void shadeWhatsLeft();
-    void onTrayActivated(QSystemTrayIcon::ActivationReason reason);
 
     MonitorContext m_context;
     TwipLayout m_layout {this};
     bool m_whatsLeftShown = true;
-    std::function<bool()> m_trayAvailable;
     VolumeLeft m_volumeLeft;
     QTimer m_timer;
-    QSystemTrayIcon* m_tray;
+    QMenu m_popup;
+    TrayIcon* m_tray;
     bool m_trayAdded = false;
 
     QLabel* m_lblDownload;
     QLabel* m_lblUpload;
     QLabel* m_lblUp;
-    QElapsedTimer m_lastTrigger;
     QLabel* m_lblWhatsLeft;
     // The colour VolumeLeftText asked for; shown in a shade the palette can carry.
     QColor m_whatsLeftColour;
     Throughput* m_downGraph;
     Throughput* m_upGraph;
 
-    QMenu m_popup;
     QAction* m_showLog;
     QMenu m_windowMenu;
     QAction* m_hide;

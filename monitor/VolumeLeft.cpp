@@ -10,36 +10,13 @@
 #include <QSqlDriver>
 #include <QSqlQuery>
 
+#include <algorithm>
 #include <cmath>
 #include <sqlite3.h>
 
 namespace {
 
 constexpr double BytesPerMB = 1024.0 * 1024.0;
-
-enum class Interval { Days, Weeks, Months };
-
-Interval intervalOf(const QString& periodType)
-{
-    if (periodType == QLatin1String("1"))
-        return Interval::Weeks;
-    if (periodType == QLatin1String("2"))
-        return Interval::Months;
-    return Interval::Days;
-}
-
-QDate movedBack(const QDate& date, Interval interval, qint32 count)
-{
-    switch (interval) {
-    case Interval::Weeks:
-        return date.addDays(-7 * qint64(count));
-    case Interval::Months:
-        return date.addMonths(-count);
-    case Interval::Days:
-        break;
-    }
-    return date.addDays(-qint64(count));
-}
 
 sqlite3* sqliteHandle(const QSqlDatabase& database)
 {
@@ -49,7 +26,58 @@ sqlite3* sqliteHandle(const QSqlDatabase& database)
     return *static_cast<sqlite3* const*>(handle.constData());
 }
 
+// The billing day of a month; a day past the month's end stands for its last day.
+QDate billingDate(int year, int month, int billingDay)
+{
+    return QDate(year, month, std::min(billingDay, QDate(year, month, 1).daysInMonth()));
+}
+
 } // namespace
+
+AllowanceInterval allowanceInterval(const QString& PeriodType)
+{
+    if (PeriodType == QLatin1String("1"))
+        return AllowanceInterval::Weeks;
+    if (PeriodType == QLatin1String("2"))
+        return AllowanceInterval::Months;
+    return AllowanceInterval::Days;
+}
+
+QDate allowanceWindowStart(const QDate& today, AllowanceInterval interval, qint32 count, int billingDay)
+{
+    switch (interval) {
+    case AllowanceInterval::Days:
+        break;
+    case AllowanceInterval::Weeks:
+        return today.addDays(-7 * qint64(count));
+    case AllowanceInterval::Months: {
+        QDate month(today.year(), today.month(), 1);
+        if (billingDate(month.year(), month.month(), billingDay) > today)
+            month = month.addMonths(-1);
+        month = month.addMonths(-std::max(count - 1, 0));
+        return billingDate(month.year(), month.month(), billingDay);
+    }
+    }
+    return today.addDays(-qint64(count));
+}
+
+QColor allowanceColour(AllowanceBand band)
+{
+    switch (band) {
+    case AllowanceBand::None:
+        break;
+    case AllowanceBand::Unknown:
+        return QColor(128, 128, 128);
+    case AllowanceBand::Green:
+        return QColor(0, 128, 0);
+    case AllowanceBand::Orange:
+        return QColor(255, 128, 0);
+    case AllowanceBand::Red:
+    case AllowanceBand::UsedUp:
+        return QColor(255, 0, 0);
+    }
+    return {};
+}
 
 VolumeLeft::VolumeLeft(DbConnection& db, const TrafficState& state, const Clock& clock)
     : m_db(db)
@@ -95,57 +123,53 @@ std::optional<QVariant> VolumeLeft::loggedVolume(const QDate& windowStart)
     return volume;
 }
 
-QString VolumeLeft::VolumeLeftText(double MaxMB, qint32 PeriodCount, const QString& PeriodType, QColor* colour,
-                                   QDateTime* StartDate)
+VolumeLeft::Remainder VolumeLeft::remainder(double MaxMB, qint32 PeriodCount, const QString& PeriodType, int BillingDay)
 {
-    if (colour)
-        *colour = QColor();
+    Remainder r;
     if (PeriodCount < 0)
-        return {};
+        return r;
 
-    const Interval interval = intervalOf(PeriodType);
     const QDateTime now = m_clock.now();
-    const QDate today = now.date();
-    const QDate reference = interval == Interval::Months ? QDate(today.year(), today.month(), 1) : today;
+    const QDate windowStart = allowanceWindowStart(now.date(), allowanceInterval(PeriodType), PeriodCount, BillingDay);
+    r.start = QDateTime(windowStart, now.time());
 
     double used = (m_state.TotalBytesSent + m_state.TotalBytesRcvd - m_state.LoggedBytesSent - m_state.LoggedBytesRcvd)
         / BytesPerMB;
-    const std::optional<QVariant> logged = loggedVolume(movedBack(reference, interval, PeriodCount));
+    const std::optional<QVariant> logged = loggedVolume(windowStart);
     if (logged && !logged->isNull())
         used += logged->toDouble();
 
-    QString text;
     if (MaxMB > 0 && !logged) {
         // Without the logged sum any figure would claim more left than there is.
-        text = QCoreApplication::translate("VolumeLeft", "MB left unknown (log unreadable).");
-        if (colour)
-            *colour = QColor(128, 128, 128);
+        r.text = QCoreApplication::translate("VolumeLeft", "MB left unknown (log unreadable).");
+        r.band = AllowanceBand::Unknown;
     } else if (MaxMB > 0) {
         QLocale locale;
         locale.setNumberOptions(locale.numberOptions() | QLocale::OmitGroupSeparator);
         // Rounded first: an overrun of less than half a megabyte reads 0, where formatting -0.3 would give -0.
         const double left = std::round(MaxMB - used);
-        text = locale.toString(left, 'f', 0) + QStringLiteral(" MB");
+        r.text = locale.toString(left, 'f', 0) + QStringLiteral(" MB");
         const double percentUsed = used * 100 / MaxMB;
-        QColor shown(255, 0, 0);
+        r.band = AllowanceBand::UsedUp;
         if (percentUsed < 100) {
             const double percentLeft = 100 - percentUsed;
-            text += QStringLiteral(" (") + locale.toString(percentLeft, 'f', 1) + QStringLiteral(" %)");
-            if (percentLeft >= 30)
-                shown = QColor(0, 128, 0);
-            else if (percentLeft >= 15)
-                shown = QColor(255, 128, 0);
+            r.text += QStringLiteral(" (") + locale.toString(percentLeft, 'f', 1) + QStringLiteral(" %)");
+            r.band = percentLeft >= 30 ? AllowanceBand::Green
+                : percentLeft >= 15    ? AllowanceBand::Orange
+                                       : AllowanceBand::Red;
         }
-        text += QStringLiteral(" Left.");
-        if (colour)
-            *colour = shown;
+        r.text += QStringLiteral(" Left.");
     }
+    return r;
+}
 
-    if (StartDate) {
-        if (interval == Interval::Months)
-            *StartDate = QDateTime(reference, now.time()).addMonths(-PeriodCount);
-        else
-            *StartDate = now.addDays(-(interval == Interval::Weeks ? 7 : 1) * qint64(PeriodCount));
-    }
-    return text;
+QString VolumeLeft::VolumeLeftText(double MaxMB, qint32 PeriodCount, const QString& PeriodType, int BillingDay,
+                                   QColor* colour, QDateTime* StartDate)
+{
+    const Remainder r = remainder(MaxMB, PeriodCount, PeriodType, BillingDay);
+    if (colour)
+        *colour = allowanceColour(r.band);
+    if (StartDate && r.start.isValid())
+        *StartDate = r.start;
+    return r.text;
 }

@@ -80,33 +80,42 @@ bool writeCsv(QIODevice& out, DbRecordset& rs, bool perDay)
     return true;
 }
 
-CsvExport::CsvExport(DbConnection& db, DbCommand& command, MessageBoxes& boxes)
+CsvExport::CsvExport(DbConnection& db, DbCommand& command, MessageBoxes& boxes, QWidget* owner)
     : m_db(db)
     , m_command(command)
     , m_boxes(boxes)
+    , m_owner(owner)
 {
 }
 
 void CsvExport::run(const QString& typedPath, int view, const std::function<void(const QString&)>& showPath)
 {
-    QString path = typedPath.trimmed();
+    const QString path = typedPath.trimmed();
     // Only a regular file counts as existing: a folder or a device of that name is never asked about or deleted.
-    if (QFileInfo(path).isFile()) {
-        const auto answer
-            = m_boxes.ask(path.toUpper() + QStringLiteral(" already exists !\r\nOverwrite ?"),
-                          MessageBoxes::Buttons::YesNo, MessageBoxes::Icon::Question, QStringLiteral("Continue ?"));
-        if (answer != MessageBoxes::Answer::Yes)
-            return;
-        // Deleting first, rather than truncating, lets a read-only file in a writable folder be replaced.
-        QFile::remove(path);
-    }
+    if (!QFileInfo(path).isFile())
+        return write(path, view, showPath);
+    m_boxes.ask(
+        path.toUpper() + QStringLiteral(" already exists !\r\nOverwrite ?"), MessageBoxes::Buttons::YesNo,
+        MessageBoxes::Icon::Question, QStringLiteral("Continue ?"),
+        [self = *this, path, view, showPath](MessageBoxes::Answer answer) mutable {
+            if (answer != MessageBoxes::Answer::Yes)
+                return;
+            // Deleting first, rather than truncating, lets a read-only file in a writable folder be replaced.
+            QFile::remove(path);
+            self.write(path, view, showPath);
+        },
+        m_owner);
+}
+
+void CsvExport::write(QString path, int view, const std::function<void(const QString&)>& showPath)
+{
     QFile file;
     DbRecordset rs;
     // The file and the query are released before the box, which lets the sampler tick on meanwhile.
     auto fail = [&] {
         rs.close();
         file.close();
-        failed();
+        tell(QStringLiteral("Export Failed"), false);
     };
     // A named pipe or a device is refused before it is opened: writing to one would block the program.
     const auto create = [&file](const QString& name) {
@@ -128,12 +137,12 @@ void CsvExport::run(const QString& typedPath, int view, const std::function<void
         return fail();
     rs.close();
     file.close();
-    m_boxes.ask(QStringLiteral("Export Succeeded !"), MessageBoxes::Buttons::Ok, MessageBoxes::Icon::Information,
-                QStringLiteral("Success!"));
+    tell(QStringLiteral("Export Succeeded !"), true);
 }
 
-void CsvExport::failed()
+void CsvExport::tell(const QString& prompt, bool succeeded)
 {
-    m_boxes.ask(QStringLiteral("Export Failed"), MessageBoxes::Buttons::Ok, MessageBoxes::Icon::Critical,
-                QStringLiteral("Failed :-("));
+    m_boxes.ask(prompt, MessageBoxes::Buttons::Ok,
+                succeeded ? MessageBoxes::Icon::Information : MessageBoxes::Icon::Critical,
+                succeeded ? QStringLiteral("Success!") : QStringLiteral("Failed :-("), {}, m_owner);
 }

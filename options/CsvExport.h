@@ -9,6 +9,7 @@ class DbConnection;
 class DbRecordset;
 class MessageBoxes;
 class QIODevice;
+class QWidget;
 
 // The export file's number form, the same in every locale: the integer part (truncated toward zero), ".", and
 // the hundredths as two digits, also truncated; 1234.5678 is 1234.56 and 7 is 7.00. A null value is "." alone.
@@ -29,15 +30,18 @@ bool writeCsv(QIODevice& out, DbRecordset& rs, bool perDay);
 class CsvExport
 {
 public:
-    CsvExport(DbConnection& db, DbCommand& command, MessageBoxes& boxes);
+    // The boxes block only owner; db, command and boxes must outlive the overwrite question.
+    CsvExport(DbConnection& db, DbCommand& command, MessageBoxes& boxes, QWidget* owner);
 
     // showPath receives the fallback path when the typed file cannot be created, for TxtCsvFile to show.
     void run(const QString& typedPath, int view, const std::function<void(const QString&)>& showPath);
 
 private:
-    void failed();
+    void write(QString path, int view, const std::function<void(const QString&)>& showPath);
+    void tell(const QString& prompt, bool succeeded);
 
     DbConnection& m_db;
     DbCommand& m_command;
     MessageBoxes& m_boxes;
+    QWidget* m_owner;
 };

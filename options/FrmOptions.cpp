@@ -22,6 +22,7 @@
 #include <QListView>
 #include <QLocale>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QStyleOptionTabWidgetFrame>
 #include <QStylePainter>
 #include <QTabBar>
@@ -196,9 +197,18 @@ void FrmOptions::build()
     m_cboPeriodType = make(new QComboBox(f), "cboPeriodType", {0, 0, 2415, 315});
     m_cboPeriodType->clear();
     m_cboPeriodType->addItems({QStringLiteral("Day(s)"), QStringLiteral("Week(s)"), QStringLiteral("Month(s)-1/mm")});
-    m_lblpreview = caption(make(new QLabel(f), "lblpreview", {120, 1680, 3855, 735}), "...");
-    m_lblpreview->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
-    m_LblStartdate = caption(make(new QLabel(f), "LblStartdate", {1200, 2160, 2895, 375}), "Starting from");
+    // A plan that renews on the 17th counts its months from the 17th; the box acts only on the month windows.
+    m_lblBillingDay
+        = caption(make(new QLabel(f), "lblBillingDay", {120, 1320, 2175, 375}), "Billing day of the month :");
+    m_SpnBillingDay = make(new QSpinBox(f), "SpnBillingDay", {3115, 1305, 700, 315});
+    m_SpnBillingDay->setRange(1, 31);
+    m_SpnBillingDay->setAlignment(Qt::AlignRight);
+    m_lblBillingDay->setBuddy(m_SpnBillingDay);
+    m_ChkNotifyLeft = caption(make(new QCheckBox(f), "ChkNotifyLeft", {120, 1680, 3855, 375}),
+                              "Notify at 30 %, 15 % and 0 % left.");
+    m_lblpreview = caption(make(new QLabel(f), "lblpreview", {120, 2040, 3855, 300}), "...");
+    m_lblpreview->setAlignment(Qt::AlignHCenter | Qt::AlignVCenter);
+    m_LblStartdate = caption(make(new QLabel(f), "LblStartdate", {1200, 2340, 2895, 300}), "Starting from");
 
     // Created last, so the focus reaches it after the controls of every page.
     m_BttOK = caption(make(new QPushButton(this), "BttOK", {4200, 3240, 975, 495}), "&OK");
@@ -220,10 +230,19 @@ void FrmOptions::connectSettings()
     bindCheck(m_ChkAutoReset, &SettingsRecord::AutoReset);
     bindCheck(m_Chkkbits, &SettingsRecord::kilobit);
     bindCheck(m_ChkWhatsleft, &SettingsRecord::whatsleft);
+    bindCheck(m_ChkNotifyLeft, &SettingsRecord::notifyleft);
     connect(m_TxtCsvFile, &QLineEdit::textChanged, this, [&rec](const QString& t) { rec.ExportFolder = t; });
     connect(m_TxtMaxMB, &QLineEdit::textChanged, this, [&rec](const QString& t) { rec.TxtMaxMB = t; });
     connect(m_Txtperiod, &QLineEdit::textChanged, this, [&rec](const QString& t) { rec.Txtperiod = t; });
-    connect(m_cboPeriodType, &QComboBox::currentIndexChanged, this, [&rec](int i) { rec.cboPeriodType = i; });
+    connect(m_cboPeriodType, &QComboBox::currentIndexChanged, this, [this, &rec](int i) {
+        rec.cboPeriodType = i;
+        m_SpnBillingDay->setEnabled(i == 2);
+    });
+    connect(m_SpnBillingDay, &QSpinBox::valueChanged, this, [this, &rec](int day) {
+        rec.BillingDay = day;
+        showBillingDay(day);
+        preview();
+    });
     connect(m_cboPeriodType, &QComboBox::activated, this, &FrmOptions::preview);
     connect(&rec, &SettingsRecord::changed, this, &FrmOptions::showSettings);
 
@@ -231,7 +250,8 @@ void FrmOptions::connectSettings()
     connect(m_BttOK, &QPushButton::clicked, this, &FrmOptions::saveAndHide);
     connect(m_BttBrowse, &QPushButton::clicked, this, &FrmOptions::browse);
     connect(m_BttExport, &QPushButton::clicked, this, &FrmOptions::exportCsv);
-    connect(m_BttClear, &QPushButton::clicked, this, [this] { clearTrafficLog(m_s.command, m_s.clock, m_s.boxes); });
+    connect(m_BttClear, &QPushButton::clicked, this,
+            [this] { clearTrafficLog(m_s.command, m_s.clock, m_s.boxes, this); });
     m_TxtMaxMB->installEventFilter(this);
     m_Txtperiod->installEventFilter(this);
 }
@@ -246,7 +266,17 @@ void FrmOptions::showSettings()
     m_TxtMaxMB->setText(rec.TxtMaxMB);
     m_Txtperiod->setText(rec.Txtperiod);
     m_cboPeriodType->setCurrentIndex(rec.cboPeriodType);
+    m_SpnBillingDay->setValue(rec.BillingDay);
+    m_SpnBillingDay->setEnabled(rec.cboPeriodType == 2);
+    showBillingDay(rec.BillingDay);
+    m_ChkNotifyLeft->setCheckState(checkState(rec.notifyleft));
     preview();
+}
+
+void FrmOptions::showBillingDay(int day)
+{
+    // The month item names the day its months start on.
+    m_cboPeriodType->setItemText(2, QStringLiteral("Month(s)-%1/mm").arg(day));
 }
 
 void FrmOptions::fitLayout()
@@ -258,7 +288,7 @@ void FrmOptions::fitLayout()
         const QFontMetrics fm(w->font());
         if (qobject_cast<const QLabel*>(w) || qobject_cast<const QCheckBox*>(w) || qobject_cast<const QComboBox*>(w))
             needs.append(m_layout.need(w, w->sizeHint()));
-        else if (qobject_cast<const QLineEdit*>(w))
+        else if (qobject_cast<const QLineEdit*>(w) || qobject_cast<const QAbstractSpinBox*>(w))
             needs.append(m_layout.need(w, {0, w->sizeHint().height()}));
         else if (const auto* button = qobject_cast<const QPushButton*>(w); button && !button->text().isEmpty())
             needs.append(
@@ -356,7 +386,8 @@ void FrmOptions::showPage(const QString& caption)
     if (volume)
         layoutVolumePage();
     for (QWidget* w :
-         std::initializer_list<QWidget*> {m_lblvolume1, m_lblvolume2, m_Txtperiod, m_TxtMaxMB, m_cboPeriodType})
+         std::initializer_list<QWidget*> {m_lblvolume1, m_lblvolume2, m_Txtperiod, m_TxtMaxMB, m_cboPeriodType,
+                                          m_lblBillingDay, m_SpnBillingDay, m_ChkNotifyLeft})
         w->setVisible(volume);
     if (volume)
         preview();
@@ -393,7 +424,7 @@ void FrmOptions::preview()
     if (!ok)
         periods = 0;
     m_lblpreview->setText(m_volumeLeft.VolumeLeftText(maxMb, periods, QString::number(m_cboPeriodType->currentIndex()),
-                                                      nullptr, &m_PreviewStartDate));
+                                                      m_SpnBillingDay->value(), nullptr, &m_PreviewStartDate));
     m_LblStartdate->setText(QStringLiteral("Starting from ")
                             + QLocale().toString(m_PreviewStartDate.date(), QStringLiteral("dd MMM yyyy")));
 }
@@ -412,6 +443,7 @@ void FrmOptions::saveAndHide()
     m_s.vars.LogPeriodType = m_cboPeriodType->currentIndex();
     const qint32 periods = QLocale().toInt(m_Txtperiod->text(), &ok);
     m_s.vars.LogPeriod = ok ? periods : 0;
+    m_s.vars.BillingDay = m_SpnBillingDay->value();
 
     const SettingsRecord& rec = m_s.settings;
     QStringList unsaved;
@@ -432,15 +464,21 @@ void FrmOptions::saveAndHide()
     replace(QStringLiteral("logperiod"), QString::number(m_s.vars.LogPeriod));
     replace(QStringLiteral("logperiodtype"), QString::number(m_s.vars.LogPeriodType));
     replace(QStringLiteral("maxmbsize"), storedNumber(m_s.vars.MaxMbSize));
-    if (!unsaved.isEmpty()) {
-        m_s.boxes.ask(tr("These settings could not be saved: %1.\r\nThe database reported: %2")
-                          .arg(unsaved.join(QStringLiteral(", ")), error),
-                      MessageBoxes::Buttons::Ok, MessageBoxes::Icon::Critical, windowTitle());
-    }
+    replace(QStringLiteral("billingday"), QString::number(m_s.vars.BillingDay));
+    replace(QStringLiteral("notifyleft"), QString::number(rec.notifyleft));
 
     // The values act for this session even when the table refused them.
     m_setMonitorHeight(rec.whatsleft != 0);
-    hide();
+    if (unsaved.isEmpty()) {
+        hide();
+        return;
+    }
+    // The dialog stays open under the box, so the user sees which values were not kept.
+    m_s.boxes.ask(
+        tr("These settings could not be saved: %1.\r\nThe database reported: %2")
+            .arg(unsaved.join(QStringLiteral(", ")), error),
+        MessageBoxes::Buttons::Ok, MessageBoxes::Icon::Critical, windowTitle(),
+        [this](MessageBoxes::Answer) { hide(); }, this);
 }
 
 void FrmOptions::browse()
@@ -453,7 +491,7 @@ void FrmOptions::browse()
 
 void FrmOptions::exportCsv()
 {
-    CsvExport(m_s.db, m_s.command, m_s.boxes)
+    CsvExport(m_s.db, m_s.command, m_s.boxes, this)
         .run(m_TxtCsvFile->text(), m_CboChartType->currentIndex(),
              [this](const QString& path) { m_TxtCsvFile->setText(path); });
 }

@@ -22,6 +22,7 @@ class QLabel;
 class QLineEdit;
 class QListView;
 class QPushButton;
+class QSpinBox;
 class QTabBar;
 
 // The options dialog: edits the settings record, previews the volume allowance, exports the log to CSV and
@@ -69,6 +70,7 @@ private:
     void layoutVolumePage();
     void showSettings();
     void preview();
+    void showBillingDay(int day);
     // The check of a number box as the focus leaves it, then the preview.
     void checkBox(QLineEdit* box);
     void shadeAttention();
@@ -104,6 +106,9 @@ private:
     QLabel* m_lblvolume2 = nullptr;
     QLineEdit* m_Txtperiod = nullptr;
     QComboBox* m_cboPeriodType = nullptr;
+    QLabel* m_lblBillingDay = nullptr;
+    QSpinBox* m_SpnBillingDay = nullptr;
+    QCheckBox* m_ChkNotifyLeft = nullptr;
     QLabel* m_lblpreview = nullptr;
     QLabel* m_LblStartdate = nullptr;
 };

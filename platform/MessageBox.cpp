@@ -19,22 +19,24 @@ QMessageBox::Icon toQt(MessageBoxes::Icon icon)
 }
 } // namespace
 
-MessageBoxes::Answer QtMessageBoxes::ask(const QString& prompt, Buttons buttons, Icon icon, const QString& title)
+void QtMessageBoxes::ask(const QString& prompt, Buttons buttons, Icon icon, const QString& title, Reply reply,
+                         QWidget* owner)
 {
-    QMessageBox box(toQt(icon), title, prompt,
-                    buttons == Buttons::YesNo ? (QMessageBox::Yes | QMessageBox::No) : QMessageBox::Ok);
-    box.setWindowFlag(Qt::WindowStaysOnTopHint);
-    const int r = box.exec();
-    if (buttons == Buttons::Ok)
-        return Answer::Ok;
-    return r == QMessageBox::Yes ? Answer::Yes : Answer::No;
-}
-
-void QtMessageBoxes::notify(const QString& prompt, Icon icon, const QString& title)
-{
-    auto* box = new QMessageBox(toQt(icon), title, prompt, QMessageBox::Ok);
+    auto* box
+        = new QMessageBox(toQt(icon), title, prompt,
+                          buttons == Buttons::YesNo ? (QMessageBox::Yes | QMessageBox::No) : QMessageBox::Ok, owner);
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->setWindowFlag(Qt::WindowStaysOnTopHint);
-    box->setModal(false);
+    box->setWindowModality(owner ? Qt::WindowModal : Qt::NonModal);
+    QObject::connect(box, &QMessageBox::finished, box, [buttons, reply](int result) {
+        if (!reply)
+            return;
+        if (buttons == Buttons::Ok)
+            reply(Answer::Ok);
+        else
+            reply(result == QMessageBox::Yes ? Answer::Yes : Answer::No);
+    });
     box->show();
+    box->raise();
+    box->activateWindow();
 }

@@ -100,6 +100,13 @@ bool loadSettings(DbConnection& db, SettingsRecord& record, SettingsVars& vars, 
                 vars.LogPeriodType = static_cast<qint32>(*v);
                 record.cboPeriodType = static_cast<int>(*v);
             }
+        } else if (name == QLatin1String("billingday")) {
+            if (const auto v = readStoredWhole(value, 1, 31)) {
+                vars.BillingDay = static_cast<qint32>(*v);
+                record.BillingDay = static_cast<int>(*v);
+            }
+        } else if (name == QLatin1String("notifyleft")) {
+            applyCheck(record.notifyleft, value);
         } else if (name == QLatin1String("logperiod")) {
             if (const auto v
                 = readStoredWhole(value, std::numeric_limits<qint32>::min(), std::numeric_limits<qint32>::max())) {

@@ -26,6 +26,10 @@ public:
     QString TxtMaxMB = QStringLiteral("0");
     QString Txtperiod = QStringLiteral("0");
     int cboPeriodType = 0;
+    // The billing day the dialog shows, 1 to 31.
+    int BillingDay = 1;
+    // Desktop notifications when the allowance's remainder turns orange, red or runs out; read at every check.
+    int notifyleft = 1;
 
     AdapterList adapters;
 

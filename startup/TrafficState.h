@@ -27,10 +27,12 @@ struct TrafficState
     Currency MaxUpSpeed;
 };
 
-// The three settings that live in process-wide variables rather than in the options dialog.
+// The settings of the volume allowance that live in process-wide variables rather than in the options dialog.
 struct SettingsVars
 {
     double MaxMbSize = 0;
     qint32 LogPeriod = 0;
     qint32 LogPeriodType = 0;
+    // The day of the month on which a month of the allowance starts, 1 to 31.
+    qint32 BillingDay = 1;
 };

@@ -139,7 +139,7 @@ void FrmStats::build()
     QString error;
     if (!buildChartGrid(choice, m_db, m_rs, m_clock, m_grid, &error)) {
         m_boxes.ask(tr("The traffic log could not be read:\n%1").arg(error), MessageBoxes::Buttons::Ok,
-                    MessageBoxes::Icon::Critical, QStringLiteral("Zovodazad"));
+                    MessageBoxes::Icon::Critical, QStringLiteral("Zovodazad"), {}, this);
     }
     m_chart->setVisible(m_grid.visible);
     if (m_grid.visible)

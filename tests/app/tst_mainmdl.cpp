@@ -3,6 +3,7 @@
 #include "FrmMain.h"
 #include "MainMdl.h"
 #include "MessageBox.h"
+#include "Notifier.h"
 
 #include <QFile>
 #include <QSignalSpy>
@@ -18,9 +19,10 @@ private:
     FakeIfTable m_table;
     FakeClock m_clock;
     FakeMessageBoxes m_boxes;
+    FakeNotifier m_notifier;
     QTemporaryDir m_dir;
 
-    MainMdl::Platform platform() { return {m_table, m_clock, m_boxes}; }
+    MainMdl::Platform platform() { return {m_table, m_clock, m_boxes, m_notifier}; }
     QString path() const { return m_dir.filePath(QStringLiteral("Zovodazad.mdb")); }
 
 private Q_SLOTS:

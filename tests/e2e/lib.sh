@@ -17,7 +17,16 @@ cleanup() {
 }
 trap cleanup EXIT
 
-fail() { echo "FAIL: $*"; exit 1; }
+fail() {
+    echo "FAIL: $*"
+    [ -z "${DISPLAY:-}" ] || shot "failed-$(basename "$0" .sh)"
+    exit 1
+}
+
+# shot <name>: the whole screen as the user would see it, kept beside the build for a person to look at.
+SHOTS_DIR="$(dirname "$ZOVO_BIN_SRC")/tests/e2e-shots"
+mkdir -p "$SHOTS_DIR"
+shot() { import -window root "$SHOTS_DIR/$1.png" 2>/dev/null || echo "no screenshot $1"; }
 
 # True once a tray host owns the system-tray selection of screen 0, so that icons can be embedded.
 tray_ready() {

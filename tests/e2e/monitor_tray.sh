@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The notification icon of the real program in a real tray host: a single click does nothing, a double-click shows
-# the monitor window and another hides it, a right click opens the command menu, and its Exit writes the last row
-# and ends the process.
+# the monitor window and another hides it, a right click opens the command menu, also while About is open, and its
+# Exit writes the last row and ends the process.
 source "$(dirname "$0")/lib.sh" "$1"
 start_desktop
 
@@ -17,12 +17,14 @@ monitor_hidden || fail "a single click showed the monitor window"
 
 xdotool click --repeat 2 --delay 80 1
 wait_for 5 monitor_shown || fail "a double-click did not show the monitor window"
+shot xembed-double-click-shows-monitor
 xdotool click --repeat 2 --delay 80 1
 wait_for 5 monitor_hidden || fail "a second double-click did not hide the monitor window"
 
 ! menu_shown || fail "a menu is open before the right click"
 xdotool click 3
 wait_for 5 menu_shown || fail "a right click did not open the menu"
+shot xembed-right-click-menu
 [ "$(rows)" = 0 ] || fail "rows written before Exit"
 
 # &Volume Graphs loads the statistics module and opens its window; the menu opens again for Exit.
@@ -33,6 +35,17 @@ xdotool mousemove "$ICON_X" "$ICON_Y"
 sleep 0.5
 xdotool click 3
 wait_for 5 menu_shown || fail "a right click did not open the menu again"
+
+# &About opens a box that leaves the icon served: its right click still opens the menu.
+xdotool key a
+wait_for 10 xdotool search --onlyvisible --name '^Zovodazad [0-9]+\.[0-9]+$' || fail "About did not open"
+menu_closed() { ! menu_shown; }
+wait_for 5 menu_closed || fail "the menu stayed open after About"
+xdotool mousemove "$ICON_X" "$ICON_Y"
+sleep 0.5
+xdotool click 3
+wait_for 5 menu_shown || fail "a right click with About open did not open the menu"
+shot xembed-menu-while-about-open
 
 # E&xit by its mnemonic: the open menu holds the keyboard.
 xdotool key x

@@ -39,10 +39,15 @@ struct Fixture
     FrmMain window;
     QSignalSpy exits {&window, &FrmMain::exitRequested};
 
-    explicit Fixture(bool tray = true)
-        : window(MonitorContext {writer, db.db, state, vars, clock, boxes}, [tray] { return tray; })
+    explicit Fixture(TrayIcon::Host settled = TrayIcon::Host::XEmbed)
+        : window(MonitorContext {writer, db.db, state, vars, clock, boxes},
+                 [this] { return hosts.isEmpty() ? host : hosts.takeFirst(); })
+        , host(settled)
     {
     }
+    // What the desktop's tray looks like at each look, then host for good.
+    QVector<TrayIcon::Host> hosts;
+    TrayIcon::Host host;
 
     QAction* item(const char* name) { return window.popupMenu().findChild<QAction*>(QLatin1String(name)); }
     // Whether the window is shown after a command, and the toggle's caption then.
@@ -119,17 +124,6 @@ private Q_SLOTS:
         QCOMPARE(f.after(showLog), "shown Monitor &Off.");
         QVERIFY(!f.window.isMinimized());
 
-        // Clicks on the icon: one does nothing; a double-click, or two activations as StatusNotifierItem hosts send
-        // them, toggles once.
-        QSystemTrayIcon* tray = f.window.findChild<QSystemTrayIcon*>();
-        Q_EMIT tray->activated(QSystemTrayIcon::Trigger);
-        QVERIFY(f.window.isVisible());
-        Q_EMIT tray->activated(QSystemTrayIcon::DoubleClick);
-        QVERIFY(!f.window.isVisible());
-        Q_EMIT tray->activated(QSystemTrayIcon::Trigger);
-        Q_EMIT tray->activated(QSystemTrayIcon::Trigger);
-        QVERIFY(f.window.isVisible());
-
         // With the icon there, the window menu holds only the window's own commands.
         QMenu& menu = f.window.windowMenu();
         QCOMPARE(captions(menu), QStringList({"Hide", "-", "E&xit"}));
@@ -138,13 +132,65 @@ private Q_SLOTS:
         QCOMPARE(f.exits.count(), 1);
         // Unhooked, the icon's clicks and the window's commands are no longer served.
         f.window.UnhookWindow();
-        Q_EMIT tray->activated(QSystemTrayIcon::DoubleClick);
+        Q_EMIT f.window.findChild<QSystemTrayIcon*>()->activated(QSystemTrayIcon::DoubleClick);
         QVERIFY(!f.window.isVisible() && !menu.actions().at(0)->isEnabled());
+    }
+
+    // Clicks on the icon as each kind of host reports them; "." is a pause longer than the double-click time.
+    void activation_data()
+    {
+        QTest::addColumn<TrayIcon::Host>("host");
+        QTest::addColumn<QString>("clicks");
+        QTest::addColumn<QString>("shown");
+        using H = TrayIcon::Host;
+        // XEmbed: a single click does nothing, a double-click (press, then the double-click) toggles.
+        QTest::newRow("xembed") << H::XEmbed << "t.tdtd.t"
+                                << "---++---";
+        // StatusNotifierItem: each click toggles; a double-click arriving as two activations toggles once.
+        QTest::newRow("sni") << H::StatusNotifier << "t.tt.t"
+                             << "++---+";
+    }
+    void activation()
+    {
+        QFETCH(TrayIcon::Host, host);
+        QFETCH(QString, clicks);
+        QFETCH(QString, shown);
+        QApplication::setDoubleClickInterval(80);
+        Fixture f(host);
+        QVERIFY(f.window.AddTrayIcon());
+        f.window.HookWindow();
+        QCOMPARE(f.window.tray().host(), host);
+        QSystemTrayIcon* icon = f.window.findChild<QSystemTrayIcon*>();
+        QVERIFY(icon->contextMenu() == &f.window.popupMenu());
+        QString seen;
+        for (QChar c : clicks) {
+            if (c == '.')
+                QTest::qWait(120);
+            else
+                Q_EMIT icon->activated(c == 'd' ? QSystemTrayIcon::DoubleClick : QSystemTrayIcon::Trigger);
+            seen += f.window.isVisible() ? '+' : '-';
+        }
+        QCOMPARE(seen, shown);
+    }
+
+    // A panel that starts after the program: the icon appears, as a D-Bus item when the panel registers one
+    // a moment after claiming the X11 tray, and the toggle command becomes available.
+    void lateTrayHost()
+    {
+        using H = TrayIcon::Host;
+        Fixture f(H::StatusNotifier);
+        f.hosts = {H::None, H::XEmbed};
+        QSignalSpy placed(&f.window, &FrmMain::trayPlaced);
+        QVERIFY(!f.window.AddTrayIcon());
+        QVERIFY(!f.item("MP_ShowLog")->isEnabled() && !f.window.findChild<QSystemTrayIcon*>());
+        QTRY_COMPARE_WITH_TIMEOUT(placed.count(), 1, 5000);
+        QCOMPARE(f.window.tray().host(), H::StatusNotifier);
+        QVERIFY(f.item("MP_ShowLog")->isEnabled() && f.window.tray().isPlaced());
     }
 
     void withoutTrayTheWindowMenuCarriesTheCommands()
     {
-        Fixture f(false);
+        Fixture f(TrayIcon::Host::None);
         QVERIFY(!f.window.AddTrayIcon());
         QMenu& menu = f.window.windowMenu();
         QCOMPARE(captions(menu), Commands + QStringList({"-", "Hide", "-", "E&xit"}));
@@ -201,7 +247,7 @@ private Q_SLOTS:
         w.refreshVolumeLeft(); // no allowance: no text, and the colour stays
         QCOMPARE(line->text(), QString());
         QCOMPARE(colour(), design);
-        f.vars = {1000, 1, 2}; // MB over this month and the last
+        f.vars = {1000, 2, 2}; // MB over this month and the last
         f.db.addLogRow("2002-10-15 10:00:00", "2002-10-15 11:00:00", 0, 900 * 1024.0 * 1024.0);
         w.refreshVolumeLeft();
         QCOMPARE(line->text(), QStringLiteral("100 MB (10.0 %) Left."));

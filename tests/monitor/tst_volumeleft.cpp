@@ -52,9 +52,53 @@ private Q_SLOTS:
             state.TotalBytesRcvd = state.TotalBytesSent = 1e9 + 50 * MB;
             VolumeLeft v(t.db, state, m_clock);
             QColor colour(1, 2, 3);
-            const QString text = v.VolumeLeftText(maxMB, 30, "0", &colour);
+            const QString text = v.VolumeLeftText(maxMB, 30, "0", 1, &colour);
             QCOMPARE(text + ' ' + (colour.isValid() ? colour.name() : "unchanged"), QString(expected));
         }
+    }
+
+    // The first day of the tracking window. Months start on the billing day, the last day of a shorter month
+    // standing in for it; days and weeks ignore it.
+    void windowStart_data()
+    {
+        QTest::addColumn<QDate>("today");
+        QTest::addColumn<int>("type");
+        QTest::addColumn<int>("count");
+        QTest::addColumn<int>("billingDay");
+        QTest::addColumn<QDate>("start");
+        const struct
+        {
+            const char* today;
+            int type, count, billingDay;
+            const char* start;
+        } rows[] = {
+            {"2026-12-05", 2, 1, 1, "2026-12-01"},  {"2026-12-05", 2, 0, 1, "2026-12-01"},
+            {"2027-01-01", 2, 3, 1, "2026-11-01"},  {"2026-12-05", 2, 1, 17, "2026-11-17"},
+            {"2026-12-17", 2, 1, 17, "2026-12-17"}, {"2027-01-16", 2, 2, 17, "2026-11-17"},
+            {"2027-02-27", 2, 1, 29, "2027-01-29"}, {"2027-02-28", 2, 1, 29, "2027-02-28"},
+            {"2027-03-30", 2, 2, 29, "2027-02-28"}, {"2028-02-29", 2, 1, 29, "2028-02-29"},
+            {"2027-03-01", 2, 1, 30, "2027-02-28"}, {"2028-03-29", 2, 1, 30, "2028-02-29"},
+            {"2028-04-30", 2, 2, 30, "2028-03-30"}, {"2026-11-30", 2, 1, 31, "2026-11-30"},
+            {"2026-11-29", 2, 1, 31, "2026-10-31"}, {"2026-12-31", 2, 2, 31, "2026-11-30"},
+            {"2028-03-15", 2, 1, 31, "2028-02-29"}, {"2100-03-01", 2, 1, 31, "2100-02-28"},
+            {"2000-03-01", 2, 1, 31, "2000-02-29"}, {"2002-11-27", 0, 14, 17, "2002-11-13"},
+            {"2002-11-27", 1, 2, 31, "2002-11-13"}, {"2002-11-27", 0, 0, 17, "2002-11-27"},
+        };
+        for (const auto& r : rows) {
+            QTest::addRow("%s type %d x%d day %d", r.today, r.type, r.count, r.billingDay)
+                << QDate::fromString(r.today, Qt::ISODate) << r.type << r.count << r.billingDay
+                << QDate::fromString(r.start, Qt::ISODate);
+        }
+    }
+
+    void windowStart()
+    {
+        QFETCH(QDate, today);
+        QFETCH(int, type);
+        QFETCH(int, count);
+        QFETCH(int, billingDay);
+        QFETCH(QDate, start);
+        QCOMPARE(allowanceWindowStart(today, allowanceInterval(QString::number(type)), count, billingDay), start);
     }
 
     // Rows exactly at midnight at a window's start lie outside it; one second later they count. Each row carries a
@@ -68,21 +112,21 @@ private Q_SLOTS:
         for (int i = 0; i < 9; ++i)
             addRow(t, starts[i], 1 << i);
         VolumeLeft v(t.db, m_state, m_clock);
-        // {PeriodType, PeriodCount, MB counted, start of the window}
-        const std::tuple<const char*, int, int, QDate> cases[] = {
-            {"2", 0, 16 + 32 + 64 + 128 + 256, QDate(2002, 11, 1)}, // this month
-            {"2", 2, 4 + 8 + 16 + 32 + 64 + 128 + 256, QDate(2002, 9, 1)},
-            {"0", 14, 64 + 128 + 256, QDate(2002, 11, 13)},
-            {"1", 2, 64 + 128 + 256, QDate(2002, 11, 13)},
-            {"7", 0, 256, QDate(2002, 11, 27)}, // an unknown type counts days
+        // {PeriodType, PeriodCount, billing day, MB counted, start of the window}
+        const std::tuple<const char*, int, int, int, QDate> cases[] = {
+            {"2", 0, 1, 16 + 32 + 64 + 128 + 256, QDate(2002, 11, 1)}, // this month
+            {"2", 3, 1, 4 + 8 + 16 + 32 + 64 + 128 + 256, QDate(2002, 9, 1)},
+            {"2", 1, 13, 64 + 128 + 256, QDate(2002, 11, 13)},
+            {"0", 14, 1, 64 + 128 + 256, QDate(2002, 11, 13)},
+            {"7", 0, 1, 256, QDate(2002, 11, 27)}, // an unknown type counts days
         };
-        for (const auto& [type, count, counted, startDate] : cases) {
+        for (const auto& [type, count, billingDay, counted, startDate] : cases) {
             QDateTime start, bare;
-            const QString text = v.VolumeLeftText(1000, count, type, nullptr, &start);
+            const QString text = v.VolumeLeftText(1000, count, type, billingDay, nullptr, &start);
             QCOMPARE(text.section(QLatin1Char(' '), 0, 0) + start.toString(" yyyy-MM-dd hh:mm"),
                      QString::number(1000 - counted) + startDate.toString(" yyyy-MM-dd 12:00"));
             // The start is given even when there is no allowance to show.
-            QCOMPARE(v.VolumeLeftText(0, count, type, nullptr, &bare), QString());
+            QCOMPARE(v.VolumeLeftText(0, count, type, billingDay, nullptr, &bare), QString());
             QCOMPARE(bare, start);
         }
     }
@@ -95,7 +139,7 @@ private Q_SLOTS:
         TempDatabase t;
         FakeClock clock;
         VolumeLeft v(t.db, m_state, clock);
-        const auto left = [&v] { return v.VolumeLeftText(100000, 0, "0"); };
+        const auto left = [&v] { return v.VolumeLeftText(100000, 0, "0", 1); };
         QCOMPARE(left(), QStringLiteral("100000 MB (100,0 %) Left."));
 
         // Through this connection, past the database layer.
@@ -115,12 +159,12 @@ private Q_SLOTS:
 
         // A negative count is refused outright.
         QColor colour(1, 2, 3);
-        QCOMPARE(v.VolumeLeftText(1000, -1, "0", &colour), QString());
+        QCOMPARE(v.VolumeLeftText(1000, -1, "0", 1, &colour), QString());
         QVERIFY(!colour.isValid());
 
         // A log that cannot be read leaves the figure unknown, never the whole allowance in green.
         t.db.close();
-        const QString unknown = v.VolumeLeftText(1000, 0, "0", &colour);
+        const QString unknown = v.VolumeLeftText(1000, 0, "0", 1, &colour);
         QCOMPARE(unknown + ' ' + colour.name(), QStringLiteral("MB left unknown (log unreadable). #808080"));
     }
 };

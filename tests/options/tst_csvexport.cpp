@@ -25,7 +25,7 @@ struct Fixture
     // The last box shown, normally the export's outcome.
     QString run(const QString& path, int view = 0)
     {
-        CsvExport(t.db, command, boxes).run(path, view, [this](const QString& p) { shownPaths.append(p); });
+        CsvExport(t.db, command, boxes, nullptr).run(path, view, [this](const QString& p) { shownPaths.append(p); });
         return boxes.shown.isEmpty() ? QString() : boxes.shown.last().prompt;
     }
     QString savedPath() { return t.scalar(SavedPathSql).toString(); }

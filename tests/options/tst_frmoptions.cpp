@@ -11,6 +11,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QTabBar>
 #include <QTest>
 
@@ -87,6 +88,8 @@ private Q_SLOTS:
         f.rec.adapters.setSelected(2, true);
         f.get<QComboBox>("cboPeriodType")->setCurrentIndex(2);
         f.get<QCheckBox>("ChkWhatsleft")->setChecked(true);
+        f.get<QSpinBox>("SpnBillingDay")->setValue(17);
+        f.get<QCheckBox>("ChkNotifyLeft")->setChecked(false);
         // Enter in a box: the focus leaves it, so it is checked first. The box the user never entered keeps its
         // stored half megabyte.
         f.get("TxtMaxMB")->setText("0.5");
@@ -96,10 +99,12 @@ private Q_SLOTS:
         f.get("Txtperiod")->setFocus();
         f.get("Txtperiod")->setText("12.4");
         QTest::keyClick(f.get("Txtperiod"), Qt::Key_Return);
-        QCOMPARE(f.rows("%"),
-                 QString::fromUtf8("Adapter0=lo|Adapter2=it's \"Wi-Fi Ä\" 100%|AutoReset=0|kilobit=0|"
-                                   "whatsleft=1|logperiod=12|logperiodtype=2|maxmbsize=0.5"));
-        QCOMPARE(QVariantList({f.vars.MaxMbSize, f.vars.LogPeriod, f.vars.LogPeriodType}), QVariantList({0.5, 12, 2}));
+        QCOMPARE(
+            f.rows("%"),
+            QString::fromUtf8("Adapter0=lo|Adapter2=it's \"Wi-Fi Ä\" 100%|AutoReset=0|kilobit=0|"
+                              "whatsleft=1|logperiod=12|logperiodtype=2|maxmbsize=0.5|billingday=17|notifyleft=0"));
+        QCOMPARE(QVariantList({f.vars.MaxMbSize, f.vars.LogPeriod, f.vars.LogPeriodType, f.vars.BillingDay}),
+                 QVariantList({0.5, 12, 2, 17}));
         QCOMPARE(f.heights, QVector<bool> {true});
         QVERIFY(!f.dlg.isVisible() && f.boxes.shown.isEmpty());
 
@@ -110,10 +115,17 @@ private Q_SLOTS:
         f.get("TxtMaxMB")->setText("5,000");
         // Each delete goes through and each insert is refused: only a rollback brings the rows back.
         f.t.exec("CREATE TRIGGER refuse BEFORE INSERT ON settings BEGIN SELECT RAISE(ABORT, 'disk full'); END");
+        f.boxes.hold = true;
+        f.dlg.show();
         f.click("BttOK");
         f.t.exec("DROP TRIGGER refuse");
         QCOMPARE(f.rows("%"), before);
         QCOMPARE(f.boxes.shown.size(), 1);
+        // The box blocks only the dialog, which stays open under it until the user has read it.
+        QVERIFY(f.boxes.shown[0].owner == &f.dlg && f.dlg.isVisible());
+        f.boxes.held.takeFirst()();
+        QVERIFY(!f.dlg.isVisible());
+        f.boxes.hold = false;
         const QString prompt = f.boxes.shown[0].prompt;
         QVERIFY2(prompt.contains("Adapter rows, AutoReset") && prompt.contains("disk full"), qPrintable(prompt));
         QCOMPARE(f.vars.MaxMbSize, 5000.0);
@@ -187,7 +199,7 @@ private Q_SLOTS:
         const QStringList controls
             = QString("ChkAutoReset Chkkbits ChkWhatsleft BttExport BttBrowse CboChartType LblExport1 LblExport2 "
                       "TxtCsvFile LstAdapters txtAdapters BttClear lblAttention lblvolume1 lblvolume2 Txtperiod "
-                      "TxtMaxMB cboPeriodType lblpreview LblStartdate")
+                      "TxtMaxMB cboPeriodType lblBillingDay SpnBillingDay ChkNotifyLeft lblpreview LblStartdate")
                   .split(' ');
         auto* frame = f.get<QGroupBox>("brGeneral");
         // The frame's title, or "-" when it is hidden, then the controls shown.
@@ -217,10 +229,20 @@ private Q_SLOTS:
         QCOMPARE(f.dlg.twipRect("cboPeriodType"), QRectF(2315, 945, 1500, 315));
         // In pixels at the layout's scale, which the page area's 5055 twips show.
         QVERIFY(qAbs(f.get("TxtMaxMB")->x() - 2815 * f.get<QWidget>("TbPagesPane")->width() / 5055.0) <= 1);
-        // Picking weeks re-runs the preview.
-        QTest::keyClick(f.get<QComboBox>("cboPeriodType"), Qt::Key_Down);
-        QCOMPARE(f.get<QLabel>("lblpreview")->text() + f.get<QLabel>("LblStartdate")->text(),
-                 QString("750 MB (75.0 %) Left.Starting from 13 Nov 2002"));
+        // Picking weeks, then months, and changing the billing day each re-run the preview. The billing day acts
+        // on months only, and the month item names it.
+        auto* type = f.get<QComboBox>("cboPeriodType");
+        auto* day = f.get<QSpinBox>("SpnBillingDay");
+        const auto preview = [&] {
+            return f.get<QLabel>("lblpreview")->text() + f.get<QLabel>("LblStartdate")->text() + " | "
+                + type->itemText(2) + (day->isEnabled() ? " enabled" : " disabled");
+        };
+        QTest::keyClick(type, Qt::Key_Down);
+        QCOMPARE(preview(), QString("750 MB (75.0 %) Left.Starting from 13 Nov 2002 | Month(s)-1/mm disabled"));
+        QTest::keyClick(type, Qt::Key_Down);
+        QCOMPARE(preview(), QString("750 MB (75.0 %) Left.Starting from 01 Oct 2002 | Month(s)-1/mm enabled"));
+        day->setValue(21);
+        QCOMPARE(preview(), QString("750 MB (75.0 %) Left.Starting from 21 Oct 2002 | Month(s)-21/mm enabled"));
     }
 
     void clearDatabase()

@@ -165,7 +165,6 @@ private Q_SLOTS:
         r.s.TotalBytesRcvd = 5000;
         QVERIFY(!r.w.WriteLogRow());
         QCOMPARE(r.boxes.shown.size(), 1);
-        QVERIFY(!r.boxes.shown[0].modal);
         QCOMPARE(r.s.PeriodStart, at(4, 11, 0));
         clear();
         QVERIFY2(r.w.WriteLogRow(), qPrintable(r.t.db.lastError()));

@@ -16,21 +16,23 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("locale");
         QTest::addColumn<QStringList>("rows"); // name=value, in table order
-        // AutoReset|kilobit|whatsleft|TxtMaxMB|MaxMbSize|cboPeriodType|LogPeriodType|Txtperiod|LogPeriod|ExportFolder
+        // AutoReset|kilobit|whatsleft|TxtMaxMB|MaxMbSize|cboPeriodType|LogPeriodType|Txtperiod|LogPeriod|
+        // BillingDay (record and variable)|notifyleft|ExportFolder
         QTest::addColumn<QString>("expected");
         const QString home = SettingsRecord::defaultExportPath();
-        QTest::newRow("empty table: defaults") << "en_US" << QStringList() << "0|0|0|0|0|0|0|0|0|" + home;
+        QTest::newRow("empty table: defaults") << "en_US" << QStringList() << "0|0|0|0|0|0|0|0|0|1|1|1|" + home;
         QTest::newRow("every key converts")
             << "en_US"
             << QStringList({"AutoReset=1", "kilobit=2", "whatsleft=1", "ExportFolder=/tmp/it's here.csv",
-                            "maxmbsize=5000", "logperiodtype=2", "logperiod=12", "Adapter3=eth0"})
-            << "1|2|1|5000|5000|2|2|12|12|/tmp/it's here.csv";
+                            "maxmbsize=5000", "logperiodtype=2", "logperiod=12", "Adapter3=eth0", "billingday=17",
+                            "notifyleft=0"})
+            << "1|2|1|5000|5000|2|2|12|12|17|17|0|/tmp/it's here.csv";
         QTest::newRow("later row wins, letter case matters")
             << "en_US" << QStringList({"maxmbsize=250", "maxmbsize=251", "autoreset=1", "WHATSLEFT=1"})
-            << "0|0|0|251|251|0|0|0|0|" + home;
+            << "0|0|0|251|251|0|0|0|0|1|1|1|" + home;
         // Earlier versions stored the boxes' text, grouped in the user's format; a whole number never has a
         // decimal point, so the separator is read the user's way.
-        const QString fromEarlier = "0|0|0|2000|2000|0|0|%1|%1|" + home;
+        const QString fromEarlier = "0|0|0|2000|2000|0|0|%1|%1|1|1|1|" + home;
         QTest::newRow("earlier en_US file")
             << "en_US" << QStringList({"maxmbsize=2,000", "logperiod=1,500"}) << fromEarlier.arg("1500");
         QTest::newRow("earlier de_DE file")
@@ -41,8 +43,8 @@ private Q_SLOTS:
         QTest::newRow("values that do not convert are ignored")
             << "en_US"
             << QStringList({"kilobit=1", "kilobit=yes", "whatsleft=7", "maxmbsize=lots", "logperiodtype=3",
-                            "logperiod=99999999999"})
-            << "0|1|0|0|0|0|0|0|0|" + home;
+                            "logperiod=99999999999", "billingday=0", "billingday=32", "notifyleft=5"})
+            << "0|1|0|0|0|0|0|0|0|1|1|1|" + home;
     }
 
     void load()
@@ -59,11 +61,12 @@ private Q_SLOTS:
         SettingsVars v;
         QSignalSpy changed(&r, &SettingsRecord::changed);
         QVERIFY(loadSettings(t.db, r, v));
-        const QString got
-            = QStringList({QString::number(r.AutoReset), QString::number(r.kilobit), QString::number(r.whatsleft),
-                           r.TxtMaxMB, QString::number(v.MaxMbSize), QString::number(r.cboPeriodType),
-                           QString::number(v.LogPeriodType), r.Txtperiod, QString::number(v.LogPeriod), r.ExportFolder})
-                  .join('|');
+        const QString got = QStringList({QString::number(r.AutoReset), QString::number(r.kilobit),
+                                         QString::number(r.whatsleft), r.TxtMaxMB, QString::number(v.MaxMbSize),
+                                         QString::number(r.cboPeriodType), QString::number(v.LogPeriodType),
+                                         r.Txtperiod, QString::number(v.LogPeriod), QString::number(r.BillingDay),
+                                         QString::number(v.BillingDay), QString::number(r.notifyleft), r.ExportFolder})
+                                .join('|');
         QCOMPARE(got, expected);
         QCOMPARE(r.adapters.count(), 0);
         QCOMPARE(changed.count(), 1);

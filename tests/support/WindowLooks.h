@@ -7,6 +7,7 @@
 
 #include <QAbstractButton>
 #include <QAbstractItemView>
+#include <QAbstractSpinBox>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -99,15 +100,23 @@ inline bool showOn(QWidget& window, const Row& row)
     return QTest::qWaitForWindowExposed(&window) && window.font().pointSize() == row.points;
 }
 
-// The controls a user reads or clicks, without the frames and panes they sit on.
+inline bool isControl(const QWidget* w)
+{
+    return qobject_cast<const QLabel*>(w) || qobject_cast<const QAbstractButton*>(w)
+        || qobject_cast<const QComboBox*>(w) || qobject_cast<const QLineEdit*>(w)
+        || qobject_cast<const QAbstractSpinBox*>(w) || qobject_cast<const QAbstractItemView*>(w)
+        || qobject_cast<const QTabBar*>(w) || w->inherits("Throughput");
+}
+
+// The controls a user reads or clicks, without the frames and panes they sit on or the parts they are made of.
 inline QList<QWidget*> controls(const QWidget& window)
 {
     QList<QWidget*> list;
     for (QWidget* w : window.findChildren<QWidget*>()) {
-        const bool control = qobject_cast<QLabel*>(w) || qobject_cast<QAbstractButton*>(w)
-            || qobject_cast<QComboBox*>(w) || qobject_cast<QLineEdit*>(w) || qobject_cast<QAbstractItemView*>(w)
-            || qobject_cast<QTabBar*>(w) || w->inherits("Throughput");
-        if (control && w->isVisibleTo(&window))
+        bool part = false;
+        for (const QWidget* p = w->parentWidget(); p && p != &window; p = p->parentWidget())
+            part = part || isControl(p);
+        if (isControl(w) && !part && w->isVisibleTo(&window))
             list.append(w);
     }
     return list;

@@ -1,0 +1,46 @@
+#include "AllowanceWatch.h"
+
+#include "Notifier.h"
+#include "Settings.h"
+#include "TrafficState.h"
+
+#include <QLocale>
+
+AllowanceWatch::AllowanceWatch(DbConnection& db, const TrafficState& state, const SettingsVars& vars,
+                               const SettingsRecord& settings, const Clock& clock, Notifier& notifier)
+    : m_volumeLeft(db, state, clock)
+    , m_vars(vars)
+    , m_settings(settings)
+    , m_notifier(notifier)
+{
+}
+
+void AllowanceWatch::refresh()
+{
+    m_remainder = m_volumeLeft.remainder(m_vars.MaxMbSize, m_vars.LogPeriod, QString::number(m_vars.LogPeriodType),
+                                         m_vars.BillingDay);
+    // A log that cannot be read for a moment says nothing about the remainder: what was told stands.
+    if (m_remainder.band == AllowanceBand::Unknown)
+        return;
+    // Without an allowance there is nothing to warn about; one set later starts afresh.
+    const AllowanceBand band = m_remainder.band == AllowanceBand::None ? AllowanceBand::Green : m_remainder.band;
+    if (band > m_reached && m_settings.notifyleft != 0) {
+        QString summary;
+        switch (band) {
+        case AllowanceBand::Orange:
+            summary = QStringLiteral("Less than 30 % of the volume allowance is left");
+            break;
+        case AllowanceBand::Red:
+            summary = QStringLiteral("Less than 15 % of the volume allowance is left");
+            break;
+        default:
+            summary = QStringLiteral("The volume allowance is used up");
+            break;
+        }
+        const QString body = m_remainder.text + QStringLiteral("\nCounted from ")
+            + QLocale().toString(m_remainder.start.date(), QStringLiteral("dd MMM yyyy")) + QLatin1Char('.');
+        m_notifier.notify(summary, body,
+                          band == AllowanceBand::UsedUp ? Notifier::Urgency::Critical : Notifier::Urgency::Normal);
+    }
+    m_reached = band;
+}

@@ -1,0 +1,155 @@
+#include "TrayIcon.h"
+
+#include <QApplication>
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDBusMessage>
+#include <QDBusVariant>
+#include <QGuiApplication>
+#include <QMenu>
+#include <QtGui/qguiapplication_platform.h>
+
+#include <xcb/xcb.h>
+
+#include <cstdlib>
+
+namespace {
+
+const QString WatcherService = QStringLiteral("org.kde.StatusNotifierWatcher");
+
+bool statusNotifierHostRegistered()
+{
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (!bus.isConnected() || !bus.interface()->isServiceRegistered(WatcherService))
+        return false;
+    QDBusMessage get
+        = QDBusMessage::createMethodCall(WatcherService, QStringLiteral("/StatusNotifierWatcher"),
+                                         QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
+    get << WatcherService << QStringLiteral("IsStatusNotifierHostRegistered");
+    // A hung panel must not stall the sampler's thread for long.
+    const QDBusMessage reply = bus.call(get, QDBus::Block, 500);
+    return reply.type() == QDBusMessage::ReplyMessage && !reply.arguments().isEmpty()
+        && reply.arguments().first().value<QDBusVariant>().variant().toBool();
+}
+
+bool xembedTrayOwned()
+{
+    const auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+    xcb_connection_t* c = x11 && QGuiApplication::platformName() == QLatin1String("xcb") ? x11->connection() : nullptr;
+    if (!c)
+        return false;
+    static const char Name[] = "_NET_SYSTEM_TRAY_S0";
+    xcb_intern_atom_reply_t* atom = xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, sizeof Name - 1, Name), nullptr);
+    if (!atom)
+        return false;
+    xcb_get_selection_owner_reply_t* owner
+        = xcb_get_selection_owner_reply(c, xcb_get_selection_owner(c, atom->atom), nullptr);
+    const bool owned = owner && owner->owner != XCB_NONE;
+    std::free(owner);
+    std::free(atom);
+    return owned;
+}
+
+} // namespace
+
+TrayIcon::Host TrayIcon::findHost()
+{
+    if (statusNotifierHostRegistered())
+        return Host::StatusNotifier;
+    return xembedTrayOwned() ? Host::XEmbed : Host::None;
+}
+
+TrayIcon::TrayIcon(QMenu& menu, HostProbe probe, QObject* parent)
+    : QObject(parent)
+    , m_menu(menu)
+    , m_probe(std::move(probe))
+{
+    m_watch.setInterval(1000);
+    connect(&m_watch, &QTimer::timeout, this, &TrayIcon::lookAgain);
+}
+
+bool TrayIcon::show()
+{
+    m_wanted = true;
+    if (m_icon) {
+        m_icon->show();
+        return true;
+    }
+    const Host host = m_probe();
+    if (host != Host::None) {
+        place(host);
+        return true;
+    }
+    m_lastSeen = Host::None;
+    m_watch.start();
+    return false;
+}
+
+void TrayIcon::hide()
+{
+    m_wanted = false;
+    m_watch.stop();
+    if (m_icon)
+        m_icon->hide();
+}
+
+void TrayIcon::lookAgain()
+{
+    const Host host = m_probe();
+    // A panel may claim the X11 selection a moment before it registers on D-Bus; the D-Bus icon is the better one,
+    // so an X11-only host is taken when it is seen a second time.
+    const bool settled = host == Host::StatusNotifier || (host == Host::XEmbed && m_lastSeen == Host::XEmbed);
+    m_lastSeen = host;
+    if (!settled)
+        return;
+    m_watch.stop();
+    place(host);
+    Q_EMIT placed();
+}
+
+void TrayIcon::place(Host host)
+{
+    m_host = host;
+    m_icon = new QSystemTrayIcon(m_image, this);
+    m_icon->setToolTip(m_toolTip);
+    m_icon->setContextMenu(&m_menu);
+    connect(m_icon, &QSystemTrayIcon::activated, this, &TrayIcon::onActivated);
+    m_icon->show();
+}
+
+void TrayIcon::onActivated(QSystemTrayIcon::ActivationReason reason)
+{
+    if (m_host == Host::XEmbed) {
+        // A double-click toggles; its first click, like any single one, does nothing.
+        if (reason == QSystemTrayIcon::DoubleClick)
+            Q_EMIT toggleRequested();
+        return;
+    }
+    // StatusNotifierItem hosts send one activation per click and none for a double-click's second press, except
+    // those (Xfce) that send two: a second activation within the double-click time belongs to the first.
+    if (reason != QSystemTrayIcon::Trigger && reason != QSystemTrayIcon::DoubleClick)
+        return;
+    if (m_lastToggle.isValid() && m_lastToggle.elapsed() <= QApplication::doubleClickInterval())
+        return;
+    m_lastToggle.start();
+    Q_EMIT toggleRequested();
+}
+
+void TrayIcon::setIcon(const QIcon& icon)
+{
+    m_image = icon;
+    if (m_icon)
+        m_icon->setIcon(icon);
+}
+
+void TrayIcon::setToolTip(const QString& text)
+{
+    m_toolTip = text;
+    if (m_icon)
+        m_icon->setToolTip(text);
+}
+
+QRect TrayIcon::geometry() const
+{
+    return m_icon ? m_icon->geometry() : QRect();
+}

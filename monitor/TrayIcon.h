@@ -1,0 +1,63 @@
+#pragma once
+
+#include <QElapsedTimer>
+#include <QIcon>
+#include <QObject>
+#include <QRect>
+#include <QSystemTrayIcon>
+#include <QTimer>
+
+#include <functional>
+
+class QMenu;
+
+// The notification-area icon with the command menu. Qt decides once per process, when the first icon is made,
+// whether the tray speaks StatusNotifierItem over D-Bus or XEmbed, so the icon is made only once a tray host is
+// there: a panel that starts after the program still gets a D-Bus icon. A host that restarts later is served by
+// Qt itself on both paths.
+class TrayIcon : public QObject
+{
+    Q_OBJECT
+public:
+    enum class Host { None, StatusNotifier, XEmbed };
+    Q_ENUM(Host)
+    using HostProbe = std::function<Host()>;
+    // The desktop's tray host: a StatusNotifierWatcher with a host registered, else an X11 system-tray selection.
+    static Host findHost();
+
+    // menu becomes the icon's context menu; hosts on D-Bus receive it with every later change of its items.
+    explicit TrayIcon(QMenu& menu, HostProbe probe = &TrayIcon::findHost, QObject* parent = nullptr);
+
+    // True when the icon is placed now; otherwise false, and placed() follows as soon as a host appears.
+    bool show();
+    void hide();
+    bool isPlaced() const { return m_wanted && m_icon; }
+    Host host() const { return m_host; }
+
+    void setIcon(const QIcon& icon);
+    void setToolTip(const QString& text);
+    // Where the icon is on screen; empty where the host does not say (StatusNotifierItem hosts).
+    QRect geometry() const;
+
+Q_SIGNALS:
+    // A host appeared after show() found none.
+    void placed();
+    // The user asked to show or hide the monitor window, in the host's own way of clicking.
+    void toggleRequested();
+
+private:
+    void place(Host host);
+    void lookAgain();
+    void onActivated(QSystemTrayIcon::ActivationReason reason);
+
+    QMenu& m_menu;
+    HostProbe m_probe;
+    QIcon m_image;
+    QString m_toolTip;
+    QSystemTrayIcon* m_icon = nullptr;
+    Host m_host = Host::None;
+    bool m_wanted = false;
+    QTimer m_watch;
+    Host m_lastSeen = Host::None;
+    QElapsedTimer m_lastToggle;
+};
