@@ -4,11 +4,11 @@
 #include "DBusNotifier.h"
 #include "DatabaseFile.h"
 #include "IfTable.h"
+#include "InstanceLock.h"
 #include "MainMdl.h"
 #include "MessageBox.h"
 
 #include <QApplication>
-#include <QCryptographicHash>
 #include <QDir>
 #include <QFileInfo>
 #include <QSocketNotifier>
@@ -28,25 +28,6 @@ void onSignal(int sig)
     [[maybe_unused]] const ssize_t n = ::write(g_signalFds[0], &b, 1);
 }
 } // namespace
-
-InstanceLock::InstanceLock(const QString& databasePath)
-{
-    const QString key = QString::fromLatin1(
-        QCryptographicHash::hash(QFileInfo(databasePath).absoluteFilePath().toUtf8(), QCryptographicHash::Sha1)
-            .toHex()
-            .left(16));
-    QString dir = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
-    if (dir.isEmpty())
-        dir = QDir::tempPath();
-    m_lock = std::make_unique<QLockFile>(QDir(dir).filePath(QStringLiteral("zovodazad-%1.lock").arg(key)));
-    // A copy that is running never lets its lock go stale; a crashed one is detected by its process id.
-    m_lock->setStaleLockTime(0);
-}
-
-bool InstanceLock::tryLock()
-{
-    return m_lock->tryLock(0);
-}
 
 TerminationSignals::TerminationSignals(QObject* parent)
     : QObject(parent)
@@ -96,6 +77,9 @@ int runZovodazad(QApplication& app)
     TerminationSignals signals;
     InstanceLock lock(path);
     if (!lock.tryLock()) {
+        // Launched again from the menu: the running copy shows its window and this one leaves without a word.
+        if (lock.askRunningCopy())
+            return 0;
         // Reading the box, or a termination signal, ends this copy.
         boxes.ask(QCoreApplication::translate("Zovodazad", "Zovodazad is already running."), MessageBoxes::Buttons::Ok,
                   MessageBoxes::Icon::Information, QStringLiteral("Zovodazad"),
@@ -116,6 +100,8 @@ int runZovodazad(QApplication& app)
         app.exec();
         return 1;
     }
+    lock.settle();
+    QObject::connect(&lock, &InstanceLock::showRequested, &mdl, &MainMdl::bringMonitorForward);
     QObject::connect(&signals, &TerminationSignals::received, &mdl, &MainMdl::shutdown);
     // The session asks to save before a logout that may still be cancelled: log what was counted and keep running;
     // at the end of the session the event loop ends and the shutdown below runs.

@@ -14,6 +14,8 @@
 #include <QFileInfo>
 #include <QLoggingCategory>
 
+#include <cstdio>
+#include <cstdlib>
 #include <unistd.h>
 
 Q_LOGGING_CATEGORY(lcStartup, "zovodazad.startup", QtWarningMsg)
@@ -32,6 +34,36 @@ qint64 processAgeMs()
     const double now = uptime.readAll().split(' ').value(0).toDouble();
     return qint64((now - started) * 1000.0);
 }
+// The started program whose Exit has not run yet. The display server going away ends the process from inside the
+// platform plugin (exit() after "The X11 connection broke", qFatal() when the Wayland connection breaks); both
+// pass through here first, so the last row is still written.
+MainMdl* g_running = nullptr;
+QtMessageHandler g_nextHandler = nullptr;
+
+void finishRunning()
+{
+    if (MainMdl* mdl = g_running)
+        mdl->finishWithoutDisplay();
+}
+
+void onMessage(QtMsgType type, const QMessageLogContext& context, const QString& text)
+{
+    if (type == QtFatalMsg)
+        finishRunning();
+    if (g_nextHandler)
+        g_nextHandler(type, context, text);
+}
+
+void hookProcessEnd()
+{
+    // Registered after the database layer's own globals exist, so this runs before they are destroyed.
+    static const bool hooked = [] {
+        std::atexit(finishRunning);
+        g_nextHandler = qInstallMessageHandler(onMessage);
+        return true;
+    }();
+    Q_UNUSED(hooked);
+}
 } // namespace
 
 MainMdl::MainMdl(Platform platform, QObject* parent)
@@ -45,6 +77,8 @@ MainMdl::MainMdl(Platform platform, QObject* parent)
 
 MainMdl::~MainMdl()
 {
+    if (g_running == this)
+        g_running = nullptr;
     // A closed window whose deferred deletion never ran, because the event loop ended first.
     delete m_frmStats;
 }
@@ -125,6 +159,8 @@ bool MainMdl::start(const QString& databasePath)
     connect(m_frmMain.get(), &FrmMain::volumeGraphsRequested, this, &MainMdl::openStats);
     connect(m_frmMain.get(), &FrmMain::exitRequested, this, &MainMdl::shutdown);
     m_running = true;
+    hookProcessEnd();
+    g_running = this;
     m_frmMain->TmrCheckit().start();
     // The first sample is taken at once rather than a whole interval later; it only sets the reference, and the
     // timer's next tick still comes one interval after it.
@@ -176,6 +212,16 @@ void MainMdl::openStats()
     m_frmStats->activateWindow();
 }
 
+void MainMdl::bringMonitorForward()
+{
+    if (!m_running)
+        return;
+    if (!m_frmMain->isVisible())
+        m_frmMain->ToggleMonitorWindow();
+    m_frmMain->raise();
+    m_frmMain->activateWindow();
+}
+
 void MainMdl::commitData()
 {
     if (m_running)
@@ -184,17 +230,50 @@ void MainMdl::commitData()
 
 void MainMdl::shutdown()
 {
+    if (m_lastBoxWait)
+        m_lastBoxWait->quit();
     if (!m_running)
         return;
     m_running = false;
+    g_running = nullptr;
     if (m_frmStats)
         m_frmStats->close();
     m_frmOptions->hide();
     m_frmMain->TmrCheckit().stop();
-    m_frmMain->WriteLogRow();
+    const QString lost = m_writer.WriteLastRow(m_journal, ExitBusyWaitMs);
     m_db.close();
     m_frmMain->RemoveTrayIcon();
     m_frmMain->UnhookWindow();
     m_frmMain->hide();
+    if (!lost.isEmpty()) {
+        std::fprintf(stderr, "%s\n", qPrintable(lost));
+        // A box dies with the process: the process stays until the user has answered it.
+        QEventLoop wait;
+        m_lastBoxWait = &wait;
+        bool answered = false;
+        m_platform.boxes.ask(lost, MessageBoxes::Buttons::Ok, MessageBoxes::Icon::Critical, QStringLiteral("Zovodazad"),
+                             [&answered, loop = m_lastBoxWait](MessageBoxes::Answer) {
+                                 // The box may outlive the wait (it timed out): then the loop is gone.
+                                 if (loop) {
+                                     answered = true;
+                                     loop->quit();
+                                 }
+                             });
+        QTimer::singleShot(LastBoxWaitMs, &wait, &QEventLoop::quit);
+        if (!answered)
+            wait.exec();
+    }
     Q_EMIT finished();
+}
+
+void MainMdl::finishWithoutDisplay()
+{
+    if (!m_running)
+        return;
+    m_running = false;
+    g_running = nullptr;
+    const QString lost = m_writer.WriteLastRow(m_journal, ExitBusyWaitMs);
+    m_db.close();
+    if (!lost.isEmpty())
+        std::fprintf(stderr, "%s\n", qPrintable(lost));
 }

@@ -8,6 +8,7 @@
 #include "Settings.h"
 #include "TrafficState.h"
 
+#include <QEventLoop>
 #include <QLibrary>
 #include <QObject>
 #include <QPointer>
@@ -43,13 +44,25 @@ public:
     bool start(const QString& databasePath);
 
     // Exit: closes the windows, writes the last row, closes the database and removes the icon. Safe to call twice.
+    // When the last row cannot be written its traffic is kept for the next start, and the process stays until the
+    // user has closed the box that says so (or for LastBoxWaitMs); calling shutdown again ends that wait.
     void shutdown();
+    // Exit when the display server is gone and the process is being ended under us: the last row is written as
+    // by shutdown, and no window is touched. Failures go to the standard error stream.
+    void finishWithoutDisplay();
+
+    // How long the last row waits for a database that another program holds.
+    static constexpr int ExitBusyWaitMs = 5000;
+    static constexpr int LastBoxWaitMs = 120 * 1000;
     // The desktop session asks its programs to save: the traffic counted so far becomes a row.
     void commitData();
 
     FrmMain* monitor() const { return m_frmMain.get(); }
     TrafficState& state() { return m_state; }
     DbConnection& connection() { return m_db; }
+
+    // A second launch: the monitor window is shown, if hidden, and brought to the front.
+    void bringMonitorForward();
 
     // The Volume Graphs command: opens the statistics window without making it modal, or brings the open one
     // forward with the traffic logged up to now.
@@ -81,4 +94,5 @@ private:
     quint64 m_ticks = 0;
     bool m_running = false;
     bool m_firstTickLogged = false;
+    QPointer<QEventLoop> m_lastBoxWait;
 };

@@ -7,6 +7,7 @@
 #include <QSqlQuery>
 #include <QSqlRecord>
 
+#include <sqlite3.h>
 #include <sys/stat.h>
 
 namespace {
@@ -89,6 +90,16 @@ bool DbConnection::isOpen() const
 QSqlDatabase DbConnection::database() const
 {
     return QSqlDatabase::database(m_name, false);
+}
+
+bool DbConnection::setBusyTimeout(int ms)
+{
+    const QSqlDatabase db = database();
+    const QVariant handle = db.driver() ? db.driver()->handle() : QVariant();
+    if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
+        return false;
+    sqlite3* connection = *static_cast<sqlite3* const*>(handle.constData());
+    return connection && sqlite3_busy_timeout(connection, ms) == SQLITE_OK;
 }
 
 bool DbConnection::transaction(const std::function<bool()>& body)

@@ -24,6 +24,9 @@ public:
     QString lastError() const { return m_lastError; }
     QSqlDatabase database() const;
 
+    // How long a statement waits for a lock another connection holds before it fails.
+    bool setBusyTimeout(int ms);
+
     // Runs body inside BEGIN IMMEDIATE ... COMMIT; rolls back when body returns false or a step fails.
     bool transaction(const std::function<bool()>& body);
 

@@ -9,7 +9,7 @@
 
 #include <QCoreApplication>
 
-bool LogWriter::WriteLogRow()
+bool LogWriter::WriteLogRow(Failure failure)
 {
     const QDateTime now = m_clock.now();
     // Before the first tick there is no period start yet; such a row starts and ends now.
@@ -40,7 +40,7 @@ bool LogWriter::WriteLogRow()
             && cmd.execute(PeriodJournal::clearSql());
     });
     if (!ok) {
-        if (!m_failureReported) {
+        if (failure == Failure::Notify && !m_failureReported) {
             m_failureReported = true;
             m_boxes.notify(QCoreApplication::translate("LogWriter",
                                                        "The traffic log could not be written:\n%1\n\n"
@@ -60,6 +60,30 @@ bool LogWriter::WriteLogRow()
     m_state.PrevBytesRcvd = 0;
     m_state.PrevBytesSent = 0;
     return true;
+}
+
+QString LogWriter::WriteLastRow(PeriodJournal& journal, int busyWaitMs)
+{
+    m_db.setBusyTimeout(busyWaitMs);
+    if (WriteLogRow(Failure::Quiet))
+        return {};
+    const QString why = m_db.lastError();
+    const QString mb = QString::number(
+        (m_state.TotalBytesRcvd + m_state.TotalBytesSent - m_state.LoggedBytesRcvd - m_state.LoggedBytesSent)
+            / (1024.0 * 1024.0),
+        'f', 1);
+    QString asideError;
+    if (journal.keepAside(m_state, m_clock.now(), &asideError)) {
+        return QCoreApplication::translate("LogWriter",
+                                           "The last traffic log row could not be written:\n%1\n\n"
+                                           "Its %2 MB are kept in %3 and will be logged at the next start.")
+            .arg(why, mb, PeriodJournal::asidePath(m_db.path()));
+    }
+    return QCoreApplication::translate("LogWriter",
+                                       "The last traffic log row could not be written:\n%1\n\n"
+                                       "Its %2 MB could not be kept either (%3); the next start logs the traffic up "
+                                       "to the last save of the period.")
+        .arg(why, mb, asideError);
 }
 
 LogWriter::LogWriter(DbConnection& db, TrafficState& state, const Clock& clock, MessageBoxes& boxes)

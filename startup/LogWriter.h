@@ -1,8 +1,11 @@
 #pragma once
 
+#include <QString>
+
 class Clock;
 class DbConnection;
 class MessageBoxes;
+class PeriodJournal;
 struct TrafficState;
 
 // Writes the traffic counted since the last row as one row of table `log` and starts the next period.
@@ -13,7 +16,14 @@ public:
 
     // Returns false when the row could not be stored. The period then stays open, so the next row that does get
     // written includes this traffic; the user is told once per run of failures, not at every attempt.
-    bool WriteLogRow();
+    // Quiet leaves telling the user to the caller.
+    enum class Failure { Notify, Quiet };
+    bool WriteLogRow(Failure failure = Failure::Notify);
+
+    // The row written at exit. A database held by another program is waited for up to busyWaitMs, since nothing
+    // else is left to do then; when the row still cannot be written, the period is kept aside for the next start
+    // (PeriodJournal::keepAside). Returns an empty text when the row was written, else what the user must be told.
+    QString WriteLastRow(PeriodJournal& journal, int busyWaitMs);
 
 private:
     DbConnection& m_db;

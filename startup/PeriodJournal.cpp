@@ -4,8 +4,17 @@
 #include "Db.h"
 #include "TrafficState.h"
 
+#include "RegularFile.h"
+
+#include <QFile>
+#include <QFileInfo>
 #include <QSqlError>
 #include <QSqlQuery>
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
 
 PeriodJournal::PeriodJournal(DbConnection& db)
     : m_db(db)
@@ -56,21 +65,88 @@ bool PeriodJournal::save(const TrafficState& state, const QDateTime& now)
     return ok;
 }
 
+QString PeriodJournal::asidePath(const QString& databasePath)
+{
+    return databasePath + QLatin1String("-pending");
+}
+
+bool PeriodJournal::keepAside(const TrafficState& state, const QDateTime& now, QString* error)
+{
+    const QDateTime start = state.PeriodStart.isValid() ? state.PeriodStart : now;
+    const QByteArray line = (QStringList {dbDateTime(start), dbDateTime(now),
+                                          QString::number(state.TotalBytesSent - state.LoggedBytesSent, 'f', 0),
+                                          QString::number(state.TotalBytesRcvd - state.LoggedBytesRcvd, 'f', 0),
+                                          QString::number(state.PeriodAvgDownSpeed.toDouble(), 'f', 4)}
+                                 .join(QLatin1Char('\t'))
+                             + QLatin1Char('\n'))
+                                .toUtf8();
+    const int fd = openRegularFile(asidePath(m_db.path()), O_WRONLY | O_CREAT | O_APPEND, error);
+    if (fd < 0)
+        return false;
+    const bool ok = ::write(fd, line.constData(), size_t(line.size())) == line.size() && ::fsync(fd) == 0;
+    if (!ok && error)
+        *error = QString::fromLocal8Bit(std::strerror(errno));
+    ::close(fd);
+    return ok;
+}
+
 bool PeriodJournal::recover(QString* error)
 {
-    const bool ok = m_db.transaction([&] {
-        QSqlQuery q(m_db.database());
-        if (!q.exec(QStringLiteral(
-                "INSERT INTO log (DateAndTimeStart, DateAndTimeEnd, BytesSent, bytesrcvd, AvgDownloadSpeed)"
-                " SELECT DateAndTimeStart, LastSave, BytesSent, bytesrcvd, AvgDownloadSpeed FROM open_period"))
-            || !q.exec(clearSql())) {
-            m_db.setLastError(q.lastError().text());
+    // Each kept line is a whole period, newer than any save of it; its row replaces that save. A line whose row
+    // is already there (the file outlived its logging by a crash) is not logged twice.
+    QList<QByteArray> aside;
+    const QString asideFile = asidePath(m_db.path());
+    if (QFileInfo::exists(asideFile)) {
+        QString reason;
+        const int fd = openRegularFile(asideFile, O_RDONLY, &reason);
+        QFile file;
+        if (fd < 0 || !file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+            m_db.setLastError(asideFile + QLatin1String(": ") + reason);
+            if (error)
+                *error = m_db.lastError();
             return false;
         }
-        return true;
+        aside = file.readAll().split('\n');
+    }
+    const bool ok = m_db.transaction([&] {
+        QSqlQuery q(m_db.database());
+        const auto run = [&q](const QString& sql, const QVariantList& binds) {
+            if (!q.prepare(sql))
+                return false;
+            for (const QVariant& v : binds)
+                q.addBindValue(v);
+            return q.exec();
+        };
+        bool done = true;
+        for (const QByteArray& line : aside) {
+            const QList<QByteArray> f = line.split('\t');
+            if (f.size() != 5)
+                continue;
+            const QVariantList row
+                = {QString::fromUtf8(f[0]), QString::fromUtf8(f[1]), f[2].toDouble(), f[3].toDouble(), f[4].toDouble()};
+            done = done
+                && run(QStringLiteral(
+                           "INSERT INTO log (DateAndTimeStart, DateAndTimeEnd, BytesSent, bytesrcvd, AvgDownloadSpeed)"
+                           " SELECT ?, ?, ?, ?, ? WHERE NOT EXISTS (SELECT 1 FROM log WHERE DateAndTimeStart = ?"
+                           " AND DateAndTimeEnd = ? AND BytesSent = ? AND bytesrcvd = ?)"),
+                       row + row.mid(0, 4))
+                && run(QStringLiteral("DELETE FROM open_period WHERE DateAndTimeStart = ?"), {row[0]});
+        }
+        done = done
+            && run(QStringLiteral(
+                       "INSERT INTO log (DateAndTimeStart, DateAndTimeEnd, BytesSent, bytesrcvd, AvgDownloadSpeed)"
+                       " SELECT DateAndTimeStart, LastSave, BytesSent, bytesrcvd, AvgDownloadSpeed FROM open_period"),
+                   {})
+            && run(clearSql(), {});
+        if (!done)
+            m_db.setLastError(q.lastError().text());
+        return done;
     });
     if (!ok && error)
         *error = m_db.lastError();
+    // Logged now; the file was this program's, made by the run that could not write the rows.
+    if (ok && !aside.isEmpty())
+        QFile::remove(asideFile);
     m_recovered = m_recovered || ok;
     return ok;
 }

@@ -23,9 +23,15 @@ public:
     // Saves the open period now (start, volumes since the start, average and sample count, and now).
     bool save(const TrafficState& state, const QDateTime& now);
 
-    // Turns a period left by a run that did not end cleanly into one log row ending at its last save.
-    // Returns false with the database's error when that failed; the saved period is then kept.
+    // Turns a period left by a run that did not end cleanly into one log row ending at its last save, and the
+    // periods kept aside by runs that could not write their last row into their rows. Returns false with the
+    // database's error when that failed; the saved periods are then kept.
     bool recover(QString* error = nullptr);
+
+    // For a last row that the database refused at exit: appends the period, ending now, to a small file beside
+    // the database (its path and "-pending"), which the next recover() logs. It replaces the saved period.
+    bool keepAside(const TrafficState& state, const QDateTime& now, QString* error);
+    static QString asidePath(const QString& databasePath);
 
     // The statement that removes the saved period; the log writer runs it in the transaction of each row.
     static QString clearSql();

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # The real program under a real X server with a tray host: it creates its database, keeps running, writes
-# exactly one row at SIGTERM and ends promptly; a broken database and a second copy are refused.
+# exactly one row at SIGTERM and ends promptly; a second launch shows its window; a broken database is refused.
 source "$(dirname "$0")/lib.sh" "$1"
 start_desktop
 
@@ -15,15 +15,21 @@ sleep 1.5
 kill -0 $APP_PID || fail "the program ended by itself"
 [ "$(rows)" = 0 ] || fail "rows written before the end"
 
-# A second copy on the same database says so and leaves.
-"$APP_DIR/zovodazad" >"$E2E_DIR/second.log" 2>&1 &
-second=$!
-wait_for 10 xdotool search --onlyvisible --name '^Zovodazad$' || fail "no message from the second copy"
-answer_box
-wait_for 5 sh -c "! kill -0 $second" || fail "the second copy kept running"
-wait $second && rc=0 || rc=$?
-[ $rc = 2 ] || fail "the second copy exited with $rc"
-[ "$(rows)" = 0 ] || fail "the second copy wrote to the database"
+# A second launch brings the running copy's window forward and leaves quietly; so does one that reaches the same
+# file through a symlink from another folder, in a session with another runtime folder. None of them logs.
+monitor_hidden || fail "the monitor window is shown at start"
+timeout 10 "$APP_DIR/zovodazad" >"$E2E_DIR/second.log" 2>&1 && rc=0 || rc=$?
+[ $rc = 0 ] || fail "the second launch exited with $rc"
+wait_for 5 monitor_shown || fail "a second launch did not show the running copy's window"
+shot second-launch-shows-monitor
+OTHER="$E2E_DIR/other"
+mkdir -p "$OTHER" "$E2E_DIR/runtime2"
+cp "$APP_DIR/zovodazad" "$APP_DIR/zovodazad_stats.so" "$OTHER/"
+ln -s "$DB" "$OTHER/Zovodazad.mdb"
+XDG_RUNTIME_DIR="$E2E_DIR/runtime2" timeout 10 "$OTHER/zovodazad" >"$E2E_DIR/third.log" 2>&1 && rc=0 || rc=$?
+[ $rc = 0 ] || fail "a copy through a symlink in another session exited with $rc"
+kill -0 $APP_PID || fail "the running copy ended"
+[ "$(rows)" = 0 ] || fail "a second copy wrote to the database"
 
 start=$(date +%s%N)
 kill -TERM $APP_PID
@@ -32,12 +38,15 @@ elapsed=$((($(date +%s%N) - start) / 1000000))
 [ "$(rows)" = 1 ] || fail "expected one row after SIGTERM, found $(rows)"
 echo "SIGTERM to exit: ${elapsed} ms"
 
-# A file that is not a database: the message box, the process ends, the file is untouched.
+# A file that is not a database: the message box, which the user reads or a termination signal ends; the process
+# ends, the file is untouched.
 printf 'not a database at all' >"$DB"
 sum=$(sha256sum "$DB")
-start_app
-wait_for 10 xdotool search --onlyvisible --name '^Zovodazad$' || fail "no start-up error box"
-answer_box
-wait_for 5 sh -c "! kill -0 $APP_PID" || fail "the program kept running with a broken database"
+for ending in box TERM INT HUP; do
+    start_app
+    wait_for 10 xdotool search --onlyvisible --name '^Zovodazad$' || fail "no start-up error box"
+    if [ $ending = box ]; then answer_box; else kill -$ending $APP_PID; fi
+    wait_for 5 sh -c "! kill -0 $APP_PID" || fail "the start-up error box outlived $ending"
+done
 [ "$(sha256sum "$DB")" = "$sum" ] || fail "the broken file was modified"
 echo "PASS"

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The real program counts real loopback traffic into its log, and a run killed with SIGKILL loses nothing that
-# was saved: its open period becomes a row at the next start.
+# was saved: its open period becomes a row at the next start. Ending while another program reads the database,
+# and losing the display server, lose nothing either.
 source "$(dirname "$0")/lib.sh" "$1"
 start_desktop
 
@@ -56,4 +57,46 @@ recovered=$(sqlite3 "$DB" "select DateAndTimeStart || '|' || DateAndTimeEnd from
 [ "$recovered" = "$saved" ] || fail "recovered row $recovered differs from the saved period $saved"
 kill -TERM $APP_PID
 wait_for 5 sh -c "! kill -0 $APP_PID" || fail "did not end after SIGTERM"
+
+received() { sqlite3 "$DB" "select cast(total(bytesrcvd) as integer) from log"; }
+
+# Exit while the sqlite3 tool holds a read transaction: the last row cannot be written, so its traffic is kept
+# beside the database, the program stays until its box is answered, and the next start logs the traffic.
+start_app
+logged_before=$(received)
+sleep 1 # the first tick sets the reference
+send_loopback 16
+wait_for_open_period
+mkfifo "$E2E_DIR/reader"
+sqlite3 "$DB" <"$E2E_DIR/reader" >"$E2E_DIR/reader.out" &
+reader=$!
+E2E_PIDS+=($reader)
+exec 6>"$E2E_DIR/reader"
+echo "BEGIN; SELECT 'reading', count(*) FROM log;" >&6
+wait_for 5 grep -q reading "$E2E_DIR/reader.out" || fail "the reader did not start"
+kill -TERM $APP_PID
+wait_for 20 xdotool search --onlyvisible --name '^Zovodazad$' || fail "no box about the last row"
+kill -0 $APP_PID || fail "the program ended before its box was answered"
+[ -s "$DB-pending" ] || fail "the last row's traffic was not kept"
+answer_box
+wait_for 5 sh -c "! kill -0 $APP_PID" || fail "did not end after its box was answered"
+exec 6>&-
+wait $reader || true
+start_app
+wait_for 10 sh -c "[ \$(sqlite3 '$DB' 'select cast(total(bytesrcvd) as integer) from log') -ge $((logged_before + 16 * 1024 * 1024)) ]" ||
+    fail "the traffic of the refused last row was not logged at the next start"
+[ ! -e "$DB-pending" ] || fail "the kept traffic stayed after it was logged"
+kill -TERM $APP_PID
+wait_for 5 sh -c "! kill -0 $APP_PID" || fail "did not end after SIGTERM"
+
+# The display server goes away: the program ends like Exit, with its last row.
+start_app
+logged_before=$(received)
+sleep 1 # the first tick sets the reference
+send_loopback 16
+wait_for_open_period
+kill -KILL "${E2E_PIDS[0]}" # Xvfb
+wait_for 10 sh -c "! kill -0 $APP_PID" || fail "still running without a display"
+[ "$(received)" -ge $((logged_before + 16 * 1024 * 1024)) ] || fail "the last row was lost with the display"
+[ "$(sqlite3 "$DB" 'select count(*) from open_period')" = 0 ] || fail "no clean end without the display"
 echo PASS

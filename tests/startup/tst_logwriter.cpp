@@ -175,6 +175,36 @@ private Q_SLOTS:
             QCOMPARE(::umount(QFile::encodeName(small.path())), 0);
     }
 
+    // At exit a database that another program keeps reading is waited for; when it stays held, the whole period is
+    // kept beside the database, the caller gets the text that tells the user where, and the next start logs it
+    // once, in place of the older save of the same period.
+    void lastRowRefusedAtExitIsLoggedAtTheNextStart()
+    {
+        Run r;
+        r.s.TotalBytesRcvd = 1000;
+        QVERIFY(r.j.save(r.s, at(4, 11, 30)));
+        r.s.TotalBytesRcvd = 5000;
+        QProcess reader;
+        reader.start("sqlite3", {r.t.path()});
+        if (!reader.waitForStarted())
+            QSKIP("the sqlite3 tool is not installed");
+        reader.write("BEGIN;\nSELECT 'reading', count(*) FROM log;\n");
+        QVERIFY(reader.waitForReadyRead(5000));
+        const QString told = r.w.WriteLastRow(r.j, 300);
+        const QString aside = PeriodJournal::asidePath(r.t.path());
+        QVERIFY2(told.contains(aside) && told.contains("0.0 MB"), qPrintable(told));
+        QVERIFY(r.boxes.shown.isEmpty()); // the caller shows it, in a box that keeps the process
+        reader.closeWriteChannel();
+        QVERIFY(reader.waitForFinished(5000));
+
+        PeriodJournal next(r.t.db);
+        QVERIFY(next.recover());
+        QVERIFY(next.recover());
+        QCOMPARE(r.rows(), QString("2002-12-04 11:00:00|2002-12-04 12:00:00|0.0|5000.0|0"));
+        QCOMPARE(r.t.scalar("SELECT count(*) FROM open_period").toInt(), 0);
+        QVERIFY(!QFile::exists(aside));
+    }
+
     void journalSavesAtMostOnceAMinuteAndAtEveryNewPeriod()
     {
         Run r;

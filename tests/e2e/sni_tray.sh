@@ -1,0 +1,96 @@
+#!/usr/bin/env bash
+# The program on a StatusNotifierItem tray, Xfce's panel in its own D-Bus session: the panel starts 5 s after the
+# program and still gets the item, also after a restart; the menu reaches the panel over D-Bus with the seven
+# commands and opens on a right click; one activation shows the monitor window, another hides it, the two of a
+# double-click toggle once; Exit chosen through the menu writes the last row and ends the process.
+if [ -z "${ZOVO_E2E_BUS:-}" ]; then
+    for tool in dbus-run-session xfce4-panel; do
+        command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed"; exit 77; }
+    done
+    /usr/bin/python3 -c 'import dbus' 2>/dev/null || { echo "SKIP: python3-dbus is not installed"; exit 77; }
+    # The panel's settings and caches stay in a scratch home; its layout comes from the folder beside this script.
+    home=$(mktemp -d /tmp/zovo-e2e-home.XXXXXX)
+    ZOVO_E2E_BUS=1 HOME="$home" XDG_CONFIG_HOME="$home/.config" XDG_CACHE_HOME="$home/.cache" \
+        XDG_CONFIG_DIRS="$(cd "$(dirname "$0")" && pwd)/xfce" NO_AT_BRIDGE=1 \
+        dbus-run-session -- "$0" "$@" && rc=0 || rc=$?
+    rm -rf "$home"
+    exit $rc
+fi
+source "$(dirname "$0")/lib.sh" "$1"
+SNI="$(dirname "$0")/sni.py"
+start_desktop none
+
+start_panel() {
+    xfce4-panel --disable-wm-check >>"$E2E_DIR/panel.log" 2>&1 &
+    PANEL_PID=$!
+    E2E_PIDS+=($PANEL_PID)
+    wait_for 15 "$SNI" host || fail "the panel did not start"
+}
+item_registered() { "$SNI" items; }
+# The panel's pop-up menus are unmanaged windows of the panel or of the process that hosts its tray plugin.
+panel_menu_shown() {
+    local w info
+    for w in $(xwininfo -root -children | awk '/\("(xfce4-panel|wrapper-2\.0)" "/ {print $1}'); do
+        info=$(xwininfo -id "$w")
+        grep -q 'Map State: IsViewable' <<<"$info" && grep -q 'Override Redirect State: yes' <<<"$info" || continue
+        [ "$(awk '/Height:/ {print $2}' <<<"$info")" -gt 80 ] && return 0
+    done
+    return 1
+}
+panel_menu_closed() { ! panel_menu_shown; }
+
+# A session that starts its programs before its panel: the window stands in for the icon until the panel comes.
+start_app
+wait_for 10 test -s "$DB" || fail "no database created"
+wait_for 5 monitor_shown || fail "without a tray the monitor window is not shown"
+sleep 5
+start_panel
+wait_for 10 item_registered || fail "the item did not register with a panel started 5 s late"
+shot sni-late-panel-gets-icon
+# A restarted panel gets the item again.
+kill "$PANEL_PID"
+wait "$PANEL_PID" 2>/dev/null || true
+start_panel
+wait_for 10 item_registered || fail "the item did not register again after the panel restarted"
+
+layout=$("$SNI" layout)
+expected=$'Monitor _Off.\nO_ptions\n_Volume Graphs\n_Reset Counters.\n_About\n-\nE_xit'
+[ "$layout" = "$expected" ] || fail "the menu over D-Bus is: $layout"
+
+# One activation hides the window, the next shows it; the two activations of a double-click toggle once.
+"$SNI" activate
+wait_for 5 monitor_hidden || fail "an activation did not hide the monitor window"
+layout=$("$SNI" layout)
+[ "${layout%%$'\n'*}" = "Monitor _On." ] || fail "the menu did not follow the window's state: $layout"
+sleep 1
+"$SNI" activate
+wait_for 5 monitor_shown || fail "an activation did not show the monitor window"
+shot sni-activation-shows-monitor
+sleep 1
+"$SNI" activate
+"$SNI" activate
+wait_for 5 monitor_hidden || fail "a double-click's two activations did not hide the window"
+sleep 1
+monitor_hidden || fail "a double-click's two activations toggled twice"
+
+# On screen: the panel draws the item; a right click opens the program's menu, whose first item shows the window.
+read -r px py pw ph <<<"$(xwininfo -root -tree | awk '/\("xfce4-panel" "Xfce4-panel"\)/ {
+    split($(NF-1), s, "x"); split(s[2], h, "+"); if (s[1] > 12) { split($NF, p, "+"); print p[2], p[3], s[1], h[1]; exit } }')"
+[ -n "$px" ] || fail "no panel on screen"
+xdotool mousemove $((px + pw / 2)) $((py + ph / 2))
+sleep 0.3
+xdotool click 3
+wait_for 5 panel_menu_shown || fail "a right click on the item did not open a menu"
+shot sni-right-click-menu
+xdotool key Down Return
+wait_for 5 monitor_shown || fail "the menu's first item did not show the monitor window"
+wait_for 5 panel_menu_closed || fail "the menu stayed open"
+# A left click in the panel is an activation.
+xdotool click 1
+wait_for 5 monitor_hidden || fail "a click on the item did not hide the monitor window"
+
+[ "$(rows)" = 0 ] || fail "rows written before Exit"
+"$SNI" click "E_xit"
+wait_for 10 sh -c "! kill -0 $APP_PID" || fail "the process did not end after Exit"
+[ "$(rows)" = 1 ] || fail "expected one row after Exit, found $(rows)"
+echo "PASS"
