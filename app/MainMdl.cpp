@@ -12,6 +12,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QLoggingCategory>
 
 #include <cstdio>
@@ -216,6 +217,9 @@ void MainMdl::bringMonitorForward()
 {
     if (!m_running)
         return;
+    // A Wayland compositor does not tell its clients when it minimises their windows; shown afresh, it is back.
+    if (QGuiApplication::platformName() == QLatin1String("wayland"))
+        m_frmMain->hide();
     if (!m_frmMain->isVisible())
         m_frmMain->ToggleMonitorWindow();
     m_frmMain->raise();
@@ -224,8 +228,10 @@ void MainMdl::bringMonitorForward()
 
 void MainMdl::commitData()
 {
-    if (m_running)
+    if (m_running) {
+        m_sampler->sampleBeforeExit();
         m_frmMain->WriteLogRow();
+    }
 }
 
 void MainMdl::shutdown()
@@ -240,6 +246,7 @@ void MainMdl::shutdown()
         m_frmStats->close();
     m_frmOptions->hide();
     m_frmMain->TmrCheckit().stop();
+    m_sampler->sampleBeforeExit();
     const QString lost = m_writer.WriteLastRow(m_journal, ExitBusyWaitMs);
     m_db.close();
     m_frmMain->RemoveTrayIcon();

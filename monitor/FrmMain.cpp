@@ -311,8 +311,11 @@ void FrmMain::contextMenuEvent(QContextMenuEvent* event)
 
 void FrmMain::closeEvent(QCloseEvent* event)
 {
-    // The window has no Close: only Exit ends the program.
+    // The window has no Close: only Exit ends the program. A Wayland compositor without XWayland offers one
+    // anyway: there it hides the window, which the icon or a second launch brings back.
     event->ignore();
+    if (isVisible() && QGuiApplication::platformName() == QLatin1String("wayland"))
+        ToggleMonitorWindow();
 }
 
 Throughput* FrmMain::graph(Graph which) const

@@ -3,7 +3,6 @@
 #include "IfTable.h"
 
 // Test double: serves rows in the order they stand, each with the index it was given (0 unless set).
-// Counters above 32 bits are cut to their low half, as the system sources do.
 class FakeIfTable : public IfTableSource
 {
 public:
@@ -19,7 +18,7 @@ public:
         return writeIfTable(rows, table, size);
     }
 
-    std::vector<IfEntry> rows; // e.g. {{"lo", 1000, 1000}, {"eth0", 1ull << 32 | 5, 7}}
+    std::vector<IfEntry> rows; // e.g. {{"lo", 1000, 1000}, {"eth0", 1ull << 32 | 5, 7, 2, {true}}}
     int failCalls = 0; // the next this many calls fail, a size query with size 0
     int calls = 0;
 };

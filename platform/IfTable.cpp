@@ -11,6 +11,11 @@ void put32(std::uint8_t* at, std::uint32_t value)
     std::memcpy(at, &value, sizeof value);
 }
 
+void put64(std::uint8_t* at, std::uint64_t value)
+{
+    std::memcpy(at, &value, sizeof value);
+}
+
 std::uint32_t get32(const std::uint8_t* at)
 {
     std::uint32_t value;
@@ -18,7 +23,19 @@ std::uint32_t get32(const std::uint8_t* at)
     return value;
 }
 
+std::uint64_t get64(const std::uint8_t* at)
+{
+    std::uint64_t value;
+    std::memcpy(&value, at, sizeof value);
+    return value;
+}
+
 } // namespace
+
+bool isHardware(const LinkFacts& facts)
+{
+    return facts.device || (facts.kind.empty() && !facts.loopback);
+}
 
 std::uint32_t ifTableSize(std::size_t rows)
 {
@@ -54,9 +71,10 @@ std::uint32_t writeIfTable(const std::vector<IfEntry>& rows, std::uint8_t* table
         std::memset(row, 0, IfLayout::RowSize);
         const auto descrLen = static_cast<std::uint32_t>(std::min<std::size_t>(entry.name.size(), IfLayout::DescrMax));
         put32(row + IfLayout::Index, entry.index);
-        put32(row + IfLayout::InOctets, static_cast<std::uint32_t>(entry.inOctets));
-        put32(row + IfLayout::OutOctets, static_cast<std::uint32_t>(entry.outOctets));
         put32(row + IfLayout::DescrLen, descrLen);
+        put32(row + IfLayout::Flags, isHardware(entry.facts) ? IfFlag::Hardware : 0);
+        put64(row + IfLayout::InOctets, entry.inOctets);
+        put64(row + IfLayout::OutOctets, entry.outOctets);
         std::memcpy(row + IfLayout::Descr, entry.name.data(), descrLen);
         row += IfLayout::RowSize;
     }
@@ -79,8 +97,9 @@ bool readIfRow(const std::uint8_t* table, std::uint32_t size, std::uint32_t k, I
         return false;
     const std::uint8_t* row = table + start;
     out.index = get32(row + IfLayout::Index);
-    out.inOctets = get32(row + IfLayout::InOctets);
-    out.outOctets = get32(row + IfLayout::OutOctets);
+    out.inOctets = get64(row + IfLayout::InOctets);
+    out.outOctets = get64(row + IfLayout::OutOctets);
+    out.flags = get32(row + IfLayout::Flags);
     out.descrLen = std::min(get32(row + IfLayout::DescrLen), IfLayout::DescrMax);
     std::memcpy(out.descr.data(), row + IfLayout::Descr, IfLayout::DescrMax);
     return true;

@@ -6,18 +6,27 @@
 #include <string>
 #include <vector>
 
-// The interface table in the published MIB_IFTABLE byte layout: a 4-byte entry count followed by
-// 860-byte MIB_IFROW records. The sampler parses these bytes; the sources below only produce them.
+// The interface table: a 4-byte entry count followed by rows in the published MIB_IFROW layout, each extended by
+// what the later MIB_IF_ROW2 adds that is used here: the hardware-interface flag and the full 64-bit octet
+// counters, which take the place of MIB_IFROW's 32-bit ones (left 0). The sampler parses these bytes; the
+// sources below only produce them.
 namespace IfLayout {
 constexpr std::uint32_t CountSize = 4;
-constexpr std::uint32_t RowSize = 860;
+constexpr std::uint32_t RowSize = 880;
 constexpr std::uint32_t Index = 512;
-constexpr std::uint32_t InOctets = 552;
-constexpr std::uint32_t OutOctets = 576;
 constexpr std::uint32_t DescrLen = 600;
 constexpr std::uint32_t Descr = 604;
 constexpr std::uint32_t DescrMax = 256;
+constexpr std::uint32_t Flags = 860;
+constexpr std::uint32_t InOctets = 864;
+constexpr std::uint32_t OutOctets = 872;
 } // namespace IfLayout
+
+// Bits of the Flags field.
+namespace IfFlag {
+// A physical or wireless adapter: what a user means by "my traffic", and so selected when nothing is stored.
+constexpr std::uint32_t Hardware = 1;
+} // namespace IfFlag
 
 // GetIfTable's return values, numbered as the original API numbers them.
 namespace IfTableStatus {
@@ -40,14 +49,26 @@ public:
 // The kernel's interface table on this machine.
 std::unique_ptr<IfTableSource> makeSystemIfTableSource();
 
-// One interface as a source reads it. Counters are 64-bit here; the table keeps their low 32 bits, so
-// they wrap at 2^32 as the layout's readers expect.
+// What a source learns about the kind of an interface.
+struct LinkFacts
+{
+    bool device = false; // a device link in sysfs: the interface sits on hardware
+    bool loopback = false;
+    std::string kind {}; // the kernel's link kind ("veth", "bridge", "tun", "wireguard", ...), empty for plain devices
+};
+
+// Physical and wireless adapters: those with a device behind them, or of no particular link kind and not loopback.
+// Bridges, veth, container, virtual-machine and tunnel interfaces all carry a link kind.
+bool isHardware(const LinkFacts& facts);
+
+// One interface as a source reads it.
 struct IfEntry
 {
-    std::string name;
+    std::string name; // UTF-8
     std::uint64_t inOctets = 0;
     std::uint64_t outOctets = 0;
     std::uint32_t index = 0;
+    LinkFacts facts {};
 };
 
 // Bytes a table of n rows occupies; 0 when that does not fit in 32 bits.
@@ -64,8 +85,9 @@ std::uint32_t writeIfTable(const std::vector<IfEntry>& rows, std::uint8_t* table
 struct IfRow
 {
     std::uint32_t index = 0;
-    std::uint32_t inOctets = 0;
-    std::uint32_t outOctets = 0;
+    std::uint64_t inOctets = 0;
+    std::uint64_t outOctets = 0;
+    std::uint32_t flags = 0;
     std::uint32_t descrLen = 0;
     std::array<std::uint8_t, IfLayout::DescrMax> descr {};
 };

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <linux/if_link.h>
 #include <linux/rtnetlink.h>
+#include <net/if.h>
 #include <sys/socket.h>
 #include <sys/time.h>
 #include <unistd.h>
@@ -30,6 +31,13 @@ template<class Handler> void forEachAttribute(const std::uint8_t* data, std::siz
                     std::size_t {attribute.rta_len} - RTA_LENGTH(0));
         offset += RTA_ALIGN(attribute.rta_len);
     }
+}
+
+// The length of a string attribute, up to its terminating zero if it has one.
+std::size_t cString(const std::uint8_t* data, std::size_t size)
+{
+    const auto* end = static_cast<const std::uint8_t*>(std::memchr(data, 0, size));
+    return end ? static_cast<std::size_t>(end - data) : size;
 }
 
 int openSocket(int flags, std::uint32_t groups)
@@ -89,17 +97,25 @@ bool parseLink(const std::uint8_t* payload, std::size_t length, IfEntry& out)
 {
     ifinfomsg message;
     bool found = false;
-    const bool read = readMessage(
-        payload, length, message, [&](std::uint16_t type, const std::uint8_t* data, std::size_t size) {
-            if (type != IFLA_IFNAME)
-                return;
-            const auto* end = static_cast<const std::uint8_t*>(std::memchr(data, 0, size));
-            const std::size_t nameLength = end ? static_cast<std::size_t>(end - data) : size;
-            out.name.assign(reinterpret_cast<const char*>(data), std::min<std::size_t>(nameLength, IfLayout::DescrMax));
-            found = true;
-        });
-    if (read)
+    out.facts.kind.clear();
+    const bool read
+        = readMessage(payload, length, message, [&](std::uint16_t type, const std::uint8_t* data, std::size_t size) {
+              if (type == IFLA_IFNAME) {
+                  out.name.assign(reinterpret_cast<const char*>(data),
+                                  std::min(cString(data, size), std::size_t {IfLayout::DescrMax}));
+                  found = true;
+              } else if (type == IFLA_LINKINFO) {
+                  forEachAttribute(
+                      data, size, [&](std::uint16_t infoType, const std::uint8_t* info, std::size_t infoSize) {
+                          if (infoType == IFLA_INFO_KIND)
+                              out.facts.kind.assign(reinterpret_cast<const char*>(info), cString(info, infoSize));
+                      });
+              }
+          });
+    if (read) {
         out.index = static_cast<std::uint32_t>(message.ifi_index);
+        out.facts.loopback = (message.ifi_flags & IFF_LOOPBACK) != 0;
+    }
     return read && found;
 }
 
@@ -152,7 +168,7 @@ bool NetlinkIfTable::readRows(std::vector<IfEntry>& rows)
         // An interface missing from the later name dump went away in between: it is no longer there.
         if (name == m_names.cend() || name->index != stats.index)
             continue;
-        rows.push_back({name->name, stats.inOctets, stats.outOctets, stats.index});
+        rows.push_back({name->name, stats.inOctets, stats.outOctets, stats.index, name->facts});
     }
     return true;
 }
@@ -233,7 +249,14 @@ bool NetlinkIfTable::readNames()
 {
     ifinfomsg request {};
     request.ifi_family = AF_UNSPEC;
-    return dumpRows(RTM_GETLINK, RTM_NEWLINK, request, m_names, Rtnl::parseLink);
+    if (!dumpRows(RTM_GETLINK, RTM_NEWLINK, request, m_names, Rtnl::parseLink))
+        return false;
+    std::string path;
+    for (IfEntry& entry : m_names) {
+        path.assign("/sys/class/net/").append(entry.name).append("/device");
+        entry.facts.device = entry.name.find('/') == std::string::npos && access(path.c_str(), F_OK) == 0;
+    }
+    return true;
 }
 
 bool NetlinkIfTable::linkEventsArrived()

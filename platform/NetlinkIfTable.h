@@ -50,14 +50,15 @@ void walkDatagram(const std::uint8_t* data, std::size_t length, std::uint32_t se
 
 // An RTM_NEWSTATS payload: sets index and the byte counters of IFLA_STATS_LINK_64.
 bool parseStats(const std::uint8_t* payload, std::size_t length, IfEntry& out);
-// An RTM_NEWLINK payload: sets index and name (IFLA_IFNAME, at most DescrMax bytes).
+// An RTM_NEWLINK payload: sets index, name (IFLA_IFNAME, at most DescrMax bytes), link kind and loopback flag.
 bool parseLink(const std::uint8_t* payload, std::size_t length, IfEntry& out);
 
 } // namespace Rtnl
 
-// The table from rtnetlink: each reading is one RTM_GETSTATS dump of the 64-bit link counters. Names
-// come from an RTM_GETLINK dump, repeated only when the set of interfaces changes or a link event (a
-// rename, say) arrives on a second, non-blocking socket subscribed to link notifications.
+// The table from rtnetlink: each reading is one RTM_GETSTATS dump of the 64-bit link counters. Names and link
+// kinds come from an RTM_GETLINK dump (whether a device stands behind a link, from sysfs), repeated only when the set
+// of interfaces changes or a link event (a rename, say) arrives on a second, non-blocking socket subscribed to link
+// notifications.
 class NetlinkIfTable : public SnapshotIfTableSource
 {
 public:

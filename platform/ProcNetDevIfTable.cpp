@@ -79,6 +79,7 @@ bool ProcNetDevIfTable::readRows(std::vector<IfEntry>& rows)
         if (!parseLine(line, rows.back()))
             return false;
         rows.back().index = indexOf(rows.back().name);
+        readFacts(rows.back());
     }
     sortByIndex(rows);
     return true;
@@ -107,14 +108,27 @@ bool ProcNetDevIfTable::readFile(const std::string& path, std::string& into)
     }
 }
 
-std::uint32_t ProcNetDevIfTable::indexOf(const std::string& name)
+bool ProcNetDevIfTable::readSysFile(const std::string& name, const char* file)
 {
     if (name.find('/') != std::string::npos || name == "." || name == "..")
+        return false;
+    m_sysPath.assign(m_sysNetDir).append("/").append(name).append("/").append(file);
+    return readFile(m_sysPath, m_sysText);
+}
+
+void ProcNetDevIfTable::readFacts(IfEntry& entry)
+{
+    // Without rtnetlink the link kind cannot be read: an interface with no device behind it is taken for a
+    // virtual one.
+    entry.facts.device = readSysFile(entry.name, "device/uevent");
+    entry.facts.kind = entry.facts.device ? "" : "virtual";
+}
+
+std::uint32_t ProcNetDevIfTable::indexOf(const std::string& name)
+{
+    if (!readSysFile(name, "ifindex"))
         return 0;
-    m_indexPath.assign(m_sysNetDir).append("/").append(name).append("/ifindex");
-    if (!readFile(m_indexPath, m_indexText))
-        return 0;
-    std::string_view text = m_indexText;
+    std::string_view text = m_sysText;
     std::uint64_t index;
     if (!nextNumber(text, index) || index > std::numeric_limits<std::uint32_t>::max())
         return 0;

@@ -8,7 +8,9 @@
 #include "Settings.h"
 #include "TrafficState.h"
 
+#include <QHash>
 #include <QLoggingCategory>
+#include <QSet>
 
 #include <algorithm>
 #include <cmath>
@@ -37,13 +39,14 @@ double ratePerSecond(double octets)
     return (octets / 1000.0) / (TmrCheckitInterval / 1000.0);
 }
 
-QString description(const IfRow& row)
+// The interface's name as the row spells it, in UTF-8.
+std::string_view description(const IfRow& row)
 {
-    int len = int(row.descrLen);
+    std::size_t len = row.descrLen;
     // Windows counts the terminating zero in dwDescrLen; it is not part of the name.
     if (len > 0 && row.descr[len - 1] == 0)
         --len;
-    return QString::fromLatin1(reinterpret_cast<const char*>(row.descr.data()), len);
+    return {reinterpret_cast<const char*>(row.descr.data()), len};
 }
 
 } // namespace
@@ -64,85 +67,162 @@ void Sampler::TmrCheckit_Timer()
 {
     SampleInterfaces();
     showReadouts();
-    decideLogging();
+    decideLogging(true);
 }
 
-// Sums the counters of the selected adapters. Whenever the table cannot be read, or the adapter list cannot be
-// rebuilt, the totals keep last tick's values, so the later stages see no traffic rather than a false drop.
+void Sampler::sampleBeforeExit()
+{
+    SampleInterfaces();
+    decideLogging(false);
+}
+
+// Adds what the selected adapters counted since the last sample to the totals. Whenever the table cannot be read, or
+// the adapter list cannot be rebuilt, the totals stay as they are and the sample is taken again at the next tick.
 void Sampler::SampleInterfaces()
+{
+    m_dropped = false;
+    m_addedRcvd = 0;
+    m_addedSent = 0;
+    if (!readTable() || (!listMatches() && !RefreshAdapterList()))
+        return;
+    readSelection();
+    count();
+}
+
+bool Sampler::readTable()
 {
     std::uint32_t size = 0;
     m_ifTable.GetIfTable(nullptr, &size, true);
     if (size == 0)
-        return;
+        return false;
     if (m_table.size() < size)
         m_table.resize(size);
     const std::uint32_t bytes = size;
     if (m_ifTable.GetIfTable(m_table.data(), &size, true) != IfTableStatus::Ok)
-        return;
-
+        return false;
     const std::uint32_t n = readIfCount(m_table.data(), bytes);
-    // A list left short by a failure differs in count from the table, so the next tick rebuilds it.
-    if (std::uint32_t(m_settings.adapters.count()) != n && !RefreshAdapterList(n, bytes))
-        return;
-
-    readSelection(n);
-    double rcvd = 0;
-    double sent = 0;
+    // A count that claims more rows than the buffer holds is treated as a failed read.
+    if (n > (bytes - IfLayout::CountSize) / IfLayout::RowSize)
+        return false;
+    m_now.resize(n);
     IfRow row;
     for (std::uint32_t k = 0; k < n; ++k) {
-        // A count that claims more rows than the buffer holds is treated as a failed read.
-        if (!readIfRow(m_table.data(), bytes, k, row))
-            return;
-        if (m_selected[k]) {
-            rcvd += row.inOctets;
-            sent += row.outOctets;
-        }
+        readIfRow(m_table.data(), bytes, k, row);
+        Counted& a = m_now[k];
+        a.name.assign(description(row));
+        a.index = row.index;
+        a.in = row.inOctets;
+        a.out = row.outOctets;
+        a.hardware = (row.flags & IfFlag::Hardware) != 0;
     }
-    m_state.TotalBytesRcvd = rcvd;
-    m_state.TotalBytesSent = sent;
+    return true;
 }
 
-// One entry per table row, selected when no adapter was ever stored or when `Adapter<k>` exists, since an adapter
-// is known only by its position in the table.
-bool Sampler::RefreshAdapterList(std::uint32_t n, std::uint32_t bytes)
+bool Sampler::listMatches() const
+{
+    return m_settings.adapters.count() == int(m_now.size())
+        && std::equal(m_now.cbegin(), m_now.cend(), m_listNames.cbegin(), m_listNames.cend(),
+                      [](const Counted& a, const std::string& name) { return a.name == name; });
+}
+
+// One entry per table row, rebuilt whenever the interfaces or their order change. An adapter already listed keeps
+// its selection, stored or not; another is selected when an `Adapter<k>` row names it (or, holding no name, names its
+// position k), and when there are no such rows at all, when it is hardware.
+bool Sampler::RefreshAdapterList()
 {
     DbRecordset rs;
-    if (!rs.open(m_db, QStringLiteral("select count(*) as cntAdapters from settings where settingname like ?;"),
+    if (!rs.open(m_db, QStringLiteral("select settingname, Settingvalue from settings where settingname like ?;"),
                  {QStringLiteral("Adapter%")})) {
         qCWarning(lcSampler) << "adapter selection not readable, retried next tick:" << rs.lastError();
         return false;
     }
-    const int cnt = rs.field(QStringLiteral("cntadapters")).toInt();
+    bool stored = false;
+    QSet<QString> storedNames;
+    QSet<int> storedPositions;
+    for (; !rs.atEnd(); rs.moveNext()) {
+        stored = true;
+        const QString name = rs.field(QStringLiteral("Settingvalue")).toString();
+        bool isPosition = false;
+        const int k = rs.field(QStringLiteral("settingname")).toString().mid(7).toInt(&isPosition);
+        if (!name.isEmpty())
+            storedNames.insert(name);
+        else if (isPosition)
+            storedPositions.insert(k);
+    }
     rs.close();
 
     AdapterList& list = m_settings.adapters;
+    QHash<QString, bool> listed;
+    for (int k = 0; k < list.count(); ++k)
+        listed.insert(list.text(k), list.isSelected(k));
     list.clear();
-    IfRow row;
-    for (std::uint32_t k = 0; k < n; ++k) {
-        if (!readIfRow(m_table.data(), bytes, k, row))
-            return false;
-        if (!rs.open(m_db, QStringLiteral("select * from settings where settingname=? collate nocase;"),
-                     {QStringLiteral("Adapter") + QString::number(k)})) {
-            qCWarning(lcSampler) << "adapter selection not readable, retried next tick:" << rs.lastError();
-            return false;
-        }
-        list.append(description(row));
-        list.setSelected(int(k), cnt == 0 || !rs.atEnd());
-        rs.close();
+    m_listNames.clear();
+    for (std::size_t k = 0; k < m_now.size(); ++k) {
+        const Counted& a = m_now[k];
+        const QString name = QString::fromUtf8(a.name.data(), qsizetype(a.name.size()));
+        list.append(name);
+        m_listNames.push_back(a.name);
+        bool selected = a.hardware;
+        if (const auto it = listed.constFind(name); it != listed.cend())
+            selected = *it;
+        else if (stored)
+            selected = storedNames.contains(name) || storedPositions.contains(int(k));
+        list.setSelected(int(k), selected);
     }
     return true;
 }
 
 // The selection in one pass over its ranges; asking row by row walks every range for each row.
-void Sampler::readSelection(std::uint32_t n)
+void Sampler::readSelection()
 {
-    m_selected.assign(n, false);
+    for (Counted& a : m_now)
+        a.selected = false;
     const QItemSelection selection = m_settings.adapters.selectionModel()->selection();
     for (const QItemSelectionRange& range : selection) {
-        for (int k = std::max(range.top(), 0); k <= range.bottom() && std::uint32_t(k) < n; ++k)
-            m_selected[std::size_t(k)] = true;
+        for (int k = std::max(range.top(), 0); k <= range.bottom() && std::size_t(k) < m_now.size(); ++k)
+            m_now[std::size_t(k)].selected = true;
     }
+}
+
+const Sampler::Counted* Sampler::find(const std::vector<Counted>& in, const Counted& adapter, std::size_t hint)
+{
+    if (hint < in.size() && in[hint].same(adapter))
+        return &in[hint];
+    const auto it = std::find_if(in.cbegin(), in.cend(), [&](const Counted& c) { return c.same(adapter); });
+    return it == in.cend() ? nullptr : &*it;
+}
+
+// What each selected adapter counted since the last sample goes into the totals. An adapter not seen at the last
+// sample, or whose counters started again, counted everything it shows since then.
+void Sampler::count()
+{
+    std::uint64_t in = 0;
+    std::uint64_t out = 0;
+    bool dropped = false;
+    for (std::size_t k = 0; k < m_now.size(); ++k) {
+        const Counted& a = m_now[k];
+        if (!a.selected)
+            continue;
+        const Counted* before = find(m_before, a, k);
+        if (before && a.in >= before->in && a.out >= before->out) {
+            in += a.in - before->in;
+            out += a.out - before->out;
+        } else {
+            in += a.in;
+            out += a.out;
+            dropped = dropped || (before && before->selected);
+        }
+    }
+    for (std::size_t k = 0; k < m_before.size() && !dropped; ++k) {
+        const Counted* now = m_before[k].selected ? find(m_now, m_before[k], k) : nullptr;
+        dropped = m_before[k].selected && (!now || !now->selected);
+    }
+    m_dropped = dropped;
+    m_addedRcvd = in;
+    m_addedSent = out;
+    m_state.TotalBytesRcvd += in;
+    m_state.TotalBytesSent += out;
+    std::swap(m_now, m_before);
 }
 
 void Sampler::showReadouts()
@@ -171,16 +251,16 @@ void Sampler::refreshTexts()
 void Sampler::showVolumes()
 {
     const TrafficState& s = m_state;
-    m_view.setDownloadText(VolumeText(s.TotalBytesRcvd - s.LoggedBytesRcvd));
-    m_view.setUploadText(VolumeText(s.TotalBytesSent - s.LoggedBytesSent));
-    m_view.setCaption(VolumeText(s.TotalBytesSent + s.TotalBytesRcvd - s.LoggedBytesSent - s.LoggedBytesRcvd));
+    m_view.setDownloadText(VolumeText(double(s.TotalBytesRcvd - s.LoggedBytesRcvd)));
+    m_view.setUploadText(VolumeText(double(s.TotalBytesSent - s.LoggedBytesSent)));
+    m_view.setCaption(VolumeText(double(s.TotalBytesSent + s.TotalBytesRcvd - s.LoggedBytesSent - s.LoggedBytesRcvd)));
 }
 
 void Sampler::showDownload(bool bits, bool shown)
 {
     TrafficState& s = m_state;
-    const double d = s.TotalBytesRcvd - s.PrevBytesRcvd;
-    if (d <= 0 || s.PrevBytesRcvd <= 0) {
+    const double d = double(s.TotalBytesRcvd - s.PrevBytesRcvd);
+    if (d <= 0 || !s.HavePrevious) {
         m_lastRate = 0;
         if (shown)
             m_view.setRateLine(ZeroRateLine(s.PeriodAvgDownSpeed, s.MaxDownSpeed, bits));
@@ -207,8 +287,8 @@ void Sampler::showDownload(bool bits, bool shown)
 void Sampler::showUpload(bool bits)
 {
     TrafficState& s = m_state;
-    const double d = s.TotalBytesSent - s.PrevBytesSent;
-    if (d <= 0 || s.PrevBytesSent <= 0) {
+    const double d = double(s.TotalBytesSent - s.PrevBytesSent);
+    if (d <= 0 || !s.HavePrevious) {
         m_view.graphUpdate(Graph::Up, 0);
         return;
     }
@@ -231,38 +311,39 @@ void Sampler::RescaleGraphs(double m, bool bits)
     m_view.setGraphToolTip(Graph::Up, GraphToolTip(m_view.graphMax(Graph::Up), bits));
 }
 
-void Sampler::decideLogging()
+// The first sample opens the first period. Later periods open as a row is written, at the totals of that moment,
+// so what the adapters count between the row and the next tick is in the next row.
+void Sampler::decideLogging(bool ticking)
 {
     TrafficState& s = m_state;
     const QDateTime now = m_clock.now();
-    if (s.PrevBytesRcvd == 0) {
+    if (!s.HavePrevious) {
         s.PeriodStart = now;
         s.LoggedBytesSent = s.TotalBytesSent;
         s.LoggedBytesRcvd = s.TotalBytesRcvd;
+        s.HavePrevious = true;
+    } else if (m_dropped) {
+        // An adapter stopped being counted: the row holds the totals of the tick before, and what this sample added
+        // goes into the next period. A failed write leaves it all in the open period.
+        s.TotalBytesRcvd -= m_addedRcvd;
+        s.TotalBytesSent -= m_addedSent;
+        writeRow(ticking);
+        s.TotalBytesRcvd += m_addedRcvd;
+        s.TotalBytesSent += m_addedSent;
+    } else if (ticking && now.time().hour() == 0 && now.time().minute() == 0
+               && s.PeriodStart.date().daysTo(now.date()) != 0) {
+        writeRow(ticking);
     }
-
-    // Totals that went down (a wrapped counter, a vanished or deselected adapter) end the period with the last
-    // totals before the drop; the next tick opens a new one at the lower totals.
-    const bool havePrevious = s.PrevBytesRcvd > 0 || s.PrevBytesSent > 0;
-    if (havePrevious && (s.PrevBytesRcvd > s.TotalBytesRcvd || s.PrevBytesSent > s.TotalBytesSent)) {
-        s.TotalBytesRcvd = s.PrevBytesRcvd;
-        s.TotalBytesSent = s.PrevBytesSent;
-        if (writeRow())
-            return;
-    } else if (now.time().hour() == 0 && now.time().minute() == 0 && s.PeriodStart.date().daysTo(now.date()) != 0) {
-        if (writeRow())
-            return;
-    }
-    // Also after a failed write: the period stays open and the next tick's rate spans one tick only.
     s.PrevBytesRcvd = s.TotalBytesRcvd;
     s.PrevBytesSent = s.TotalBytesSent;
 }
 
-// The timer is off while the row is written and on again whatever the outcome, so ticking never stops.
-bool Sampler::writeRow()
+// While ticking, the timer is off while the row is written and on again whatever the outcome, so ticking never stops.
+void Sampler::writeRow(bool ticking)
 {
-    m_view.setTimerEnabled(false);
-    const bool written = m_writer.WriteLogRow();
-    m_view.setTimerEnabled(true);
-    return written;
+    if (ticking)
+        m_view.setTimerEnabled(false);
+    m_writer.WriteLogRow();
+    if (ticking)
+        m_view.setTimerEnabled(true);
 }

@@ -3,6 +3,7 @@
 #include "SamplerView.h"
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 class Clock;
@@ -25,21 +26,41 @@ public:
             const Clock& clock, SamplerView& view);
 
     void TmrCheckit_Timer();
+    // A last sample as the program ends, so the final row holds the traffic up to that moment. The timer is
+    // left as it is.
+    void sampleBeforeExit();
     // Writes the volume texts, the caption, the rate line and the volume-left line from the current figures; used
     // when the readouts become visible after ticks that skipped them.
     void refreshTexts();
 
 private:
+    // One adapter at a sample. An adapter is the same from sample to sample while its interface index stays, or,
+    // for a source that gives none, its name.
+    struct Counted
+    {
+        std::string name;
+        std::uint32_t index = 0;
+        std::uint64_t in = 0;
+        std::uint64_t out = 0;
+        bool hardware = false;
+        bool selected = false;
+        bool same(const Counted& other) const { return index != 0 ? index == other.index : name == other.name; }
+    };
+
     void SampleInterfaces();
-    bool RefreshAdapterList(std::uint32_t n, std::uint32_t bytes);
-    void readSelection(std::uint32_t n);
+    bool readTable();
+    bool listMatches() const;
+    bool RefreshAdapterList();
+    void readSelection();
+    void count();
+    static const Counted* find(const std::vector<Counted>& in, const Counted& adapter, std::size_t hint);
     void showReadouts();
     void showVolumes();
     void showDownload(bool bits, bool shown);
     void showUpload(bool bits);
     void RescaleGraphs(double m, bool bits);
-    void decideLogging();
-    bool writeRow();
+    void decideLogging(bool ticking);
+    void writeRow(bool ticking);
 
     IfTableSource& m_ifTable;
     DbConnection& m_db;
@@ -50,8 +71,16 @@ private:
     SamplerView& m_view;
     // Grows to the largest table seen and is reused, so a steady set of interfaces allocates nothing per tick.
     std::vector<std::uint8_t> m_table;
-    // The selected state of each row at this tick, reused in the same way.
-    std::vector<bool> m_selected;
+    // The adapters at this sample and at the one before, reused in the same way.
+    std::vector<Counted> m_now;
+    std::vector<Counted> m_before;
+    // The names the adapter list was built from, entry by entry.
+    std::vector<std::string> m_listNames;
+    // This tick's sample ended the counting of an adapter: one that was counted went away, was recreated or was
+    // deselected. The period then ends at the totals of the tick before.
+    bool m_dropped = false;
+    std::uint64_t m_addedRcvd = 0;
+    std::uint64_t m_addedSent = 0;
     // The download rate of the last tick, 0 after a tick on the zero path; the rate line is rebuilt from it.
     double m_lastRate = 0;
 };

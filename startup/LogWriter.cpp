@@ -9,6 +9,8 @@
 
 #include <QCoreApplication>
 
+#include <algorithm>
+
 bool LogWriter::WriteLogRow(Failure failure)
 {
     const QDateTime now = m_clock.now();
@@ -26,6 +28,8 @@ bool LogWriter::WriteLogRow(Failure failure)
         nextStart = now;
         end = now;
     }
+    // A clock set back would end the row before it starts; the row then starts where it ends.
+    const QDateTime rowStart = std::min(start, end);
 
     // The row and the removal of the saved open period commit together, so a crash can neither lose the
     // period nor count it twice.
@@ -33,10 +37,11 @@ bool LogWriter::WriteLogRow(Failure failure)
     cmd.bind(m_db);
     // A file deleted or replaced under us is reopened first, so the row lands where the user will find it.
     const bool ok = DatabaseFile::reopenIfMoved(m_db, nullptr) && m_db.transaction([&] {
-        return cmd.execute(QStringLiteral("INSERT INTO log (DateAndTimeStart, DateAndTimeEnd, BytesSent, bytesrcvd,"
-                                          " AvgDownloadSpeed) VALUES (?, ?, ?, ?, ?)"),
-                           {dbDateTime(start), dbDateTime(end), m_state.TotalBytesSent - m_state.LoggedBytesSent,
-                            m_state.TotalBytesRcvd - m_state.LoggedBytesRcvd, m_state.PeriodAvgDownSpeed.toDouble()})
+        return cmd.execute(
+                   QStringLiteral("INSERT INTO log (DateAndTimeStart, DateAndTimeEnd, BytesSent, bytesrcvd,"
+                                  " AvgDownloadSpeed) VALUES (?, ?, ?, ?, ?)"),
+                   {dbDateTime(rowStart), dbDateTime(end), qint64(m_state.TotalBytesSent - m_state.LoggedBytesSent),
+                    qint64(m_state.TotalBytesRcvd - m_state.LoggedBytesRcvd), m_state.PeriodAvgDownSpeed.toDouble()})
             && cmd.execute(PeriodJournal::clearSql());
     });
     if (!ok) {
@@ -57,8 +62,6 @@ bool LogWriter::WriteLogRow(Failure failure)
     m_state.LoggedBytesRcvd = m_state.TotalBytesRcvd;
     m_state.PeriodAvgDownSpeed = 0.0;
     m_state.PeriodSampleCount = 0;
-    m_state.PrevBytesRcvd = 0;
-    m_state.PrevBytesSent = 0;
     return true;
 }
 

@@ -11,6 +11,8 @@
 #include <QSqlError>
 #include <QSqlQuery>
 
+#include <algorithm>
+
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -30,8 +32,8 @@ void PeriodJournal::tick(const TrafficState& state, const QDateTime& now)
 {
     if (!state.PeriodStart.isValid() || (!m_recovered && !recover()))
         return;
-    const double rcvd = state.TotalBytesRcvd - state.LoggedBytesRcvd;
-    const double sent = state.TotalBytesSent - state.LoggedBytesSent;
+    const quint64 rcvd = state.TotalBytesRcvd - state.LoggedBytesRcvd;
+    const quint64 sent = state.TotalBytesSent - state.LoggedBytesSent;
     // A period without traffic has nothing to lose, and one that never received an octet reopens at every tick.
     if (rcvd == 0 && sent == 0)
         return;
@@ -52,8 +54,8 @@ bool PeriodJournal::save(const TrafficState& state, const QDateTime& now)
         && cmd.execute(
             QStringLiteral("INSERT OR REPLACE INTO open_period (id, DateAndTimeStart, LastSave, BytesSent, bytesrcvd,"
                            " AvgDownloadSpeed, SampleCount) VALUES (1, ?, ?, ?, ?, ?, ?)"),
-            {dbDateTime(state.PeriodStart), dbDateTime(now), state.TotalBytesSent - state.LoggedBytesSent,
-             state.TotalBytesRcvd - state.LoggedBytesRcvd, state.PeriodAvgDownSpeed.toDouble(),
+            {dbDateTime(state.PeriodStart), dbDateTime(now), qint64(state.TotalBytesSent - state.LoggedBytesSent),
+             qint64(state.TotalBytesRcvd - state.LoggedBytesRcvd), state.PeriodAvgDownSpeed.toDouble(),
              state.PeriodSampleCount});
     // A failed save is retried at the next tick; the log writer reports database trouble to the user.
     if (ok) {
@@ -72,10 +74,11 @@ QString PeriodJournal::asidePath(const QString& databasePath)
 
 bool PeriodJournal::keepAside(const TrafficState& state, const QDateTime& now, QString* error)
 {
-    const QDateTime start = state.PeriodStart.isValid() ? state.PeriodStart : now;
+    // A clock set back would end the period before it starts; it then starts where it ends.
+    const QDateTime start = state.PeriodStart.isValid() ? std::min(state.PeriodStart, now) : now;
     const QByteArray line = (QStringList {dbDateTime(start), dbDateTime(now),
-                                          QString::number(state.TotalBytesSent - state.LoggedBytesSent, 'f', 0),
-                                          QString::number(state.TotalBytesRcvd - state.LoggedBytesRcvd, 'f', 0),
+                                          QString::number(state.TotalBytesSent - state.LoggedBytesSent),
+                                          QString::number(state.TotalBytesRcvd - state.LoggedBytesRcvd),
                                           QString::number(state.PeriodAvgDownSpeed.toDouble(), 'f', 4)}
                                  .join(QLatin1Char('\t'))
                              + QLatin1Char('\n'))
@@ -122,20 +125,22 @@ bool PeriodJournal::recover(QString* error)
             const QList<QByteArray> f = line.split('\t');
             if (f.size() != 5)
                 continue;
-            const QVariantList row
-                = {QString::fromUtf8(f[0]), QString::fromUtf8(f[1]), f[2].toDouble(), f[3].toDouble(), f[4].toDouble()};
+            const QVariantList row = {QString::fromUtf8(f[0]), QString::fromUtf8(f[1]), f[2].toLongLong(),
+                                      f[3].toLongLong(), f[4].toDouble()};
             done = done
                 && run(QStringLiteral(
                            "INSERT INTO log (DateAndTimeStart, DateAndTimeEnd, BytesSent, bytesrcvd, AvgDownloadSpeed)"
                            " SELECT ?, ?, ?, ?, ? WHERE NOT EXISTS (SELECT 1 FROM log WHERE DateAndTimeStart = ?"
                            " AND DateAndTimeEnd = ? AND BytesSent = ? AND bytesrcvd = ?)"),
                        row + row.mid(0, 4))
-                && run(QStringLiteral("DELETE FROM open_period WHERE DateAndTimeStart = ?"), {row[0]});
+                // The kept start is the saved one, or the kept end when the clock had gone back past it.
+                && run(QStringLiteral("DELETE FROM open_period WHERE min(DateAndTimeStart, ?) = ?"), {row[1], row[0]});
         }
         done = done
             && run(QStringLiteral(
                        "INSERT INTO log (DateAndTimeStart, DateAndTimeEnd, BytesSent, bytesrcvd, AvgDownloadSpeed)"
-                       " SELECT DateAndTimeStart, LastSave, BytesSent, bytesrcvd, AvgDownloadSpeed FROM open_period"),
+                       " SELECT min(DateAndTimeStart, LastSave), LastSave, BytesSent, bytesrcvd, AvgDownloadSpeed"
+                       " FROM open_period"),
                    {})
             && run(clearSql(), {});
         if (!done)

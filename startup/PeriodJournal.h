@@ -41,6 +41,6 @@ private:
     bool m_recovered = false;
     QDateTime m_lastSave;
     QDateTime m_savedStart;
-    double m_savedRcvd = 0;
-    double m_savedSent = 0;
+    quint64 m_savedRcvd = 0;
+    quint64 m_savedSent = 0;
 };

@@ -5,18 +5,21 @@
 #include <QDateTime>
 
 // The byte counters and the period being accumulated, shared by the sampler, the log writer and the
-// volume allowance. All values are in octets unless named otherwise.
+// volume allowance. All values are in octets unless named otherwise; they are exact whole numbers.
 struct TrafficState
 {
-    // Sums of the selected adapters' counters at the last tick.
-    double TotalBytesRcvd = 0;
-    double TotalBytesSent = 0;
+    // Octets the selected adapters counted up to the last tick: the sum of their counters at the first sample,
+    // then growing by what they count from tick to tick. It never goes down, so the volumes below are never
+    // negative.
+    quint64 TotalBytesRcvd = 0;
+    quint64 TotalBytesSent = 0;
     // Totals at the start of the current period.
-    double LoggedBytesRcvd = 0;
-    double LoggedBytesSent = 0;
-    // Totals at the previous tick; 0 means there is no previous sample.
-    double PrevBytesRcvd = 0;
-    double PrevBytesSent = 0;
+    quint64 LoggedBytesRcvd = 0;
+    quint64 LoggedBytesSent = 0;
+    // Totals at the previous tick, when there is one.
+    quint64 PrevBytesRcvd = 0;
+    quint64 PrevBytesSent = 0;
+    bool HavePrevious = false;
 
     QDateTime PeriodStart;
     Currency PeriodAvgDownSpeed; // kB/s

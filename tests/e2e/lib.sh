@@ -93,6 +93,26 @@ wait_for() {
 
 rows() { sqlite3 "$DB" "select count(*) from log"; }
 
+# stop_app: SIGTERM, then waits for the program to end.
+stop_app() {
+    kill -TERM $APP_PID
+    wait_for 5 sh -c "! kill -0 $APP_PID" || fail "did not end after SIGTERM"
+}
+
+# select_adapters <name>...: a first run creates the database; the named adapters are stored as the selection,
+# as the options dialog stores it, for the runs that follow.
+select_adapters() {
+    start_app
+    wait_for 10 test -s "$DB" || fail "no database created"
+    wait_for 10 sh -c "sqlite3 '$DB' 'select count(*) from sqlite_master' | grep -q '^[1-9]'" || fail "empty schema"
+    stop_app
+    local k=0 name
+    for name in "$@"; do
+        sqlite3 "$DB" "insert into settings values ('Adapter$k', '$name')"
+        k=$((k + 1))
+    done
+}
+
 # Presses Return in the newest message box titled "Zovodazad" (there is no window manager to activate it).
 answer_box() {
     local w

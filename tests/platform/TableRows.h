@@ -4,8 +4,8 @@
 
 #include <QByteArrayList>
 
-// The table as the sampler takes it: a size query, a fill of that size, then each row in turn. Empty when the
-// fill fails.
+// The table as the sampler takes it: a size query, a fill of that size, then each row in turn, the hardware flag
+// as facts.device. Empty when the fill fails.
 inline std::vector<IfEntry> readTable(IfTableSource& source)
 {
     std::uint32_t size = 0;
@@ -15,8 +15,11 @@ inline std::vector<IfEntry> readTable(IfTableSource& source)
     std::vector<IfEntry> rows;
     IfRow row;
     for (std::uint32_t k = 0; result == IfTableStatus::Ok && readIfRow(buffer.data(), size, k, row); ++k)
-        rows.push_back({std::string(reinterpret_cast<const char*>(row.descr.data()), row.descrLen), row.inOctets,
-                        row.outOctets, row.index});
+        rows.push_back({std::string(reinterpret_cast<const char*>(row.descr.data()), row.descrLen),
+                        row.inOctets,
+                        row.outOctets,
+                        row.index,
+                        {(row.flags & IfFlag::Hardware) != 0}});
     return rows;
 }
 

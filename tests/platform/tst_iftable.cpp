@@ -36,7 +36,7 @@ private:
 private Q_SLOTS:
     void writeAndReadBackWithinBounds()
     {
-        const std::vector<IfEntry> rows {{"lo", 1, 1, 1}, {std::string(300, 'n'), 5, 6, 9}};
+        const std::vector<IfEntry> rows {{"lo", 1, 1, 1, {false, true}}, {std::string(300, 'n'), 5ull << 40, 6, 9}};
         std::uint32_t size = 0;
         QCOMPARE(writeIfTable(rows, nullptr, &size), IfTableStatus::InsufficientBuffer);
         std::vector<std::uint8_t> table(size, 0xAA);
@@ -45,8 +45,12 @@ private Q_SLOTS:
         QCOMPARE(table[0], std::uint8_t {0xAA});
         QCOMPARE(writeIfTable(rows, table.data(), &size), IfTableStatus::Ok);
         IfRow row;
+        QVERIFY(readIfRow(table.data(), size, 0, row));
+        QCOMPARE(row.flags, 0u); // loopback
         QVERIFY(readIfRow(table.data(), size, 1, row));
         QCOMPARE(row.descrLen, 256u); // the name cut to what bDescr holds
+        QCOMPARE(row.inOctets, 5ull << 40);
+        QCOMPARE(row.flags, IfFlag::Hardware);
 
         const auto setField
             = [&](std::uint32_t offset, std::uint32_t value) { std::memcpy(table.data() + offset, &value, 4); };
@@ -54,7 +58,7 @@ private Q_SLOTS:
         QVERIFY(readIfRow(table.data(), size, 1, row));
         QVERIFY(!readIfRow(table.data(), size - 1, 1, row));
         QVERIFY(!readIfRow(table.data(), size, 2, row));
-        QVERIFY(!readIfRow(table.data(), size, 1u << 30, row)); // k * 860 is 0 modulo 2^32
+        QVERIFY(!readIfRow(table.data(), size, 1u << 30, row)); // k * 880 is 0 modulo 2^32
         setField(0, 1); // rows past the count are not rows, whatever the buffer holds
         QVERIFY(!readIfRow(table.data(), size, 1, row));
         setField(4 + 600, 100000); // dwDescrLen beyond the 256 bytes of bDescr
@@ -62,10 +66,12 @@ private Q_SLOTS:
         QCOMPARE(row.descrLen, 256u);
     }
 
-    void procFileParsesSortsAndWraps()
+    // Full 64-bit counters; only an interface with a device behind it is hardware.
+    void procFileParsesAndSorts()
     {
         for (const char* name : {"lo 1", "x:y 3", "\u00f1et 5", "wl@n-0.1 7"})
             write(QString("net/%1/ifindex").arg(QString(name).section(' ', 0, 0)), QByteArray(name).split(' ')[1]);
+        write("net/wl@n-0.1/device/uevent", "DRIVER=iwlwifi\n");
         auto source = procFile("wl@n-0.1: 4294967303 9 0 0 0 0 0 0 18446744073709551615 1 0 0 0 0 0 0\n"
                                "  not-in-sys:  1 2 3 4 5 6 7 8 9 10 11 12 13 14 15 16\n"
                                "    lo:    3267      29    0    0    0     0          0         0     3268      29\n"
@@ -75,11 +81,14 @@ private Q_SLOTS:
         QByteArray table;
         for (const IfEntry& row : readTable(source))
             table += QByteArray::fromStdString(row.name) + ' ' + QByteArray::number(row.inOctets) + ' '
-                + QByteArray::number(row.outOctets) + ' ' + QByteArray::number(row.index) + "; ";
+                + QByteArray::number(row.outOctets) + ' ' + QByteArray::number(row.index)
+                + (row.facts.device ? " hw; " : "; ");
         // Unknown indexes last, in file order.
-        QCOMPARE(table,
-                 QByteArray("lo 3267 3268 1; x:y 12 34 3; \u00f1et 1 2 5; wl@n-0.1 7 4294967295 7; not-in-sys 1 9 0; "
-                            "gone 5 6 0; "));
+        QCOMPARE(
+            table,
+            QByteArray("lo 3267 3268 1; x:y 12 34 3; \u00f1et 1 2 5; wl@n-0.1 4294967303 18446744073709551615 7 hw; "
+                       "not-in-sys 1 9 0; "
+                       "gone 5 6 0; "));
     }
 
     // A fill after a size query serves the reading the size came from; any other call reads afresh. A file of a

@@ -138,8 +138,8 @@ private Q_SLOTS:
     void firstTicksThenSteadyTraffic()
     {
         Rig r;
-        // No Adapter<n> rows: both counted. The first tick shows the whole counters, and no rate.
-        r.start({{"lo", 1048000, 1000}, {"eth0", 575, 1047576}});
+        // No Adapter<n> rows: both hardware, both counted. The first tick shows the whole counters, and no rate.
+        r.start({{"eth1", 1048000, 1000}, {"eth0", 575, 1047576}});
         QCOMPARE(r.download, QString("1,024.0 kB")); // 1,048,575 octets
         QCOMPARE(r.upload, QString("1.00 MB")); // 1,048,576
         QCOMPARE(r.caption, QString("2.00 MB"));
@@ -189,56 +189,117 @@ private Q_SLOTS:
         QCOMPARE(r.tip[1], QString("Graph Max: 1,810"));
     }
 
-    void appearingInterfaceRebuildsTheListByPosition()
+    // With no stored selection, physical and wireless adapters are counted; names show as UTF-8.
+    void defaultSelection()
     {
         Rig r;
-        r.t.exec("INSERT INTO settings VALUES ('Adapter1', 'eth0')");
-        r.start({{"lo", 100, 200}, {"eth0", 10, 20}});
-        // A new interface in front shifts the rows. A table or selection that cannot be read keeps last tick's
-        // totals, so no false drop ends the period, and the rebuild is retried.
-        r.table.rows.insert(r.table.rows.begin(), IfEntry {std::string("ppp0\0", 5), 300, 400});
+        r.start({{"lo", 1, 1, 1, {false, true}},
+                 {"eth0", 2, 2, 2, {true}},
+                 {"wlan0", 4, 4, 3, {true}},
+                 {"docker0", 8, 8, 4, {false, false, "bridge"}},
+                 {"veth1", 16, 16, 5, {false, false, "veth"}},
+                 {"br0", 32, 32, 6, {false, false, "bridge"}},
+                 {"tun0", 64, 64, 7, {false, false, "tun"}},
+                 {"wg0", 128, 128, 8, {false, false, "wireguard"}},
+                 {"w\u00e4n", 256, 256, 9, {}}}); // no device link, but no link kind either: taken for hardware
+        QStringList selected;
+        for (int k = 0; k < r.settings.adapters.count(); ++k) {
+            if (r.settings.adapters.isSelected(k))
+                selected.append(r.settings.adapters.text(k));
+        }
+        QCOMPARE(selected, QStringList({"eth0", "wlan0", QString::fromUtf8("w\u00e4n")}));
+        QCOMPARE(r.s.TotalBytesRcvd, 2u + 4u + 256u);
+    }
+
+    // An adapter is known by its name wherever it stands in the table; a stored row without a name selects by
+    // position. A table or selection that cannot be read keeps the totals, and the rebuild is retried.
+    void adaptersKnownByName()
+    {
+        Rig r;
+        r.t.exec("INSERT INTO settings VALUES ('Adapter1', 'eth0'), ('Adapter2', '')");
+        r.start({{"lo", 100, 200, 1}, {"eth0", 10, 20, 2}, {"tap0", 1, 1, 3}});
+        QCOMPARE(r.s.TotalBytesRcvd, 11u);
+        std::swap(r.table.rows[0], r.table.rows[1]); // the same interfaces in another order
+        r.tick(1000);
+        QCOMPARE(r.s.TotalBytesRcvd, 2011u);
+        // A new interface in front shifts the rows again.
+        r.table.rows.insert(r.table.rows.begin(), IfEntry {std::string("ppp0\0", 5), 300, 400, 4});
         r.table.failCalls = 1;
-        r.tick();
+        r.tick(1000);
         r.t.exec("ALTER TABLE settings RENAME TO settings_away");
         QTest::ignoreMessage(QtWarningMsg, QRegularExpression("adapter selection not readable"));
         r.tick();
         r.t.exec("ALTER TABLE settings_away RENAME TO settings");
         r.tick();
         const AdapterList& list = r.settings.adapters;
-        QCOMPARE(list.count(), 3);
+        QCOMPARE(list.count(), 4);
         QCOMPARE(list.text(0), QString("ppp0"));
-        // The selection follows the position, not the name.
-        QVERIFY(!list.isSelected(0) && list.isSelected(1) && !list.isSelected(2));
-        QCOMPARE(r.s.TotalBytesRcvd, 100.0); // counted at once with its whole counter
+        // eth0 and tap0 keep their selection; ppp0 stands where no stored row points.
+        QVERIFY(!list.isSelected(0) && list.isSelected(1) && !list.isSelected(2) && list.isSelected(3));
+        QCOMPARE(r.s.TotalBytesRcvd, 4011u); // what eth0 and tap0 counted during the failed ticks included
         QCOMPARE(r.logRows(), 0);
     }
 
-    // Totals that go down (a wrapped counter, a deselected adapter) end the period with the totals before the drop,
-    // and the next tick opens a new one at the lower totals. A row that cannot be written stays pending.
-    void dropsEndThePeriodAtThePreviousTotals()
+    // Every octet the counted adapters count from the first sample to the exit is in exactly one row: the rows keep
+    // their triggers and times, the traffic between a row and the next tick goes into the next row, and the last
+    // sample is taken at exit. Each step: the event, then octets received by every interface before the next tick.
+    void everyOctetInOneRow_data()
     {
-        Rig r;
-        r.start({{"lo", 100, 100}, {"eth0", 4294000000u, 100}});
-        r.tick(700000, 1000);
-        r.t.exec("PRAGMA query_only = ON");
-        r.tick(700000, 1000); // eth0's received counter passes 2^32
-        r.tick(700000, 1000); // still below the stored totals: tried again
-        r.t.exec("PRAGMA query_only = OFF");
-        r.tick();
-        QCOMPARE(r.lastRow(), QString("2002-11-27 12:00:00 2002-11-27 12:00:02 2000.0 1400000.0"));
-        r.tick();
-        QCOMPARE(r.s.PeriodStart, r.clock.now().addMSecs(-TmrCheckitInterval));
-        const double eth0 = 4294000000.0 + 3 * 700000 - 4294967296.0; // wrapped
-        QCOMPARE(r.s.LoggedBytesRcvd, 100 + 3 * 700000 + eth0);
+        QTest::addColumn<QString>("events");
+        QTest::addColumn<QString>("rows"); // received octets per row, the exit row last
+        QTest::newRow("traffic from a total of 0") << "tick 0|tick 500|tick 500"
+                                                   << "2000";
+        QTest::newRow("64-bit counters pass 2^32 without a row") << "tick 4294967000|tick 4294967000|tick 0"
+                                                                 << "17179868000";
+        QTest::newRow("reset counters between ticks") << "tick 700|reset 300|tick 50|tick 0"
+                                                      << "1400 700";
+        QTest::newRow("deselected adapter") << "tick 100|deselect 60|tick 5|tick 0"
+                                            << "200 65";
+        QTest::newRow("vanished adapter") << "tick 100|vanish 60|tick 5|tick 0"
+                                          << "200 65";
+        QTest::newRow("recreated adapter") << "tick 100|recreate 60|tick 5|tick 0"
+                                           << "200 130";
+        QTest::newRow("exit between ticks") << "tick 100|exit 40"
+                                            << "280";
+        QTest::newRow("midnight") << "midnight 100|tick 50|tick 0"
+                                  << "200 100";
+    }
 
-        r.settings.adapters.setSelected(0, false);
-        r.tick(1000, 1000);
-        r.tick();
-        QCOMPARE(r.s.LoggedBytesRcvd, eth0 + 1000); // only eth0 now
-        // The timer is off while each row is written, and on again whatever the outcome.
-        QCOMPARE(r.timer,
-                 (TimerSwitches {
-                     {false, 0}, {true, 0}, {false, 0}, {true, 0}, {false, 0}, {true, 1}, {false, 1}, {true, 2}}));
+    void everyOctetInOneRow()
+    {
+        QFETCH(QString, events);
+        QFETCH(QString, rows);
+        Rig r;
+        r.clock.set(QDateTime(QDate(2026, 12, 4), QTime(12, 0)));
+        r.table.rows = {{"eth0", 0, 0, 1}, {"wlan0", 0, 0, 2}};
+        r.sampler.TmrCheckit_Timer();
+        for (const QString& step : events.split('|')) {
+            const QString event = step.section(' ', 0, 0);
+            const quint64 octets = step.section(' ', 1).toULongLong();
+            if (event == "reset")
+                QVERIFY(r.writer.WriteLogRow());
+            else if (event == "deselect")
+                r.settings.adapters.setSelected(1, false);
+            else if (event == "vanish")
+                r.table.rows.pop_back();
+            else if (event == "recreate")
+                r.table.rows.back() = {"wlan0", 0, 0, 3};
+            else if (event == "midnight")
+                r.clock.set(QDateTime(QDate(2026, 12, 5), QTime(0, 0, 10)));
+            if (event == "exit") {
+                for (IfEntry& e : r.table.rows)
+                    e.inOctets += octets;
+                r.sampler.sampleBeforeExit();
+                break;
+            }
+            r.tick(octets);
+        }
+        QVERIFY(r.writer.WriteLogRow());
+        QCOMPARE(
+            r.t.scalar("SELECT group_concat(CAST(bytesrcvd AS INTEGER), ' ') FROM (SELECT * FROM log ORDER BY rowid)")
+                .toString(),
+            rows);
+        QCOMPARE(r.t.scalar("SELECT count(*) FROM log WHERE DateAndTimeEnd < DateAndTimeStart").toInt(), 0);
     }
 
     // A period begun the day before is written in the first minute of the day, and retried there after a failure;
