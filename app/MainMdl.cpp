@@ -5,8 +5,8 @@
 #include "FrmMain.h"
 #include "FrmOptions.h"
 #include "MessageBox.h"
+#include "Readouts.h"
 #include "Sampler.h"
-#include "StatsModule.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -72,6 +72,7 @@ MainMdl::MainMdl(Platform platform, QObject* parent)
     , m_platform(platform)
     , m_writer(m_db, m_state, platform.clock, platform.boxes)
     , m_journal(m_db)
+    , m_stats(platform.boxes)
     , m_allowance(m_db, m_state, m_vars, m_settings, platform.clock, platform.notifier)
 {
 }
@@ -80,8 +81,6 @@ MainMdl::~MainMdl()
 {
     if (g_running == this)
         g_running = nullptr;
-    // A closed window whose deferred deletion never ran, because the event loop ended first.
-    delete m_frmStats;
 }
 
 bool MainMdl::start(const QString& databasePath)
@@ -177,40 +176,28 @@ void MainMdl::tick()
     m_sampler->TmrCheckit_Timer();
     m_journal.tick(m_state, m_platform.clock.now());
     if (++m_ticks % 2 == 0)
-        m_allowance.refresh();
+        refreshAllowanceAndTray();
     if (!m_firstTickLogged) {
         m_firstTickLogged = true;
         qCDebug(lcStartup, "first tick %lld ms after the process started", processAgeMs());
     }
 }
 
+void MainMdl::refreshAllowanceAndTray()
+{
+    m_allowance.refresh();
+    const VolumeLeft::Remainder& left = m_allowance.remainder();
+    const TrafficState& s = m_state;
+    TrayIcon& tray = m_frmMain->tray();
+    tray.setToolTip(TrayToolTip(m_sampler->downloadRate(), m_sampler->uploadRate(), m_settings.kilobit != 0,
+                                double(s.TotalBytesSent + s.TotalBytesRcvd - s.LoggedBytesSent - s.LoggedBytesRcvd),
+                                left.text));
+    tray.setMark(left.band >= AllowanceBand::Orange ? allowanceColour(left.band) : QColor());
+}
+
 void MainMdl::openStats()
 {
-    if (m_frmStats) {
-        QMetaObject::invokeMethod(m_frmStats, "build");
-    } else {
-        if (!m_statsModule.isLoaded()) {
-            const QString dir = QFileInfo(QCoreApplication::applicationFilePath()).canonicalPath();
-            for (const QString& candidate : {dir, QDir(dir).filePath(QStringLiteral(ZOVO_MODULE_DIR))}) {
-                m_statsModule.setFileName(QDir(candidate).filePath(QLatin1String(StatsModuleName)));
-                if (m_statsModule.load())
-                    break;
-            }
-        }
-        const auto create = reinterpret_cast<CreateStatsWindow>(m_statsModule.resolve(CreateStatsWindowSymbol));
-        if (!create) {
-            m_platform.boxes.notify(
-                tr("The statistics window could not be loaded:\n%1").arg(m_statsModule.errorString()),
-                MessageBoxes::Icon::Critical, QStringLiteral("Zovodazad"));
-            return;
-        }
-        m_frmStats = create(m_db, m_platform.clock, m_platform.boxes);
-        // Closing ends this opening; the next one starts again from the first entry of every list.
-        m_frmStats->setAttribute(Qt::WA_DeleteOnClose);
-    }
-    m_frmStats->show();
-    m_frmStats->raise();
-    m_frmStats->activateWindow();
+    m_stats.show(m_db.path());
 }
 
 void MainMdl::bringMonitorForward()
@@ -242,8 +229,7 @@ void MainMdl::shutdown()
         return;
     m_running = false;
     g_running = nullptr;
-    if (m_frmStats)
-        m_frmStats->close();
+    m_stats.close();
     m_frmOptions->hide();
     m_frmMain->TmrCheckit().stop();
     m_sampler->sampleBeforeExit();

@@ -6,10 +6,10 @@
 #include "LogWriter.h"
 #include "PeriodJournal.h"
 #include "Settings.h"
+#include "StatsProcess.h"
 #include "TrafficState.h"
 
 #include <QEventLoop>
-#include <QLibrary>
 #include <QObject>
 #include <QPointer>
 #include <QTimer>
@@ -74,6 +74,8 @@ Q_SIGNALS:
 
 private:
     void tick();
+    // Once a second: the allowance checked, the icon's hover text and mark brought up to date.
+    void refreshAllowanceAndTray();
 
     Platform m_platform;
     TrafficState m_state;
@@ -86,11 +88,10 @@ private:
     std::unique_ptr<FrmMain> m_frmMain;
     QtFolderPicker m_folderPicker;
     std::unique_ptr<FrmOptions> m_frmOptions;
-    QLibrary m_statsModule;
-    QPointer<QWidget> m_frmStats;
+    StatsProcess m_stats;
     std::unique_ptr<Sampler> m_sampler;
     AllowanceWatch m_allowance;
-    // Ticks since start-up; the allowance is checked at every second one, once a second.
+    // Ticks since start-up; the allowance and the icon follow at every second one.
     quint64 m_ticks = 0;
     bool m_running = false;
     bool m_firstTickLogged = false;

@@ -37,7 +37,7 @@ DbConnection::~DbConnection()
     close();
 }
 
-bool DbConnection::open(const QString& path)
+bool DbConnection::open(const QString& path, Access access)
 {
     close();
     {
@@ -45,7 +45,8 @@ bool DbConnection::open(const QString& path)
         db.setDatabaseName(path);
         // A writer elsewhere (another tool holding a lock) makes us wait briefly instead of failing at once;
         // kept short because every database call runs on the user-interface thread.
-        db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=250"));
+        db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=250")
+                             + (access == Access::ReadOnly ? QStringLiteral(";QSQLITE_OPEN_READONLY") : QString()));
         if (!db.open()) {
             m_lastError = errorText(db.lastError());
             db = QSqlDatabase();

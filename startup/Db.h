@@ -16,8 +16,9 @@ public:
     DbConnection(const DbConnection&) = delete;
     DbConnection& operator=(const DbConnection&) = delete;
 
-    // Opens an existing SQLite file; does not create one (see DatabaseFile for that).
-    bool open(const QString& path);
+    // Opens an SQLite file (see DatabaseFile for creating one). ReadOnly never creates or changes the file.
+    enum class Access { ReadWrite, ReadOnly };
+    bool open(const QString& path, Access access = Access::ReadWrite);
     void close();
     bool isOpen() const;
     QString path() const { return m_path; }

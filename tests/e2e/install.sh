@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# `cmake --install` gives a program that starts from its menu entry: the executable, the statistics module, the
-# icon, the menu and autostart entries; the database goes beside the program when that folder is writable and to
+# `cmake --install` gives a program that starts from its menu entry: the executable, the statistics window's program,
+# the icon, the menu and autostart entries; the database goes beside the program when that folder is writable and to
 # the per-user data folder when it is not.
 source "$(dirname "$0")/lib.sh" "$1"
 BUILD_DIR=$(dirname "$1")
@@ -9,7 +9,7 @@ start_desktop
 
 PREFIX="$E2E_DIR/prefix"
 cmake --install "$BUILD_DIR" --prefix "$PREFIX" >/dev/null
-for f in bin/zovodazad lib/zovodazad/zovodazad_stats.so share/applications/zovodazad.desktop \
+for f in bin/zovodazad libexec/zovodazad/zovodazad-stats share/applications/zovodazad.desktop \
     share/icons/hicolor/scalable/apps/zovodazad.svg share/zovodazad/zovodazad.desktop; do
     [ -f "$PREFIX/$f" ] || fail "not installed: $f"
 done
@@ -37,7 +37,7 @@ DB="$PREFIX/bin/Zovodazad.mdb"
 launch
 wait_for 10 test -s "$DB" || fail "portable layout: no database beside the program"
 
-# The statistics window comes from the installed module.
+# The statistics window is the installed program of its own.
 wait_for 15 icon_embedded || fail "no icon in the tray"
 read -r ICON_X ICON_Y <<<"$(icon_centre)"
 xdotool mousemove "$ICON_X" "$ICON_Y"

@@ -70,7 +70,7 @@ start_tray() {
 APP_DIR="$E2E_DIR/app"
 mkdir -p "$APP_DIR"
 cp "$ZOVO_BIN_SRC" "$APP_DIR/zovodazad"
-cp "$(dirname "$ZOVO_BIN_SRC")/zovodazad_stats.so" "$APP_DIR/"
+cp "$(dirname "$ZOVO_BIN_SRC")/zovodazad-stats" "$APP_DIR/"
 DB="$APP_DIR/Zovodazad.mdb"
 export XDG_RUNTIME_DIR="$E2E_DIR/runtime"
 mkdir -p -m 700 "$XDG_RUNTIME_DIR"

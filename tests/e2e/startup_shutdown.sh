@@ -24,7 +24,7 @@ wait_for 5 monitor_shown || fail "a second launch did not show the running copy'
 shot second-launch-shows-monitor
 OTHER="$E2E_DIR/other"
 mkdir -p "$OTHER" "$E2E_DIR/runtime2"
-cp "$APP_DIR/zovodazad" "$APP_DIR/zovodazad_stats.so" "$OTHER/"
+cp "$APP_DIR/zovodazad" "$APP_DIR/zovodazad-stats" "$OTHER/"
 ln -s "$DB" "$OTHER/Zovodazad.mdb"
 XDG_RUNTIME_DIR="$E2E_DIR/runtime2" timeout 10 "$OTHER/zovodazad" >"$E2E_DIR/third.log" 2>&1 && rc=0 || rc=$?
 [ $rc = 0 ] || fail "a copy through a symlink in another session exited with $rc"

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+class MessageBoxes;
+class QProcess;
+
+// The statistics window's process, seen from the monitor: started by the first Volume Graphs command, asked to
+// rebuild from the log and come forward by the next ones, ended at Exit. When it crashes the user is told and
+// the monitor goes on.
+class StatsProcess : public QObject
+{
+    Q_OBJECT
+public:
+    explicit StatsProcess(MessageBoxes& boxes, QObject* parent = nullptr);
+    ~StatsProcess() override;
+
+    void show(const QString& databasePath);
+    // Closes the window and waits briefly for the process to end.
+    void close();
+    bool isRunning() const;
+
+private:
+    MessageBoxes& m_boxes;
+    QProcess* m_process = nullptr;
+};

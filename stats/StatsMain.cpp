@@ -1,0 +1,68 @@
+// The statistics window as a process of its own, started by the monitor's Volume Graphs command. The chart
+// libraries (Qt Charts, Qt Data Visualization and the Qt Quick stack beneath it) and their heap then live only
+// while the window is open, closing it gives all of that back, and a crash in them cannot take the monitor down.
+//
+// Usage: zovodazad-stats <database>. A line "show" on standard input rebuilds the window from the log and brings it
+// forward; the end of standard input (the monitor ended) closes the window.
+#include "Clock.h"
+#include "Db.h"
+#include "FrmStats.h"
+#include "MessageBox.h"
+#include "StatsCommands.h"
+
+#include <QApplication>
+#include <QFileInfo>
+#include <QIcon>
+#include <QSocketNotifier>
+
+#include <cstdio>
+
+#include <unistd.h>
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Zovodazad"));
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/zovodazad.svg")));
+    const QStringList args = QApplication::arguments();
+    if (args.size() != 2) {
+        std::fprintf(stderr, "usage: %s <database>\n", argv[0]);
+        return 2;
+    }
+    QtMessageBoxes boxes;
+    SystemClock clock;
+    DbConnection db(QStringLiteral("zovodazad-stats"));
+    // Only the monitor creates or changes the file; this process reads it.
+    if (!QFileInfo(args[1]).isFile() || !db.open(args[1], DbConnection::Access::ReadOnly)) {
+        boxes.ask(QApplication::translate("StatsMain", "The traffic log %1 cannot be opened:\n%2")
+                      .arg(args[1], db.lastError()),
+                  MessageBoxes::Buttons::Ok, MessageBoxes::Icon::Critical, QStringLiteral("Zovodazad"),
+                  [](MessageBoxes::Answer) { QCoreApplication::exit(1); });
+        return app.exec();
+    }
+    FrmStats window(db, clock, boxes);
+    window.show();
+
+    QSocketNotifier commands(STDIN_FILENO, QSocketNotifier::Read);
+    QByteArray pending;
+    QObject::connect(&commands, &QSocketNotifier::activated, &window, [&] {
+        char buffer[256];
+        const ssize_t n = ::read(STDIN_FILENO, buffer, sizeof buffer);
+        if (n <= 0) {
+            commands.setEnabled(false);
+            window.close();
+            return;
+        }
+        pending.append(buffer, int(n));
+        for (int end = pending.indexOf('\n'); end >= 0; end = pending.indexOf('\n')) {
+            if (pending.left(end) == StatsCommands::Show) {
+                window.build();
+                window.show();
+                window.raise();
+                window.activateWindow();
+            }
+            pending.remove(0, end + 1);
+        }
+    });
+    return app.exec();
+}
