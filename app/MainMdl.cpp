@@ -5,6 +5,7 @@
 #include "FrmMain.h"
 #include "FrmOptions.h"
 #include "MessageBox.h"
+#include "Readouts.h"
 #include "Sampler.h"
 
 #include <QCoreApplication>
@@ -175,11 +176,23 @@ void MainMdl::tick()
     m_sampler->TmrCheckit_Timer();
     m_journal.tick(m_state, m_platform.clock);
     if (++m_ticks % 2 == 0)
-        m_allowance.refresh();
+        refreshAllowanceAndTray();
     if (!m_firstTickLogged) {
         m_firstTickLogged = true;
         qCDebug(lcStartup, "first tick %lld ms after the process started", processAgeMs());
     }
+}
+
+void MainMdl::refreshAllowanceAndTray()
+{
+    m_allowance.refresh();
+    const VolumeLeft::Remainder& left = m_allowance.remainder();
+    const TrafficState& s = m_state;
+    TrayIcon& tray = m_frmMain->tray();
+    tray.setToolTip(TrayToolTip(m_sampler->downloadRate(), m_sampler->uploadRate(), m_settings.kilobit != 0,
+                                double(s.TotalBytesSent + s.TotalBytesRcvd - s.LoggedBytesSent - s.LoggedBytesRcvd),
+                                left.text));
+    tray.setMark(left.band >= AllowanceBand::Orange ? allowanceColour(left.band) : QColor());
 }
 
 void MainMdl::openStats()

@@ -74,6 +74,8 @@ Q_SIGNALS:
 
 private:
     void tick();
+    // Once a second: the allowance checked, the icon's hover text and mark brought up to date.
+    void refreshAllowanceAndTray();
 
     Platform m_platform;
     TrafficState m_state;
@@ -89,7 +91,7 @@ private:
     StatsProcess m_stats;
     std::unique_ptr<Sampler> m_sampler;
     AllowanceWatch m_allowance;
-    // Ticks since start-up; the allowance is checked at every second one, once a second.
+    // Ticks since start-up; the allowance and the icon follow at every second one.
     quint64 m_ticks = 0;
     bool m_running = false;
     bool m_firstTickLogged = false;

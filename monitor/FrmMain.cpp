@@ -1,7 +1,8 @@
 #include "FrmMain.h"
 
 #include "Contrast.h"
-#include "TwipScale.h"
+#include "Readouts.h"
+#include "TwipLayout.h"
 
 #include "Db.h"
 #include "LogWriter.h"
@@ -78,11 +79,6 @@ FrmMain::FrmMain(const MonitorContext& context, TrayIcon::HostProbe findHost, QW
     // The window stays on top beside the user's work and is rarely the active one; its graphs' hover texts show
     // all the same.
     setAttribute(Qt::WA_AlwaysShowToolTips);
-    // The stored layout is drawn in an 8-point font; larger desktop fonts would not fit the 255-twip rows.
-    QFont small = font();
-    small.setPointSize(8);
-    setFont(small);
-
     m_timer.setObjectName(QStringLiteral("TmrCheckit"));
     m_timer.setInterval(500);
 
@@ -99,11 +95,11 @@ FrmMain::FrmMain(const MonitorContext& context, TrayIcon::HostProbe findHost, QW
     m_downGraph = new Throughput(this);
     m_downGraph->setObjectName(QStringLiteral("DownGraph"));
     m_downGraph->ReadProperties(Throughput::storedDownGraph());
-    placeInTwips(m_downGraph, {1800, 120, 1095, 255});
+    m_layout.place(m_downGraph, {1800, 120, 1095, 255});
     m_upGraph = new Throughput(this);
     m_upGraph->setObjectName(QStringLiteral("UpGraph"));
     m_upGraph->ReadProperties(Throughput::storedUpGraph());
-    placeInTwips(m_upGraph, {1800, 480, 1095, 255});
+    m_layout.place(m_upGraph, {1800, 480, 1095, 255});
 
     m_popup.setObjectName(QStringLiteral("MP_IconPopup"));
     m_popup.setTitle(QStringLiteral("IconPopup"));
@@ -141,23 +137,56 @@ FrmMain::FrmMain(const MonitorContext& context, TrayIcon::HostProbe findHost, QW
     m_exit->setEnabled(false);
     connect(m_exit, &QAction::triggered, this, &FrmMain::exitRequested);
 
-    QRect placed(twipsToPixelsX(ClientLeft), twipsToPixelsY(ClientTop), twipsToPixelsX(ClientWidth),
-                 twipsToPixelsY(OuterHeightWhatsLeft - FrameHeight));
+    fitLayout();
+    QRect placed(m_layout.toPixelsX(ClientLeft), m_layout.toPixelsY(ClientTop), m_layout.toPixelsX(ClientWidth),
+                 m_layout.toPixelsY(OuterHeightWhatsLeft - FrameHeight));
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         // The stored position suits the screen it was laid out on; keep the window, caption included, on this one.
         const QRect area = screen->availableGeometry();
         placed.moveRight(qMin(placed.right(), area.right()));
         placed.moveBottom(qMin(placed.bottom(), area.bottom()));
         placed.moveLeft(qMax(placed.left(), area.left()));
-        placed.moveTop(qMax(placed.top(), area.top() + twipsToPixelsY(FrameHeight)));
+        placed.moveTop(qMax(placed.top(), area.top() + m_layout.toPixelsY(FrameHeight)));
     }
     setGeometry(placed);
     applyWhatsLeftHeight(true);
 }
 
+// The layout grows with the font until the widest text each label can show fits it: the speed line and the
+// volumes up to 100 Gbit/s, the caption with room for the title bar's icon and button.
+void FrmMain::fitLayout()
+{
+    const auto widest = [](const QLabel* label, const QStringList& texts) {
+        const QFontMetrics fm(label->font());
+        int width = 0;
+        for (const QString& text : texts)
+            width = std::max(width, fm.horizontalAdvance(text));
+        return QSize(width, fm.height());
+    };
+    const QStringList volumes = longestVolumeTexts();
+    const QString left = QLocale().toString(5119999) + QStringLiteral(" MB (") + QLocale().toString(99.9, 'f', 1)
+        + QStringLiteral(" %) Left.");
+    QList<TwipLayout::Need> needs;
+    for (QLabel* label : findChildren<QLabel*>()) {
+        const QStringList texts = label == m_lblDownload || label == m_lblUpload ? volumes
+            : label == m_lblUp                                                   ? longestRateLines()
+            : label == m_lblWhatsLeft                                            ? QStringList {left}
+                                                                                 : QStringList {label->text()};
+        needs.append(m_layout.need(label, widest(label, texts)));
+    }
+    QFont titleFont = font();
+    titleFont.setBold(true);
+    const QFontMetrics title(titleFont);
+    int caption = 0;
+    for (const QString& text : volumes)
+        caption = std::max(caption, title.horizontalAdvance(text));
+    needs.append({QSizeF(ClientWidth, 0), QSize(caption + 4 * title.height(), 0)});
+    m_layout.fit(needs);
+}
+
 FrmMain::~FrmMain() = default;
 
-QLabel* FrmMain::addLabel(const char* name, const QString& text, bool bold, const QRect& twips)
+QLabel* FrmMain::addLabel(const char* name, const QString& text, bool bold, const QRectF& twips)
 {
     auto* label = new QLabel(text, this);
     label->setObjectName(QLatin1String(name));
@@ -166,24 +195,8 @@ QLabel* FrmMain::addLabel(const char* name, const QString& text, bool bold, cons
         f.setBold(true);
         label->setFont(f);
     }
-    placeInTwips(label, twips);
+    m_layout.place(label, twips);
     return label;
-}
-
-void FrmMain::placeInTwips(QWidget* widget, const QRect& twips)
-{
-    widget->setGeometry(twipsToPixelsX(twips.x()), twipsToPixelsY(twips.y()), twipsToPixelsX(twips.width()),
-                        twipsToPixelsY(twips.height()));
-}
-
-int FrmMain::twipsToPixelsX(int twips) const
-{
-    return twipsToPixels(twips, logicalDpiX());
-}
-
-int FrmMain::twipsToPixelsY(int twips) const
-{
-    return twipsToPixels(twips, logicalDpiY());
 }
 
 QString FrmMain::versionCaption()
@@ -193,8 +206,9 @@ QString FrmMain::versionCaption()
 
 void FrmMain::applyWhatsLeftHeight(bool whatsLeft)
 {
+    m_whatsLeftShown = whatsLeft;
     const int outer = whatsLeft ? OuterHeightWhatsLeft : OuterHeightPlain;
-    setFixedSize(twipsToPixelsX(ClientWidth), twipsToPixelsY(outer - FrameHeight));
+    setFixedSize(m_layout.toPixelsX(ClientWidth), m_layout.toPixelsY(outer - FrameHeight));
 }
 
 void FrmMain::WriteLogRow()
@@ -327,30 +341,12 @@ void FrmMain::setCaption(const QString& text)
 void FrmMain::setRateLine(const QString& text)
 {
     m_lblUp->setText(text);
-    m_lblUp->setToolTip(text);
-    if (isVisible())
-        fitRateLine();
-}
-
-void FrmMain::fitRateLine()
-{
-    // The stored line is narrow for three figures with digit grouping: a smaller font beats cut-off numbers.
-    QFont f = font();
-    const qreal base = f.pointSizeF();
-    for (qreal pt = base; pt >= base - 2; pt -= 0.5) {
-        f.setPointSizeF(pt);
-        if (QFontMetrics(f).horizontalAdvance(m_lblUp->text()) <= m_lblUp->width())
-            break;
-    }
-    if (m_lblUp->font() != f)
-        m_lblUp->setFont(f);
 }
 
 void FrmMain::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
     Q_EMIT readoutsNeeded();
-    fitRateLine();
 }
 
 void FrmMain::graphUpdate(Graph which, qint32 sample)
@@ -405,8 +401,12 @@ void FrmMain::shadeWhatsLeft()
 void FrmMain::changeEvent(QEvent* event)
 {
     QWidget::changeEvent(event);
-    if (event->type() == QEvent::PaletteChange)
+    if (event->type() == QEvent::PaletteChange) {
         shadeWhatsLeft();
+    } else if (event->type() == QEvent::FontChange) {
+        fitLayout();
+        applyWhatsLeftHeight(m_whatsLeftShown);
+    }
 }
 
 void FrmMain::setTimerEnabled(bool enabled)

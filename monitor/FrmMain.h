@@ -2,6 +2,7 @@
 
 #include "SamplerView.h"
 #include "TrayIcon.h"
+#include "TwipLayout.h"
 #include "VolumeLeft.h"
 
 #include <QMenu>
@@ -67,9 +68,6 @@ public:
     QMenu& windowMenu();
 
     static QString versionCaption();
-    // Pixels for a length in twips on this window's screen.
-    int twipsToPixelsX(int twips) const;
-    int twipsToPixelsY(int twips) const;
 
     // SamplerView
     void setDownloadText(const QString& text) override;
@@ -100,15 +98,16 @@ protected:
     void changeEvent(QEvent* event) override;
 
 private:
-    QLabel* addLabel(const char* name, const QString& text, bool bold, const QRect& twips);
-    void fitRateLine();
-    void placeInTwips(QWidget* widget, const QRect& twips);
+    QLabel* addLabel(const char* name, const QString& text, bool bold, const QRectF& twips);
+    void fitLayout();
     Throughput* graph(Graph which) const;
     void showVolumeGraphs();
     void showAbout();
     void shadeWhatsLeft();
 
     MonitorContext m_context;
+    TwipLayout m_layout {this};
+    bool m_whatsLeftShown = true;
     VolumeLeft m_volumeLeft;
     QTimer m_timer;
     QMenu m_popup;

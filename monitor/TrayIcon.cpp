@@ -7,10 +7,12 @@
 #include <QDBusVariant>
 #include <QGuiApplication>
 #include <QMenu>
+#include <QPainter>
 #include <QtGui/qguiapplication_platform.h>
 
 #include <xcb/xcb.h>
 
+#include <algorithm>
 #include <cstdlib>
 
 namespace {
@@ -48,6 +50,30 @@ bool xembedTrayOwned()
     std::free(owner);
     std::free(atom);
     return owned;
+}
+
+QIcon markedIcon(const QIcon& base, const QColor& mark)
+{
+    if (!mark.isValid())
+        return base;
+    QList<QSize> sizes = base.availableSizes();
+    if (sizes.isEmpty())
+        sizes = {QSize(16, 16), QSize(22, 22), QSize(24, 24), QSize(32, 32), QSize(48, 48), QSize(64, 64)};
+    QIcon marked;
+    for (const QSize& size : sizes) {
+        QPixmap pixmap = base.pixmap(size);
+        QPainter painter(&pixmap);
+        painter.setRenderHint(QPainter::Antialiasing);
+        // Big enough to see at 16 pixels; a dark rim keeps it apart from light and dark panels alike.
+        const qreal rim = std::max(1.0, size.width() / 16.0);
+        const qreal d = std::max(7.0, size.width() * 0.45);
+        painter.setPen(QPen(QColor(0, 0, 0, 200), rim));
+        painter.setBrush(mark);
+        painter.drawEllipse(QRectF(size.width() - d + rim / 2, size.height() - d + rim / 2, d - rim, d - rim));
+        painter.end();
+        marked.addPixmap(pixmap);
+    }
+    return marked;
 }
 
 } // namespace
@@ -137,13 +163,24 @@ void TrayIcon::onActivated(QSystemTrayIcon::ActivationReason reason)
 
 void TrayIcon::setIcon(const QIcon& icon)
 {
-    m_image = icon;
+    m_base = icon;
+    m_image = markedIcon(m_base, m_mark);
     if (m_icon)
-        m_icon->setIcon(icon);
+        m_icon->setIcon(m_image);
+}
+
+void TrayIcon::setMark(const QColor& colour)
+{
+    if (colour == m_mark)
+        return;
+    m_mark = colour;
+    setIcon(m_base);
 }
 
 void TrayIcon::setToolTip(const QString& text)
 {
+    if (text == m_toolTip)
+        return;
     m_toolTip = text;
     if (m_icon)
         m_icon->setToolTip(text);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QColor>
 #include <QElapsedTimer>
 #include <QIcon>
 #include <QObject>
@@ -35,7 +36,13 @@ public:
     Host host() const { return m_host; }
 
     void setIcon(const QIcon& icon);
+    // A small round mark in the icon's lower right corner, in this colour; an invalid colour shows none.
+    void setMark(const QColor& colour);
+    // Hosts are told only of a text that changed: StatusNotifierItem hosts hear of each change over D-Bus.
     void setToolTip(const QString& text);
+    const QString& toolTip() const { return m_toolTip; }
+    // The image placed in the tray: the icon with its mark.
+    const QIcon& image() const { return m_image; }
     // Where the icon is on screen; empty where the host does not say (StatusNotifierItem hosts).
     QRect geometry() const;
 
@@ -52,6 +59,8 @@ private:
 
     QMenu& m_menu;
     HostProbe m_probe;
+    QIcon m_base;
+    QColor m_mark;
     QIcon m_image;
     QString m_toolTip;
     QSystemTrayIcon* m_icon = nullptr;

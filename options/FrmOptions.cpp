@@ -1,6 +1,6 @@
 #include "FrmOptions.h"
 
-#include "TwipScale.h"
+#include "TwipLayout.h"
 
 #include "Contrast.h"
 #include "CsvExport.h"
@@ -103,37 +103,20 @@ FrmOptions::FrmOptions(Services services, std::function<void(bool whatsleft)> se
     connectSettings();
     showPage(QStringLiteral("General"));
     showSettings();
-    fitFont();
-}
-
-QRect FrmOptions::toPixels(const Twips& t) const
-{
-    return QRect(twipsToPixels(t.left, logicalDpiX()), twipsToPixels(t.top, logicalDpiY()),
-                 twipsToPixels(t.width, logicalDpiX()), twipsToPixels(t.height, logicalDpiY()));
-}
-
-void FrmOptions::place(QWidget* w, const Twips& t)
-{
-    m_twips.insert(w, t);
-    w->setGeometry(toPixels(t));
+    fitLayout();
 }
 
 QRectF FrmOptions::twipRect(const QString& name) const
 {
     const auto* w = findChild<const QWidget*>(name);
-    if (!w || !m_twips.contains(w))
-        return {};
-    const Twips t = m_twips.value(w);
-    return QRectF(t.left, t.top, t.width, t.height);
+    return w ? m_layout.twips(w) : QRectF();
 }
 
 void FrmOptions::build()
 {
-    setFixedSize(toPixels({0, 0, 5280, 3930}).size());
-
-    auto make = [this](auto* w, const char* name, const Twips& t) {
+    auto make = [this](auto* w, const char* name, const QRectF& t) {
         w->setObjectName(QLatin1String(name));
-        place(w, t);
+        m_layout.place(w, t);
         return w;
     };
     auto caption = [](auto* w, const char* text) {
@@ -154,7 +137,6 @@ void FrmOptions::build()
     m_TbPages->setUsesScrollButtons(false);
     for (const char* tab : {"General", "Adapters", "Reset", "Volume Left"})
         m_TbPages->addTab(QString::fromLatin1(tab));
-    m_twips.insert(m_TbPages, {120, 120, 5055, 2895});
 
     m_txtAdapters
         = caption(make(new QLineEdit(this), "txtAdapters", {360, 360, 2415, 255}), "Select Adapter(s) to be logged :");
@@ -182,9 +164,10 @@ void FrmOptions::build()
     m_Chkkbits = caption(make(new QCheckBox(f), "Chkkbits", {120, 600, 2775, 375}), "Show Kbps/s - Mbps/s iso kBps.");
     m_ChkWhatsleft
         = caption(make(new QCheckBox(f), "ChkWhatsleft", {120, 960, 3855, 375}), "Show volume left on Monitor window.");
-    m_LblExport1 = caption(make(new QLabel(f), "LblExport1", {360, 1080, 2055, 375}), "Export logs to CSV :");
+    // ChkWhatsleft reaches into this label's box; its text sits low so the two never touch, and the box ends where
+    // the chart-type list begins.
+    m_LblExport1 = caption(make(new QLabel(f), "LblExport1", {360, 1080, 2055, 360}), "Export logs to CSV :");
     m_LblExport1->setFont(bold);
-    // ChkWhatsleft reaches into this label's box; its text sits low so the two never touch.
     m_LblExport1->setAlignment(Qt::AlignLeft | Qt::AlignBottom);
     m_LblExport2 = caption(make(new QLabel(f), "LblExport2", {120, 1500, 975, 255}), "Export Log :");
     m_CboChartType = make(new QComboBox(f), "CboChartType", {1200, 1440, 2415, 315});
@@ -296,34 +279,40 @@ void FrmOptions::showBillingDay(int day)
     m_cboPeriodType->setItemText(2, QStringLiteral("Month(s)-%1/mm").arg(day));
 }
 
-void FrmOptions::fitFont()
+void FrmOptions::fitLayout()
 {
-    // The layout is fixed in twips for a small dialog font. A wider desktop font is stepped down until every
-    // caption fits its control, so nothing is cut.
-    QFont f = font();
-    while (!captionsFit() && f.pointSizeF() > 6) {
-        f.setPointSizeF(f.pointSizeF() - 0.5);
-        setFont(f);
-    }
-    // The row of tabs hangs from the bottom edge of the page area, as a south tab widget's would.
-    const QRect pane = m_pane->geometry();
-    const int overlap = style()->pixelMetric(QStyle::PM_TabBarBaseOverlap, nullptr, m_TbPages);
-    m_TbPages->setGeometry(QRect(QPoint(pane.left() + TabInset, pane.bottom() + 1 - overlap), m_TbPages->sizeHint()));
-}
-
-bool FrmOptions::captionsFit() const
-{
-    const auto boxes = findChildren<QWidget*>();
-    for (const QWidget* w : boxes) {
-        const bool captioned = qobject_cast<const QLabel*>(w) || qobject_cast<const QCheckBox*>(w);
-        if (captioned && (w->sizeHint().width() > w->width() || w->sizeHint().height() > w->height()))
-            return false;
+    // The layout grows with the font until every caption fits its control; the font is never made smaller.
+    QList<TwipLayout::Need> needs;
+    const auto controls = findChildren<QWidget*>();
+    for (const QWidget* w : controls) {
+        const QFontMetrics fm(w->font());
+        if (qobject_cast<const QLabel*>(w) || qobject_cast<const QCheckBox*>(w) || qobject_cast<const QComboBox*>(w))
+            needs.append(m_layout.need(w, w->sizeHint()));
+        else if (qobject_cast<const QLineEdit*>(w) || qobject_cast<const QAbstractSpinBox*>(w))
+            needs.append(m_layout.need(w, {0, w->sizeHint().height()}));
+        else if (const auto* button = qobject_cast<const QPushButton*>(w); button && !button->text().isEmpty())
+            needs.append(
+                m_layout.need(w, {fm.horizontalAdvance(button->text()) + 2 * fm.averageCharWidth(), fm.height() + 2}));
     }
     const QFontMetrics fm(m_txtAdapters->font());
-    return m_TbPages->sizeHint().width() <= m_BttOK->x() - m_pane->x() - TabInset
-        && fm.horizontalAdvance(m_txtAdapters->text()) + 4 <= m_txtAdapters->width()
-        // cboPeriodType is narrowed to 1500 twips on its page.
-        && m_cboPeriodType->sizeHint().width() <= toPixels({0, 0, 1500, 0}).width();
+    needs.append(m_layout.need(m_txtAdapters, {fm.horizontalAdvance(m_txtAdapters->text()) + 4, fm.height()}));
+    // LblExport1's text fits between ChkWhatsleft's caption, centred in its box, and the chart-type list.
+    needs.append({QSizeF(0, m_layout.twips(m_CboChartType).top() - m_layout.twips(m_ChkWhatsleft).center().y()),
+                  QSize(0, (m_ChkWhatsleft->sizeHint().height() + 1) / 2 + m_LblExport1->sizeHint().height())});
+    // cboPeriodType is narrowed to 1500 twips on its page.
+    needs.append({QSizeF(1500, 315), m_cboPeriodType->sizeHint()});
+    // The row of tabs runs from the page area's left edge to the OK button.
+    const QRectF pane = m_layout.twips(m_pane);
+    const QRectF ok = m_layout.twips(m_BttOK);
+    needs.append({QSizeF(ok.left() - pane.left(), 0), QSize(m_TbPages->sizeHint().width() + TabInset, 0)});
+    m_layout.fit(needs);
+    setFixedSize(m_layout.toPixels({0, 0, 5280, 3930}).size());
+
+    // The row of tabs hangs from the bottom edge of the page area, as a south tab widget's would.
+    const QRect paneRect = m_pane->geometry();
+    const int overlap = style()->pixelMetric(QStyle::PM_TabBarBaseOverlap, nullptr, m_TbPages);
+    m_TbPages->setGeometry(
+        QRect(QPoint(paneRect.left() + TabInset, paneRect.bottom() + 1 - overlap), m_TbPages->sizeHint()));
 }
 
 void FrmOptions::closeEvent(QCloseEvent* event)
@@ -356,6 +345,8 @@ void FrmOptions::changeEvent(QEvent* event)
     QDialog::changeEvent(event);
     if (event->type() == QEvent::PaletteChange)
         shadeAttention();
+    else if (event->type() == QEvent::FontChange)
+        fitLayout();
 }
 
 // The warning is red in every palette, in a shade that reads on the window's background.
@@ -407,23 +398,20 @@ void FrmOptions::showPage(const QString& caption)
 void FrmOptions::layoutVolumePage()
 {
     // Single precision, in this order, as the stored layout has always been computed.
-    const Twips whatsleft = m_twips.value(m_ChkWhatsleft);
-    const Twips volume1 = m_twips.value(m_lblvolume1);
-    const Twips volume2 = m_twips.value(m_lblvolume2);
-    Twips cbo = m_twips.value(m_cboPeriodType);
-    Twips period = m_twips.value(m_Txtperiod);
-    Twips maxMb = m_twips.value(m_TxtMaxMB);
-    cbo.width = 1500.0f;
-    cbo.top = whatsleft.top - 15.0f;
-    period.top = whatsleft.top - 15.0f;
-    period.left = volume2.left + volume2.width + 20.0f - 500.0f;
-    cbo.left = period.left + period.width + 5.0f;
-    maxMb.top = volume1.top - 15.0f;
-    maxMb.width = 1000.0f;
-    maxMb.left = cbo.left + cbo.width - maxMb.width;
-    place(m_cboPeriodType, cbo);
-    place(m_Txtperiod, period);
-    place(m_TxtMaxMB, maxMb);
+    const QRectF whatsleft = m_layout.twips(m_ChkWhatsleft);
+    const QRectF volume1 = m_layout.twips(m_lblvolume1);
+    const QRectF volume2 = m_layout.twips(m_lblvolume2);
+    const QRectF period = m_layout.twips(m_Txtperiod);
+    const float periodTop = float(whatsleft.top()) - 15.0f;
+    const float periodLeft = float(volume2.left()) + float(volume2.width()) + 20.0f - 500.0f;
+    const float cboLeft = periodLeft + float(period.width()) + 5.0f;
+    const float cboWidth = 1500.0f;
+    const float maxMbWidth = 1000.0f;
+    const float maxMbLeft = cboLeft + cboWidth - maxMbWidth;
+    m_layout.place(m_cboPeriodType, QRectF(cboLeft, periodTop, cboWidth, m_layout.twips(m_cboPeriodType).height()));
+    m_layout.place(m_Txtperiod, QRectF(periodLeft, periodTop, period.width(), period.height()));
+    m_layout.place(m_TxtMaxMB,
+                   QRectF(maxMbLeft, float(volume1.top()) - 15.0f, maxMbWidth, m_layout.twips(m_TxtMaxMB).height()));
 }
 
 void FrmOptions::preview()

@@ -1,10 +1,10 @@
 #pragma once
 
+#include "TwipLayout.h"
 #include "VolumeLeft.h"
 
 #include <QDateTime>
 #include <QDialog>
-#include <QHash>
 #include <functional>
 
 class Clock;
@@ -63,17 +63,10 @@ protected:
     void changeEvent(QEvent* event) override;
 
 private:
-    struct Twips
-    {
-        float left, top, width, height;
-    };
-
     void build();
     void connectSettings();
-    void fitFont();
-    bool captionsFit() const;
-    QRect toPixels(const Twips& t) const;
-    void place(QWidget* w, const Twips& t);
+    // Scales the layout with the font until every caption fits.
+    void fitLayout();
     void layoutVolumePage();
     void showSettings();
     void preview();
@@ -89,7 +82,7 @@ private:
     std::function<void(bool)> m_setMonitorHeight;
     VolumeLeft m_volumeLeft;
     QDateTime m_PreviewStartDate;
-    QHash<const QWidget*, Twips> m_twips;
+    TwipLayout m_layout {this};
 
     QWidget* m_pane = nullptr;
     QTabBar* m_TbPages = nullptr;

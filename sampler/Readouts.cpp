@@ -54,14 +54,26 @@ QString VolumeText(double octets)
     return stepped(octets / octetsPerMB, 1024.0, {" MB", " GB", " TB"}, 2);
 }
 
-QString RateLine(double rate, double avg, double max, bool bits)
+QString RateText(double rate, bool bits)
 {
     if (!bits)
-        return stepped(rate, 1000.0, {" kBps/s", " MBps/s", " GBps/s"}, 1) + averageAndMax(avg, max, false);
+        return stepped(rate, 1000.0, {" kBps/s", " MBps/s", " GBps/s"}, 1);
     const double k = rate * bitsPerKiloByte;
-    const QString current
-        = k < 1024.0 ? FN(k, 1) + QStringLiteral(" Kbps/s") : stepped(k / 1024.0, 1024.0, {" Mbps/s", " Gbps/s"}, 1);
-    return current + averageAndMax(avg, max, true);
+    return k < 1024.0 ? FN(k, 1) + QStringLiteral(" Kbps/s") : stepped(k / 1024.0, 1024.0, {" Mbps/s", " Gbps/s"}, 1);
+}
+
+QString RateLine(double rate, double avg, double max, bool bits)
+{
+    return RateText(rate, bits) + averageAndMax(avg, max, bits);
+}
+
+QString TrayToolTip(double downRate, double upRate, bool bits, double octetsSinceRow, const QString& left)
+{
+    QString tip = QStringLiteral("Zovodazad\nDownload: ") + RateText(downRate, bits) + QStringLiteral(", upload: ")
+        + RateText(upRate, bits) + QStringLiteral("\nSince the last log row: ") + VolumeText(octetsSinceRow);
+    if (!left.isEmpty())
+        tip += QStringLiteral("\nAllowance: ") + left;
+    return tip;
 }
 
 QString ZeroRateLine(double avg, double max, bool bits)

@@ -14,6 +14,10 @@ QString FN(double x, int decimals);
 // GB, and from 10,000 GB on TB, with two decimals.
 QString VolumeText(double octets);
 
+// A rate in kB/s as the speed line shows its current value: kBps/s stepping up to MBps/s and GBps/s, or in bits
+// Kbps/s, then Mbps/s from 1024 Kbps and Gbps/s.
+QString RateText(double rate, bool bits);
+
 // The speed line `LblUp`: the current download rate with the period's average and the maximum, all in kB/s.
 // In bits the figures are multiplied by 8.192; only the current value switches to Mbps at 1024 Kbps. Figures of
 // 10,000 and more in their unit step up (kB/s to MB/s and GB/s, Mbps to Gbps; an average or maximum to MB, GB or
@@ -22,6 +26,10 @@ QString RateLine(double rate, double avg, double max, bool bits);
 
 // The speed line of a tick without a rate; its "0.0" is fixed text, not a formatted number.
 QString ZeroRateLine(double avg, double max, bool bits);
+
+// The notification icon's hover text: the program's name, the current rates, the volume counted since the last log
+// row and, when an allowance is set, the text of what is left of it.
+QString TrayToolTip(double downRate, double upRate, bool bits, double octetsSinceRow, const QString& left);
 
 // Hover text of a throughput graph with full scale `max` kB/s.
 QString GraphToolTip(qint32 max, bool bits);

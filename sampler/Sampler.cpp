@@ -289,10 +289,12 @@ void Sampler::showUpload(bool bits)
     TrafficState& s = m_state;
     const double d = double(s.TotalBytesSent - s.PrevBytesSent);
     if (d <= 0 || !s.HavePrevious) {
+        m_lastUpRate = 0;
         m_view.graphUpdate(Graph::Up, 0);
         return;
     }
     const double rate = ratePerSecond(d);
+    m_lastUpRate = rate;
     // There is no upload average; the download average is what guards against spikes here too.
     if (rate > s.MaxUpSpeed + 1 && s.MaxUpSpeed < 4 * s.PeriodAvgDownSpeed) {
         s.MaxUpSpeed = rate;

@@ -33,6 +33,10 @@ public:
     // when the readouts become visible after ticks that skipped them.
     void refreshTexts();
 
+    // The rates of the last tick in kB/s, 0 after a tick without traffic in that direction.
+    double downloadRate() const { return m_lastRate; }
+    double uploadRate() const { return m_lastUpRate; }
+
 private:
     // One adapter at a sample. An adapter is the same from sample to sample while its interface index stays, or,
     // for a source that gives none, its name.
@@ -83,4 +87,5 @@ private:
     std::uint64_t m_addedSent = 0;
     // The download rate of the last tick, 0 after a tick on the zero path; the rate line is rebuilt from it.
     double m_lastRate = 0;
+    double m_lastUpRate = 0;
 };

@@ -1,6 +1,6 @@
 #include "FrmStats.h"
 
-#include "TwipScale.h"
+#include "TwipLayout.h"
 
 #include "ChartBuild.h"
 #include "LogChart.h"
@@ -50,23 +50,18 @@ FrmStats::FrmStats(DbConnection& db, const Clock& clock, MessageBoxes& boxes, QW
     setObjectName(QStringLiteral("FrmStats"));
     setWindowTitle(QStringLiteral("Zovodazad, Keeps an eye on your downloads..."));
 
-    place(m_lst23d, 120, 120, 855, 360);
-    place(m_lstChrtLine, 1080, 120, 855, 360);
-    place(m_chkStacked, 2040, 240, 255, 300);
-    place(m_lblStack, 2280, 270, 735, 255);
-    place(m_label1, 3720, 120, 1575, 255);
-    place(m_lstChartPeriod, 5400, 120, 3855, 360);
-    place(m_chart, 0, 600, 9255, 6615);
-    place(m_cmdOK, 7680, 6000, 1455, 495);
+    m_layout.place(m_lst23d, {120, 120, 855, 360});
+    m_layout.place(m_lstChrtLine, {1080, 120, 855, 360});
+    m_layout.place(m_chkStacked, {2040, 240, 255, 300});
+    m_layout.place(m_lblStack, {2280, 270, 735, 255});
+    m_layout.place(m_label1, {3720, 120, 1575, 255});
+    m_layout.place(m_lstChartPeriod, {5400, 120, 3855, 360});
+    m_layout.place(m_chart, {0, 600, 9255, 6615});
+    m_layout.place(m_cmdOK, {7680, 6000, 1455, 495});
     m_label1->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     // The button lies over the chart's legend column. The 3-D graph makes the chart a native window, so the
     // button is one too, raised after every drawing, to stay on top of it.
     m_cmdOK->setAttribute(Qt::WA_NativeWindow);
-
-    const QSize inner(toPixelsX(InnerWidth), toPixelsY(InnerHeight));
-    QScreen* screen = QGuiApplication::primaryScreen();
-    setGeometry(screen ? QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, inner, screen->availableGeometry())
-                       : QRect(QPoint(0, 0), inner));
 
     // Every pick rebuilds from the database, the entry already chosen included, so picking it again refreshes.
     const auto rebuild = [this] { build(); };
@@ -77,6 +72,33 @@ FrmStats::FrmStats(DbConnection& db, const Clock& clock, MessageBoxes& boxes, QW
     connect(m_cmdOK, &QPushButton::clicked, this, &QWidget::close);
 
     build();
+    fitLayout();
+    const QSize inner = m_layout.toPixels({0, 0, InnerWidth, InnerHeight}).size();
+    QScreen* screen = QGuiApplication::primaryScreen();
+    setGeometry(screen ? QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, inner, screen->availableGeometry())
+                       : QRect(QPoint(0, 0), inner));
+}
+
+// The layout grows with the font until the lists show their entries and every caption fits.
+void FrmStats::fitLayout()
+{
+    QList<TwipLayout::Need> needs;
+    for (const QWidget* w : std::initializer_list<const QWidget*> {m_lst23d, m_lstChrtLine, m_chkStacked, m_lblStack,
+                                                                   m_label1, m_lstChartPeriod})
+        needs.append(m_layout.need(w, w->sizeHint()));
+    const QFontMetrics fm(m_cmdOK->font());
+    needs.append(
+        m_layout.need(m_cmdOK, {fm.horizontalAdvance(m_cmdOK->text()) + 2 * fm.averageCharWidth(), fm.height() + 2}));
+    m_layout.fit(needs);
+}
+
+void FrmStats::changeEvent(QEvent* event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::FontChange) {
+        fitLayout();
+        layOut();
+    }
 }
 
 void FrmStats::build()
@@ -125,31 +147,6 @@ void FrmStats::build()
     m_cmdOK->raise();
 }
 
-int FrmStats::toPixelsX(int twips) const
-{
-    return twipsToPixels(twips, logicalDpiX());
-}
-
-int FrmStats::toPixelsY(int twips) const
-{
-    return twipsToPixels(twips, logicalDpiY());
-}
-
-int FrmStats::toTwipsX(int pixels) const
-{
-    return pixelsToTwips(pixels, logicalDpiX());
-}
-
-int FrmStats::toTwipsY(int pixels) const
-{
-    return pixelsToTwips(pixels, logicalDpiY());
-}
-
-void FrmStats::place(QWidget* w, int left, int top, int width, int height)
-{
-    w->setGeometry(toPixelsX(left), toPixelsY(top), toPixelsX(width), toPixelsY(height));
-}
-
 void FrmStats::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
@@ -167,12 +164,12 @@ void FrmStats::resizeEvent(QResizeEvent* event)
 // both measured on the outer frame as the window was designed.
 void FrmStats::layOut()
 {
-    const int w = toTwipsX(frameGeometry().width());
-    const int h = toTwipsY(frameGeometry().height());
+    const double w = m_layout.toTwipsX(frameGeometry().width());
+    const double h = m_layout.toTwipsY(frameGeometry().height());
     if (h <= 800)
         return;
-    place(m_chart, 0, 600, w, h - 800);
-    const int buttonWidth = toTwipsX(m_cmdOK->width());
-    m_cmdOK->move(toPixelsX(w - buttonWidth - 500), toPixelsY(h - toTwipsY(m_cmdOK->height()) - 700));
-    m_chart->setLegendWidth(toPixelsX(buttonWidth + 500) + LegendGap);
+    m_layout.place(m_chart, {0, 600, w, h - 800});
+    const QRectF button = m_layout.twips(m_cmdOK);
+    m_layout.place(m_cmdOK, {w - button.width() - 500, h - button.height() - 700, button.width(), button.height()});
+    m_chart->setLegendWidth(m_layout.toPixelsX(button.width() + 500) + LegendGap);
 }

@@ -2,6 +2,7 @@
 
 #include "ChartGrid.h"
 #include "Db.h"
+#include "TwipLayout.h"
 
 #include <QWidget>
 
@@ -30,13 +31,10 @@ public:
 protected:
     void resizeEvent(QResizeEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
-    int toPixelsX(int twips) const;
-    int toPixelsY(int twips) const;
-    int toTwipsX(int pixels) const;
-    int toTwipsY(int pixels) const;
-    void place(QWidget* w, int left, int top, int width, int height);
+    void fitLayout();
     void layOut();
 
     DbConnection& m_db;
@@ -44,6 +42,7 @@ private:
     MessageBoxes& m_boxes;
     DbRecordset m_rs;
     ChartGrid m_grid;
+    TwipLayout m_layout {this};
 
     QComboBox* m_lst23d;
     QComboBox* m_lstChrtLine;

@@ -1,4 +1,5 @@
 #include "Clock.h"
+#include "DatabaseFile.h"
 #include "FakeIfTable.h"
 #include "FrmMain.h"
 #include "MainMdl.h"
@@ -85,6 +86,44 @@ private Q_SLOTS:
         QSqlQuery q(check.database());
         QVERIFY(q.exec(QStringLiteral("SELECT count(*) FROM log")) && q.next());
         QCOMPARE(q.value(0).toInt(), 2);
+    }
+
+    // A plan of 100 MB renewing on the 17th with 72 MB logged since: the icon's text and mark, and the desktop, learn
+    // of the orange band, then of the red one once more traffic is counted.
+    void allowanceReachesIconAndDesktop()
+    {
+        {
+            DbConnection db(QStringLiteral("prefill"));
+            QVERIFY(DatabaseFile::openOrCreate(db, path(), nullptr));
+            DbCommand cmd;
+            cmd.bind(db);
+            for (const char* row : {"maxmbsize=100", "logperiodtype=2", "logperiod=1", "billingday=17", "Adapter0=lo"})
+                QVERIFY(cmd.execute(QStringLiteral("INSERT INTO settings VALUES (?, ?)"),
+                                    {QString(row).section('=', 0, 0), QString(row).section('=', 1)}));
+            QVERIFY(cmd.execute(QStringLiteral("INSERT INTO log VALUES (?, ?, 0, ?, 0)"),
+                                {"2002-11-16 23:00:00", "2002-11-16 23:00:00", 50.0 * 1048576}));
+            QVERIFY(cmd.execute(QStringLiteral("INSERT INTO log VALUES (?, ?, 0, ?, 0)"),
+                                {"2002-11-20 10:00:00", "2002-11-20 11:00:00", 72.0 * 1048576}));
+            db.close();
+        }
+        m_notifier.shown.clear();
+        MainMdl mdl(platform());
+        QVERIFY(mdl.start(path()));
+        TrayIcon& tray = mdl.monitor()->tray();
+        const auto mark = [&] { return tray.image().pixmap(32).toImage().pixelColor(25, 25).name(); };
+        QTRY_COMPARE(tray.toolTip().section('\n', 3), QString("Allowance: 28 MB (28.0 %) Left."));
+        QVERIFY2(tray.toolTip().startsWith("Zovodazad\nDownload: "), qPrintable(tray.toolTip()));
+        QCOMPARE(mark(), QString("#ff8000"));
+        m_table.rows[0].inOctets += 14 * 1048576;
+        QTRY_COMPARE(mark(), QString("#ff0000"));
+        QCOMPARE(tray.toolTip().section('\n', 3), QString("Allowance: 14 MB (14.0 %) Left."));
+        QStringList told;
+        for (const auto& n : m_notifier.shown)
+            told.append(n.summary);
+        QCOMPARE(told,
+                 QStringList({"Less than 30 % of the volume allowance is left",
+                              "Less than 15 % of the volume allowance is left"}));
+        mdl.shutdown();
     }
 
     void killedRunLeavesItsTrafficToTheNextStart()

@@ -94,6 +94,12 @@ private Q_SLOTS:
         QCOMPARE(RateLine(124.9, 1, 124.9, true), QString("1,023.2 Kbps/s (Avg: 8.2 - Max: 1,023.2)"));
         QCOMPARE(ZeroRateLine(10, 0, true), QString("0.0 Kbps/s (Avg: 81.9 - Max: 0.0)"));
         QCOMPARE(GraphToolTip(1501, false), QString("Graph Max: 1501")); // no grouping in bytes
+        // The icon's hover text: the name first; the allowance only when one is set.
+        QCOMPARE(TrayToolTip(151480, 0.5, false, 2.5 * 1048576, "750 MB (75.0 %) Left."),
+                 QString("Zovodazad\nDownload: 151.48 MBps/s, upload: 0.5 kBps/s\nSince the last log row: 2.50 MB\n"
+                         "Allowance: 750 MB (75.0 %) Left."));
+        QCOMPARE(TrayToolTip(124.9, 0, true, 1000, ""),
+                 QString("Zovodazad\nDownload: 1,023.2 Kbps/s, upload: 0.0 Kbps/s\nSince the last log row: 1.0 kB"));
 
         // Figures of 10,000 and more step up a unit, with two decimals; below that the lines stay as they were.
         const double MB = 1048576.0;
@@ -149,6 +155,7 @@ private Q_SLOTS:
         r.settings.whatsleft = 1;
         r.tick(125000, 25000); // 250,000 octets received in the tick over both adapters
         QCOMPARE(r.rateLine, QString("500.0 kBps/s (Avg: 500.0 - Max: 500.0)"));
+        QCOMPARE(std::pair(r.sampler.downloadRate(), r.sampler.uploadRate()), std::pair(500.0, 100.0));
         QCOMPARE(r.download, QString("244.1 kB"));
         QCOMPARE(r.samples[0], (QVector<qint32> {0, 500}));
         QCOMPARE(r.samples[1], (QVector<qint32> {0, 100}));

@@ -16,12 +16,13 @@
 #include <QTest>
 #include <QValueAxis>
 
+#include "WindowLooks.h"
+
 class TestFrmStats : public QObject
 {
     Q_OBJECT
 
 private:
-    static int twipsToPx(int twips, int dpi) { return qRound(double(twips) * dpi / 1440); }
     // The user picks an entry of a list, as a click does.
     static void pick(QComboBox* list, int index)
     {
@@ -100,6 +101,38 @@ private Q_SLOTS:
         QCOMPARE(std::pair(axis->min(), axis->max()), std::pair(0.0, 1.0));
     }
 
+    void looks_data() { looks::addRows(); }
+
+    // At either pixel ratio, in either palette and at every font size, the window takes the desktop's font, its
+    // controls fit and stay apart, and the chart's texts follow the palette with room for the widest value label.
+    void looks()
+    {
+        const looks::Row row = looks::applyRow();
+        QVERIFY(row.screen);
+        TempDatabase t;
+        for (int d = 6; d <= 19; ++d) // up to 5,000,000 MB a day
+            t.addLogRow(QString("2002-07-%1 10:00:00").arg(d, 2, 10, QChar('0')),
+                        QString("2002-07-%1 11:00:00").arg(d, 2, 10, QChar('0')), d * 1e11, d * 3.7e11);
+        FrmStats w(t.db, m_clock, m_boxes);
+        QVERIFY(looks::showOn(w, row));
+        pick(w.findChild<QComboBox*>("lst23d"), 1);
+        QTRY_VERIFY(w.chart()->chart()->plotArea().isValid());
+        QVERIFY2(looks::problems(w).isEmpty(), qPrintable(looks::problems(w).join("; ")));
+
+        QChart* chart = w.chart()->chart();
+        const QColor back = chart->backgroundBrush().color();
+        QVERIFY(contrastRatio(chart->legend()->labelColor(), back) >= 4.5);
+        for (const QAbstractAxis* axis : chart->axes()) {
+            QVERIFY(contrastRatio(axis->labelsColor(), back) >= 4.5);
+            QVERIFY(contrastRatio(axis->titleBrush().color(), back) >= 4.5);
+            QCOMPARE(axis->labelsFont().pointSize(), row.points);
+        }
+        auto* values = qobject_cast<QValueAxis*>(chart->axes(Qt::Vertical).value(0));
+        const QString widest = QLocale().toString(values->max(), 'f', 0);
+        QVERIFY(QFontMetrics(values->labelsFont()).horizontalAdvance(widest) < chart->plotArea().left());
+        looks::saveShot(w, "stats");
+    }
+
     void resizeRuleBelowAndAbove800Twips()
     {
         TempDatabase t;
@@ -107,25 +140,31 @@ private Q_SLOTS:
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
         auto* ok = w.findChild<QPushButton*>("CmdOK");
-        const int dx = w.logicalDpiX(), dy = w.logicalDpiY();
+        // Pixels per twip of the layout, which grows with the font: the window opens 9450 x 7275 twips inside.
+        const double kx = w.width() / 9450.0, ky = w.height() / 7275.0;
+        const auto near = [](const QRect& a, const QRect& b) {
+            return qAbs(a.left() - b.left()) <= 1 && qAbs(a.top() - b.top()) <= 1 && qAbs(a.right() - b.right()) <= 1
+                && qAbs(a.bottom() - b.bottom()) <= 1;
+        };
 
         // At 800 twips high or less nothing moves.
-        w.resize(400, twipsToPx(800, dy) - (w.frameGeometry().height() - w.height()));
-        QTRY_VERIFY(w.frameGeometry().height() <= twipsToPx(800, dy));
+        w.resize(400, int(800 * ky) - (w.frameGeometry().height() - w.height()));
+        QTRY_VERIFY(w.frameGeometry().height() <= 800 * ky);
         const auto layout = [&] { return std::pair(w.chart()->geometry(), ok->pos()); };
         const auto before = layout();
         w.resize(410, w.height());
         QTRY_COMPARE(w.width(), 410);
         QCOMPARE(layout(), before);
 
-        w.resize(700, 520);
-        QTRY_COMPARE(w.size(), QSize(700, 520));
-        const int W = qRound(w.frameGeometry().width() * 1440.0 / dx);
-        const int H = qRound(w.frameGeometry().height() * 1440.0 / dy);
-        QCOMPARE(w.chart()->geometry(), QRect(0, twipsToPx(600, dy), twipsToPx(W, dx), twipsToPx(H - 800, dy)));
-        const int okW = qRound(ok->width() * 1440.0 / dx);
-        const int okH = qRound(ok->height() * 1440.0 / dy);
-        QCOMPARE(ok->pos(), QPoint(twipsToPx(W - okW - 500, dx), twipsToPx(H - okH - 700, dy)));
+        w.resize(900, 700);
+        QTRY_COMPARE(w.size(), QSize(900, 700));
+        const double W = w.frameGeometry().width() / kx;
+        const double H = w.frameGeometry().height() / ky;
+        const QRect chart(0, qRound(600 * ky), qRound(W * kx), qRound((H - 800) * ky));
+        QVERIFY(near(w.chart()->geometry(), chart));
+        const QRect button(qRound((W - 500) * kx) - ok->width(), qRound((H - 700) * ky) - ok->height(), ok->width(),
+                           ok->height());
+        QVERIFY(near(ok->geometry(), button));
     }
 };
 

@@ -1,0 +1,134 @@
+#!/usr/bin/env bash
+# A plan of 100 MB that renews on the 17th, with 69 MB logged in this billing month and more just before it. Traffic
+# that crosses into the orange band brings exactly one message to the desktop's notification service (dunst on a
+# session bus of the test's own), the red band one more, and running out one more; the tray icon carries the band's
+# mark, and hovering it shows what is left.
+source "$(dirname "$0")/lib.sh" "$1"
+for tool in dunst dbus-daemon dbus-monitor dbus-send import convert; do
+    command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed"; exit 77; }
+done
+start_desktop
+
+# The program and its traffic in a network namespace of their own where one can be made, so that other traffic on
+# this machine's loopback cannot move the figures.
+NETNS=""
+if ip netns add "zovo14-$$" 2>/dev/null; then
+    NETNS="zovo14-$$"
+    ip netns exec "$NETNS" ip link set lo up
+fi
+in_ns() { if [ -n "$NETNS" ]; then ip netns exec "$NETNS" "$@"; else "$@"; fi; }
+trap 'cleanup; [ -z "$NETNS" ] || ip netns delete "$NETNS"' EXIT
+
+# A session bus reached through a file, so it is reachable from inside the namespace too.
+dbus-daemon --session --nofork --address="unix:path=$E2E_DIR/bus" >"$E2E_DIR/bus.log" 2>&1 &
+E2E_PIDS+=($!)
+export DBUS_SESSION_BUS_ADDRESS="unix:path=$E2E_DIR/bus"
+wait_for 10 test -S "$E2E_DIR/bus" || fail "no session bus"
+dunst >"$E2E_DIR/dunst.log" 2>&1 &
+E2E_PIDS+=($!)
+service_up() {
+    dbus-send --session --print-reply --dest=org.freedesktop.DBus /org/freedesktop/DBus \
+        org.freedesktop.DBus.NameHasOwner string:org.freedesktop.Notifications | grep 'boolean true' >/dev/null
+}
+wait_for 10 service_up || fail "dunst did not take the notification service"
+dbus-monitor --session "type='method_call',interface='org.freedesktop.Notifications',member='Notify'" \
+    >"$E2E_DIR/notify.log" 2>&1 &
+E2E_PIDS+=($!)
+notified() { grep -c 'member=Notify' "$E2E_DIR/notify.log" || true; }
+
+run_app() {
+    # `ip netns exec` becomes the program, so its process id is the program's.
+    if [ -n "$NETNS" ]; then
+        ip netns exec "$NETNS" "$APP_DIR/zovodazad" >>"$E2E_DIR/app.log" 2>&1 &
+    else
+        "$APP_DIR/zovodazad" >>"$E2E_DIR/app.log" 2>&1 &
+    fi
+    APP_PID=$!
+    E2E_PIDS+=($APP_PID)
+}
+stop_app() {
+    kill -TERM "$APP_PID"
+    wait_for 10 sh -c "! kill -0 $APP_PID" || fail "did not end after SIGTERM"
+}
+
+# A first run makes the database; then the plan and the log rows go in.
+run_app
+wait_for 15 test -s "$DB" || fail "no database created"
+stop_app
+if [ "$(date +%-d)" -ge 17 ]; then start=$(date +%Y-%m-17); else start=$(date -d "$(date +%Y-%m-01) -1 month" +%Y-%m-17); fi
+before=$(date -d "$start -1 day" +%Y-%m-%d)
+MB=1048576
+sqlite3 "$DB" <<SQL
+delete from log;
+insert into settings values ('maxmbsize', '100'), ('logperiodtype', '2'), ('logperiod', '1'), ('billingday', '17'),
+    ('Adapter0', 'lo');
+insert into log values ('$before 10:00:00', '$before 11:00:00', 0, $((80 * MB)), 0);
+insert into log values ('$start 10:00:00', '$start 11:00:00', 0, $((69 * MB)), 0);
+SQL
+
+send_loopback() { # $1 = megabytes, sent once over a TCP connection on 127.0.0.1; loopback counts them in and out
+    in_ns python3 - "$1" <<'PY'
+import socket, sys, threading
+n = int(sys.argv[1]) * 1024 * 1024
+srv = socket.socket(); srv.bind(("127.0.0.1", 0)); srv.listen(1)
+def sink():
+    c, _ = srv.accept()
+    got = 0
+    while got < n:
+        b = c.recv(1 << 20)
+        if not b: break
+        got += len(b)
+t = threading.Thread(target=sink); t.start()
+s = socket.create_connection(srv.getsockname())
+block = b"\0" * (1 << 20)
+for _ in range(n >> 20): s.sendall(block)
+s.close(); t.join()
+PY
+}
+
+# The icon's pixels hold the band's colour exactly at the middle of its mark.
+icon_has() {
+    local x y
+    read -r x y <<<"$(icon_centre)"
+    import -window root -crop "24x24+$((x - 12))+$((y - 12))" "$E2E_DIR/icon.png" 2>/dev/null
+    # grep reads to the end: quitting early would fail the pipeline on the writer's broken pipe.
+    convert "$E2E_DIR/icon.png" txt:- | grep -i "#$1" >/dev/null
+}
+
+# Counters still at 0, as on a new namespace's loopback, would read as no sample yet.
+send_loopback 1
+run_app
+wait_for 15 icon_embedded || fail "no icon in the tray"
+sleep 3 # 31 % left: green, nothing to tell
+[ "$(notified)" = 0 ] || fail "a notification while the remainder is green"
+icon_has FF8000 && fail "an orange mark while the remainder is green"
+
+send_loopback 1 # 69 + 2 MB: 29 % left
+wait_for 15 sh -c "grep -q 'Less than 30 % of the volume allowance is left' '$E2E_DIR/notify.log'" \
+    || fail "no orange notification reached the service"
+sleep 0.5
+shot allowance-orange-notification
+wait_for 10 icon_has FF8000 || fail "no orange mark on the icon"
+sleep 3
+[ "$(notified)" = 1 ] || fail "$(notified) notifications for one crossing"
+
+read -r ICON_X ICON_Y <<<"$(icon_centre)"
+xdotool mousemove "$ICON_X" "$ICON_Y"
+sleep 2.5
+shot allowance-tooltip
+xdotool mousemove 10 10
+
+send_loopback 14 # 99 MB: 1 % left
+wait_for 15 sh -c "grep -q 'Less than 15 % of the volume allowance is left' '$E2E_DIR/notify.log'" \
+    || fail "no red notification reached the service"
+wait_for 10 icon_has FF0000 || fail "no red mark on the icon"
+send_loopback 1 # 101 MB: used up
+wait_for 15 sh -c "grep -q 'The volume allowance is used up' '$E2E_DIR/notify.log'" \
+    || fail "no used-up notification reached the service"
+sleep 0.5
+shot allowance-used-up-notification
+sleep 3
+[ "$(notified)" = 3 ] || fail "$(notified) notifications for three crossings"
+grep -q "Counted from $(date -d "$start" '+%d %b %Y')" "$E2E_DIR/notify.log" || fail "the message names no billing start"
+stop_app
+echo PASS

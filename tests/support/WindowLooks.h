@@ -1,0 +1,182 @@
+#pragma once
+
+// The windows as users see them: a screen at 100 % and one at 200 %, a light and a dark palette, fonts of 8, 11 and
+// 14 points. What a look test checks on a window, and the pictures it leaves in the build folder.
+
+#include "Contrast.h"
+
+#include <QAbstractButton>
+#include <QAbstractItemView>
+#include <QAbstractSpinBox>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QScreen>
+#include <QStyle>
+#include <QTabBar>
+#include <QTest>
+
+namespace looks {
+
+// The rows of a look test: pixel ratio, dark palette, font size in points.
+inline void addRows()
+{
+    QTest::addColumn<qreal>("dpr");
+    QTest::addColumn<bool>("dark");
+    QTest::addColumn<int>("points");
+    for (qreal dpr : {1.0, 2.0})
+        for (bool dark : {false, true})
+            for (int points : {8, 11, 14})
+                QTest::addRow("x%g-%s-%dpt", dpr, dark ? "dark" : "light", points) << dpr << dark << points;
+}
+
+inline QPalette darkPalette()
+{
+    QPalette p;
+    const QColor window(0x2d, 0x2f, 0x33), base(0x1e, 0x20, 0x23), text(0xe8, 0xe8, 0xe8);
+    for (auto [role, colour] : std::initializer_list<std::pair<QPalette::ColorRole, QColor>> {
+             {QPalette::Window, window},
+             {QPalette::WindowText, text},
+             {QPalette::Base, base},
+             {QPalette::AlternateBase, QColor(0x26, 0x28, 0x2b)},
+             {QPalette::Text, text},
+             {QPalette::Button, window},
+             {QPalette::ButtonText, text},
+             {QPalette::Light, QColor(0x4a, 0x4d, 0x52)},
+             {QPalette::Midlight, QColor(0x3c, 0x3f, 0x43)},
+             {QPalette::Mid, QColor(0x5a, 0x5d, 0x62)},
+             {QPalette::Dark, QColor(0x18, 0x19, 0x1b)},
+             {QPalette::Highlight, QColor(0x2a, 0x6f, 0xc9)},
+             {QPalette::HighlightedText, Qt::white},
+             {QPalette::ToolTipBase, base},
+             {QPalette::ToolTipText, text}})
+        p.setColor(role, colour);
+    p.setColor(QPalette::Disabled, QPalette::Text, QColor(0x80, 0x80, 0x80));
+    p.setColor(QPalette::Disabled, QPalette::WindowText, QColor(0x80, 0x80, 0x80));
+    return p;
+}
+
+// Applies a row's look to the whole application and returns the screen with its pixel ratio.
+inline QScreen* apply(qreal dpr, bool dark, int points)
+{
+    QApplication::setPalette(dark ? darkPalette() : QApplication::style()->standardPalette());
+    QFont font = QApplication::font();
+    font.setPointSize(points);
+    QApplication::setFont(font);
+    const auto screens = QGuiApplication::screens();
+    for (QScreen* screen : screens) {
+        if (qFuzzyCompare(screen->devicePixelRatio(), dpr))
+            return screen;
+    }
+    return nullptr;
+}
+
+// The current row of a look test, applied.
+struct Row
+{
+    QScreen* screen;
+    qreal dpr;
+    int points;
+};
+
+inline Row applyRow()
+{
+    QFETCH(qreal, dpr);
+    QFETCH(bool, dark);
+    QFETCH(int, points);
+    return {apply(dpr, dark, points), dpr, points};
+}
+
+// Shows the window on the row's screen; true once it is exposed in the row's font.
+inline bool showOn(QWidget& window, const Row& row)
+{
+    window.setScreen(row.screen);
+    window.move(row.screen->availableGeometry().topLeft() + QPoint(40, 60));
+    window.show();
+    return QTest::qWaitForWindowExposed(&window) && window.font().pointSize() == row.points;
+}
+
+inline bool isControl(const QWidget* w)
+{
+    return qobject_cast<const QLabel*>(w) || qobject_cast<const QAbstractButton*>(w)
+        || qobject_cast<const QComboBox*>(w) || qobject_cast<const QLineEdit*>(w)
+        || qobject_cast<const QAbstractSpinBox*>(w) || qobject_cast<const QAbstractItemView*>(w)
+        || qobject_cast<const QTabBar*>(w) || w->inherits("Throughput");
+}
+
+// The controls a user reads or clicks, without the frames and panes they sit on or the parts they are made of.
+inline QList<QWidget*> controls(const QWidget& window)
+{
+    QList<QWidget*> list;
+    for (QWidget* w : window.findChildren<QWidget*>()) {
+        bool part = false;
+        for (const QWidget* p = w->parentWidget(); p && p != &window; p = p->parentWidget())
+            part = part || isControl(p);
+        if (isControl(w) && !part && w->isVisibleTo(&window))
+            list.append(w);
+    }
+    return list;
+}
+
+// Where a control's text or picture actually is, in window coordinates: a label's text within its alignment, a
+// check box's box and caption, the whole of any other control.
+inline QRect inkRect(const QWidget* w, const QWidget& window)
+{
+    QRect r = w->rect();
+    if (const auto* label = qobject_cast<const QLabel*>(w)) {
+        r = label->fontMetrics().boundingRect(label->contentsRect(), int(label->alignment()), label->text());
+    } else if (qobject_cast<const QCheckBox*>(w)) {
+        r = QStyle::alignedRect(w->layoutDirection(), Qt::AlignLeft | Qt::AlignVCenter,
+                                w->sizeHint().boundedTo(w->size()), w->rect());
+    }
+    return QRect(w->mapTo(&window, r.topLeft()), r.size());
+}
+
+// Every problem a user would see, one line each: a text wider than its control, controls on top of each other,
+// a text colour below 4.5:1 on its background.
+inline QStringList problems(const QWidget& window)
+{
+    QStringList found;
+    const QList<QWidget*> list = controls(window);
+    for (const QWidget* w : list) {
+        const QString name = w->objectName();
+        if (const auto* label = qobject_cast<const QLabel*>(w)) {
+            const QStringList lines = label->text().split(QRegularExpression(QStringLiteral("\r?\n")));
+            for (const QString& line : lines) {
+                if (label->fontMetrics().horizontalAdvance(line) > label->contentsRect().width())
+                    found << name + QStringLiteral(" cut: ") + line;
+            }
+        } else if ((qobject_cast<const QCheckBox*>(w) || qobject_cast<const QComboBox*>(w))
+                   && w->sizeHint().width() > w->width()) {
+            found << name + QStringLiteral(" cut");
+        }
+        if (qobject_cast<const QLabel*>(w) || qobject_cast<const QCheckBox*>(w)) {
+            const double ratio
+                = contrastRatio(w->palette().color(w->foregroundRole()), w->palette().color(w->backgroundRole()));
+            if (ratio < 4.5)
+                found << name + QStringLiteral(" contrast %1").arg(ratio, 0, 'f', 2);
+        }
+    }
+    for (int i = 0; i < list.size(); ++i) {
+        for (int j = i + 1; j < list.size(); ++j) {
+            if (inkRect(list[i], window).intersects(inkRect(list[j], window)))
+                found << list[i]->objectName() + QStringLiteral(" overlaps ") + list[j]->objectName();
+        }
+    }
+    return found;
+}
+
+// Leaves a picture of the window in the build folder, named after the window and the row.
+inline void saveShot(QWidget& window, const QString& name)
+{
+    const QString folder = QStringLiteral(ZOVO_SHOTS_DIR);
+    QDir().mkpath(folder);
+    const QString file = folder + QLatin1Char('/') + name + QLatin1Char('-') + QTest::currentDataTag() + ".png";
+    QVERIFY2(window.grab().save(file), qPrintable(file));
+}
+
+} // namespace looks
