@@ -85,9 +85,14 @@ shot sni-right-click-menu
 xdotool key Down Return
 wait_for 5 monitor_shown || fail "the menu's first item did not show the monitor window"
 wait_for 5 panel_menu_closed || fail "the menu stayed open"
-# A left click in the panel is an activation.
+# A left click in the panel is an activation; a double-click there toggles once.
 xdotool click 1
 wait_for 5 monitor_hidden || fail "a click on the item did not hide the monitor window"
+sleep 1
+xdotool click --repeat 2 --delay 80 1
+wait_for 5 monitor_shown || fail "a double-click on the item did not show the monitor window"
+sleep 1
+monitor_shown || fail "a double-click on the item toggled twice"
 
 [ "$(rows)" = 0 ] || fail "rows written before Exit"
 "$SNI" click "E_xit"
