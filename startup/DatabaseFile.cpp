@@ -37,17 +37,17 @@ QString dayKey(const char* row)
     return QStringLiteral("coalesce(date(%1.DateAndTimeStart), '')").arg(QLatin1String(row));
 }
 
+// A row's length in seconds. Rows written while the clock went back can end before they start; they count as
+// rows of no length, so no average comes out negative.
 QString seconds(const char* row)
 {
-    return QStringLiteral("coalesce(unixepoch(%1.DateAndTimeEnd) - unixepoch(%1.DateAndTimeStart), 0)")
+    return QStringLiteral("coalesce(max(unixepoch(%1.DateAndTimeEnd) - unixepoch(%1.DateAndTimeStart), 0), 0)")
         .arg(QLatin1String(row));
 }
 
 QString speedSeconds(const char* row)
 {
-    return QStringLiteral(
-               "coalesce(%1.AvgDownloadSpeed * (unixepoch(%1.DateAndTimeEnd) - unixepoch(%1.DateAndTimeStart)), 0)")
-        .arg(QLatin1String(row));
+    return QStringLiteral("coalesce(%1.AvgDownloadSpeed * %2, 0)").arg(QLatin1String(row), seconds(row));
 }
 
 QString addRow(const char* row)
@@ -113,8 +113,12 @@ struct ViewDef
 };
 constexpr ViewDef Views[] = {
     {"DownloadPerday", "nullif(day, '')"},
-    // %W: week of the year, Monday first, two digits; the key ends in the week number.
-    {"DownloadPerWeek", "strftime('%Y%W', nullif(day, ''))"},
+    // ISO 8601 weeks, Monday to Sunday: the year and number of the week's Thursday, so the week around New Year is
+    // one week and its number is the one calendars show. The key ends in the two-digit week number.
+    {"DownloadPerWeek",
+     "(SELECT strftime('%Y', thursday) || printf('%02d', (strftime('%j', thursday) - 1) / 7 + 1) FROM"
+     " (SELECT date(nullif(day, ''), '-' || ((strftime('%w', nullif(day, '')) + 6) % 7) || ' days', '+3 days')"
+     " AS thursday))"},
     {"DownloadPerMonth", "strftime('%Y%m', nullif(day, ''))"},
     {"DownloadPerYear", "strftime('%Y', nullif(day, ''))"},
 };
@@ -198,6 +202,13 @@ bool createMissingObjects(DbConnection& db, QString* error)
     bool summaryMissing = !tables.contains(QLatin1String("log_day"));
     for (const char* trigger : {"log_day_insert", "log_day_delete", "log_day_update"})
         summaryMissing = summaryMissing || !triggers.contains(QLatin1String(trigger));
+    // Files of an earlier version get this version's sums and views: rows that end before they start no longer
+    // count negative, and weeks are ISO weeks.
+    QSqlQuery version(db.database());
+    const bool outdated = version.exec(QStringLiteral("PRAGMA user_version")) && version.next()
+        && version.value(0).toInt() < SchemaVersion;
+    version.finish();
+    summaryMissing = summaryMissing || outdated;
     const QStringList views = schemaObjects(db, "view");
     bool missing = summaryMissing || openPeriodMissing;
     for (const ViewDef& v : Views)
@@ -225,7 +236,7 @@ bool createMissingObjects(DbConnection& db, QString* error)
             if ((!exists || summaryMissing) && !exec(q, viewSql(v.name, v.key), error))
                 return false;
         }
-        return true;
+        return exec(q, QStringLiteral("PRAGMA user_version = %1").arg(SchemaVersion), error);
     });
     if (!ok && error && error->isEmpty())
         *error = db.lastError();

@@ -9,7 +9,7 @@ class DbConnection;
 namespace DatabaseFile {
 
 inline constexpr const char* FileName = "Zovodazad.mdb";
-inline constexpr int SchemaVersion = 1;
+inline constexpr int SchemaVersion = 2;
 
 // exeDir: the executable's directory with symlinks resolved; dataDir: the per-user data directory.
 QString locate(const QString& exeDir, const QString& dataDir);

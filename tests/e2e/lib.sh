@@ -74,8 +74,11 @@ mkdir -p -m 700 "$XDG_RUNTIME_DIR"
 export HOME="$E2E_DIR/home"
 mkdir -p "$HOME"
 
+# A command the program is started through, e.g. (ip netns exec NAME); it must exec the program, so that APP_PID
+# is the program's own.
+APP_LAUNCH=()
 start_app() {
-    "$APP_DIR/zovodazad" >"$E2E_DIR/app.log" 2>&1 &
+    "${APP_LAUNCH[@]}" "$APP_DIR/zovodazad" >"$E2E_DIR/app.log" 2>&1 &
     APP_PID=$!
     E2E_PIDS+=($APP_PID)
 }

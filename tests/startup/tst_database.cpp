@@ -46,15 +46,17 @@ private Q_SLOTS:
         t.addLogRow("2002-12-04 10:00:00", "2002-12-04 12:00:00", 0, 0, 40);
         t.addLogRow("2002-12-30 10:00:00", "2002-12-30 10:00:00", 1024, 1024, 7); // zero length
         t.addLogRow("2003-01-02 10:00:00", "2003-01-02 11:00:00", 1024, 1024);
+        t.addLogRow("2002-12-04 15:00:00", "2002-12-04 14:00:00", 0, 0, 500); // the clock went back: no length
         // The average is weighted by duration (one hour at 10, two at 40), or plain when no time passed.
         QCOMPARE(t.scalar("SELECT group_concat(ddate || ' ' || kbdown || ' ' || kbup || ' ' || avgdown, '; ')"
                           " FROM (SELECT * FROM DownloadPerday ORDER BY ddate)")
                      .toString(),
                  QString("2002-12-04 1500.0 2.0 30.0; 2002-12-30 1.0 1.0 7.0; 2003-01-02 1.0 1.0 0.0"));
-        // Keys sort by time; week keys end in the two-digit week number, across the new year too.
-        QCOMPARE(t.scalar("SELECT group_concat(ddate) FROM (SELECT ddate FROM DownloadPerWeek ORDER BY ddate DESC)")
+        // Keys sort by time and end in the two-digit ISO week number: Monday 30 December 2002 begins week 1 of 2003.
+        QCOMPARE(t.scalar("SELECT group_concat(ddate || ' ' || kbdown, '; ') FROM (SELECT * FROM DownloadPerWeek"
+                          " ORDER BY ddate DESC)")
                      .toString(),
-                 QString("200300,200252,200248"));
+                 QString("200301 2.0; 200249 1500.0"));
         QCOMPARE(
             t.scalar("SELECT group_concat(ddate) FROM (SELECT ddate FROM DownloadPerMonth ORDER BY ddate)").toString(),
             QString("200212,200301"));
@@ -78,6 +80,26 @@ private Q_SLOTS:
         t.addLogRow("2002-12-04 12:00:00", "2002-12-04 13:00:00", 0, 1024);
         QCOMPARE(t.scalar("SELECT kbdown FROM DownloadPerday").toDouble(), 1502.0);
         QCOMPARE(t.scalar("SELECT count(*) FROM open_period").toInt(), 0);
+    }
+
+    // A file of the earlier version gets the ISO week view and sums in which no row counts negative.
+    void earlierVersionIsBroughtUpToDate()
+    {
+        TempDatabase t;
+        t.addLogRow("2026-12-05 10:00:00", "2026-12-05 11:00:00", 0, 1024, 10);
+        t.addLogRow("2026-12-05 13:00:00", "2026-12-05 12:00:00", 0, 1024, 40);
+        t.exec("UPDATE log_day SET seconds = 0, speedseconds = 36000 - 40 * 3600"); // as the earlier sums had it
+        t.exec("DROP VIEW DownloadPerWeek");
+        t.exec("CREATE VIEW DownloadPerWeek AS SELECT strftime('%Y%W', day) AS ddate, 0 AS kbdown, 0 AS kbup,"
+               " 0 AS avgdown FROM log_day");
+        t.exec("PRAGMA user_version = 1");
+        t.db.close();
+        QString error;
+        QVERIFY2(DatabaseFile::openOrCreate(t.db, t.path(), &error), qPrintable(error));
+        QCOMPARE(t.scalar("SELECT ddate || ' ' || kbdown || ' ' || avgdown FROM DownloadPerWeek").toString(),
+                 QString("202649 2.0 10.0"));
+        QCOMPARE(t.scalar("SELECT avgdown FROM DownloadPerday").toDouble(), 10.0);
+        QCOMPARE(t.scalar("PRAGMA user_version").toInt(), DatabaseFile::SchemaVersion);
     }
 
     // Reading the whole file for damage would make every start as slow as the log is long; only a start after a run

@@ -36,7 +36,7 @@ private Q_SLOTS:
         logKb(t, "2002-07-05", 1, 1572864); // before the fourteen days: not shown, but in its week
         QVERIFY(!build(t, ChartPeriod::Day).visible);
         const ChartGrid weeks = build(t, ChartPeriod::Week);
-        QCOMPARE(weeks.rowLabels(), QStringList({"Wk 26"}));
+        QCOMPARE(weeks.rowLabels(), QStringList({"Wk 27"}));
         QCOMPARE(weeks.unit, QString("GB"));
         QCOMPARE(weeks.value(0, 1), 1.5);
         logKb(t, "2002-07-06", 1, 1); // exactly fourteen days back: the single row shown
@@ -52,8 +52,8 @@ private Q_SLOTS:
         QCOMPARE(row(g, 0), QVector<double>({0.5, 1.5, 2.0}));
         QCOMPARE(row(g, 2) + row(g, 3), QVector<double>(6, 0.0)); // the days without a record
         QCOMPARE(row(g, 4), QVector<double>({3.0 / 1024, 4.0 / 1024, 7.0 / 1024}));
-        // Weeks start on Monday (the days before the first one are week 00): 8 July begins week 27.
-        QCOMPARE(build(t, ChartPeriod::Week).rowLabels(), QStringList({"Wk 26", "Wk 27"}));
+        // ISO weeks, Monday to Sunday, numbered as calendars number them: 8 July 2002 begins week 28.
+        QCOMPARE(build(t, ChartPeriod::Week).rowLabels(), QStringList({"Wk 27", "Wk 28"}));
         QCOMPARE(build(t, ChartPeriod::Month).rowLabels(), QStringList({"07/2002"}));
         QCOMPARE(build(t, ChartPeriod::Year).rowLabels(), QStringList({"2002"}));
 

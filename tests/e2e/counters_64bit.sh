@@ -1,0 +1,70 @@
+#!/usr/bin/env bash
+# On the real kernel: the program runs in a private network namespace whose only link is one end of a veth pair,
+# selected by name. It starts while that link's counters are 0, the received counter passes 2^32 twice, and a last
+# burst arrives just before SIGTERM: the log holds exactly the kernel's counter deltas, received and sent.
+source "$(dirname "$0")/lib.sh" "$1"
+[ "$(id -u)" = 0 ] && command -v ip >/dev/null || { echo "SKIP: needs root and ip(8)"; exit 77; }
+NS=zovo$$a
+PEER=zovo$$b
+ip netns add "$NS" || { echo "SKIP: network namespaces are not available"; exit 77; }
+trap 'ip netns del "$NS" 2>/dev/null; ip netns del "$PEER" 2>/dev/null; cleanup' EXIT
+ip netns add "$PEER"
+for ns in "$NS" "$PEER"; do # no IPv6 chatter: the counters move only with the test's own traffic
+    ip netns exec "$ns" sysctl -qw net.ipv6.conf.all.disable_ipv6=1 net.ipv6.conf.default.disable_ipv6=1
+done
+ip link add zovo0 netns "$NS" mtu 65000 type veth peer name zovo1 netns "$PEER" mtu 65000
+ip -n "$NS" addr add 10.211.0.1/30 dev zovo0
+ip -n "$PEER" addr add 10.211.0.2/30 dev zovo1
+ip -n "$NS" link set zovo0 up
+ip -n "$PEER" link set zovo1 up
+
+counters() { ip netns exec "$NS" cat /sys/class/net/zovo0/statistics/rx_bytes /sys/class/net/zovo0/statistics/tx_bytes | paste -sd' '; }
+# transfer <bytes>: one TCP connection from the peer into the program's namespace, received to the end.
+transfer() {
+    local ready="$E2E_DIR/receiver-ready"
+    rm -f "$ready"
+    ip netns exec "$NS" python3 - "$ready" <<'PY' &
+import socket, sys
+s = socket.socket(); s.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
+s.bind(("10.211.0.1", 5201)); s.listen(1)
+open(sys.argv[1], "w").close()
+c, _ = s.accept(); buf = bytearray(4 << 20)
+while c.recv_into(buf): pass
+c.close()
+PY
+    local receiver=$!
+    wait_for 10 test -e "$ready" || fail "the receiver did not start"
+    ip netns exec "$PEER" python3 - "$1" <<'PY'
+import socket, sys
+left = int(sys.argv[1]); block = bytes(4 << 20)
+s = socket.create_connection(("10.211.0.1", 5201))
+while left > 0:
+    s.sendall(block[:left]); left -= len(block)
+s.close()
+PY
+    wait $receiver
+}
+
+start_desktop
+APP_LAUNCH=(ip netns exec "$NS")
+select_adapters zovo0 # veth is not counted unless chosen
+before=$(counters)
+[ "$before" = "0 0" ] || fail "the link carried traffic before the test: $before"
+start_app
+wait_for 10 icon_embedded || fail "no tray icon"
+sleep 0.6 # the first sample is taken at start-up, with the counters at 0
+start=$(date +%s%N)
+transfer $((8 * 1024 * 1024 * 1024 + 256 * 1024 * 1024)) # 8.25 GiB: the received counter passes 2^32 twice
+seconds=$((($(date +%s%N) - start) / 1000000))
+sleep 1.2 # ticks in between
+transfer $((3 * 1024 * 1024))
+kill -TERM $APP_PID
+wait_for 10 sh -c "! kill -0 $APP_PID" || fail "did not end after SIGTERM"
+after=$(counters)
+read -r rx0 tx0 <<<"$before"
+read -r rx1 tx1 <<<"$after"
+logged=$(sqlite3 "$DB" "select sum(cast(bytesrcvd as integer)) || ' ' || sum(cast(BytesSent as integer)) from log")
+echo "kernel: received $((rx1 - rx0)), sent $((tx1 - tx0)) octets (8.25 GiB in ${seconds} ms); log: $logged"
+[ "$rx1" -gt $((2 * 4294967296)) ] || fail "the received counter did not pass 2^32 twice"
+[ "$logged" = "$((rx1 - rx0)) $((tx1 - tx0))" ] || fail "the log differs from the kernel's counters"
+echo PASS
