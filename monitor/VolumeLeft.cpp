@@ -133,33 +133,36 @@ VolumeLeft::Remainder VolumeLeft::remainder(double MaxMB, qint32 PeriodCount, co
     const QDate windowStart = allowanceWindowStart(now.date(), allowanceInterval(PeriodType), PeriodCount, BillingDay);
     r.start = QDateTime(windowStart, now.time());
 
-    double used = (m_state.TotalBytesSent + m_state.TotalBytesRcvd - m_state.LoggedBytesSent - m_state.LoggedBytesRcvd)
-        / BytesPerMB;
+    // Without an allowance there is nothing to show, and the log need not be read.
+    if (!(MaxMB > 0))
+        return r;
     const std::optional<QVariant> logged = loggedVolume(windowStart);
-    if (logged && !logged->isNull())
-        used += logged->toDouble();
-
-    if (MaxMB > 0 && !logged) {
+    if (!logged) {
         // Without the logged sum any figure would claim more left than there is.
         r.text = QCoreApplication::translate("VolumeLeft", "MB left unknown (log unreadable).");
         r.band = AllowanceBand::Unknown;
-    } else if (MaxMB > 0) {
-        QLocale locale;
-        locale.setNumberOptions(locale.numberOptions() | QLocale::OmitGroupSeparator);
-        // Rounded first: an overrun of less than half a megabyte reads 0, where formatting -0.3 would give -0.
-        const double left = std::round(MaxMB - used);
-        r.text = locale.toString(left, 'f', 0) + QStringLiteral(" MB");
-        const double percentUsed = used * 100 / MaxMB;
-        r.band = AllowanceBand::UsedUp;
-        if (percentUsed < 100) {
-            const double percentLeft = 100 - percentUsed;
-            r.text += QStringLiteral(" (") + locale.toString(percentLeft, 'f', 1) + QStringLiteral(" %)");
-            r.band = percentLeft >= 30 ? AllowanceBand::Green
-                : percentLeft >= 15    ? AllowanceBand::Orange
-                                       : AllowanceBand::Red;
-        }
-        r.text += QStringLiteral(" Left.");
+        return r;
     }
+    double used = (m_state.TotalBytesSent + m_state.TotalBytesRcvd - m_state.LoggedBytesSent - m_state.LoggedBytesRcvd)
+        / BytesPerMB;
+    if (!logged->isNull())
+        used += logged->toDouble();
+
+    QLocale locale;
+    locale.setNumberOptions(locale.numberOptions() | QLocale::OmitGroupSeparator);
+    // Rounded first: an overrun of less than half a megabyte reads 0, where formatting -0.3 would give -0.
+    const double left = std::round(MaxMB - used);
+    r.text = locale.toString(left, 'f', 0) + QStringLiteral(" MB");
+    const double percentUsed = used * 100 / MaxMB;
+    r.band = AllowanceBand::UsedUp;
+    if (percentUsed < 100) {
+        const double percentLeft = 100 - percentUsed;
+        r.text += QStringLiteral(" (") + locale.toString(percentLeft, 'f', 1) + QStringLiteral(" %)");
+        r.band = percentLeft >= 30 ? AllowanceBand::Green
+            : percentLeft >= 15    ? AllowanceBand::Orange
+                                   : AllowanceBand::Red;
+    }
+    r.text += QStringLiteral(" Left.");
     return r;
 }
 

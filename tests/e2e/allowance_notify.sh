@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # A plan of 100 MB that renews on the 17th, with 69 MB logged in this billing month and more just before it. Traffic
 # that crosses into the orange band brings exactly one message to the desktop's notification service (dunst on a
-# session bus of the test's own), the red band one more; the tray icon carries the band's mark, and hovering it shows
-# what is left.
+# session bus of the test's own), the red band one more, and running out one more; the tray icon carries the band's
+# mark, and hovering it shows what is left.
 source "$(dirname "$0")/lib.sh" "$1"
 for tool in dunst dbus-daemon dbus-monitor dbus-send import convert; do
     command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed"; exit 77; }
@@ -122,8 +122,13 @@ send_loopback 14 # 99 MB: 1 % left
 wait_for 15 sh -c "grep -q 'Less than 15 % of the volume allowance is left' '$E2E_DIR/notify.log'" \
     || fail "no red notification reached the service"
 wait_for 10 icon_has FF0000 || fail "no red mark on the icon"
+send_loopback 1 # 101 MB: used up
+wait_for 15 sh -c "grep -q 'The volume allowance is used up' '$E2E_DIR/notify.log'" \
+    || fail "no used-up notification reached the service"
+sleep 0.5
+shot allowance-used-up-notification
 sleep 3
-[ "$(notified)" = 2 ] || fail "$(notified) notifications for two crossings"
+[ "$(notified)" = 3 ] || fail "$(notified) notifications for three crossings"
 grep -q "Counted from $(date -d "$start" '+%d %b %Y')" "$E2E_DIR/notify.log" || fail "the message names no billing start"
 stop_app
 echo PASS

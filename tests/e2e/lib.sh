@@ -55,12 +55,15 @@ start_desktop() {
     unset WAYLAND_DISPLAY
     # Only a test that runs its own session bus (sni_tray.sh) lets the program see one.
     [ -n "${ZOVO_E2E_BUS:-}" ] || unset DBUS_SESSION_BUS_ADDRESS
-    if [ "${1:-tray}" = tray ]; then
-        trayer --edge bottom --align right --widthtype pixel --width 120 --height 24 --transparent false \
-            >"$E2E_DIR/trayer.log" 2>&1 &
-        E2E_PIDS+=($!)
-        wait_for 10 tray_ready || fail "the tray host did not start"
-    fi
+    [ "${1:-tray}" != tray ] || start_tray
+}
+
+# An XEmbed tray host at the bottom right.
+start_tray() {
+    trayer --edge bottom --align right --widthtype pixel --width 120 --height 24 --transparent false \
+        >>"$E2E_DIR/trayer.log" 2>&1 &
+    E2E_PIDS+=($!)
+    wait_for 10 tray_ready || fail "the tray host did not start"
 }
 
 # A copy of the program in its own folder: its database is $APP_DIR/Zovodazad.mdb.

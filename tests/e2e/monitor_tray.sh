@@ -1,15 +1,22 @@
 #!/usr/bin/env bash
-# The notification icon of the real program in a real tray host: a single click does nothing, a double-click shows
-# the monitor window and another hides it, a right click opens the command menu, also while About is open, and its
-# Exit writes the last row and ends the process.
+# The notification icon of the real program in a real tray host started after it: a single click does nothing, a
+# double-click shows the monitor window and another hides it, a right click opens the command menu, also while
+# About is open, and its Exit writes the last row and ends the process.
 source "$(dirname "$0")/lib.sh" "$1"
-start_desktop
+start_desktop none
 
+# The tray host starts after the program, as in a session that starts its programs before its panel; until then
+# the monitor window stands in for the icon.
 start_app
-wait_for 15 icon_embedded || fail "no icon in the tray"
+wait_for 10 test -s "$DB" || fail "no database created"
+sleep 2
+monitor_shown || fail "the monitor window was not shown while there was no tray"
+start_tray
+wait_for 15 icon_embedded || fail "no icon in a tray started after the program"
 read -r ICON_X ICON_Y <<<"$(icon_centre)"
 xdotool mousemove "$ICON_X" "$ICON_Y"
-monitor_hidden || fail "the monitor window is shown at start"
+xdotool click --repeat 2 --delay 80 1
+wait_for 5 monitor_hidden || fail "a double-click on the late icon did not hide the monitor window"
 
 xdotool click 1
 sleep 1
