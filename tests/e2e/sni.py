@@ -5,6 +5,7 @@
   sni.py items           prints the registered items; succeeds when there is one
   sni.py layout          prints the first item's menu as the host receives it: one label a line, "-" for a
                          separator, "(off)" after a disabled item
+  sni.py tooltip         prints the first item's tooltip title and text as a host reads them
   sni.py activate        a click on the item, as a host sends it
   sni.py click LABEL     chooses the menu item with that label
 """
@@ -55,6 +56,12 @@ def main(command, *args):
                 print("-")
             else:
                 print(str(props.get("label", "")) + ("" if props.get("enabled", True) else " (off)"))
+        return
+    if command == "tooltip":
+        obj, _ = item()
+        _, _, title, text = obj.Get("org.kde.StatusNotifierItem", "ToolTip", dbus_interface=dbus.PROPERTIES_IFACE)
+        print(str(title))
+        print(str(text))
         return
     if command == "activate":
         obj, _ = item()

@@ -53,6 +53,10 @@ wait "$PANEL_PID" 2>/dev/null || true
 start_panel
 wait_for 10 item_registered || fail "the item did not register again after the panel restarted"
 
+# The host reads the hover text over D-Bus: the name first, then the rates, refreshed while the program runs.
+wait_for 5 sh -c "'$SNI' tooltip | grep 'Download: '" || fail "the item's tooltip is: $("$SNI" tooltip)"
+[ "$("$SNI" tooltip | head -n1)" = Zovodazad ] || fail "the item's tooltip does not start with the name"
+
 layout=$("$SNI" layout)
 expected=$'Monitor _Off.\nO_ptions\n_Volume Graphs\n_Reset Counters.\n_About\n-\nE_xit'
 [ "$layout" = "$expected" ] || fail "the menu over D-Bus is: $layout"
@@ -78,7 +82,8 @@ read -r px py pw ph <<<"$(xwininfo -root -tree | awk '/\("xfce4-panel" "Xfce4-pa
     split($(NF-1), s, "x"); split(s[2], h, "+"); if (s[1] > 12) { split($NF, p, "+"); print p[2], p[3], s[1], h[1]; exit } }')"
 [ -n "$px" ] || fail "no panel on screen"
 xdotool mousemove $((px + pw / 2)) $((py + ph / 2))
-sleep 0.3
+sleep 2
+shot sni-tooltip
 xdotool click 3
 wait_for 5 panel_menu_shown || fail "a right click on the item did not open a menu"
 shot sni-right-click-menu
