@@ -8,6 +8,8 @@
 #include "LogWriter.h"
 #include "MessageBox.h"
 #include "MonitorLog.h"
+#include "MonitorPlacement.h"
+#include "Settings.h"
 #include "Throughput.h"
 #include "TrafficState.h"
 
@@ -17,16 +19,19 @@
 #include <QContextMenuEvent>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QMoveEvent>
 #include <QPainter>
 #include <QScreen>
+#include <QStyle>
 #include <QSvgRenderer>
 
 namespace {
 
 // The stored layout, in twips (1/1440 inch).
 constexpr int ClientWidth = 3015;
-constexpr int ClientLeft = 11775;
-constexpr int ClientTop = 9465;
+// The setting rows of the position the user left the window at, in screen pixels.
+const QString PositionLeft = QStringLiteral("monitorleft");
+const QString PositionTop = QStringLiteral("monitortop");
 constexpr int OuterHeightWhatsLeft = 1965;
 constexpr int OuterHeightPlain = 1600;
 // The outer heights include a caption and borders of 375 twips, the difference between the taller outer height
@@ -138,18 +143,88 @@ FrmMain::FrmMain(const MonitorContext& context, TrayIcon::HostProbe findHost, QW
     connect(m_exit, &QAction::triggered, this, &FrmMain::exitRequested);
 
     fitLayout();
-    QRect placed(m_layout.toPixelsX(ClientLeft), m_layout.toPixelsY(ClientTop), m_layout.toPixelsX(ClientWidth),
-                 m_layout.toPixelsY(OuterHeightWhatsLeft - FrameHeight));
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        // The stored position suits the screen it was laid out on; keep the window, caption included, on this one.
-        const QRect area = screen->availableGeometry();
-        placed.moveRight(qMin(placed.right(), area.right()));
-        placed.moveBottom(qMin(placed.bottom(), area.bottom()));
-        placed.moveLeft(qMax(placed.left(), area.left()));
-        placed.moveTop(qMax(placed.top(), area.top() + m_layout.toPixelsY(FrameHeight)));
-    }
-    setGeometry(placed);
     applyWhatsLeftHeight(true);
+
+    m_userPosition = storedPosition();
+    // A move is saved once the user has let go of the window for a moment.
+    m_savePosition.setSingleShot(true);
+    m_savePosition.setInterval(1000);
+    connect(&m_savePosition, &QTimer::timeout, this, &FrmMain::savePosition);
+    // Screens come and go: the window stays whole on one that is there.
+    for (auto signal : {&QGuiApplication::screenAdded, &QGuiApplication::screenRemoved}) {
+        connect(qApp, signal, this, [this] {
+            if (isVisible())
+                placeWindow();
+        });
+    }
+}
+
+std::optional<QPoint> FrmMain::storedPosition()
+{
+    std::optional<qint64> xy[2];
+    for (int i : {0, 1}) {
+        DbRecordset rs;
+        rs.open(m_context.db, QStringLiteral("select Settingvalue from settings where settingname = ? collate nocase;"),
+                {i == 0 ? PositionLeft : PositionTop});
+        if (!rs.atEnd())
+            xy[i] = readStoredWhole(rs.field(QStringLiteral("Settingvalue")).toString(), -1000000, 1000000);
+        rs.close();
+    }
+    if (!xy[0] || !xy[1])
+        return std::nullopt;
+    return QPoint(int(*xy[0]), int(*xy[1]));
+}
+
+void FrmMain::savePosition()
+{
+    m_savePosition.stop();
+    if (!m_userPosition)
+        return;
+    DbCommand command;
+    command.bind(m_context.db);
+    const auto replace = [&command](const QString& key, int value) {
+        return command.execute(QStringLiteral("Delete from settings where settingname = ? collate nocase;"), {key})
+            && command.execute(QStringLiteral("INSERT INTO settings(Settingname,Settingvalue) values(?, ?);"),
+                               {key, storedNumber(value)});
+    };
+    const QPoint p = *m_userPosition;
+    if (!m_context.db.transaction([&] { return replace(PositionLeft, p.x()) && replace(PositionTop, p.y()); }))
+        qCWarning(lcMonitor) << "the window's position was not saved:" << m_context.db.lastError();
+}
+
+// Next to the icon, or where the user left the window, always whole on a screen that exists now.
+void FrmMain::placeWindow()
+{
+    QList<ScreenArea> screens;
+    const QScreen* primary = QGuiApplication::primaryScreen();
+    for (const QScreen* screen : QGuiApplication::screens()) {
+        const ScreenArea area {screen->geometry(), screen->availableGeometry()};
+        if (screen == primary)
+            screens.prepend(area);
+        else
+            screens.append(area);
+    }
+    if (screens.isEmpty())
+        return;
+    // The frame is known once the window manager has framed the window; until then the title bar is estimated.
+    QSize frame = frameGeometry().size();
+    if (frame == size())
+        frame.rheight() += style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, this);
+    m_placedAt = monitorPosition(frame, screens, m_tray->geometry(), m_userPosition);
+    m_placing = true;
+    move(m_placedAt);
+    m_placing = false;
+}
+
+void FrmMain::moveEvent(QMoveEvent* event)
+{
+    QWidget::moveEvent(event);
+    // The window manager framing the window puts it where it was placed; any other move is the user's.
+    if (!isVisible() || m_placing || pos() == m_placedAt)
+        return;
+    m_userPosition = pos();
+    m_placedAt = pos();
+    m_savePosition.start();
 }
 
 // The layout grows with the font until the widest text each label can show fits it: the speed line and the
@@ -219,6 +294,8 @@ void FrmMain::WriteLogRow()
 void FrmMain::ToggleMonitorWindow()
 {
     if (isVisible()) {
+        if (m_savePosition.isActive())
+            savePosition();
         hide();
         m_showLog->setText(MonitorOn);
     } else {
@@ -294,8 +371,13 @@ QMenu& FrmMain::windowMenu()
     m_windowMenu.clear();
     m_windowMenu.setObjectName(QStringLiteral("SystemMenu"));
     if (!m_trayAdded) {
-        m_windowMenu.addActions(m_popup.actions());
-        m_windowMenu.addSeparator();
+        // The window is the only way to the commands. Showing and hiding it is left out, since nothing could show
+        // it again, and the menu's own Exit is the one Exit.
+        for (QAction* action : m_popup.actions()) {
+            if (action != m_showLog)
+                m_windowMenu.addAction(action);
+        }
+        return m_windowMenu;
     }
     m_windowMenu.addAction(m_hide);
     m_windowMenu.addSeparator();
@@ -345,6 +427,8 @@ void FrmMain::setRateLine(const QString& text)
 
 void FrmMain::showEvent(QShowEvent* event)
 {
+    if (!event->spontaneous())
+        placeWindow();
     QWidget::showEvent(event);
     Q_EMIT readoutsNeeded();
 }

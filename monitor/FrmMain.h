@@ -11,6 +11,7 @@
 #include <QWidget>
 
 #include <functional>
+#include <optional>
 
 class Clock;
 class DbConnection;
@@ -63,8 +64,8 @@ public:
 
     // The command menu `MP_IconPopup`; the icon opens it with `MP_ShowLog` as its default item.
     QMenu& popupMenu() { return m_popup; }
-    // The window's own right-click menu, built for the current state: the commands when there is no icon to
-    // reach them through, then "Hide", a separator and "E&xit".
+    // The window's own right-click menu, built for the current state: "Hide", a separator and "E&xit" beside an
+    // icon; without one, the icon's commands but "Monitor On/Off", each once.
     QMenu& windowMenu();
 
     static QString versionCaption();
@@ -96,10 +97,14 @@ protected:
     void showEvent(QShowEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     void changeEvent(QEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
 
 private:
     QLabel* addLabel(const char* name, const QString& text, bool bold, const QRectF& twips);
     void fitLayout();
+    void placeWindow();
+    std::optional<QPoint> storedPosition();
+    void savePosition();
     Throughput* graph(Graph which) const;
     void showVolumeGraphs();
     void showAbout();
@@ -108,6 +113,11 @@ private:
     MonitorContext m_context;
     TwipLayout m_layout {this};
     bool m_whatsLeftShown = true;
+    // Where the user last left the window; none until the user moves it.
+    std::optional<QPoint> m_userPosition;
+    QPoint m_placedAt;
+    bool m_placing = false;
+    QTimer m_savePosition;
     VolumeLeft m_volumeLeft;
     QTimer m_timer;
     QMenu m_popup;

@@ -18,7 +18,8 @@ struct TrafficState;
 constexpr int TmrCheckitInterval = 500;
 
 // The handler of the monitor window's timer: reads the interface table, shows volumes and rates, and ends traffic
-// periods. All state it keeps between ticks lives in TrafficState, the adapter list and the view's graphs.
+// periods. The state it keeps between ticks lives in TrafficState, the adapter list, the view's graphs and the
+// last sample of each adapter.
 class Sampler
 {
 public:

@@ -4,6 +4,8 @@
 
 #include <QLoggingCategory>
 #include <QPainter>
+#include <QScreen>
+#include <QWindow>
 
 #include <algorithm>
 #include <cmath>
@@ -283,4 +285,12 @@ void Throughput::paintEvent(QPaintEvent*)
 void Throughput::resizeEvent(QResizeEvent*)
 {
     Resize();
+}
+
+void Throughput::showEvent(QShowEvent* event)
+{
+    QFrame::showEvent(event);
+    // A window moved to a screen of another scale takes a new surface, as a resize gives.
+    if (QWindow* shown = window()->windowHandle())
+        connect(shown, &QWindow::screenChanged, this, &Throughput::Resize, Qt::UniqueConnection);
 }

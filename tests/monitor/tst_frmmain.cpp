@@ -188,17 +188,57 @@ private Q_SLOTS:
         QVERIFY(f.item("MP_ShowLog")->isEnabled() && f.window.tray().isPlaced());
     }
 
+    // Without an icon the window menu is the way to the commands: each once, each enabled, each with its own key.
+    // Showing and hiding the window is left out, since nothing could show it again.
     void withoutTrayTheWindowMenuCarriesTheCommands()
     {
         Fixture f(TrayIcon::Host::None);
         QVERIFY(!f.window.AddTrayIcon());
         QMenu& menu = f.window.windowMenu();
-        QCOMPARE(captions(menu), Commands + QStringList({"-", "Hide", "-", "E&xit"}));
-        // Nothing could show the window again once hidden, and the unhooked system commands are not served.
-        QVERIFY(!menu.actions().at(0)->isEnabled() && !menu.actions().at(8)->isEnabled());
-        QVERIFY(!menu.actions().at(10)->isEnabled());
-        menu.actions().at(6)->trigger();
+        QCOMPARE(captions(menu), Commands.mid(1));
+        QSet<QChar> keys;
+        for (const QAction* a : menu.actions()) {
+            QVERIFY(a->isSeparator() || a->isEnabled());
+            if (!a->isSeparator())
+                keys.insert(a->text().at(a->text().indexOf('&') + 1).toLower());
+        }
+        QCOMPARE(keys.size(), Commands.size() - 2);
+        menu.actions().last()->trigger();
         QCOMPARE(f.exits.count(), 1);
+    }
+
+    // With no word from the tray on its icon's place, the window opens in the corner by the panel; once the user
+    // moves it, it opens there, also in the next session, and a spot on a screen since gone is brought back whole.
+    void placementKeepsTheUsersSpot()
+    {
+        Fixture f(TrayIcon::Host::None);
+        const auto open = [](FrmMain& w) {
+            w.show();
+            return QTest::qWaitForWindowExposed(&w);
+        };
+        const auto whole = [](const FrmMain& w) {
+            const auto screens = QGuiApplication::screens();
+            return std::any_of(screens.cbegin(), screens.cend(),
+                               [&w](const QScreen* s) { return s->availableGeometry().contains(w.frameGeometry()); });
+        };
+        QVERIFY(open(f.window));
+        const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+        QVERIFY(whole(f.window));
+        QVERIFY((f.window.frameGeometry().bottomRight() - area.bottomRight()).manhattanLength() < 40);
+
+        f.window.move(2300, 300);
+        const QString rows = "select group_concat(settingname || '=' || Settingvalue, ' ') from settings";
+        QTRY_COMPARE(f.db.scalar(rows).toString(), QString("monitorleft=2300 monitortop=300"));
+        const MonitorContext context {f.writer, f.db.db, f.state, f.vars, f.clock, f.boxes};
+        const auto noTray = [] { return TrayIcon::Host::None; };
+        FrmMain next(context, noTray);
+        QVERIFY(open(next));
+        QCOMPARE(next.pos(), QPoint(2300, 300));
+
+        f.db.exec("UPDATE settings SET Settingvalue = '9000' WHERE settingname = 'monitorleft'");
+        FrmMain gone(context, noTray);
+        QVERIFY(open(gone));
+        QVERIFY(whole(gone));
     }
 
     void resetCountersTwice()

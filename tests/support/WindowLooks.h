@@ -91,13 +91,19 @@ inline Row applyRow()
     return {apply(dpr, dark, points), dpr, points};
 }
 
-// Shows the window on the row's screen; true once it is exposed in the row's font.
+// Shows the window on the row's screen, moved there as a user would when it opens on another; true once it is
+// exposed there in the row's font.
 inline bool showOn(QWidget& window, const Row& row)
 {
+    const QPoint spot = row.screen->availableGeometry().topLeft() + QPoint(40, 60);
     window.setScreen(row.screen);
-    window.move(row.screen->availableGeometry().topLeft() + QPoint(40, 60));
+    window.move(spot);
     window.show();
-    return QTest::qWaitForWindowExposed(&window) && window.font().pointSize() == row.points;
+    if (!QTest::qWaitForWindowExposed(&window))
+        return false;
+    if (window.screen() != row.screen)
+        window.move(spot);
+    return QTest::qWaitFor([&] { return window.screen() == row.screen; }) && window.font().pointSize() == row.points;
 }
 
 inline bool isControl(const QWidget* w)
