@@ -476,8 +476,7 @@ bool LogChart::ensure3D()
 }
 
 // The 3-D chart follows the palette like the flat one. Its labels are drawn as textures at the theme font's size
-// and scaled with the graph, so a large font gives sharp text; the camera stands back far enough that the labels
-// at the ends of the axes stay inside the view.
+// and scaled with the graph, so a large font gives sharp text.
 void LogChart::apply3DTheme()
 {
     const QPalette pal = palette();
@@ -489,10 +488,8 @@ void LogChart::apply3DTheme()
     theme->setLabelBackgroundEnabled(false);
     theme->setLabelBorderEnabled(false);
     QFont labelFont = font();
-    labelFont.setPointSizeF(labelFont.pointSizeF() * 3);
+    labelFont.setPointSizeF(labelFont.pointSizeF() * 2.5);
     theme->setFont(labelFont);
-    m_surface->setMargin(0.4);
-    m_surface->scene()->activeCamera()->setZoomLevel(85.0f);
 }
 
 void LogChart::draw3D()
@@ -542,6 +539,10 @@ void LogChart::draw3D()
     yAxis->setRange(float(range.min), float(range.max));
     yAxis->setSegmentCount(range.ticks() - 1);
     yAxis->setLabelFormat(QStringLiteral("%.%1f").arg(range.decimals()));
+    // The value labels stand beside the graph on both sides; the camera stands back as far as the widest of them
+    // needs to stay inside the view, up to 13 characters.
+    const qsizetype widest = QLocale().toString(std::max(std::abs(range.min), range.max), 'f', range.decimals()).size();
+    m_surface->scene()->activeCamera()->setZoomLevel(float(std::clamp(104.0 - 3.6 * double(widest), 57.0, 90.0)));
     // The periods run along the longer side, the series in depth.
     m_surface->setHorizontalAspectRatio(std::clamp(0.6 * rows / depthSlots, 1.0, 6.0));
 

@@ -10,6 +10,7 @@
 #include <QAction>
 #include <QLabel>
 #include <QMenu>
+#include <QToolTip>
 #include <QtTest>
 
 #include "Readouts.h"
@@ -239,6 +240,22 @@ private Q_SLOTS:
         FrmMain gone(context, noTray);
         QVERIFY(open(gone));
         QVERIFY(whole(gone));
+    }
+
+    // The window stays on top beside the user's work, rarely the active window; a graph's hover text shows anyway.
+    void graphToolTipWhileAnotherWindowIsActive()
+    {
+        Fixture f;
+        f.window.setGraphToolTip(SamplerView::Graph::Down, "Graph Max: 7");
+        f.window.show();
+        QWidget other;
+        other.show();
+        other.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&other) && QTest::qWaitForWindowExposed(&f.window));
+        QWidget* graph = f.window.findChild<QWidget*>("DownGraph");
+        QTest::mouseMove(graph, graph->rect().center());
+        QTRY_VERIFY(QToolTip::isVisible());
+        QCOMPARE(QToolTip::text(), QString("Graph Max: 7"));
     }
 
     void resetCountersTwice()
