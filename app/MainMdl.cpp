@@ -174,7 +174,7 @@ bool MainMdl::start(const QString& databasePath)
 void MainMdl::tick()
 {
     m_sampler->TmrCheckit_Timer();
-    m_journal.tick(m_state, m_platform.clock.now());
+    m_journal.tick(m_state, m_platform.clock);
     if (++m_ticks % 2 == 0)
         refreshAllowanceAndTray();
     if (!m_firstTickLogged) {

@@ -1,5 +1,6 @@
 #include "PeriodJournal.h"
 
+#include "Clock.h"
 #include "DatabaseFile.h"
 #include "Db.h"
 #include "TrafficState.h"
@@ -28,7 +29,7 @@ QString PeriodJournal::clearSql()
     return QStringLiteral("DELETE FROM open_period");
 }
 
-void PeriodJournal::tick(const TrafficState& state, const QDateTime& now)
+void PeriodJournal::tick(const TrafficState& state, const Clock& clock)
 {
     if (!state.PeriodStart.isValid() || (!m_recovered && !recover()))
         return;
@@ -40,6 +41,9 @@ void PeriodJournal::tick(const TrafficState& state, const QDateTime& now)
     const bool newPeriod = state.PeriodStart != m_savedStart;
     // An idle period is not written again: nothing would change but the time of the save.
     const bool changed = rcvd != m_savedRcvd || sent != m_savedSent;
+    if (!newPeriod && !changed)
+        return;
+    const QDateTime now = clock.now();
     // A clock set back makes the interval negative; that counts as due, so saves never stop.
     const qint64 sinceSave = m_lastSave.isValid() ? m_lastSave.msecsTo(now) : SaveIntervalMs;
     if (newPeriod || (changed && (sinceSave >= SaveIntervalMs || sinceSave < 0)))

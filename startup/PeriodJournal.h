@@ -3,6 +3,7 @@
 #include <QDateTime>
 #include <QString>
 
+class Clock;
 class DbConnection;
 struct TrafficState;
 
@@ -19,7 +20,8 @@ public:
 
     // Saves the open period at each new period, and when its volumes changed and the save interval has passed. A period
     // left by an earlier run is recovered first: it is never overwritten.
-    void tick(const TrafficState& state, const QDateTime& now);
+    // The clock is read only when a save may be due, which keeps the idle tick cheap.
+    void tick(const TrafficState& state, const Clock& clock);
     // Saves the open period now (start, volumes since the start, average and sample count, and now).
     bool save(const TrafficState& state, const QDateTime& now);
 

@@ -102,7 +102,7 @@ private Q_SLOTS:
                 traffic();
             }
             sampler.TmrCheckit_Timer();
-            journal.tick(state, clock.now());
+            journal.tick(state, clock);
             if (i % 4999 == 0)
                 QVERIFY(writer.WriteLogRow()); // Reset Counters, between two ticks
             if (i == ticks / 10)
