@@ -99,6 +99,10 @@ wait_for() {
 
 rows() { sqlite3 "$DB" "select count(*) from log"; }
 
+# The program logs its first tick, which takes the reference sample; traffic before it is not the program's.
+export QT_LOGGING_RULES="zovodazad.startup.debug=true"
+wait_first_tick() { wait_for 20 grep -q "first tick" "$E2E_DIR/app.log" || fail "no first tick"; }
+
 # stop_app: SIGTERM, then waits for the program to end.
 stop_app() {
     kill -TERM $APP_PID
