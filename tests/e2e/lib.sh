@@ -103,6 +103,10 @@ app_gone() { ! kill -0 "$APP_PID" 2>/dev/null; }
 wait_db() { wait_for "${1:-10}" test -s "$DB" || fail "no database created"; }
 dclick() { xdotool click --repeat 2 --delay 80 1; }
 
+# The program logs its first tick, which takes the reference sample; traffic before it is not the program's.
+export QT_LOGGING_RULES="zovodazad.startup.debug=true"
+wait_first_tick() { wait_for 20 grep -q "first tick" "$E2E_DIR/app.log" || fail "no first tick"; }
+
 # stop_app [seconds]: SIGTERM, then waits for the program to end.
 stop_app() {
     kill -TERM $APP_PID

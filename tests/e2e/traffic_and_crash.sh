@@ -28,7 +28,7 @@ PY
 
 select_adapters lo # loopback is not counted unless chosen
 start_app
-sleep 0.6 # the first tick sets the reference
+wait_first_tick
 before=$(lo_rx)
 send_loopback 64
 after=$(lo_rx)
@@ -41,8 +41,7 @@ echo "loopback carried $sent octets while running, the log holds $logged receive
 
 # A killed run: the period saved at its first tick comes back as a row, ending at its last save.
 start_app
-wait_for 10 test -s "$DB" || fail "no database created"
-sleep 0.6
+wait_first_tick
 send_loopback 1 # the period is saved once it holds traffic
 wait_for_open_period
 saved=$(sqlite3 "$DB" "select DateAndTimeStart || '|' || LastSave from open_period")
