@@ -57,8 +57,7 @@ transfer $((8 * 1024 * 1024 * 1024 + 256 * 1024 * 1024)) # 8.25 GiB: the receive
 seconds=$((($(date +%s%N) - start) / 1000000))
 sleep 1.2 # ticks in between
 transfer $((3 * 1024 * 1024))
-kill -TERM $APP_PID
-wait_for 10 sh -c "! kill -0 $APP_PID" || fail "did not end after SIGTERM"
+stop_app 10
 after=$(counters)
 read -r rx0 tx0 <<<"$before"
 read -r rx1 tx1 <<<"$after"

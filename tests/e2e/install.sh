@@ -23,31 +23,18 @@ desktop-file-validate "$PREFIX/share/zovodazad/zovodazad.desktop" || fail "inval
 
 # Start the program the way the menu does: the Exec line, found on the PATH.
 exec_line=$(sed -n 's/^Exec=//p' "$PREFIX/share/applications/zovodazad.desktop")
-launch() {
-    PATH="$PREFIX/bin:$PATH" sh -c "exec $exec_line" >"$E2E_DIR/installed.log" 2>&1 &
-    APP_PID=$!
-    E2E_PIDS+=($APP_PID)
-}
-stop() {
-    kill -TERM $APP_PID
-    wait_for 5 sh -c "! kill -0 $APP_PID" || fail "did not end after SIGTERM"
-}
+launch() { PATH="$PREFIX/bin:$PATH" start_app sh -c "exec $exec_line"; }
 
 DB="$PREFIX/bin/Zovodazad.mdb"
 launch
 wait_for 10 test -s "$DB" || fail "portable layout: no database beside the program"
 
 # The statistics window is the installed program of its own.
-wait_for 15 icon_embedded || fail "no icon in the tray"
-read -r ICON_X ICON_Y <<<"$(icon_centre)"
-xdotool mousemove "$ICON_X" "$ICON_Y"
-sleep 0.3
-xdotool click 3
-wait_for 5 menu_shown || fail "no menu"
+icon_menu
 xdotool key v
 wait_for 10 xdotool search --onlyvisible --name '^Zovodazad, Keeps an eye on your downloads' ||
     fail "the installed program could not open its statistics window"
-stop
+stop_app
 
 # Installed where the user cannot write (root ignores permissions; the immutable flag stands in for them).
 rm -f "$DB"
@@ -56,7 +43,7 @@ trap 'chattr -i "$PREFIX/bin" 2>/dev/null; cleanup' EXIT
 DB="$HOME/.local/share/Zovodazad/Zovodazad.mdb"
 launch
 wait_for 10 test -s "$DB" || fail "installed layout: no database in the per-user data folder"
-stop
+stop_app
 [ "$(rows)" = 1 ] || fail "expected the last row in the per-user database"
 chattr -i "$PREFIX/bin"
 echo PASS

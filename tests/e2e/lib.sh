@@ -80,10 +80,33 @@ mkdir -p "$HOME"
 # A command the program is started through, e.g. (ip netns exec NAME); it must exec the program, so that APP_PID
 # is the program's own.
 APP_LAUNCH=()
+# start_app [command...]: the scratch copy, or the given command that execs the program.
 start_app() {
-    "${APP_LAUNCH[@]}" "$APP_DIR/zovodazad" >"$E2E_DIR/app.log" 2>&1 &
+    "${APP_LAUNCH[@]}" "${@:-$APP_DIR/zovodazad}" >"$E2E_DIR/app.log" 2>&1 &
     APP_PID=$!
     E2E_PIDS+=($APP_PID)
+}
+
+# send_loopback <megabytes>: sent once over a TCP connection on 127.0.0.1, where the program runs (APP_LAUNCH);
+# loopback counts them in and out.
+send_loopback() {
+    "${APP_LAUNCH[@]}" python3 - "$1" <<'PY'
+import socket, sys, threading
+n = int(sys.argv[1]) * 1024 * 1024
+srv = socket.socket(); srv.bind(("127.0.0.1", 0)); srv.listen(1)
+def sink():
+    c, _ = srv.accept()
+    got = 0
+    while got < n:
+        b = c.recv(1 << 20)
+        if not b: break
+        got += len(b)
+t = threading.Thread(target=sink); t.start()
+s = socket.create_connection(srv.getsockname())
+block = b"\0" * (1 << 20)
+for _ in range(n >> 20): s.sendall(block)
+s.close(); t.join()
+PY
 }
 
 # wait_for <seconds> <command...>: polls until the command succeeds.
@@ -98,22 +121,25 @@ wait_for() {
 }
 
 rows() { sqlite3 "$DB" "select count(*) from log"; }
+app_gone() { ! kill -0 "$APP_PID" 2>/dev/null; }
+wait_db() { wait_for "${1:-10}" test -s "$DB" || fail "no database created"; }
+dclick() { xdotool click --repeat 2 --delay 80 1; }
 
 # The program logs its first tick, which takes the reference sample; traffic before it is not the program's.
 export QT_LOGGING_RULES="zovodazad.startup.debug=true"
 wait_first_tick() { wait_for 20 grep -q "first tick" "$E2E_DIR/app.log" || fail "no first tick"; }
 
-# stop_app: SIGTERM, then waits for the program to end.
+# stop_app [seconds]: SIGTERM, then waits for the program to end.
 stop_app() {
     kill -TERM $APP_PID
-    wait_for 5 sh -c "! kill -0 $APP_PID" || fail "did not end after SIGTERM"
+    wait_for "${1:-5}" app_gone || fail "did not end after SIGTERM"
 }
 
 # select_adapters <name>...: a first run creates the database; the named adapters are stored as the selection,
 # as the options dialog stores it, for the runs that follow.
 select_adapters() {
     start_app
-    wait_for 10 test -s "$DB" || fail "no database created"
+    wait_db
     wait_for 10 sh -c "sqlite3 '$DB' 'select count(*) from sqlite_master' | grep -q '^[1-9]'" || fail "empty schema"
     stop_app
     local k=0 name
@@ -133,7 +159,7 @@ answer_box() {
 # Waits until the program has created its database and saved its open period (which needs some traffic). The file must exist before
 # sqlite3 looks: the tool would otherwise create an empty file, which the program rightly refuses.
 wait_for_open_period() {
-    wait_for 10 test -s "$DB" || fail "no database created"
+    wait_db
     wait_for 10 sh -c "sqlite3 '$DB' 'select count(*) from open_period' | grep -q '^1$'" || fail "no open period saved"
 }
 
@@ -155,16 +181,18 @@ monitor_windows() {
 }
 monitor_shown() { [ -n "$(monitor_windows)" ]; }
 monitor_hidden() { [ -z "$(monitor_windows)" ]; }
-# Tooltips are unmanaged too, but one line high; the menu has seven rows.
-menu_shown() {
+# tall_popup <window>...: one of them is a mapped unmanaged window taller than a one-line tooltip, i.e. a menu.
+tall_popup() {
     local w info
-    for w in $(top_levels); do
-        info=$(xwininfo -id "$w")
-        grep -q 'Override Redirect State: yes' <<<"$info" || continue
+    for w in "$@"; do
+        info=$(xwininfo -id "$w" 2>/dev/null) || continue
+        grep -q 'Map State: IsViewable' <<<"$info" && grep -q 'Override Redirect State: yes' <<<"$info" || continue
         [ "$(awk '/Height:/ {print $2}' <<<"$info")" -gt 80 ] && return 0
     done
     return 1
 }
+menu_shown() { tall_popup $(top_levels); }
+menu_closed() { ! menu_shown; }
 
 # The icon is the program's window embedded in the tray host: the one nested below a top-level window.
 icon_centre() {
@@ -173,4 +201,13 @@ icon_centre() {
         print pos[2] + int(size[1] / 2), pos[3] + int(size[2] / 2); exit }'
 }
 icon_embedded() { [ -n "$(icon_centre)" ]; }
+# icon_menu [message]: waits for the icon, then right-clicks it until its menu is open.
+icon_menu() {
+    wait_for 15 icon_embedded || fail "no icon in the tray"
+    read -r ICON_X ICON_Y <<<"$(icon_centre)"
+    xdotool mousemove "$ICON_X" "$ICON_Y"
+    sleep 0.5
+    xdotool click 3
+    wait_for 5 menu_shown || fail "${1:-a right click on the icon did not open the menu}"
+}
 

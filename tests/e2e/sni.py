@@ -1,79 +1,63 @@
 #!/usr/bin/python3
-"""The StatusNotifierItem side of the desktop, as a panel sees it, for the end-to-end tests.
-
-  sni.py host            succeeds once a StatusNotifierWatcher with a host is on the session bus
-  sni.py items           prints the registered items; succeeds when there is one
-  sni.py layout          prints the first item's menu as the host receives it: one label a line, "-" for a
-                         separator, "(off)" after a disabled item
-  sni.py tooltip         prints the first item's tooltip title and text as a host reads them
-  sni.py activate        a click on the item, as a host sends it
-  sni.py click LABEL     chooses the menu item with that label
-"""
+# The StatusNotifierItem side of the desktop, as a panel sees it, for the end-to-end tests:
+#   host: succeeds once a StatusNotifierWatcher with a host is on the session bus
+#   items: prints the registered items; succeeds when there is one
+#   layout: the first item's menu as the host receives it, a label a line, "-" a separator, " (off)" if disabled
+#   tooltip: the first item's tooltip title and text;  activate: a click on the item, as a host sends it
+#   click LABEL: chooses the menu item with that label
 import sys
 
 import dbus
 
-WATCHER = "org.kde.StatusNotifierWatcher"
+WATCHER, ITEM = "org.kde.StatusNotifierWatcher", "org.kde.StatusNotifierItem"
 bus = dbus.SessionBus()
 
 
-def watcher_property(name):
-    watcher = bus.get_object(WATCHER, "/StatusNotifierWatcher")
-    return watcher.Get(WATCHER, name, dbus_interface=dbus.PROPERTIES_IFACE)
+def prop(obj, iface, name):
+    return obj.Get(iface, name, dbus_interface=dbus.PROPERTIES_IFACE)
+
+
+def watcher(name):
+    return prop(bus.get_object(WATCHER, "/StatusNotifierWatcher"), WATCHER, name)
 
 
 def item():
-    items = watcher_property("RegisteredStatusNotifierItems")
-    if not items:
-        sys.exit("no item registered")
+    items = watcher("RegisteredStatusNotifierItems") or sys.exit("no item registered")
     service, _, path = str(items[0]).partition("/")
     return bus.get_object(service, "/" + path), service
 
 
 def menu():
     obj, service = item()
-    path = obj.Get("org.kde.StatusNotifierItem", "Menu", dbus_interface=dbus.PROPERTIES_IFACE)
-    return dbus.Interface(bus.get_object(service, path), "com.canonical.dbusmenu")
-
-
-def entries():
-    _, layout = menu().GetLayout(0, -1, dbus.Array([], signature="s"))
-    for child in layout[2]:
-        ident, props = child[0], child[1]
-        yield ident, props
+    return dbus.Interface(bus.get_object(service, prop(obj, ITEM, "Menu")), "com.canonical.dbusmenu")
 
 
 def main(command, *args):
     if command == "host":
-        sys.exit(0 if watcher_property("IsStatusNotifierHostRegistered") else 1)
+        sys.exit(0 if watcher("IsStatusNotifierHostRegistered") else 1)
     if command == "items":
-        items = watcher_property("RegisteredStatusNotifierItems")
+        items = watcher("RegisteredStatusNotifierItems")
         print("\n".join(str(i) for i in items))
         sys.exit(0 if items else 1)
-    if command == "layout":
-        for _, props in entries():
-            if props.get("type") == "separator":
-                print("-")
-            else:
-                print(str(props.get("label", "")) + ("" if props.get("enabled", True) else " (off)"))
-        return
     if command == "tooltip":
-        obj, _ = item()
-        _, _, title, text = obj.Get("org.kde.StatusNotifierItem", "ToolTip", dbus_interface=dbus.PROPERTIES_IFACE)
-        print(str(title))
-        print(str(text))
+        print("\n".join(str(s) for s in prop(item()[0], ITEM, "ToolTip")[2:]))
         return
     if command == "activate":
-        obj, _ = item()
-        obj.Activate(0, 0, dbus_interface="org.kde.StatusNotifierItem")
+        item()[0].Activate(0, 0, dbus_interface=ITEM)
+        return
+    entries = [(c[0], c[1]) for c in menu().GetLayout(0, -1, dbus.Array([], signature="s"))[1][2]]
+    if command == "layout":
+        for _, p in entries:
+            sep = p.get("type") == "separator"
+            print("-" if sep else str(p.get("label", "")) + ("" if p.get("enabled", True) else " (off)"))
         return
     if command == "click":
-        for ident, props in entries():
-            if props.get("label") == args[0]:
+        for ident, p in entries:
+            if p.get("label") == args[0]:
                 menu().Event(ident, "clicked", dbus.Int32(0, variant_level=1), dbus.UInt32(0))
                 return
         sys.exit("no item labelled " + args[0])
-    sys.exit(__doc__)
+    sys.exit("unknown command " + command)
 
 
 if __name__ == "__main__":

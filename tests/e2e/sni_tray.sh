@@ -28,20 +28,12 @@ start_panel() {
 }
 item_registered() { "$SNI" items; }
 # The panel's pop-up menus are unmanaged windows of the panel or of the process that hosts its tray plugin.
-panel_menu_shown() {
-    local w info
-    for w in $(xwininfo -root -children | awk '/\("(xfce4-panel|wrapper-2\.0)" "/ {print $1}'); do
-        info=$(xwininfo -id "$w")
-        grep -q 'Map State: IsViewable' <<<"$info" && grep -q 'Override Redirect State: yes' <<<"$info" || continue
-        [ "$(awk '/Height:/ {print $2}' <<<"$info")" -gt 80 ] && return 0
-    done
-    return 1
-}
+panel_menu_shown() { tall_popup $(xwininfo -root -children | awk '/\("(xfce4-panel|wrapper-2\.0)" "/ {print $1}'); }
 panel_menu_closed() { ! panel_menu_shown; }
 
 # A session that starts its programs before its panel: the window stands in for the icon until the panel comes.
 start_app
-wait_for 10 test -s "$DB" || fail "no database created"
+wait_db
 wait_for 5 monitor_shown || fail "without a tray the monitor window is not shown"
 sleep 5
 start_panel
@@ -94,13 +86,13 @@ wait_for 5 panel_menu_closed || fail "the menu stayed open"
 xdotool click 1
 wait_for 5 monitor_hidden || fail "a click on the item did not hide the monitor window"
 sleep 1
-xdotool click --repeat 2 --delay 80 1
+dclick
 wait_for 5 monitor_shown || fail "a double-click on the item did not show the monitor window"
 sleep 1
 monitor_shown || fail "a double-click on the item toggled twice"
 
 [ "$(rows)" = 0 ] || fail "rows written before Exit"
 "$SNI" click "E_xit"
-wait_for 10 sh -c "! kill -0 $APP_PID" || fail "the process did not end after Exit"
+wait_for 10 app_gone || fail "the process did not end after Exit"
 [ "$(rows)" = 1 ] || fail "expected one row after Exit, found $(rows)"
 echo "PASS"

@@ -145,11 +145,9 @@ private Q_SLOTS:
         QTest::addColumn<QString>("shown");
         using H = TrayIcon::Host;
         // XEmbed: a single click does nothing, a double-click (press, then the double-click) toggles.
-        QTest::newRow("xembed") << H::XEmbed << "t.tdtd.t"
-                                << "---++---";
+        QTest::newRow("xembed") << H::XEmbed << "t.tdtd.t" << QString("---++---");
         // StatusNotifierItem: each click toggles; a double-click arriving as two activations toggles once.
-        QTest::newRow("sni") << H::StatusNotifier << "t.tt.t"
-                             << "++---+";
+        QTest::newRow("sni") << H::StatusNotifier << "t.tt.t" << QString("++---+");
     }
     void activation()
     {

@@ -141,12 +141,8 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("writer");
         QTest::addColumn<QString>("reader");
-        QTest::newRow("en_US to de_DE") << "en_US"
-                                        << "de_DE";
-        QTest::newRow("de_DE to fr_FR") << "de_DE"
-                                        << "fr_FR";
-        QTest::newRow("fr_FR to en_US") << "fr_FR"
-                                        << "en_US";
+        for (const QString pair : {"en_US de_DE", "de_DE fr_FR", "fr_FR en_US"})
+            QTest::newRow(qPrintable(pair)) << pair.section(' ', 0, 0) << pair.section(' ', 1);
     }
 
     void settingsReadBackUnderAnotherLocale()

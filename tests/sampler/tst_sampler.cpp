@@ -254,22 +254,15 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("events");
         QTest::addColumn<QString>("rows"); // received octets per row, the exit row last
-        QTest::newRow("traffic from a total of 0") << "tick 0|tick 500|tick 500"
-                                                   << "2000";
-        QTest::newRow("64-bit counters pass 2^32 without a row") << "tick 4294967000|tick 4294967000|tick 0"
-                                                                 << "17179868000";
-        QTest::newRow("reset counters between ticks") << "tick 700|reset 300|tick 50|tick 0"
-                                                      << "1400 700";
-        QTest::newRow("deselected adapter") << "tick 100|deselect 60|tick 5|tick 0"
-                                            << "200 65";
-        QTest::newRow("vanished adapter") << "tick 100|vanish 60|tick 5|tick 0"
-                                          << "200 65";
-        QTest::newRow("recreated adapter") << "tick 100|recreate 60|tick 5|tick 0"
-                                           << "200 130";
-        QTest::newRow("exit between ticks") << "tick 100|exit 40"
-                                            << "280";
-        QTest::newRow("midnight") << "midnight 100|tick 50|tick 0"
-                                  << "200 100";
+        QTest::newRow("traffic from a total of 0") << "tick 0|tick 500|tick 500" << QString("2000");
+        QTest::newRow("64-bit counters pass 2^32 without a row")
+            << "tick 4294967000|tick 4294967000|tick 0" << QString("17179868000");
+        QTest::newRow("reset counters between ticks") << "tick 700|reset 300|tick 50|tick 0" << QString("1400 700");
+        QTest::newRow("deselected adapter") << "tick 100|deselect 60|tick 5|tick 0" << QString("200 65");
+        QTest::newRow("vanished adapter") << "tick 100|vanish 60|tick 5|tick 0" << QString("200 65");
+        QTest::newRow("recreated adapter") << "tick 100|recreate 60|tick 5|tick 0" << QString("200 130");
+        QTest::newRow("exit between ticks") << "tick 100|exit 40" << QString("280");
+        QTest::newRow("midnight") << "midnight 100|tick 50|tick 0" << QString("200 100");
     }
 
     void everyOctetInOneRow()

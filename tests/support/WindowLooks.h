@@ -15,6 +15,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMetaEnum>
 #include <QScreen>
 #include <QStyle>
 #include <QTabBar>
@@ -34,48 +35,24 @@ inline void addRows()
                 QTest::addRow("x%g-%s-%dpt", dpr, dark ? "dark" : "light", points) << dpr << dark << points;
 }
 
+// A dark palette of the kind desktops ship, every role a widget paints with set.
 inline QPalette darkPalette()
 {
     QPalette p;
-    const QColor window(0x2d, 0x2f, 0x33), base(0x1e, 0x20, 0x23), text(0xe8, 0xe8, 0xe8);
-    for (auto [role, colour] : std::initializer_list<std::pair<QPalette::ColorRole, QColor>> {
-             {QPalette::Window, window},
-             {QPalette::WindowText, text},
-             {QPalette::Base, base},
-             {QPalette::AlternateBase, QColor(0x26, 0x28, 0x2b)},
-             {QPalette::Text, text},
-             {QPalette::Button, window},
-             {QPalette::ButtonText, text},
-             {QPalette::Light, QColor(0x4a, 0x4d, 0x52)},
-             {QPalette::Midlight, QColor(0x3c, 0x3f, 0x43)},
-             {QPalette::Mid, QColor(0x5a, 0x5d, 0x62)},
-             {QPalette::Dark, QColor(0x18, 0x19, 0x1b)},
-             {QPalette::Highlight, QColor(0x2a, 0x6f, 0xc9)},
-             {QPalette::HighlightedText, Qt::white},
-             {QPalette::ToolTipBase, base},
-             {QPalette::ToolTipText, text}})
-        p.setColor(role, colour);
-    p.setColor(QPalette::Disabled, QPalette::Text, QColor(0x80, 0x80, 0x80));
-    p.setColor(QPalette::Disabled, QPalette::WindowText, QColor(0x80, 0x80, 0x80));
+    const QMetaEnum roles = QMetaEnum::fromType<QPalette::ColorRole>();
+    for (const QString& role :
+         QStringLiteral("Window=#2d2f33 WindowText=#e8e8e8 Base=#1e2023 AlternateBase=#26282b Text=#e8e8e8 "
+                        "Button=#2d2f33 ButtonText=#e8e8e8 Light=#4a4d52 Midlight=#3c3f43 Mid=#5a5d62 Dark=#18191b "
+                        "Highlight=#2a6fc9 HighlightedText=#ffffff ToolTipBase=#1e2023 ToolTipText=#e8e8e8")
+             .split(' '))
+        p.setColor(QPalette::ColorRole(roles.keyToValue(qPrintable(role.section('=', 0, 0)))),
+                   QColor(role.section('=', 1)));
+    p.setColor(QPalette::Disabled, QPalette::Text, QColor(0x808080));
+    p.setColor(QPalette::Disabled, QPalette::WindowText, QColor(0x808080));
     return p;
 }
 
-// Applies a row's look to the whole application and returns the screen with its pixel ratio.
-inline QScreen* apply(qreal dpr, bool dark, int points)
-{
-    QApplication::setPalette(dark ? darkPalette() : QApplication::style()->standardPalette());
-    QFont font = QApplication::font();
-    font.setPointSize(points);
-    QApplication::setFont(font);
-    const auto screens = QGuiApplication::screens();
-    for (QScreen* screen : screens) {
-        if (qFuzzyCompare(screen->devicePixelRatio(), dpr))
-            return screen;
-    }
-    return nullptr;
-}
-
-// The current row of a look test, applied.
+// The current row of a look test, applied to the whole application, with the screen of the row's pixel ratio.
 struct Row
 {
     QScreen* screen;
@@ -88,7 +65,14 @@ inline Row applyRow()
     QFETCH(qreal, dpr);
     QFETCH(bool, dark);
     QFETCH(int, points);
-    return {apply(dpr, dark, points), dpr, points};
+    QApplication::setPalette(dark ? darkPalette() : QApplication::style()->standardPalette());
+    QFont font = QApplication::font();
+    font.setPointSize(points);
+    QApplication::setFont(font);
+    const auto screens = QGuiApplication::screens();
+    const auto at = std::find_if(screens.cbegin(), screens.cend(),
+                                 [dpr](const QScreen* s) { return qFuzzyCompare(s->devicePixelRatio(), dpr); });
+    return {at == screens.cend() ? nullptr : *at, dpr, points};
 }
 
 // Shows the window on the row's screen, moved there as a user would when it opens on another; true once it is
