@@ -1,10 +1,10 @@
 #include "Clock.h"
-#include "DatabaseFile.h"
 #include "FakeIfTable.h"
 #include "FrmMain.h"
 #include "MainMdl.h"
 #include "MessageBox.h"
 #include "Notifier.h"
+#include "TempDatabase.h"
 
 #include <QFile>
 #include <QSignalSpy>
@@ -81,11 +81,7 @@ private Q_SLOTS:
         QCOMPARE(finished.count(), 1);
         QVERIFY(!mdl.monitor()->TmrCheckit().isActive());
 
-        DbConnection check(QStringLiteral("check"));
-        QVERIFY(check.open(path()));
-        QSqlQuery q(check.database());
-        QVERIFY(q.exec(QStringLiteral("SELECT count(*) FROM log")) && q.next());
-        QCOMPARE(q.value(0).toInt(), 2);
+        QCOMPARE(TempDatabase(QStringLiteral("check"), m_dir.path()).scalar("SELECT count(*) FROM log").toInt(), 2);
     }
 
     // A plan of 100 MB renewing on the 17th with 72 MB logged since: the icon's text and mark, and the desktop, learn
@@ -93,18 +89,11 @@ private Q_SLOTS:
     void allowanceReachesIconAndDesktop()
     {
         {
-            DbConnection db(QStringLiteral("prefill"));
-            QVERIFY(DatabaseFile::openOrCreate(db, path(), nullptr));
-            DbCommand cmd;
-            cmd.bind(db);
-            for (const char* row : {"maxmbsize=100", "logperiodtype=2", "logperiod=1", "billingday=17", "Adapter0=lo"})
-                QVERIFY(cmd.execute(QStringLiteral("INSERT INTO settings VALUES (?, ?)"),
-                                    {QString(row).section('=', 0, 0), QString(row).section('=', 1)}));
-            QVERIFY(cmd.execute(QStringLiteral("INSERT INTO log VALUES (?, ?, 0, ?, 0)"),
-                                {"2002-11-16 23:00:00", "2002-11-16 23:00:00", 50.0 * 1048576}));
-            QVERIFY(cmd.execute(QStringLiteral("INSERT INTO log VALUES (?, ?, 0, ?, 0)"),
-                                {"2002-11-20 10:00:00", "2002-11-20 11:00:00", 72.0 * 1048576}));
-            db.close();
+            TempDatabase t(QStringLiteral("prefill"), m_dir.path());
+            t.exec("INSERT INTO settings VALUES ('maxmbsize', '100'), ('logperiodtype', '2'), ('logperiod', '1'),"
+                   " ('billingday', '17'), ('Adapter0', 'lo')");
+            t.addLogRow("2002-11-16 23:00:00", "2002-11-16 23:00:00", 0, 50.0 * 1048576);
+            t.addLogRow("2002-11-20 10:00:00", "2002-11-20 11:00:00", 0, 72.0 * 1048576);
         }
         m_notifier.shown.clear();
         MainMdl mdl(platform());

@@ -15,8 +15,8 @@ NETNS=""
 if ip netns add "zovo14-$$" 2>/dev/null; then
     NETNS="zovo14-$$"
     ip netns exec "$NETNS" ip link set lo up
+    APP_LAUNCH=(ip netns exec "$NETNS") # it becomes the program, so APP_PID is the program's
 fi
-in_ns() { if [ -n "$NETNS" ]; then ip netns exec "$NETNS" "$@"; else "$@"; fi; }
 trap 'cleanup; [ -z "$NETNS" ] || ip netns delete "$NETNS"' EXIT
 
 # A session bus reached through a file, so it is reachable from inside the namespace too.
@@ -35,26 +35,12 @@ dbus-monitor --session "type='method_call',interface='org.freedesktop.Notificati
     >"$E2E_DIR/notify.log" 2>&1 &
 E2E_PIDS+=($!)
 notified() { grep -c 'member=Notify' "$E2E_DIR/notify.log" || true; }
-
-run_app() {
-    # `ip netns exec` becomes the program, so its process id is the program's.
-    if [ -n "$NETNS" ]; then
-        ip netns exec "$NETNS" "$APP_DIR/zovodazad" >>"$E2E_DIR/app.log" 2>&1 &
-    else
-        "$APP_DIR/zovodazad" >>"$E2E_DIR/app.log" 2>&1 &
-    fi
-    APP_PID=$!
-    E2E_PIDS+=($APP_PID)
-}
-stop_app() {
-    kill -TERM "$APP_PID"
-    wait_for 10 sh -c "! kill -0 $APP_PID" || fail "did not end after SIGTERM"
-}
+told() { grep -q "$1" "$E2E_DIR/notify.log"; }
 
 # A first run makes the database; then the plan and the log rows go in.
-run_app
-wait_for 15 test -s "$DB" || fail "no database created"
-stop_app
+start_app
+wait_db 15
+stop_app 10
 if [ "$(date +%-d)" -ge 17 ]; then start=$(date +%Y-%m-17); else start=$(date -d "$(date +%Y-%m-01) -1 month" +%Y-%m-17); fi
 before=$(date -d "$start -1 day" +%Y-%m-%d)
 MB=1048576
@@ -66,25 +52,6 @@ insert into log values ('$before 10:00:00', '$before 11:00:00', 0, $((80 * MB)),
 insert into log values ('$start 10:00:00', '$start 11:00:00', 0, $((69 * MB)), 0);
 SQL
 
-send_loopback() { # $1 = megabytes, sent once over a TCP connection on 127.0.0.1; loopback counts them in and out
-    in_ns python3 - "$1" <<'PY'
-import socket, sys, threading
-n = int(sys.argv[1]) * 1024 * 1024
-srv = socket.socket(); srv.bind(("127.0.0.1", 0)); srv.listen(1)
-def sink():
-    c, _ = srv.accept()
-    got = 0
-    while got < n:
-        b = c.recv(1 << 20)
-        if not b: break
-        got += len(b)
-t = threading.Thread(target=sink); t.start()
-s = socket.create_connection(srv.getsockname())
-block = b"\0" * (1 << 20)
-for _ in range(n >> 20): s.sendall(block)
-s.close(); t.join()
-PY
-}
 
 # The icon's pixels hold the band's colour exactly at the middle of its mark.
 icon_has() {
@@ -97,15 +64,14 @@ icon_has() {
 
 # Counters still at 0, as on a new namespace's loopback, would read as no sample yet.
 send_loopback 1
-run_app
+start_app
 wait_for 15 icon_embedded || fail "no icon in the tray"
 sleep 3 # 31 % left: green, nothing to tell
 [ "$(notified)" = 0 ] || fail "a notification while the remainder is green"
 icon_has FF8000 && fail "an orange mark while the remainder is green"
 
 send_loopback 1 # 69 + 2 MB: 29 % left
-wait_for 15 sh -c "grep -q 'Less than 30 % of the volume allowance is left' '$E2E_DIR/notify.log'" \
-    || fail "no orange notification reached the service"
+wait_for 15 told 'Less than 30 % of the volume allowance is left' || fail "no orange notification reached the service"
 sleep 0.5
 shot allowance-orange-notification
 wait_for 10 icon_has FF8000 || fail "no orange mark on the icon"
@@ -119,16 +85,14 @@ shot allowance-tooltip
 xdotool mousemove 10 10
 
 send_loopback 14 # 99 MB: 1 % left
-wait_for 15 sh -c "grep -q 'Less than 15 % of the volume allowance is left' '$E2E_DIR/notify.log'" \
-    || fail "no red notification reached the service"
+wait_for 15 told 'Less than 15 % of the volume allowance is left' || fail "no red notification reached the service"
 wait_for 10 icon_has FF0000 || fail "no red mark on the icon"
 send_loopback 1 # 101 MB: used up
-wait_for 15 sh -c "grep -q 'The volume allowance is used up' '$E2E_DIR/notify.log'" \
-    || fail "no used-up notification reached the service"
+wait_for 15 told 'The volume allowance is used up' || fail "no used-up notification reached the service"
 sleep 0.5
 shot allowance-used-up-notification
 sleep 3
 [ "$(notified)" = 3 ] || fail "$(notified) notifications for three crossings"
 grep -q "Counted from $(date -d "$start" '+%d %b %Y')" "$E2E_DIR/notify.log" || fail "the message names no billing start"
-stop_app
+stop_app 10
 echo PASS

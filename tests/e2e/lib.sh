@@ -87,6 +87,28 @@ start_app() {
     E2E_PIDS+=($APP_PID)
 }
 
+# send_loopback <megabytes>: sent once over a TCP connection on 127.0.0.1, where the program runs (APP_LAUNCH);
+# loopback counts them in and out.
+send_loopback() {
+    "${APP_LAUNCH[@]}" python3 - "$1" <<'PY'
+import socket, sys, threading
+n = int(sys.argv[1]) * 1024 * 1024
+srv = socket.socket(); srv.bind(("127.0.0.1", 0)); srv.listen(1)
+def sink():
+    c, _ = srv.accept()
+    got = 0
+    while got < n:
+        b = c.recv(1 << 20)
+        if not b: break
+        got += len(b)
+t = threading.Thread(target=sink); t.start()
+s = socket.create_connection(srv.getsockname())
+block = b"\0" * (1 << 20)
+for _ in range(n >> 20): s.sendall(block)
+s.close(); t.join()
+PY
+}
+
 # wait_for <seconds> <command...>: polls until the command succeeds.
 wait_for() {
     local limit=$1

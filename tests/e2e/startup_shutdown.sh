@@ -5,7 +5,7 @@ source "$(dirname "$0")/lib.sh" "$1"
 start_desktop
 
 start_app
-wait_for 10 test -s "$DB" || fail "no database created"
+wait_db
 wait_for 10 sh -c "sqlite3 '$DB' 'select count(*) from sqlite_master' | grep -q '^[1-9]'" || fail "empty schema"
 objects=$(sqlite3 "$DB" "select group_concat(name, ' ') from (select name from sqlite_master order by name)")
 for o in settings log DownloadPerday DownloadPerWeek DownloadPerMonth DownloadPerYear; do
@@ -33,7 +33,7 @@ kill -0 $APP_PID || fail "the running copy ended"
 
 start=$(date +%s%N)
 kill -TERM $APP_PID
-wait_for 1 sh -c "! kill -0 $APP_PID" || fail "still running a second after SIGTERM"
+wait_for 1 app_gone || fail "still running a second after SIGTERM"
 elapsed=$((($(date +%s%N) - start) / 1000000))
 [ "$(rows)" = 1 ] || fail "expected one row after SIGTERM, found $(rows)"
 echo "SIGTERM to exit: ${elapsed} ms"
@@ -46,7 +46,7 @@ for ending in box TERM INT HUP; do
     start_app
     wait_for 10 xdotool search --onlyvisible --name '^Zovodazad$' || fail "no start-up error box"
     if [ $ending = box ]; then answer_box; else kill -$ending $APP_PID; fi
-    wait_for 5 sh -c "! kill -0 $APP_PID" || fail "the start-up error box outlived $ending"
+    wait_for 5 app_gone || fail "the start-up error box outlived $ending"
 done
 [ "$(sha256sum "$DB")" = "$sum" ] || fail "the broken file was modified"
 echo "PASS"

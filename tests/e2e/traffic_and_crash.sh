@@ -6,25 +6,6 @@ source "$(dirname "$0")/lib.sh" "$1"
 start_desktop
 
 lo_rx() { awk '$1 == "lo:" { print $2 }' /proc/net/dev; }
-send_loopback() { # $1 = megabytes, sent once over a TCP connection on 127.0.0.1
-    python3 - "$1" <<'PY'
-import socket, sys, threading
-n = int(sys.argv[1]) * 1024 * 1024
-srv = socket.socket(); srv.bind(("127.0.0.1", 0)); srv.listen(1)
-def sink():
-    c, _ = srv.accept()
-    got = 0
-    while got < n:
-        b = c.recv(1 << 20)
-        if not b: break
-        got += len(b)
-t = threading.Thread(target=sink); t.start()
-s = socket.create_connection(srv.getsockname())
-block = b"\0" * (1 << 20)
-for _ in range(n >> 20): s.sendall(block)
-s.close(); t.join()
-PY
-}
 
 select_adapters lo # loopback is not counted unless chosen
 start_app
@@ -52,8 +33,7 @@ start_app
 wait_for 10 sh -c "[ \$(sqlite3 '$DB' 'select count(*) from log') -gt $rows_before ]" || fail "the killed run's period was not recovered"
 recovered=$(sqlite3 "$DB" "select DateAndTimeStart || '|' || DateAndTimeEnd from log order by rowid desc limit 1")
 [ "$recovered" = "$saved" ] || fail "recovered row $recovered differs from the saved period $saved"
-kill -TERM $APP_PID
-wait_for 5 sh -c "! kill -0 $APP_PID" || fail "did not end after SIGTERM"
+stop_app
 
 received() { sqlite3 "$DB" "select cast(total(bytesrcvd) as integer) from log"; }
 
@@ -76,15 +56,14 @@ wait_for 20 xdotool search --onlyvisible --name '^Zovodazad$' || fail "no box ab
 kill -0 $APP_PID || fail "the program ended before its box was answered"
 [ -s "$DB-pending" ] || fail "the last row's traffic was not kept"
 answer_box
-wait_for 5 sh -c "! kill -0 $APP_PID" || fail "did not end after its box was answered"
+wait_for 5 app_gone || fail "did not end after its box was answered"
 exec 6>&-
 wait $reader || true
 start_app
 wait_for 10 sh -c "[ \$(sqlite3 '$DB' 'select cast(total(bytesrcvd) as integer) from log') -ge $((logged_before + 16 * 1024 * 1024)) ]" ||
     fail "the traffic of the refused last row was not logged at the next start"
 [ ! -e "$DB-pending" ] || fail "the kept traffic stayed after it was logged"
-kill -TERM $APP_PID
-wait_for 5 sh -c "! kill -0 $APP_PID" || fail "did not end after SIGTERM"
+stop_app
 
 # The display server goes away: the program ends like Exit, with its last row.
 start_app
@@ -93,7 +72,7 @@ sleep 1 # the first tick sets the reference
 send_loopback 16
 wait_for_open_period
 kill -KILL "${E2E_PIDS[0]}" # Xvfb
-wait_for 10 sh -c "! kill -0 $APP_PID" || fail "still running without a display"
+wait_for 10 app_gone || fail "still running without a display"
 [ "$(received)" -ge $((logged_before + 16 * 1024 * 1024)) ] || fail "the last row was lost with the display"
 [ "$(sqlite3 "$DB" 'select count(*) from open_period')" = 0 ] || fail "no clean end without the display"
 echo PASS
