@@ -8,7 +8,6 @@
 
 #include <QFile>
 #include <QSignalSpy>
-#include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -113,31 +112,6 @@ private Q_SLOTS:
                  QStringList({"Less than 30 % of the volume allowance is left",
                               "Less than 15 % of the volume allowance is left"}));
         mdl.shutdown();
-    }
-
-    void killedRunLeavesItsTrafficToTheNextStart()
-    {
-        {
-            MainMdl mdl(platform());
-            QVERIFY(mdl.start(path()));
-            QTRY_VERIFY(mdl.state().PeriodStart.isValid());
-            m_table.rows[0].inOctets += 50'000'000;
-            m_clock.advanceMs(61'000);
-            const auto saved = [&] {
-                QSqlQuery q(mdl.connection().database());
-                return q.exec(QStringLiteral("SELECT bytesrcvd FROM open_period")) && q.next() ? q.value(0).toDouble()
-                                                                                               : -1.0;
-            };
-            QTRY_COMPARE_WITH_TIMEOUT(saved(), 50'000'000.0, 5000);
-            // Gone without its shutdown, as after a kill or a power cut.
-        }
-        MainMdl next(platform());
-        QVERIFY(next.start(path()));
-        QSqlQuery q(next.connection().database());
-        QVERIFY(q.exec(QStringLiteral("SELECT bytesrcvd, DateAndTimeEnd FROM log")) && q.next());
-        QCOMPARE(q.value(0).toDouble(), 50'000'000.0);
-        QCOMPARE(q.value(1).toString(), dbDateTime(m_clock.now()));
-        QVERIFY(!q.next());
     }
 };
 

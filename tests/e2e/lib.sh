@@ -82,7 +82,8 @@ mkdir -p "$HOME"
 APP_LAUNCH=()
 # start_app [command...]: the scratch copy, or the given command that execs the program.
 start_app() {
-    "${APP_LAUNCH[@]}" "${@:-$APP_DIR/zovodazad}" >"$E2E_DIR/app.log" 2>&1 &
+    : >"$E2E_DIR/app.log" # emptied here: a wait for a line must never find the previous run's
+    "${APP_LAUNCH[@]}" "${@:-$APP_DIR/zovodazad}" >>"$E2E_DIR/app.log" 2>&1 &
     APP_PID=$!
     E2E_PIDS+=($APP_PID)
 }

@@ -61,7 +61,7 @@ struct Fixture
 
 } // namespace
 
-// The icon's clicks and its menu in a real tray are the end-to-end tests' part.
+// How each kind of tray host reports clicks on the icon, and its menu in a real tray, are the end-to-end tests' part.
 class TestFrmMain : public QObject
 {
     Q_OBJECT
@@ -135,41 +135,6 @@ private Q_SLOTS:
         f.window.UnhookWindow();
         Q_EMIT f.window.findChild<QSystemTrayIcon*>()->activated(QSystemTrayIcon::DoubleClick);
         QVERIFY(!f.window.isVisible() && !menu.actions().at(0)->isEnabled());
-    }
-
-    // Clicks on the icon as each kind of host reports them; "." is a pause longer than the double-click time.
-    void activation_data()
-    {
-        QTest::addColumn<TrayIcon::Host>("host");
-        QTest::addColumn<QString>("clicks");
-        QTest::addColumn<QString>("shown");
-        using H = TrayIcon::Host;
-        // XEmbed: a single click does nothing, a double-click (press, then the double-click) toggles.
-        QTest::newRow("xembed") << H::XEmbed << "t.tdtd.t" << QString("---++---");
-        // StatusNotifierItem: each click toggles; a double-click arriving as two activations toggles once.
-        QTest::newRow("sni") << H::StatusNotifier << "t.tt.t" << QString("++---+");
-    }
-    void activation()
-    {
-        QFETCH(TrayIcon::Host, host);
-        QFETCH(QString, clicks);
-        QFETCH(QString, shown);
-        QApplication::setDoubleClickInterval(80);
-        Fixture f(host);
-        QVERIFY(f.window.AddTrayIcon());
-        f.window.HookWindow();
-        QCOMPARE(f.window.tray().host(), host);
-        QSystemTrayIcon* icon = f.window.findChild<QSystemTrayIcon*>();
-        QVERIFY(icon->contextMenu() == &f.window.popupMenu());
-        QString seen;
-        for (QChar c : clicks) {
-            if (c == '.')
-                QTest::qWait(120);
-            else
-                Q_EMIT icon->activated(c == 'd' ? QSystemTrayIcon::DoubleClick : QSystemTrayIcon::Trigger);
-            seen += f.window.isVisible() ? '+' : '-';
-        }
-        QCOMPARE(seen, shown);
     }
 
     // A panel that starts after the program: the icon appears, as a D-Bus item when the panel registers one
