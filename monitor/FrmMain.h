@@ -41,7 +41,7 @@ class FrmMain : public QWidget, public SamplerView
     Q_OBJECT
 public:
     // findHost tells which notification area the desktop has; tests replace it.
-    explicit FrmMain(const MonitorContext& context, TrayIcon::HostProbe findHost = &TrayIcon::findHost,
+    explicit FrmMain(const MonitorContext& context, TrayIcon::HostProbe findHost = &findTrayHost,
                      QWidget* parent = nullptr);
     ~FrmMain() override;
 

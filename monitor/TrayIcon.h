@@ -1,5 +1,7 @@
 #pragma once
 
+#include "TrayHost.h"
+
 #include <QColor>
 #include <QElapsedTimer>
 #include <QIcon>
@@ -7,8 +9,6 @@
 #include <QRect>
 #include <QSystemTrayIcon>
 #include <QTimer>
-
-#include <functional>
 
 class QMenu;
 
@@ -20,14 +20,11 @@ class TrayIcon : public QObject
 {
     Q_OBJECT
 public:
-    enum class Host { None, StatusNotifier, XEmbed };
-    Q_ENUM(Host)
-    using HostProbe = std::function<Host()>;
-    // The desktop's tray host: a StatusNotifierWatcher with a host registered, else an X11 system-tray selection.
-    static Host findHost();
+    using Host = TrayHost;
+    using HostProbe = TrayHostProbe;
 
     // menu becomes the icon's context menu; hosts on D-Bus receive it with every later change of its items.
-    explicit TrayIcon(QMenu& menu, HostProbe probe = &TrayIcon::findHost, QObject* parent = nullptr);
+    explicit TrayIcon(QMenu& menu, HostProbe probe = &findTrayHost, QObject* parent = nullptr);
 
     // True when the icon is placed now; otherwise false, and placed() follows as soon as a host appears.
     bool show();
