@@ -189,9 +189,13 @@ void MainMdl::refreshAllowanceAndTray()
     const VolumeLeft::Remainder& left = m_allowance.remainder();
     const TrafficState& s = m_state;
     TrayIcon& tray = m_frmMain->tray();
-    tray.setToolTip(TrayToolTip(m_sampler->downloadRate(), m_sampler->uploadRate(), m_settings.kilobit != 0,
+    auto from = std::make_tuple(m_sampler->downloadRate(), m_sampler->uploadRate(), m_settings.kilobit != 0,
                                 double(s.TotalBytesSent + s.TotalBytesRcvd - s.LoggedBytesSent - s.LoggedBytesRcvd),
-                                left.text));
+                                left.text);
+    if (from != m_toolTipFrom) {
+        tray.setToolTip(std::apply(TrayToolTip, from));
+        m_toolTipFrom = std::move(from);
+    }
     tray.setMark(left.band >= AllowanceBand::Orange ? allowanceColour(left.band) : QColor());
 }
 

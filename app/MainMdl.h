@@ -14,6 +14,8 @@
 #include <QPointer>
 #include <QTimer>
 #include <memory>
+#include <optional>
+#include <tuple>
 
 class Clock;
 class FrmMain;
@@ -93,6 +95,8 @@ private:
     AllowanceWatch m_allowance;
     // Ticks since start-up; the allowance and the icon follow at every second one.
     quint64 m_ticks = 0;
+    // What the icon's hover text was last built from; an idle link gives the same figures tick after tick.
+    std::optional<std::tuple<double, double, bool, double, QString>> m_toolTipFrom;
     bool m_running = false;
     bool m_firstTickLogged = false;
     QPointer<QEventLoop> m_lastBoxWait;

@@ -38,7 +38,7 @@ void AllowanceWatch::refresh()
             break;
         }
         const QString body = m_remainder.text + QStringLiteral("\nCounted from ")
-            + QLocale().toString(m_remainder.start.date(), QStringLiteral("dd MMM yyyy")) + QLatin1Char('.');
+            + QLocale().toString(m_remainder.start, QStringLiteral("dd MMM yyyy")) + QLatin1Char('.');
         m_notifier.notify(summary, body,
                           band == AllowanceBand::UsedUp ? Notifier::Urgency::Critical : Notifier::Urgency::Normal);
     }

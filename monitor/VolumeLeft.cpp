@@ -129,14 +129,12 @@ VolumeLeft::Remainder VolumeLeft::remainder(double MaxMB, qint32 PeriodCount, co
     if (PeriodCount < 0)
         return r;
 
-    const QDateTime now = m_clock.now();
-    const QDate windowStart = allowanceWindowStart(now.date(), allowanceInterval(PeriodType), PeriodCount, BillingDay);
-    r.start = QDateTime(windowStart, now.time());
+    r.start = allowanceWindowStart(m_clock.now().date(), allowanceInterval(PeriodType), PeriodCount, BillingDay);
 
     // Without an allowance there is nothing to show, and the log need not be read.
     if (!(MaxMB > 0))
         return r;
-    const std::optional<QVariant> logged = loggedVolume(windowStart);
+    const std::optional<QVariant> logged = loggedVolume(r.start);
     if (!logged) {
         // Without the logged sum any figure would claim more left than there is.
         r.text = QCoreApplication::translate("VolumeLeft", "MB left unknown (log unreadable).");
@@ -172,7 +170,9 @@ QString VolumeLeft::VolumeLeftText(double MaxMB, qint32 PeriodCount, const QStri
     const Remainder r = remainder(MaxMB, PeriodCount, PeriodType, BillingDay);
     if (colour)
         *colour = allowanceColour(r.band);
+    // Made into a local time only here: each such conversion costs the C library a look at the time zone file,
+    // which the every-second refresh does not need.
     if (StartDate && r.start.isValid())
-        *StartDate = r.start;
+        *StartDate = QDateTime(r.start, m_clock.now().time());
     return r.text;
 }

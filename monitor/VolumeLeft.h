@@ -44,7 +44,7 @@ public:
     {
         QString text; // for example "750 MB (75.0 %) Left."; empty when no allowance is set
         AllowanceBand band = AllowanceBand::None;
-        QDateTime start; // the start of the tracking window, at the current time of day
+        QDate start; // the first day of the tracking window
     };
 
     // A negative PeriodCount is rejected with an empty text. BillingDay (1 to 31) only moves month windows.

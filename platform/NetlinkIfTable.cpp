@@ -40,9 +40,9 @@ std::size_t cString(const std::uint8_t* data, std::size_t size)
     return end ? static_cast<std::size_t>(end - data) : size;
 }
 
-int openSocket(int flags, std::uint32_t groups)
+int openSocket(std::uint32_t groups)
 {
-    const int fd = socket(AF_NETLINK, SOCK_RAW | SOCK_CLOEXEC | flags, NETLINK_ROUTE);
+    const int fd = socket(AF_NETLINK, SOCK_RAW | SOCK_CLOEXEC, NETLINK_ROUTE);
     if (fd < 0)
         return -1;
     sockaddr_nl address {};
@@ -123,21 +123,20 @@ bool parseLink(const std::uint8_t* payload, std::size_t length, IfEntry& out)
 
 std::unique_ptr<NetlinkIfTable> NetlinkIfTable::open()
 {
-    const int fd = openSocket(0, 0);
+    const int fd = openSocket(RTMGRP_LINK);
     if (fd < 0)
         return nullptr;
     const timeval timeout {0, ReplyTimeoutUs};
     setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
-    std::unique_ptr<NetlinkIfTable> source(new NetlinkIfTable(fd, openSocket(SOCK_NONBLOCK, RTMGRP_LINK)));
+    std::unique_ptr<NetlinkIfTable> source(new NetlinkIfTable(fd));
     // Kernels before 4.7 have no RTM_GETSTATS.
     if (!source->readStats())
         return nullptr;
     return source;
 }
 
-NetlinkIfTable::NetlinkIfTable(int fd, int eventFd)
+NetlinkIfTable::NetlinkIfTable(int fd)
     : m_fd(fd)
-    , m_eventFd(eventFd)
     , m_buffer(ReceiveSize)
 {
 }
@@ -145,20 +144,19 @@ NetlinkIfTable::NetlinkIfTable(int fd, int eventFd)
 NetlinkIfTable::~NetlinkIfTable()
 {
     close(m_fd);
-    if (m_eventFd >= 0)
-        close(m_eventFd);
 }
 
 bool NetlinkIfTable::readRows(std::vector<IfEntry>& rows)
 {
-    if (linkEventsArrived())
-        m_namesStale = true;
     if (!readStats())
         return false;
     if (m_namesStale || !sameInterfaces()) {
-        if (!readNames())
-            return false;
+        // Cleared first: news arriving during the name dump are for the next reading.
         m_namesStale = false;
+        if (!readNames()) {
+            m_namesStale = true;
+            return false;
+        }
     }
     rows.clear();
     auto name = m_names.cbegin();
@@ -196,6 +194,11 @@ NetlinkIfTable::Dump NetlinkIfTable::dump(std::uint16_t type, const Body& body, 
         if (received < 0) {
             if (errno == EINTR)
                 continue;
+            if (errno == ENOBUFS) {
+                // Notifications overflowed the queue, so names may be out of date, and a reply may be lost too.
+                m_namesStale = true;
+                return Dump::Interrupted;
+            }
             return Dump::Failed;
         }
         const auto length = static_cast<std::size_t>(received);
@@ -207,6 +210,8 @@ NetlinkIfTable::Dump NetlinkIfTable::dump(std::uint16_t type, const Body& body, 
         }
         Rtnl::walkDatagram(m_buffer.data(), length, request.header.nlmsg_seq, state, onMessage);
     }
+    if (state.linkNews)
+        m_namesStale = true;
     if (state.failed)
         return Dump::Failed;
     return state.interrupted ? Dump::Interrupted : Dump::Complete;
@@ -257,21 +262,6 @@ bool NetlinkIfTable::readNames()
         entry.facts.device = entry.name.find('/') == std::string::npos && access(path.c_str(), F_OK) == 0;
     }
     return true;
-}
-
-bool NetlinkIfTable::linkEventsArrived()
-{
-    if (m_eventFd < 0)
-        return false;
-    bool arrived = false;
-    for (;;) {
-        if (recv(m_eventFd, m_buffer.data(), m_buffer.size(), MSG_DONTWAIT) >= 0) {
-            arrived = true;
-        } else if (errno != EINTR) {
-            // ENOBUFS means notifications were dropped, which is news as well.
-            return arrived || errno != EAGAIN;
-        }
-    }
 }
 
 bool NetlinkIfTable::sameInterfaces() const

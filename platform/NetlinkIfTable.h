@@ -4,6 +4,7 @@
 
 #include <cstring>
 #include <linux/netlink.h>
+#include <linux/rtnetlink.h>
 
 // Message parsing for rtnetlink dumps. Every read is bounded by the length received, whatever the
 // message headers claim.
@@ -15,11 +16,12 @@ struct DumpState
     bool done = false; // NLMSG_DONE or NLMSG_ERROR seen
     bool failed = false; // an error reply, a malformed message or a payload the handler refused
     bool interrupted = false; // the kernel's list changed during the dump, so its parts may not agree
+    bool linkNews = false; // a link notification (not part of this dump) came in between
 };
 
 // Hands each message of dump seq in one received datagram to onMessage(type, payload, payloadLength),
 // which returns false for a payload it cannot use. Messages of other sequence numbers are left from
-// earlier dumps and skipped.
+// earlier dumps or are link notifications, which are only noted.
 template<class Handler>
 void walkDatagram(const std::uint8_t* data, std::size_t length, std::uint32_t seq, DumpState& state,
                   Handler&& onMessage)
@@ -43,6 +45,8 @@ void walkDatagram(const std::uint8_t* data, std::size_t length, std::uint32_t se
             } else if (!onMessage(header.nlmsg_type, data + offset + NLMSG_HDRLEN, header.nlmsg_len - NLMSG_HDRLEN)) {
                 state.failed = true;
             }
+        } else if (header.nlmsg_type == RTM_NEWLINK || header.nlmsg_type == RTM_DELLINK) {
+            state.linkNews = true;
         }
         offset += NLMSG_ALIGN(header.nlmsg_len);
     }
@@ -57,8 +61,8 @@ bool parseLink(const std::uint8_t* payload, std::size_t length, IfEntry& out);
 
 // The table from rtnetlink: each reading is one RTM_GETSTATS dump of the 64-bit link counters. Names and link
 // kinds come from an RTM_GETLINK dump (whether a device stands behind a link, from sysfs), repeated only when the set
-// of interfaces changes or a link event (a rename, say) arrives on a second, non-blocking socket subscribed to link
-// notifications.
+// of interfaces changes or a link event (a rename, say) arrives. The socket is subscribed to link notifications, so
+// they queue up among the dump replies and cost no read of their own.
 class NetlinkIfTable : public SnapshotIfTableSource
 {
 public:
@@ -74,18 +78,16 @@ protected:
 private:
     enum class Dump { Complete, Interrupted, Failed };
 
-    NetlinkIfTable(int fd, int eventFd);
+    explicit NetlinkIfTable(int fd);
     template<class Body, class Handler> Dump dump(std::uint16_t type, const Body& body, Handler&& onMessage);
     template<class Request, class Parse>
     bool dumpRows(std::uint16_t request, std::uint16_t reply, const Request& body, std::vector<IfEntry>& rows,
                   Parse parse);
     bool readStats();
     bool readNames();
-    bool linkEventsArrived();
     bool sameInterfaces() const;
 
     int m_fd;
-    int m_eventFd;
     std::uint32_t m_seq = 0;
     std::vector<std::uint8_t> m_buffer;
     std::vector<IfEntry> m_stats;

@@ -212,8 +212,11 @@ void Throughput::copyWithin(qint32 width, qint32 height, qint32 dx)
     if (end <= first)
         return;
     const int rows = int(std::min<qint64>(height, m_surface.height()));
+    // One detach check for the whole surface rather than one per row.
+    uchar* bits = m_surface.bits();
+    const qsizetype stride = m_surface.bytesPerLine();
     for (int y = 0; y < rows; ++y) {
-        auto* line = reinterpret_cast<QRgb*>(m_surface.scanLine(y));
+        auto* line = reinterpret_cast<QRgb*>(bits + y * stride);
         std::memmove(line + first, line + (first - dx), size_t(end - first) * sizeof(QRgb));
     }
 }
@@ -224,10 +227,12 @@ void Throughput::fillBetween(qint64 x1, qint64 y1, qint64 x2, qint64 y2, QRgb co
     const qint64 right = std::min<qint64>(m_surface.width(), std::max(x1, x2));
     const qint64 top = std::max<qint64>(0, std::min(y1, y2));
     const qint64 bottom = std::min<qint64>(m_surface.height(), std::max(y1, y2));
-    if (right <= left)
+    if (right <= left || bottom <= top)
         return;
+    uchar* bits = m_surface.bits();
+    const qsizetype stride = m_surface.bytesPerLine();
     for (qint64 y = top; y < bottom; ++y) {
-        auto* line = reinterpret_cast<QRgb*>(m_surface.scanLine(int(y)));
+        auto* line = reinterpret_cast<QRgb*>(bits + y * stride);
         std::fill(line + left, line + right, colour);
     }
 }
