@@ -41,7 +41,7 @@ received() { sqlite3 "$DB" "select cast(total(bytesrcvd) as integer) from log"; 
 # beside the database, the program stays until its box is answered, and the next start logs the traffic.
 start_app
 logged_before=$(received)
-sleep 1 # the first tick sets the reference
+wait_first_tick # the first tick sets the reference
 send_loopback 16
 wait_for_open_period
 mkfifo "$E2E_DIR/reader"
@@ -68,7 +68,7 @@ stop_app
 # The display server goes away: the program ends like Exit, with its last row.
 start_app
 logged_before=$(received)
-sleep 1 # the first tick sets the reference
+wait_first_tick # the first tick sets the reference
 send_loopback 16
 wait_for_open_period
 kill -KILL "${E2E_PIDS[0]}" # Xvfb

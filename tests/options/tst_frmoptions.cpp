@@ -254,9 +254,7 @@ private Q_SLOTS:
             if (empty)
                 f.t.exec("DELETE FROM log");
             f.click("BttClear");
-            QCOMPARE(f.t.scalar("select group_concat(DateAndTimeStart || '|' || DateAndTimeEnd || '|' || BytesSent"
-                                " || '|' || bytesrcvd || '|' || AvgDownloadSpeed) from log"),
-                     QVariant("2002-11-27 12:00:00|2002-11-27 12:00:00|0.0|0.0|0"));
+            QCOMPARE(f.t.logRows(), QString("2002-11-27 12:00:00|2002-11-27 12:00:00|0.0|0.0|0"));
             QCOMPARE(f.boxes.shown.last().prompt, QString("Cleared Database !"));
         }
         f.t.exec("PRAGMA query_only = ON");

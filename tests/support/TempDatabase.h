@@ -48,6 +48,14 @@ public:
         return q.value(0);
     }
 
+    // Every log row as "start|end|sent|rcvd|avg", one a line, in the order written.
+    QString logRows()
+    {
+        return scalar("SELECT group_concat(DateAndTimeStart || '|' || DateAndTimeEnd || '|' || BytesSent || '|'"
+                      " || bytesrcvd || '|' || AvgDownloadSpeed, char(10)) FROM (SELECT * FROM log ORDER BY rowid)")
+            .toString();
+    }
+
     void addLogRow(const QString& start, const QString& end, double sent, double rcvd, double avg = 0)
     {
         exec(QStringLiteral("INSERT INTO log VALUES (?, ?, ?, ?, ?)"), {start, end, sent, rcvd, avg});
