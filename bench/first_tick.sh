@@ -4,20 +4,10 @@
 # start time, 10 ms resolution). Runs under Xvfb (no tray host).
 # Usage: bench/first_tick.sh <zovodazad executable> [starts per database, default 7]
 set -euo pipefail
-BIN=$(readlink -f "$1")
+source "$(dirname "$0")/../tests/e2e/lib.sh" "$1"
 RUNS=${2:-7}
-WORK=$(mktemp -d /tmp/zovo-firsttick.XXXXXX)
-PIDS=()
-# Only the script itself cleans up, never a subshell that inherited the trap.
-trap '[ $BASHPID = $$ ] && { kill "${PIDS[@]}" 2>/dev/null; rm -rf "$WORK"; }' EXIT
-exec 5>"$WORK/display"
-Xvfb -displayfd 5 -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
-PIDS+=($!)
-for _ in $(seq 100); do [ -s "$WORK/display" ] && break; sleep 0.05; done
-export DISPLAY=":$(head -n1 "$WORK/display")" QT_QPA_PLATFORM=xcb XDG_RUNTIME_DIR="$WORK/runtime" HOME="$WORK"
-export QT_LOGGING_RULES="zovodazad.startup.debug=true"
-unset DBUS_SESSION_BUS_ADDRESS WAYLAND_DISPLAY
-mkdir -p -m 700 "$XDG_RUNTIME_DIR"
+WORK=$E2E_DIR
+start_desktop notray
 
 # One start: prints the logged first-tick figure in ms, then ends the program with SIGTERM.
 start_once() {
@@ -32,7 +22,7 @@ start_once() {
 
 for kind in empty full; do
     mkdir -p "$WORK/$kind"
-    cp "$BIN" "$WORK/$kind/zovodazad"
+    cp "$APP_DIR/zovodazad" "$WORK/$kind/zovodazad"
     start_once "$WORK/$kind" >/dev/null # creates the database
 done
 sqlite3 "$WORK/full/Zovodazad.mdb" "WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < 999999)

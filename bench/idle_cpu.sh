@@ -4,31 +4,17 @@
 # kernel's per-thread run time (/proc/<pid>/task/*/schedstat, nanoseconds), summed over every thread.
 # Usage: bench/idle_cpu.sh <zovodazad executable> <bare_tray executable> [seconds, default 60]
 set -euo pipefail
-BIN=$(readlink -f "$1")
 BARE=$(readlink -f "$2")
 SECONDS_RUN=${3:-60}
-WORK=$(mktemp -d /tmp/zovo-idlecpu.XXXXXX)
-PIDS=()
-trap '[ $BASHPID = $$ ] && { kill "${PIDS[@]}" 2>/dev/null; rm -rf "$WORK"; }' EXIT
-exec 5>"$WORK/display"
-Xvfb -displayfd 5 -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
-PIDS+=($!)
-for _ in $(seq 100); do [ -s "$WORK/display" ] && break; sleep 0.05; done
-export DISPLAY=":$(head -n1 "$WORK/display")" QT_QPA_PLATFORM=xcb XDG_RUNTIME_DIR="$WORK/runtime" HOME="$WORK"
-unset DBUS_SESSION_BUS_ADDRESS WAYLAND_DISPLAY
-mkdir -p -m 700 "$XDG_RUNTIME_DIR"
-trayer --edge bottom --align right --widthtype pixel --width 120 --height 24 --transparent false >/dev/null 2>&1 &
-PIDS+=($!)
-sleep 2
+source "$(dirname "$0")/../tests/e2e/lib.sh" "$1"
+start_desktop
 
-mkdir -p "$WORK/app"
-cp "$BIN" "$WORK/app/zovodazad"
-"$WORK/app/zovodazad" >"$WORK/app.log" 2>&1 &
+"$APP_DIR/zovodazad" >"$E2E_DIR/app.log" 2>&1 &
 app=$!
-PIDS+=($app)
-"$BARE" >"$WORK/bare.log" 2>&1 &
+E2E_PIDS+=($app)
+"$BARE" >"$E2E_DIR/bare.log" 2>&1 &
 bare=$!
-PIDS+=($bare)
+E2E_PIDS+=($bare)
 sleep 5 # start-up done, icons embedded
 
 cpu_ns() { cat /proc/"$1"/task/*/schedstat | awk '{ s += $1 } END { print s }'; }
