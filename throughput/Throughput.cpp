@@ -164,6 +164,8 @@ void Throughput::Resize()
         m_surface = QImage(m_width, m_height, QImage::Format_RGB32);
     m_surface.setDevicePixelRatio(dpr);
     m_surface.fill(oleColor(m_backColor));
+    m_queued.clear();
+    m_queuedFirst = 0;
     update();
 }
 
@@ -174,32 +176,72 @@ void Throughput::Update(qint32 sample)
     if (!(scaledBar >= std::numeric_limits<qint32>::min() && scaledBar <= std::numeric_limits<qint32>::max()))
         throw ThroughputError(ThroughputError::Kind::Overflow);
     const qint32 barWidth = qint32(scaledBar);
-    qint32 copyWidth = 0;
-    qint32 copyHeight = 0;
-    qint32 dx = 0;
-    if (qAddOverflow(m_width, 1, &copyWidth) || qAddOverflow(m_height, 1, &copyHeight)
-        || qSubOverflow(0, barWidth, &dx))
+    qint32 unused = 0;
+    if (qAddOverflow(m_width, 1, &unused) || qAddOverflow(m_height, 1, &unused) || qSubOverflow(0, barWidth, &unused))
         throw ThroughputError(ThroughputError::Kind::Overflow);
 
-    copyWithin(copyWidth, copyHeight, dx);
+    std::optional<qint32> bar;
+    std::optional<ThroughputError> error;
+    if (sample > 0) {
+        const double height
+            = m_max == 0 ? 0.0 : std::nearbyint(double(sample) / double(m_max) * double(m_height) - 1.0);
+        if (m_max == 0)
+            error = ThroughputError(ThroughputError::Kind::Division);
+        else if (!(height >= std::numeric_limits<qint32>::min() && height <= std::numeric_limits<qint32>::max()))
+            error = ThroughputError(ThroughputError::Kind::Overflow);
+        else
+            bar = qint32(height);
+    }
+
+    // One bar more than fits across: replayed, they cover every column, so older ones need not be kept. Widths
+    // that do not scroll left draw at once.
+    const std::size_t capacity = barWidth > 0 ? std::size_t(m_width / barWidth) + 1 : 0;
+    if (isVisible() || capacity == 0) {
+        drawQueued();
+        drawBar(barWidth, bar);
+        update();
+    } else if (m_queued.size() < capacity) {
+        m_queued.push_back(bar);
+    } else {
+        m_queued[m_queuedFirst] = bar;
+        m_queuedFirst = (m_queuedFirst + 1) % m_queued.size();
+    }
+    // Errors come after the picture has scrolled and the newest strip was erased.
+    if (error)
+        throw *error;
+}
+
+// One Update's pixel work: scroll left by barWidth, erase the newest strip, draw the bar if there is one.
+void Throughput::drawBar(qint32 barWidth, std::optional<qint32> bar)
+{
+    copyWithin(m_width + 1, m_height + 1, -barWidth);
     const qint64 strip = qint64(m_width) - barWidth;
     fillBetween(m_width, m_height, strip, 0, oleColor(m_backColor).rgb());
-    update();
-    if (sample <= 0)
+    if (!bar)
         return;
-
-    if (m_max == 0)
-        throw ThroughputError(ThroughputError::Kind::Division);
-    const double height = std::nearbyint(double(sample) / double(m_max) * double(m_height) - 1.0);
-    if (!(height >= std::numeric_limits<qint32>::min() && height <= std::numeric_limits<qint32>::max()))
-        throw ThroughputError(ThroughputError::Kind::Overflow);
-    const qint32 bar = qint32(height);
-
     const QRgb fore = oleColor(m_foreColor).rgb();
     if (m_inverted)
-        fillBetween(m_width, 0, strip, bar, fore);
+        fillBetween(m_width, 0, strip, *bar, fore);
     else
-        fillBetween(m_width, m_height, strip, qint64(m_height) - bar, fore);
+        fillBetween(m_width, m_height, strip, qint64(m_height) - *bar, fore);
+}
+
+void Throughput::drawQueued()
+{
+    if (m_queued.empty())
+        return;
+    const auto barWidth = qint32(std::nearbyint(double(m_barWidth) * m_surface.devicePixelRatio()));
+    for (std::size_t k = 0; k < m_queued.size(); ++k)
+        drawBar(barWidth, m_queued[(m_queuedFirst + k) % m_queued.size()]);
+    m_queued.clear();
+    m_queuedFirst = 0;
+    update();
+}
+
+const QImage& Throughput::surface()
+{
+    drawQueued();
+    return m_surface;
 }
 
 // The rectangle (0, 0, width, height) moves by dx along x, clipped to the surface; pixels that no source pixel
@@ -282,6 +324,7 @@ void Throughput::paintEvent(QPaintEvent*)
     // Moved to a screen of another scale: a new surface, as a resize gives.
     if (m_surface.devicePixelRatio() != devicePixelRatioF())
         Resize();
+    drawQueued();
     QPainter painter(this);
     painter.drawImage(contentsRect().topLeft(), m_surface);
     drawFrame(&painter);
@@ -295,6 +338,7 @@ void Throughput::resizeEvent(QResizeEvent*)
 void Throughput::showEvent(QShowEvent* event)
 {
     QFrame::showEvent(event);
+    drawQueued();
     // A window moved to a screen of another scale takes a new surface, as a resize gives.
     if (QWindow* shown = window()->windowHandle())
         connect(shown, &QWindow::screenChanged, this, &Throughput::Resize, Qt::UniqueConnection);

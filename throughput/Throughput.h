@@ -6,7 +6,9 @@
 #include <QImage>
 #include <QString>
 
+#include <optional>
 #include <stdexcept>
+#include <vector>
 
 // Raised by Throughput::Update when its checked arithmetic fails. A Division error (Max is 0) and an Overflow of
 // the bar height come after the picture has been scrolled and the newest strip erased; an Overflow of the scroll
@@ -24,8 +26,9 @@ private:
 };
 
 // A strip chart of vertical bars that scrolls from right to left, one bar per Update. The picture itself is the
-// history: no samples are kept, and a resize or a change of Max, BarWidth, Flat or Inverted starts an empty graph.
-// The widget is fed by its container and never fetches data.
+// history: a resize or a change of Max, BarWidth, Flat or Inverted starts an empty graph. While the graph cannot be
+// seen, Update only queues its bar, at most the surface's width of them, and they are drawn when it is shown, so a
+// hidden window costs no pixel work. The widget is fed by its container and never fetches data.
 //
 // Filled rectangles include their near corner and exclude the far one, so a bar of height b covers b pixel rows:
 // rows H-b .. H-1 standing on the bottom edge, or rows 0 .. b-1 hanging from the top edge.
@@ -67,7 +70,8 @@ public:
     static MapPropertyBag storedDownGraph();
     static MapPropertyBag storedUpGraph();
 
-    const QImage& surface() const { return m_surface; }
+    // The picture, with any queued bars drawn.
+    const QImage& surface();
 
 Q_SIGNALS:
     // Tells the container that the persisted state differs from what it stored.
@@ -80,6 +84,8 @@ protected:
 
 private:
     void applyAppearance();
+    void drawBar(qint32 barWidth, std::optional<qint32> bar);
+    void drawQueued();
     void copyWithin(qint32 width, qint32 height, qint32 dx);
     void fillBetween(qint64 x1, qint64 y1, qint64 x2, qint64 y2, QRgb colour);
 
@@ -92,4 +98,7 @@ private:
     qint32 m_width = 0;
     qint32 m_height = 0;
     QImage m_surface;
+    // Bars Update queued while hidden (none: only the scroll), a ring whose oldest entry is at m_queuedFirst.
+    std::vector<std::optional<qint32>> m_queued;
+    std::size_t m_queuedFirst = 0;
 };

@@ -95,7 +95,7 @@ private Q_SLOTS:
             w.graphUpdate(SamplerView::Graph::Down, sample);
             w.graphUpdate(SamplerView::Graph::Up, sample / 3);
         }
-        for (const Throughput* graph : w.findChildren<Throughput*>()) {
+        for (Throughput* graph : w.findChildren<Throughput*>()) {
             QCOMPARE(graph->surface().devicePixelRatio(), row.dpr);
             QCOMPARE(graph->surface().size(), graph->contentsRect().size() * row.dpr);
         }

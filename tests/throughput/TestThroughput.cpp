@@ -17,9 +17,10 @@ namespace {
 // A graph whose width x height surface is black; it draws red bars and erases to white, so the old picture, the
 // erased strip and the bar can be told apart.
 std::unique_ptr<Throughput> makeGraph(int width, int height, qint32 barWidth = 2, qint32 max = 100,
-                                      bool inverted = false)
+                                      bool inverted = false, bool shown = false)
 {
     auto graph = std::make_unique<Throughput>();
+    graph->setVisible(shown);
     graph->ReadProperties(MapPropertyBag(
         {{"BackColor", 0}, {"ForeColor", 0xFF}, {"Max", max}, {"BarWidth", barWidth}, {"Inverted", inverted}}));
     graph->resize(width + 4, height + 4); // a three-dimensional frame: 2 pixels each side
@@ -29,7 +30,7 @@ std::unique_ptr<Throughput> makeGraph(int width, int height, qint32 barWidth = 2
 }
 
 // The surface column by column, each top to bottom: '.' black, '#' red, 'w' white, '?' anything else.
-QString picture(const Throughput& graph)
+QString picture(Throughput& graph)
 {
     static const QList<QRgb> known {qRgb(0, 0, 0), qRgb(255, 0, 0), qRgb(255, 255, 255)};
     QStringList columns;
@@ -70,6 +71,8 @@ private Q_SLOTS:
             {1, 4, 1, 100, false, {10}, {}, "wwww"}, // b = -1
             {1, 4, 1, -100, false, {50}, {}, "wwww"},
             {8, 4, 3, 100, false, {100, 50, -1}, {}, "w###|w###|www#|www#|www#|wwww|wwww|wwww"},
+            // more bars than a hidden graph keeps: the last three cover the width
+            {8, 4, 3, 100, false, {50, 50, 100, 50, -1, 100, 100}, {}, "wwww|wwww|w###|w###|w###|w###|w###|w###"},
             {3, 2, 0, 100, false, {100}, {}, "..|..|.."}, // zero neither scrolls nor erases
             {3, 2, -2, 100, false, {100}, {}, "..|..|.."}, // draws outside the surface
             {3, 2, INT_MAX, 100, false, {100}, {}, "w#|w#|w#"},
@@ -78,17 +81,20 @@ private Q_SLOTS:
             {3, 2, 1, 1, false, {INT_MAX}, Kind::Overflow, "..|..|ww"}, // bar height beyond 32 bits
             {3, 2, INT_MIN, 1, false, {7}, Kind::Overflow, "..|..|.."}, // -BarWidth: before anything is drawn
         };
-        for (const auto& [width, height, barWidth, max, inverted, samples, kind, expected] : cases) {
-            auto graph = makeGraph(width, height, barWidth, max, inverted);
-            std::optional<Kind> thrown;
-            try {
-                for (qint32 sample : samples)
-                    graph->Update(sample);
-            } catch (const ThroughputError& error) {
-                thrown = error.kind();
+        // A hidden graph queues what a shown one draws at once; the pictures must not differ.
+        for (const bool shown : {false, true}) {
+            for (const auto& [width, height, barWidth, max, inverted, samples, kind, expected] : cases) {
+                auto graph = makeGraph(width, height, barWidth, max, inverted, shown);
+                std::optional<Kind> thrown;
+                try {
+                    for (qint32 sample : samples)
+                        graph->Update(sample);
+                } catch (const ThroughputError& error) {
+                    thrown = error.kind();
+                }
+                QCOMPARE(thrown, kind);
+                QCOMPARE(picture(*graph), expected);
             }
-            QCOMPARE(thrown, kind);
-            QCOMPARE(picture(*graph), expected);
         }
     }
 
