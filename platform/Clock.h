@@ -2,6 +2,8 @@
 
 #include <QDateTime>
 
+#include <limits>
+
 // The one source of "now" in the program, so that midnight and month rules can be tested at any time.
 class Clock
 {
@@ -10,10 +12,27 @@ public:
     virtual QDateTime now() const = 0;
 };
 
+// Local time as UTC plus the zone's offset. Asking the zone for its offset reads the zone file's status every time,
+// which a 500 ms tick should not pay, so the offset is taken again only when the minute changes: daylight-saving
+// switches fall on whole minutes, and a zone the user changes is followed within a minute.
+class LocalTimeCache
+{
+public:
+    // The local time at ms after the epoch, carrying the zone's offset at that moment.
+    QDateTime at(qint64 ms);
+
+private:
+    qint64 m_minute = std::numeric_limits<qint64>::min();
+    int m_offsetSeconds = 0;
+};
+
 class SystemClock : public Clock
 {
 public:
-    QDateTime now() const override { return QDateTime::currentDateTime(); }
+    QDateTime now() const override;
+
+private:
+    mutable LocalTimeCache m_local;
 };
 
 // Test double: time stands still until the test moves it.

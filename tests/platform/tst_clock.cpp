@@ -1,0 +1,41 @@
+#include "Clock.h"
+
+#include <QTest>
+
+#include <ctime>
+
+class TestClock : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    // The wall time around a daylight-saving switch is right on both sides, and reading within one minute keeps the
+    // offset while the next minute takes the new one.
+    void localTimeFollowsTheZone()
+    {
+        qputenv("TZ", "Europe/Berlin");
+        tzset();
+        LocalTimeCache local;
+        const qint64 spring = QDateTime(QDate(2026, 3, 29), QTime(1, 0), Qt::UTC).toMSecsSinceEpoch();
+        const struct
+        {
+            qint64 ms;
+            const char* wall;
+        } readings[] = {
+            {spring - 1000, "2026-03-29 01:59:59"},
+            {spring, "2026-03-29 03:00:00"},
+            {spring + 60000, "2026-03-29 03:01:00"},
+        };
+        for (const auto& r : readings)
+            QCOMPARE(local.at(r.ms).toString("yyyy-MM-dd HH:mm:ss"), QString(r.wall));
+
+        qputenv("TZ", "Asia/Kathmandu");
+        tzset();
+        QCOMPARE(local.at(spring + 61000).toString("HH:mm"), QString("03:01"));
+        QCOMPARE(local.at(spring + 120000).toString("HH:mm"), QString("06:47"));
+        QCOMPARE(local.at(spring + 120000), QDateTime::fromMSecsSinceEpoch(spring + 120000));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestClock)
+#include "tst_clock.moc"
