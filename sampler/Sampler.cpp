@@ -175,13 +175,9 @@ bool Sampler::RefreshAdapterList()
 // The selection in one pass over its ranges; asking row by row walks every range for each row.
 void Sampler::readSelection()
 {
-    for (Counted& a : m_now)
-        a.selected = false;
-    const QItemSelection selection = m_settings.adapters.selectionModel()->selection();
-    for (const QItemSelectionRange& range : selection) {
-        for (int k = std::max(range.top(), 0); k <= range.bottom() && std::size_t(k) < m_now.size(); ++k)
-            m_now[std::size_t(k)].selected = true;
-    }
+    const std::vector<bool>& selected = m_settings.adapters.selectedRows();
+    for (std::size_t k = 0; k < m_now.size(); ++k)
+        m_now[k].selected = k < selected.size() && selected[k];
 }
 
 const Sampler::Counted* Sampler::find(const std::vector<Counted>& in, const Counted& adapter, std::size_t hint)

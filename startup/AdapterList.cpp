@@ -1,8 +1,30 @@
 #include "AdapterList.h"
 
+#include <algorithm>
+
 AdapterList::AdapterList()
     : m_selection(&m_model)
 {
+    const auto stale = [this] { m_selectedStale = true; };
+    QObject::connect(&m_selection, &QItemSelectionModel::selectionChanged, &m_model, stale);
+    QObject::connect(&m_model, &QAbstractItemModel::modelReset, &m_model, stale);
+    QObject::connect(&m_model, &QAbstractItemModel::rowsInserted, &m_model, stale);
+    QObject::connect(&m_model, &QAbstractItemModel::rowsRemoved, &m_model, stale);
+    QObject::connect(&m_model, &QAbstractItemModel::rowsMoved, &m_model, stale);
+    QObject::connect(&m_model, &QAbstractItemModel::layoutChanged, &m_model, stale);
+}
+
+const std::vector<bool>& AdapterList::selectedRows() const
+{
+    if (m_selectedStale) {
+        m_selectedRows.assign(std::size_t(count()), false);
+        for (const QItemSelectionRange& range : m_selection.selection()) {
+            for (int k = std::max(range.top(), 0); k <= range.bottom() && k < count(); ++k)
+                m_selectedRows[std::size_t(k)] = true;
+        }
+        m_selectedStale = false;
+    }
+    return m_selectedRows;
 }
 
 void AdapterList::clear()

@@ -3,6 +3,8 @@
 #include <QItemSelectionModel>
 #include <QStringListModel>
 
+#include <vector>
+
 // The adapter list: one entry per interface-table row, and the live selection of the adapters that are counted.
 // The options dialog shows it in `LstAdapters`; the sampler fills it and reads the selection at every tick.
 class AdapterList
@@ -15,6 +17,9 @@ public:
     void append(const QString& text);
     QString text(int k) const;
     bool isSelected(int k) const;
+    // Row k is selected when k is below the size and the entry is true. Read from the selection model only after
+    // the selection or the list changed, as the sampler asks at every tick.
+    const std::vector<bool>& selectedRows() const;
     void setSelected(int k, bool selected);
 
     QStringListModel* model() { return &m_model; }
@@ -23,4 +28,6 @@ public:
 private:
     QStringListModel m_model;
     QItemSelectionModel m_selection;
+    mutable std::vector<bool> m_selectedRows;
+    mutable bool m_selectedStale = true;
 };
