@@ -74,8 +74,7 @@ wait_for 10 icon_has FF8000 || fail "no orange mark on the icon"
 sleep 3
 [ "$(notified)" = 1 ] || fail "$(notified) notifications for one crossing"
 
-read -r ICON_X ICON_Y <<<"$(icon_centre)"
-xdotool mousemove "$ICON_X" "$ICON_Y"
+hover_icon
 sleep 2.5
 shot allowance-tooltip
 xdotool mousemove 10 10

@@ -208,13 +208,17 @@ icon_centre() {
         print pos[2] + int(size[1] / 2), pos[3] + int(size[2] / 2); exit }'
 }
 icon_embedded() { [ -n "$(icon_centre)" ]; }
-# icon_menu [message]: waits for the icon, then right-clicks it until its menu is open.
-icon_menu() {
-    wait_for 15 icon_embedded || fail "no icon in the tray"
+# hover_icon [message]: waits for the icon, then puts the mouse on it.
+hover_icon() {
+    wait_for 15 icon_embedded || fail "${1:-no icon in the tray}"
     read -r ICON_X ICON_Y <<<"$(icon_centre)"
     xdotool mousemove "$ICON_X" "$ICON_Y"
+}
+# icon_menu [message]: waits for the icon, right-clicks it and waits for its menu.
+icon_menu() {
+    hover_icon
     sleep 0.5
     xdotool click 3
     wait_for 5 menu_shown || fail "${1:-a right click on the icon did not open the menu}"
 }
-
+stats_windows() { xdotool search --onlyvisible --name '^Zovodazad, Keeps an eye on your downloads'; }
