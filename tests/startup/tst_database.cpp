@@ -18,14 +18,6 @@ class TestDatabase : public QObject
 {
     Q_OBJECT
 
-private:
-    static QByteArray digest(const QString& path)
-    {
-        QFile f(path);
-        f.open(QIODevice::ReadOnly);
-        return QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha256);
-    }
-
 private Q_SLOTS:
     // The program's own objects are rebuilt when missing; the user's log and settings are all it requires.
     void lostOwnObjectsAreRebuilt()
@@ -137,7 +129,10 @@ private Q_SLOTS:
         const auto state = [&] {
             struct stat st = {};
             ::lstat(QFile::encodeName(path), &st);
-            const QByteArray sum = S_ISREG(st.st_mode) ? digest(path).toHex() : QByteArray();
+            QFile f(path);
+            const QByteArray sum = S_ISREG(st.st_mode) && f.open(QIODevice::ReadOnly)
+                ? QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha256).toHex()
+                : QByteArray();
             return QString("%1 %2 %3 %4").arg(st.st_mode).arg(st.st_ino).arg(st.st_size).arg(sum);
         };
         const QString before = state();
