@@ -37,21 +37,17 @@ E2E_PIDS+=($!)
 notified() { grep -c 'member=Notify' "$E2E_DIR/notify.log" || true; }
 told() { grep -q "$1" "$E2E_DIR/notify.log"; }
 
-# A first run makes the database; then the plan and the log rows go in.
-start_app
-wait_db 15
-stop_app 10
+# A first run makes the database; then loopback is chosen, and the plan and the log rows go in.
+select_adapters lo
 if [ "$(date +%-d)" -ge 17 ]; then start=$(date +%Y-%m-17); else start=$(date -d "$(date +%Y-%m-01) -1 month" +%Y-%m-17); fi
 before=$(date -d "$start -1 day" +%Y-%m-%d)
 MB=1048576
 sqlite3 "$DB" <<SQL
 delete from log;
-insert into settings values ('maxmbsize', '100'), ('logperiodtype', '2'), ('logperiod', '1'), ('billingday', '17'),
-    ('Adapter0', 'lo');
+insert into settings values ('maxmbsize', '100'), ('logperiodtype', '2'), ('logperiod', '1'), ('billingday', '17');
 insert into log values ('$before 10:00:00', '$before 11:00:00', 0, $((80 * MB)), 0);
 insert into log values ('$start 10:00:00', '$start 11:00:00', 0, $((69 * MB)), 0);
 SQL
-
 
 # The icon's pixels hold the band's colour exactly at the middle of its mark.
 icon_has() {
@@ -78,8 +74,7 @@ wait_for 10 icon_has FF8000 || fail "no orange mark on the icon"
 sleep 3
 [ "$(notified)" = 1 ] || fail "$(notified) notifications for one crossing"
 
-read -r ICON_X ICON_Y <<<"$(icon_centre)"
-xdotool mousemove "$ICON_X" "$ICON_Y"
+hover_icon
 sleep 2.5
 shot allowance-tooltip
 xdotool mousemove 10 10

@@ -19,31 +19,8 @@ ip -n "$NS" link set zovo0 up
 ip -n "$PEER" link set zovo1 up
 
 counters() { ip netns exec "$NS" cat /sys/class/net/zovo0/statistics/rx_bytes /sys/class/net/zovo0/statistics/tx_bytes | paste -sd' '; }
-# transfer <bytes>: one TCP connection from the peer into the program's namespace, received to the end.
-transfer() {
-    local ready="$E2E_DIR/receiver-ready"
-    rm -f "$ready"
-    ip netns exec "$NS" python3 - "$ready" <<'PY' &
-import socket, sys
-s = socket.socket(); s.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
-s.bind(("10.211.0.1", 5201)); s.listen(1)
-open(sys.argv[1], "w").close()
-c, _ = s.accept(); buf = bytearray(4 << 20)
-while c.recv_into(buf): pass
-c.close()
-PY
-    local receiver=$!
-    wait_for 10 test -e "$ready" || fail "the receiver did not start"
-    ip netns exec "$PEER" python3 - "$1" <<'PY'
-import socket, sys
-left = int(sys.argv[1]); block = bytes(4 << 20)
-s = socket.create_connection(("10.211.0.1", 5201))
-while left > 0:
-    s.sendall(block[:left]); left -= len(block)
-s.close()
-PY
-    wait $receiver
-}
+# from_peer <bytes>: one TCP connection from the peer into the program's namespace.
+from_peer() { transfer "$1" 10.211.0.1 ip netns exec "$PEER"; }
 
 start_desktop
 APP_LAUNCH=(ip netns exec "$NS")
@@ -53,10 +30,10 @@ before=$(counters)
 start_app
 wait_first_tick # taken with the counters at 0
 start=$(date +%s%N)
-transfer $((8 * 1024 * 1024 * 1024 + 256 * 1024 * 1024)) # 8.25 GiB: the received counter passes 2^32 twice
+from_peer $((8 * 1024 * 1024 * 1024 + 256 * 1024 * 1024)) # 8.25 GiB: the received counter passes 2^32 twice
 seconds=$((($(date +%s%N) - start) / 1000000))
 sleep 1.2 # ticks in between
-transfer $((3 * 1024 * 1024))
+from_peer $((3 * 1024 * 1024))
 stop_app 10
 after=$(counters)
 read -r rx0 tx0 <<<"$before"

@@ -32,8 +32,7 @@ wait_for 10 test -s "$DB" || fail "portable layout: no database beside the progr
 # The statistics window is the installed program of its own.
 icon_menu
 xdotool key v
-wait_for 10 xdotool search --onlyvisible --name '^Zovodazad, Keeps an eye on your downloads' ||
-    fail "the installed program could not open its statistics window"
+wait_for 10 stats_windows || fail "the installed program could not open its statistics window"
 stop_app
 
 # Installed where the user cannot write (root ignores permissions; the immutable flag stands in for them).

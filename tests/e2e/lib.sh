@@ -88,27 +88,34 @@ start_app() {
     E2E_PIDS+=($APP_PID)
 }
 
-# send_loopback <megabytes>: sent once over a TCP connection on 127.0.0.1, where the program runs (APP_LAUNCH);
-# loopback counts them in and out.
-send_loopback() {
-    "${APP_LAUNCH[@]}" python3 - "$1" <<'PY'
-import socket, sys, threading
-n = int(sys.argv[1]) * 1024 * 1024
-srv = socket.socket(); srv.bind(("127.0.0.1", 0)); srv.listen(1)
-def sink():
-    c, _ = srv.accept()
-    got = 0
-    while got < n:
-        b = c.recv(1 << 20)
-        if not b: break
-        got += len(b)
-t = threading.Thread(target=sink); t.start()
-s = socket.create_connection(srv.getsockname())
-block = b"\0" * (1 << 20)
-for _ in range(n >> 20): s.sendall(block)
-s.close(); t.join()
+# transfer <bytes> <address> [command...]: one TCP connection into <address>, read to the end where the program
+# runs (APP_LAUNCH); the sender runs through the given command (e.g. in another network namespace).
+transfer() {
+    local port="$E2E_DIR/receiver-port" bytes=$1 address=$2
+    shift 2
+    rm -f "$port"
+    "${APP_LAUNCH[@]}" python3 - "$address" "$port" <<'PY' &
+import socket, sys
+s = socket.socket(); s.bind((sys.argv[1], 0)); s.listen(1)
+open(sys.argv[2], "w").write(str(s.getsockname()[1]))
+c, _ = s.accept(); buf = bytearray(4 << 20)
+while c.recv_into(buf): pass
 PY
+    local receiver=$!
+    E2E_PIDS+=($receiver)
+    wait_for 10 test -s "$port" || fail "the receiver did not start"
+    "$@" python3 - "$address" "$(cat "$port")" "$bytes" <<'PY'
+import socket, sys
+left = int(sys.argv[3]); block = bytes(4 << 20)
+s = socket.create_connection((sys.argv[1], int(sys.argv[2])))
+while left > 0:
+    s.sendall(block[:left]); left -= len(block)
+s.close()
+PY
+    wait $receiver
 }
+# send_loopback <megabytes>: over 127.0.0.1 where the program runs; loopback counts them in and out.
+send_loopback() { transfer $(($1 * 1048576)) 127.0.0.1 "${APP_LAUNCH[@]}"; }
 
 # wait_for <seconds> <command...>: polls until the command succeeds.
 wait_for() {
@@ -140,9 +147,8 @@ stop_app() {
 # as the options dialog stores it, for the runs that follow.
 select_adapters() {
     start_app
-    wait_db
-    wait_for 10 sh -c "sqlite3 '$DB' 'select count(*) from sqlite_master' | grep -q '^[1-9]'" || fail "empty schema"
-    stop_app
+    wait_db 15 # the file appears complete, schema and all
+    stop_app 10
     local k=0 name
     for name in "$@"; do
         sqlite3 "$DB" "insert into settings values ('Adapter$k', '$name')"
@@ -202,13 +208,17 @@ icon_centre() {
         print pos[2] + int(size[1] / 2), pos[3] + int(size[2] / 2); exit }'
 }
 icon_embedded() { [ -n "$(icon_centre)" ]; }
-# icon_menu [message]: waits for the icon, then right-clicks it until its menu is open.
-icon_menu() {
-    wait_for 15 icon_embedded || fail "no icon in the tray"
+# hover_icon [message]: waits for the icon, then puts the mouse on it.
+hover_icon() {
+    wait_for 15 icon_embedded || fail "${1:-no icon in the tray}"
     read -r ICON_X ICON_Y <<<"$(icon_centre)"
     xdotool mousemove "$ICON_X" "$ICON_Y"
+}
+# icon_menu [message]: waits for the icon, right-clicks it and waits for its menu.
+icon_menu() {
+    hover_icon
     sleep 0.5
     xdotool click 3
     wait_for 5 menu_shown || fail "${1:-a right click on the icon did not open the menu}"
 }
-
+stats_windows() { xdotool search --onlyvisible --name '^Zovodazad, Keeps an eye on your downloads'; }

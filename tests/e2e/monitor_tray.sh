@@ -12,9 +12,7 @@ wait_db
 sleep 2
 monitor_shown || fail "the monitor window was not shown while there was no tray"
 start_tray
-wait_for 15 icon_embedded || fail "no icon in a tray started after the program"
-read -r ICON_X ICON_Y <<<"$(icon_centre)"
-xdotool mousemove "$ICON_X" "$ICON_Y"
+hover_icon "no icon in a tray started after the program"
 dclick
 wait_for 5 monitor_hidden || fail "a double-click on the late icon did not hide the monitor window"
 xdotool click 1
@@ -33,7 +31,6 @@ shot xembed-right-click-menu
 
 # &Volume Graphs opens the statistics window in a process of its own, so closing it gives its memory back and a
 # crash of the charts leaves the monitor running; the command again brings the open window forward, no second one.
-stats_windows() { xdotool search --onlyvisible --name '^Zovodazad, Keeps an eye on your downloads'; }
 xdotool key v
 wait_for 10 stats_windows || fail "Volume Graphs did not open the statistics window"
 stats_pid=$(xdotool getwindowpid "$(stats_windows | head -n1)")

@@ -3,7 +3,7 @@
 #   host: succeeds once a StatusNotifierWatcher with a host is on the session bus
 #   items: prints the registered items; succeeds when there is one
 #   layout: the first item's menu as the host receives it, a label a line, "-" a separator, " (off)" if disabled
-#   tooltip: the first item's tooltip title and text;  activate: a click on the item, as a host sends it
+#   tooltip: the first item's tooltip title and text
 #   click LABEL: chooses the menu item with that label
 import sys
 
@@ -41,9 +41,6 @@ def main(command, *args):
         sys.exit(0 if items else 1)
     if command == "tooltip":
         print("\n".join(str(s) for s in prop(item()[0], ITEM, "ToolTip")[2:]))
-        return
-    if command == "activate":
-        item()[0].Activate(0, 0, dbus_interface=ITEM)
         return
     entries = [(c[0], c[1]) for c in menu().GetLayout(0, -1, dbus.Array([], signature="s"))[1][2]]
     if command == "layout":

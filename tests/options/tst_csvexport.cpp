@@ -17,15 +17,13 @@ const QString SavedPathSql = "select Settingvalue from settings where settingnam
 struct Fixture
 {
     TempDatabase t;
-    DbCommand command;
     FakeMessageBoxes boxes;
     QStringList shownPaths;
 
-    Fixture() { command.bind(t.db); }
     // The last box shown, normally the export's outcome.
     QString run(const QString& path, int view = 0)
     {
-        CsvExport(t.db, command, boxes, nullptr).run(path, view, [this](const QString& p) { shownPaths.append(p); });
+        CsvExport(t.db, t.command, boxes, nullptr).run(path, view, [this](const QString& p) { shownPaths.append(p); });
         return boxes.shown.isEmpty() ? QString() : boxes.shown.last().prompt;
     }
     QString savedPath() { return t.scalar(SavedPathSql).toString(); }

@@ -114,18 +114,16 @@ private Q_SLOTS:
         QVERIFY(writer.WriteLogRow());
 
         const quint64 logged
-            = t.scalar(
-                   QStringLiteral("SELECT sum(CAST(BytesSent AS INTEGER)) + sum(CAST(bytesrcvd AS INTEGER)) FROM log"))
+            = t.scalar("SELECT sum(CAST(BytesSent AS INTEGER)) + sum(CAST(bytesrcvd AS INTEGER)) FROM log")
                   .toULongLong();
-        const qint64 rows = t.scalar(QStringLiteral("SELECT count(*) FROM log")).toLongLong();
+        const qint64 rows = t.scalar("SELECT count(*) FROM log").toLongLong();
         qInfo("ticks %d, rows %lld, produced %llu, logged %llu, gap %lld, memory %lld -> %lld KiB", ticks, rows,
               produced, logged, qint64(produced - logged), memoryAfterWarmUp, residentKiB());
         QVERIFY(rows > 365); // at least the midnight rows
         QCOMPARE(logged, produced);
-        QCOMPARE(t.scalar(QStringLiteral("SELECT count(*) FROM log WHERE DateAndTimeEnd < DateAndTimeStart")).toInt(),
-                 0);
+        QCOMPARE(t.scalar("SELECT count(*) FROM log WHERE DateAndTimeEnd < DateAndTimeStart").toInt(), 0);
         QVERIFY(boxes.shown.isEmpty());
-        QCOMPARE(t.scalar(QStringLiteral("SELECT count(*) FROM open_period")).toInt(), 0);
+        QCOMPARE(t.scalar("SELECT count(*) FROM open_period").toInt(), 0);
         QVERIFY2(residentKiB() - memoryAfterWarmUp < 4096, "memory grew over the year");
     }
 };

@@ -75,18 +75,6 @@ private Q_SLOTS:
                          "05/2002 06/2002 07/2002 08/2002"));
         QCOMPARE(std::pair(g.value(0, 0), g.value(11, 0)), std::pair(8.0 / 1048576, 19.0 / 1048576));
     }
-
-    void typeCodes()
-    {
-        using L = ChartGrid::Look;
-        const std::pair<bool, L> looks[] = {{true, L::Bars},  {false, L::Bars}, {true, L::Line},
-                                            {false, L::Line}, {true, L::Area},  {false, L::Area}}; // codes 0 to 5
-        for (int code = 0; code < 6; ++code) {
-            const auto [threeD, look] = looks[code];
-            QCOMPARE(std::tuple(ChartGrid::typeCode(threeD, look), ChartGrid::isThreeD(code), ChartGrid::lookOf(code)),
-                     std::tuple(code, threeD, look));
-        }
-    }
 };
 
 QTEST_GUILESS_MAIN(TestChartBuild)

@@ -48,6 +48,7 @@ private Q_SLOTS:
         pick(w.findChild<QComboBox*>("lst23d"), 1);
         box->click();
         QCOMPARE(w.grid().type, int(ChartGrid::Area2D));
+        QCOMPARE(w.chart()->chart()->title(), QString()); // flat as chosen, so no note about 3-D
         // The download area lies on the upload area, so the stack's height is the total.
         QCOMPARE(series().size(), 2);
         auto* up = qobject_cast<QAreaSeries*>(series().at(0));
