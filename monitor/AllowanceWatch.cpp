@@ -17,12 +17,19 @@ AllowanceWatch::AllowanceWatch(DbConnection& db, const TrafficState& state, cons
 
 void AllowanceWatch::refresh()
 {
+    // Without an allowance there is nothing to show or warn about, and no window to work out; one set later starts
+    // afresh.
+    if (!(m_vars.MaxMbSize > 0)) {
+        m_remainder = {};
+        m_reached = AllowanceBand::Green;
+        return;
+    }
     m_remainder = m_volumeLeft.remainder(m_vars.MaxMbSize, m_vars.LogPeriod, QString::number(m_vars.LogPeriodType),
                                          m_vars.BillingDay);
     // A log that cannot be read for a moment says nothing about the remainder: what was told stands.
     if (m_remainder.band == AllowanceBand::Unknown)
         return;
-    // Without an allowance there is nothing to warn about; one set later starts afresh.
+    // A window that cannot be worked out counts as no allowance.
     const AllowanceBand band = m_remainder.band == AllowanceBand::None ? AllowanceBand::Green : m_remainder.band;
     if (band > m_reached && m_settings.notifyleft != 0) {
         QString summary;
