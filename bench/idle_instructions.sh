@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# User-space instructions and system calls per 500 ms wake-up of the hidden program and of the bare tray program
-# (bench/bare_tray.cpp), each counted on its own under Xvfb with trayer. Unlike CPU time, neither count depends on
-# what else the machine is doing.
+# User-space instructions and system calls per 500 ms wake-up of the hidden program, of the bare tray program
+# (bench/bare_tray.cpp) and of the bare program reading the interface table, each counted on its own under Xvfb with
+# trayer. Unlike CPU time, neither count depends on what else the machine is doing.
 # Usage: bench/idle_instructions.sh <zovodazad executable> <bare_tray executable> [seconds, default 20]
 set -euo pipefail
 BARE=$(readlink -f "$2")
@@ -45,4 +45,5 @@ count() {
 
 count zovodazad "$APP_DIR/zovodazad"
 count bare_tray "$BARE"
+count bare_tray_reading_the_table "$BARE" --read-table
 [ -z "${KEEP_PROFILE:-}" ] || cp "$E2E_DIR"/*.out "$KEEP_PROFILE"/
