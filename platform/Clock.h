@@ -10,6 +10,12 @@ class Clock
 public:
     virtual ~Clock() = default;
     virtual QDateTime now() const = 0;
+    // Minutes since local midnight, now. The sampler asks at every tick whether a day has ended.
+    virtual int minuteOfDay() const
+    {
+        const QTime t = now().time();
+        return t.hour() * 60 + t.minute();
+    }
 };
 
 // Local time as UTC plus the zone's offset. Asking the zone for its offset reads the zone file's status every time,
@@ -20,8 +26,12 @@ class LocalTimeCache
 public:
     // The local time at ms after the epoch, carrying the zone's offset at that moment.
     QDateTime at(qint64 ms);
+    // The same moment's minutes since local midnight, without building a date and time.
+    int minuteOfDay(qint64 ms);
 
 private:
+    int offsetSeconds(qint64 ms);
+
     qint64 m_minute = std::numeric_limits<qint64>::min();
     int m_offsetSeconds = 0;
 };
@@ -30,6 +40,7 @@ class SystemClock : public Clock
 {
 public:
     QDateTime now() const override;
+    int minuteOfDay() const override;
 
 private:
     mutable LocalTimeCache m_local;
