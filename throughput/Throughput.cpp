@@ -182,15 +182,14 @@ void Throughput::Update(qint32 sample)
 
     std::optional<qint32> bar;
     std::optional<ThroughputError> error;
-    if (sample > 0) {
-        const double height
-            = m_max == 0 ? 0.0 : std::nearbyint(double(sample) / double(m_max) * double(m_height) - 1.0);
-        if (m_max == 0)
-            error = ThroughputError(ThroughputError::Kind::Division);
-        else if (!(height >= std::numeric_limits<qint32>::min() && height <= std::numeric_limits<qint32>::max()))
-            error = ThroughputError(ThroughputError::Kind::Overflow);
-        else
+    if (sample > 0 && m_max == 0) {
+        error = ThroughputError(ThroughputError::Kind::Division);
+    } else if (sample > 0) {
+        const double height = std::nearbyint(double(sample) / double(m_max) * double(m_height) - 1.0);
+        if (height >= std::numeric_limits<qint32>::min() && height <= std::numeric_limits<qint32>::max())
             bar = qint32(height);
+        else
+            error = ThroughputError(ThroughputError::Kind::Overflow);
     }
 
     // One bar more than fits across: replayed, they cover every column, so older ones need not be kept. Widths
