@@ -8,8 +8,7 @@ class QApplication;
 class QSocketNotifier;
 
 // Runs the program in a QApplication: finds the database, hands a second launch over to the running copy, starts
-// up and turns
-// SIGTERM, SIGINT, SIGHUP and the end of the desktop session into the normal Exit.
+// up and turns SIGTERM, SIGINT, SIGHUP and the end of the desktop session into the normal Exit.
 int runZovodazad(QApplication& app);
 
 // Delivers the termination signals to the event loop, where the shutdown can run safely.
