@@ -145,7 +145,6 @@ FrmMain::FrmMain(const MonitorContext& context, TrayIcon::HostProbe findHost, QW
     fitLayout();
     applyWhatsLeftHeight(true);
 
-    m_userPosition = storedPosition();
     // A move is saved once the user has let go of the window for a moment.
     m_savePosition.setSingleShot(true);
     m_savePosition.setInterval(1000);
@@ -206,6 +205,11 @@ void FrmMain::placeWindow()
     }
     if (screens.isEmpty())
         return;
+    // The window is built before the database is opened, so the user's spot is read at the first placement.
+    if (!m_positionLoaded && m_context.db.isOpen()) {
+        m_userPosition = storedPosition();
+        m_positionLoaded = true;
+    }
     // The frame is known once the window manager has framed the window; until then the title bar is estimated.
     QSize frame = frameGeometry().size();
     if (frame == size())
@@ -223,6 +227,7 @@ void FrmMain::moveEvent(QMoveEvent* event)
     if (!isVisible() || m_placing || pos() == m_placedAt)
         return;
     m_userPosition = pos();
+    m_positionLoaded = true;
     m_placedAt = pos();
     m_savePosition.start();
 }

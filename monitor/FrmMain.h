@@ -115,6 +115,7 @@ private:
     bool m_whatsLeftShown = true;
     // Where the user last left the window; none until the user moves it.
     std::optional<QPoint> m_userPosition;
+    bool m_positionLoaded = false;
     QPoint m_placedAt;
     bool m_placing = false;
     QTimer m_savePosition;

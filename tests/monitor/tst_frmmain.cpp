@@ -190,12 +190,13 @@ private Q_SLOTS:
         QVERIFY(whole(f.window));
         QVERIFY((f.window.frameGeometry().bottomRight() - area.bottomRight()).manhattanLength() < 40);
 
-        f.window.move(2300, 300);
-        const QString rows = "select group_concat(settingname || '=' || Settingvalue, ' ') from settings";
-        QTRY_COMPARE(f.db.scalar(rows).toString(), QString("monitorleft=2300 monitortop=300"));
+        // The next session builds its window before its settings can be read.
         const MonitorContext context {f.writer, f.db.db, f.state, f.vars, f.clock, f.boxes};
         const auto noTray = [] { return TrayIcon::Host::None; };
         FrmMain next(context, noTray);
+        f.window.move(2300, 300);
+        const QString rows = "select group_concat(settingname || '=' || Settingvalue, ' ') from settings";
+        QTRY_COMPARE(f.db.scalar(rows).toString(), QString("monitorleft=2300 monitortop=300"));
         QVERIFY(open(next));
         QCOMPARE(next.pos(), QPoint(2300, 300));
 
