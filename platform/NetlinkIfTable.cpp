@@ -12,8 +12,10 @@
 
 namespace {
 
-// Once the kernel has seen a receive buffer this large it sends dump replies in datagrams of up to 32 KiB.
-constexpr std::size_t ReceiveSize = 32768;
+// The kernel sizes each dump datagram by the largest receive buffer the socket has offered. A page holds the
+// counters of over a dozen interfaces and keeps each tick's reply in one small slab allocation; a larger buffer
+// would have the kernel take and free fresh pages for every reading. A datagram that does not fit grows it.
+constexpr std::size_t ReceiveSize = 4096;
 // An interrupted dump is repeated; one that keeps being interrupted fails the reading.
 constexpr int DumpAttempts = 3;
 // The readings run on the UI thread: a kernel that does not answer within this time fails the reading.

@@ -55,6 +55,13 @@ private Q_SLOTS:
         QCOMPARE(names(readTable(*source)).value(1), QByteArray("zv-renamed"));
         QVERIFY(ip("link del zv-renamed"));
         QCOMPARE(names(readTable(*source)), QByteArrayList {"lo"});
+        // Enough interfaces that each dump spans several datagrams.
+        for (int k = 0; k < 20; ++k)
+            QVERIFY(ip(QString("link add zv%1a type veth peer name zv%1b").arg(k)));
+        ProcNetDevIfTable proc;
+        const QByteArrayList many = names(readTable(*source));
+        QCOMPARE(many.size(), 41);
+        QCOMPARE(many, names(readTable(proc)));
     }
 };
 
