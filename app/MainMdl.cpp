@@ -171,7 +171,7 @@ bool MainMdl::start(const QString& databasePath)
     return true;
 }
 
-void MainMdl::tick()
+[[gnu::hot]] void MainMdl::tick()
 {
     m_sampler->TmrCheckit_Timer();
     m_journal.tick(m_state, m_platform.clock);
@@ -183,7 +183,7 @@ void MainMdl::tick()
     }
 }
 
-void MainMdl::refreshAllowanceAndTray()
+[[gnu::hot]] void MainMdl::refreshAllowanceAndTray()
 {
     m_allowance.refresh();
     const VolumeLeft::Remainder& left = m_allowance.remainder();
@@ -196,7 +196,10 @@ void MainMdl::refreshAllowanceAndTray()
         tray.setToolTip(std::apply(TrayToolTip, from));
         m_toolTipFrom = std::move(from);
     }
-    tray.setMark(left.band >= AllowanceBand::Orange ? allowanceColour(left.band) : QColor());
+    if (left.band != m_markFrom) {
+        tray.setMark(left.band >= AllowanceBand::Orange ? allowanceColour(left.band) : QColor());
+        m_markFrom = left.band;
+    }
 }
 
 void MainMdl::openStats()

@@ -97,6 +97,7 @@ private:
     quint64 m_ticks = 0;
     // What the icon's hover text was last built from; an idle link gives the same figures tick after tick.
     std::optional<std::tuple<double, double, bool, double, QString>> m_toolTipFrom;
+    std::optional<AllowanceBand> m_markFrom;
     bool m_running = false;
     bool m_firstTickLogged = false;
     QPointer<QEventLoop> m_lastBoxWait;

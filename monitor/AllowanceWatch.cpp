@@ -15,7 +15,7 @@ AllowanceWatch::AllowanceWatch(DbConnection& db, const TrafficState& state, cons
 {
 }
 
-void AllowanceWatch::refresh()
+[[gnu::hot]] void AllowanceWatch::refresh()
 {
     // Without an allowance there is nothing to show or warn about, and no window to work out; one set later starts
     // afresh.

@@ -405,7 +405,7 @@ void FrmMain::closeEvent(QCloseEvent* event)
         ToggleMonitorWindow();
 }
 
-Throughput* FrmMain::graph(Graph which) const
+[[gnu::hot]] Throughput* FrmMain::graph(Graph which) const
 {
     return which == Graph::Down ? m_downGraph : m_upGraph;
 }
@@ -438,7 +438,7 @@ void FrmMain::showEvent(QShowEvent* event)
     Q_EMIT readoutsNeeded();
 }
 
-void FrmMain::graphUpdate(Graph which, qint32 sample)
+[[gnu::hot]] void FrmMain::graphUpdate(Graph which, qint32 sample)
 {
     try {
         graph(which)->Update(sample);
@@ -450,7 +450,7 @@ void FrmMain::graphUpdate(Graph which, qint32 sample)
     }
 }
 
-qint32 FrmMain::graphMax(Graph which) const
+[[gnu::hot]] qint32 FrmMain::graphMax(Graph which) const
 {
     return graph(which)->Max();
 }

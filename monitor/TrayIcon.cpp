@@ -119,7 +119,7 @@ void TrayIcon::setIcon(const QIcon& icon)
         m_icon->setIcon(m_image);
 }
 
-void TrayIcon::setMark(const QColor& colour)
+[[gnu::hot]] void TrayIcon::setMark(const QColor& colour)
 {
     if (colour == m_mark)
         return;

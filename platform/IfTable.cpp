@@ -32,12 +32,12 @@ std::uint64_t get64(const std::uint8_t* at)
 
 } // namespace
 
-bool isHardware(const LinkFacts& facts)
+[[gnu::hot]] bool isHardware(const LinkFacts& facts)
 {
     return facts.device || (facts.kind.empty() && !facts.loopback);
 }
 
-std::uint32_t ifTableSize(std::size_t rows)
+[[gnu::hot]] std::uint32_t ifTableSize(std::size_t rows)
 {
     constexpr std::size_t maxRows
         = (std::numeric_limits<std::uint32_t>::max() - IfLayout::CountSize) / IfLayout::RowSize;
@@ -46,7 +46,7 @@ std::uint32_t ifTableSize(std::size_t rows)
     return IfLayout::CountSize + static_cast<std::uint32_t>(rows) * IfLayout::RowSize;
 }
 
-void sortByIndex(std::vector<IfEntry>& rows)
+[[gnu::hot]] void sortByIndex(std::vector<IfEntry>& rows)
 {
     // index - 1 turns the unknown index 0 into the largest value, so those rows go last.
     const auto before = [](const IfEntry& a, const IfEntry& b) { return a.index - 1 < b.index - 1; };
@@ -54,7 +54,7 @@ void sortByIndex(std::vector<IfEntry>& rows)
         std::rotate(std::upper_bound(rows.begin(), it, *it, before), it, it + 1);
 }
 
-std::uint32_t writeIfTable(const std::vector<IfEntry>& rows, std::uint8_t* table, std::uint32_t* size)
+[[gnu::hot]] std::uint32_t writeIfTable(const std::vector<IfEntry>& rows, std::uint8_t* table, std::uint32_t* size)
 {
     if (!size)
         return IfTableStatus::InvalidParameter;
@@ -81,14 +81,14 @@ std::uint32_t writeIfTable(const std::vector<IfEntry>& rows, std::uint8_t* table
     return IfTableStatus::Ok;
 }
 
-std::uint32_t readIfCount(const std::uint8_t* table, std::uint32_t size)
+[[gnu::hot]] std::uint32_t readIfCount(const std::uint8_t* table, std::uint32_t size)
 {
     if (!table || size < IfLayout::CountSize)
         return 0;
     return get32(table);
 }
 
-bool readIfRow(const std::uint8_t* table, std::uint32_t size, std::uint32_t k, IfRow& out)
+[[gnu::hot]] bool readIfRow(const std::uint8_t* table, std::uint32_t size, std::uint32_t k, IfRow& out)
 {
     if (k >= readIfCount(table, size))
         return false;
@@ -105,7 +105,7 @@ bool readIfRow(const std::uint8_t* table, std::uint32_t size, std::uint32_t k, I
     return true;
 }
 
-std::uint32_t SnapshotIfTableSource::GetIfTable(std::uint8_t* table, std::uint32_t* size, bool)
+[[gnu::hot]] std::uint32_t SnapshotIfTableSource::GetIfTable(std::uint8_t* table, std::uint32_t* size, bool)
 {
     if (!size)
         return IfTableStatus::InvalidParameter;

@@ -78,7 +78,7 @@ bool readMessage(const std::uint8_t* payload, std::size_t length, Header& header
 
 } // namespace
 
-bool parseStats(const std::uint8_t* payload, std::size_t length, IfEntry& out)
+[[gnu::hot]] bool parseStats(const std::uint8_t* payload, std::size_t length, IfEntry& out)
 {
     if_stats_msg message;
     bool found = false;
@@ -148,7 +148,7 @@ NetlinkIfTable::~NetlinkIfTable()
     close(m_fd);
 }
 
-bool NetlinkIfTable::readRows(std::vector<IfEntry>& rows)
+[[gnu::hot]] bool NetlinkIfTable::readRows(std::vector<IfEntry>& rows)
 {
     if (!readStats())
         return false;
@@ -174,7 +174,7 @@ bool NetlinkIfTable::readRows(std::vector<IfEntry>& rows)
 }
 
 template<class Body, class Handler>
-NetlinkIfTable::Dump NetlinkIfTable::dump(std::uint16_t type, const Body& body, Handler&& onMessage)
+[[gnu::hot]] NetlinkIfTable::Dump NetlinkIfTable::dump(std::uint16_t type, const Body& body, Handler&& onMessage)
 {
     struct
     {
@@ -222,8 +222,8 @@ NetlinkIfTable::Dump NetlinkIfTable::dump(std::uint16_t type, const Body& body, 
 // One dump into rows, each reply of the wanted type parsed into a row of its own; an interrupted dump (the set of
 // links changed while it ran) is read again.
 template<class Request, class Parse>
-bool NetlinkIfTable::dumpRows(std::uint16_t request, std::uint16_t reply, const Request& body,
-                              std::vector<IfEntry>& rows, Parse parse)
+[[gnu::hot]] bool NetlinkIfTable::dumpRows(std::uint16_t request, std::uint16_t reply, const Request& body,
+                                           std::vector<IfEntry>& rows, Parse parse)
 {
     for (int attempt = 0; attempt < DumpAttempts; ++attempt) {
         rows.clear();
@@ -244,7 +244,7 @@ bool NetlinkIfTable::dumpRows(std::uint16_t request, std::uint16_t reply, const 
     return false;
 }
 
-bool NetlinkIfTable::readStats()
+[[gnu::hot]] bool NetlinkIfTable::readStats()
 {
     if_stats_msg request {};
     request.family = AF_UNSPEC;
@@ -266,7 +266,7 @@ bool NetlinkIfTable::readNames()
     return true;
 }
 
-bool NetlinkIfTable::sameInterfaces() const
+[[gnu::hot]] bool NetlinkIfTable::sameInterfaces() const
 {
     return std::equal(m_stats.cbegin(), m_stats.cend(), m_names.cbegin(), m_names.cend(),
                       [](const IfEntry& a, const IfEntry& b) { return a.index == b.index; });

@@ -14,17 +14,24 @@ AdapterList::AdapterList()
     QObject::connect(&m_model, &QAbstractItemModel::layoutChanged, &m_model, stale);
 }
 
-const std::vector<bool>& AdapterList::selectedRows() const
+[[gnu::hot]] const std::vector<bool>& AdapterList::selectedRows() const
 {
     if (m_selectedStale) {
-        m_selectedRows.assign(std::size_t(count()), false);
+        m_count = m_model.rowCount();
+        m_selectedRows.assign(std::size_t(m_count), false);
         for (const QItemSelectionRange& range : m_selection.selection()) {
-            for (int k = std::max(range.top(), 0); k <= range.bottom() && k < count(); ++k)
+            for (int k = std::max(range.top(), 0); k <= range.bottom() && k < m_count; ++k)
                 m_selectedRows[std::size_t(k)] = true;
         }
         m_selectedStale = false;
     }
     return m_selectedRows;
+}
+
+[[gnu::hot]] int AdapterList::count() const
+{
+    selectedRows();
+    return m_count;
 }
 
 void AdapterList::clear()

@@ -12,13 +12,13 @@ class AdapterList
 public:
     AdapterList();
 
-    int count() const { return m_model.rowCount(); }
+    int count() const;
     void clear();
     void append(const QString& text);
     QString text(int k) const;
     bool isSelected(int k) const;
     // Row k is selected when k is below the size and the entry is true. Read from the selection model only after
-    // the selection or the list changed, as the sampler asks at every tick.
+    // the selection or the list changed, as the sampler asks at every tick, as it asks for the count.
     const std::vector<bool>& selectedRows() const;
     void setSelected(int k, bool selected);
 
@@ -28,6 +28,8 @@ public:
 private:
     QStringListModel m_model;
     QItemSelectionModel m_selection;
+    // Both kept from the models' last change.
+    mutable int m_count = 0;
     mutable std::vector<bool> m_selectedRows;
     mutable bool m_selectedStale = true;
 };

@@ -29,7 +29,7 @@ QString PeriodJournal::clearSql()
     return QStringLiteral("DELETE FROM open_period");
 }
 
-void PeriodJournal::tick(const TrafficState& state, const Clock& clock)
+[[gnu::hot]] void PeriodJournal::tick(const TrafficState& state, const Clock& clock)
 {
     if (!state.PeriodStart.isValid() || (!m_recovered && !recover()))
         return;

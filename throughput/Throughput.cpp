@@ -163,16 +163,17 @@ void Throughput::Resize()
     if (m_surface.width() != m_width || m_surface.height() != m_height)
         m_surface = QImage(m_width, m_height, QImage::Format_RGB32);
     m_surface.setDevicePixelRatio(dpr);
+    m_surfaceScale = dpr;
     m_surface.fill(oleColor(m_backColor));
     m_queued.clear();
     m_queuedFirst = 0;
     update();
 }
 
-void Throughput::Update(qint32 sample)
+[[gnu::hot]] void Throughput::Update(qint32 sample)
 {
     // BarWidth counts pixels at 100 %; on a scaled screen a bar keeps its width on the screen.
-    const double scaledBar = std::nearbyint(double(m_barWidth) * m_surface.devicePixelRatio());
+    const double scaledBar = std::nearbyint(double(m_barWidth) * m_surfaceScale);
     if (!(scaledBar >= std::numeric_limits<qint32>::min() && scaledBar <= std::numeric_limits<qint32>::max()))
         throw ThroughputError(ThroughputError::Kind::Overflow);
     const qint32 barWidth = qint32(scaledBar);
@@ -229,7 +230,7 @@ void Throughput::drawQueued()
 {
     if (m_queued.empty())
         return;
-    const auto barWidth = qint32(std::nearbyint(double(m_barWidth) * m_surface.devicePixelRatio()));
+    const auto barWidth = qint32(std::nearbyint(double(m_barWidth) * m_surfaceScale));
     for (std::size_t k = 0; k < m_queued.size(); ++k)
         drawBar(barWidth, m_queued[(m_queuedFirst + k) % m_queued.size()]);
     m_queued.clear();

@@ -98,6 +98,8 @@ private:
     qint32 m_width = 0;
     qint32 m_height = 0;
     QImage m_surface;
+    // The surface's device pixel ratio, kept here so that a hidden update does not reach into the image.
+    qreal m_surfaceScale = 1.0;
     // Bars Update queued while hidden (none: only the scroll), a ring whose oldest entry is at m_queuedFirst.
     std::vector<std::optional<qint32>> m_queued;
     std::size_t m_queuedFirst = 0;
