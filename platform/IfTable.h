@@ -109,7 +109,8 @@ public:
 
 protected:
     // Replaces rows with the current interfaces in ascending index order; false when they cannot be read.
-    // rows keeps its capacity between calls, so a steady set of interfaces allocates nothing.
+    // rows holds what the last call left in it, so a steady set of interfaces allocates nothing, and a source may
+    // update the rows in place.
     virtual bool readRows(std::vector<IfEntry>& rows) = 0;
 
 private:

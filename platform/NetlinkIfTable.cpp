@@ -152,7 +152,15 @@ NetlinkIfTable::~NetlinkIfTable()
 {
     if (!readStats())
         return false;
-    if (m_namesStale || !sameInterfaces()) {
+    // The same interfaces as at the last reading, with no news of a change: only the counters are new.
+    if (!m_namesStale && sameIndexes(m_stats, rows)) {
+        for (std::size_t k = 0; k < rows.size(); ++k) {
+            rows[k].inOctets = m_stats[k].inOctets;
+            rows[k].outOctets = m_stats[k].outOctets;
+        }
+        return true;
+    }
+    if (m_namesStale || !sameIndexes(m_stats, m_names)) {
         // Cleared first: news arriving during the name dump are for the next reading.
         m_namesStale = false;
         if (!readNames()) {
@@ -266,8 +274,8 @@ bool NetlinkIfTable::readNames()
     return true;
 }
 
-[[gnu::hot]] bool NetlinkIfTable::sameInterfaces() const
+[[gnu::hot]] bool NetlinkIfTable::sameIndexes(const std::vector<IfEntry>& a, const std::vector<IfEntry>& b)
 {
-    return std::equal(m_stats.cbegin(), m_stats.cend(), m_names.cbegin(), m_names.cend(),
-                      [](const IfEntry& a, const IfEntry& b) { return a.index == b.index; });
+    return std::equal(a.cbegin(), a.cend(), b.cbegin(), b.cend(),
+                      [](const IfEntry& x, const IfEntry& y) { return x.index == y.index; });
 }

@@ -85,7 +85,7 @@ private:
                   Parse parse);
     bool readStats();
     bool readNames();
-    bool sameInterfaces() const;
+    static bool sameIndexes(const std::vector<IfEntry>& a, const std::vector<IfEntry>& b);
 
     int m_fd;
     std::uint32_t m_seq = 0;

@@ -111,7 +111,9 @@ void Sampler::sampleBeforeExit()
     for (std::uint32_t k = 0; k < n; ++k) {
         readIfRow(m_table.data(), bytes, k, row);
         Counted& a = m_now[k];
-        a.name.assign(description(row));
+        // Names rarely change; comparing first keeps a steady tick off the string library's code.
+        if (const std::string_view name = description(row); a.name != name)
+            a.name.assign(name);
         a.index = row.index;
         a.in = row.inOctets;
         a.out = row.outOctets;

@@ -6,7 +6,11 @@
 #include <QStandardPaths>
 #include <QTest>
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
 #include <sched.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 class TestNetlinkIfTable : public QObject
 {
@@ -18,6 +22,15 @@ private Q_SLOTS:
     {
         const auto source = NetlinkIfTable::open();
         QVERIFY(source);
+        // A second reading updates the rows of the first: loopback traffic in between must show in it.
+        readTable(*source);
+        const int udp = socket(AF_INET, SOCK_DGRAM, 0);
+        sockaddr_in to {};
+        to.sin_family = AF_INET;
+        to.sin_port = htons(9);
+        to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        QCOMPARE(sendto(udp, "zovodazad", 9, 0, reinterpret_cast<const sockaddr*>(&to), sizeof to), ssize_t(9));
+        close(udp);
         ProcNetDevIfTable proc;
         const auto before = readTable(proc);
         const auto rows = readTable(*source);
