@@ -234,14 +234,17 @@ template<class Request, class Parse>
                                            std::vector<IfEntry>& rows, Parse parse)
 {
     for (int attempt = 0; attempt < DumpAttempts; ++attempt) {
-        rows.clear();
+        // The last dump's rows are parsed over, so a steady set of interfaces runs no allocating code.
+        std::size_t filled = 0;
         const Dump result
             = dump(request, body, [&](std::uint16_t type, const std::uint8_t* payload, std::size_t length) {
                   if (type != reply)
                       return true;
-                  rows.emplace_back();
-                  return parse(payload, length, rows.back());
+                  if (filled == rows.size())
+                      rows.emplace_back();
+                  return parse(payload, length, rows[filled++]);
               });
+        rows.resize(filled);
         if (result == Dump::Failed)
             return false;
         if (result == Dump::Complete) {

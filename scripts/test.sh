@@ -3,6 +3,6 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 ./scripts/install-deps.sh
-cmake -S . -B build -G Ninja -DZOVO_WERROR=ON >/dev/null
+cmake -S . -B build -G Ninja -DZOVO_WERROR=ON -DZOVO_ASSERTS=ON >/dev/null
 cmake --build build -j"$(nproc)"
 ctest --test-dir build --output-on-failure
