@@ -96,8 +96,19 @@ private Q_SLOTS:
             w.graphUpdate(SamplerView::Graph::Up, sample / 3);
         }
         for (Throughput* graph : w.findChildren<Throughput*>()) {
-            QCOMPARE(graph->surface().devicePixelRatio(), row.dpr);
-            QCOMPARE(graph->surface().size(), graph->contentsRect().size() * row.dpr);
+            const QImage& surface = graph->surface();
+            QCOMPARE(surface.devicePixelRatio(), row.dpr);
+            QCOMPARE(surface.size(), graph->contentsRect().size() * row.dpr);
+            // The newest bar, after an empty one, keeps its width on the screen: BarWidth pixels at 100 %.
+            const auto column = [&surface](int x) {
+                QList<QRgb> pixels;
+                for (int y = 0; y < surface.height(); ++y)
+                    pixels.append(surface.pixel(x, y));
+                return pixels;
+            };
+            const int newest = int(graph->BarWidth() * row.dpr);
+            const int right = surface.width() - 1;
+            QVERIFY(column(right - newest + 1) == column(right) && column(right - newest) != column(right));
         }
         // 90 % left is green, 20 % orange, 5 % red.
         f.vars = {1000, 1, 2};
