@@ -18,7 +18,7 @@ public:
     QString text(int k) const;
     bool isSelected(int k) const;
     // Row k is selected when k is below the size and the entry is true. Read from the selection model only after
-    // the selection or the list changed, as the sampler asks at every tick, as it asks for the count.
+    // the selection or the list changed: the sampler asks for it, and for the count, at every tick.
     const std::vector<bool>& selectedRows() const;
     void setSelected(int k, bool selected);
 
