@@ -15,6 +15,7 @@
 #include <QGuiApplication>
 #include <QLoggingCategory>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <unistd.h>
@@ -86,7 +87,7 @@ MainMdl::~MainMdl()
 bool MainMdl::start(const QString& databasePath)
 {
     m_frmMain = std::make_unique<FrmMain>(
-        MonitorContext {m_writer, m_db, m_state, m_vars, m_platform.clock, m_platform.boxes});
+        MonitorContext {m_writer, m_db, m_state, m_vars, m_platform.clock, m_platform.boxes, m_platform.ifTable});
     // No tick may see a half-built state: the timer stays off until the last step.
     m_frmMain->TmrCheckit().stop();
 
@@ -135,7 +136,11 @@ bool MainMdl::start(const QString& databasePath)
     m_frmOptions
         = std::make_unique<FrmOptions>(FrmOptions::Services {m_db, m_command, m_settings, m_vars, m_state,
                                                              m_platform.clock, m_platform.boxes, m_folderPicker},
-                                       [this](bool whatsleft) { m_frmMain->applyWhatsLeftHeight(whatsleft); });
+                                       [this](bool whatsleft) {
+                                           m_frmMain->applyWhatsLeftHeight(whatsleft);
+                                           // New settings may change what the icon tells.
+                                           wake();
+                                       });
     connect(m_frmMain.get(), &FrmMain::optionsRequested, this, [this] {
         m_frmOptions->show();
         m_frmOptions->raise();
@@ -152,10 +157,14 @@ bool MainMdl::start(const QString& databasePath)
             m_frmMain->HookWindow();
     });
 
-    m_sampler = std::make_unique<Sampler>(m_platform.ifTable, m_db, m_state, m_settings, m_writer, m_platform.clock,
-                                          *m_frmMain);
-    connect(&m_frmMain->TmrCheckit(), &QTimer::timeout, this, &MainMdl::tick);
-    connect(m_frmMain.get(), &FrmMain::readoutsNeeded, this, [this] { m_sampler->refreshTexts(); });
+    // The sampler reads what the timer read.
+    m_sampler = std::make_unique<Sampler>(m_frmMain->TmrCheckit(), m_db, m_state, m_settings, m_writer,
+                                          m_platform.clock, *m_frmMain);
+    connect(&m_frmMain->TmrCheckit(), &SampleTimer::timeout, this, &MainMdl::tick);
+    connect(m_frmMain.get(), &FrmMain::readoutsNeeded, this, [this] {
+        wake();
+        m_sampler->refreshTexts();
+    });
     connect(m_frmMain.get(), &FrmMain::volumeGraphsRequested, this, &MainMdl::openStats);
     connect(m_frmMain.get(), &FrmMain::exitRequested, this, &MainMdl::shutdown);
     m_running = true;
@@ -173,10 +182,16 @@ bool MainMdl::start(const QString& databasePath)
 
 [[gnu::hot]] void MainMdl::tick()
 {
+    SampleTimer& timer = m_frmMain->TmrCheckit();
+    replayQuietTicks(timer.takeSkipped());
     m_sampler->TmrCheckit_Timer();
     m_journal.tick(m_state, m_platform.clock);
-    if (++m_ticks % 2 == 0)
+    // Nothing anyone sees changes while the table stays as it is, and the icon is brought up to date first.
+    const bool settled = m_sampler->quiet() && !m_frmMain->readoutsShown() && !m_frmOptions->isVisible();
+    if (++m_ticks % 2 == 0 || settled)
         refreshAllowanceAndTray();
+    if (settled && m_allowance.remainder().band != AllowanceBand::Unknown)
+        timer.settle(msUntilDue());
     if (!m_firstTickLogged) {
         m_firstTickLogged = true;
         qCDebug(lcStartup, "first tick %lld ms after the process started", processAgeMs());
@@ -200,6 +215,27 @@ bool MainMdl::start(const QString& databasePath)
         tray.setMark(left.band >= AllowanceBand::Orange ? allowanceColour(left.band) : QColor());
         m_markFrom = left.band;
     }
+}
+
+void MainMdl::replayQuietTicks(quint64 ticks)
+{
+    m_sampler->replayQuietTicks(ticks);
+    m_ticks += ticks;
+}
+
+void MainMdl::wake()
+{
+    if (m_running)
+        replayQuietTicks(m_frmMain->TmrCheckit().unsettle());
+}
+
+qint64 MainMdl::msUntilDue() const
+{
+    const QDateTime now = m_platform.clock.now();
+    // The day's row is written in its first minute; a period with unsaved traffic is saved within a minute. Every
+    // ten minutes at the latest, anything not foreseen here is looked at too.
+    const qint64 midnight = now.msecsTo(now.date().addDays(1).startOfDay());
+    return std::min({midnight, m_journal.msUntilSave(m_state, now), SettledAtMostMs});
 }
 
 void MainMdl::openStats()

@@ -56,6 +56,8 @@ public:
     // How long the last row waits for a database that another program holds.
     static constexpr int ExitBusyWaitMs = 5000;
     static constexpr int LastBoxWaitMs = 120 * 1000;
+    // The longest the hidden, idle program sleeps through unchanged readings.
+    static constexpr qint64 SettledAtMostMs = 10 * 60 * 1000;
     // The desktop session asks its programs to save: the traffic counted so far becomes a row.
     void commitData();
 
@@ -78,6 +80,11 @@ private:
     void tick();
     // Once a second: the allowance checked, the icon's hover text and mark brought up to date.
     void refreshAllowanceAndTray();
+    void replayQuietTicks(quint64 ticks);
+    // Ends a settled stretch of the timer: the ticks it skipped are replayed, and every tick is seen again.
+    void wake();
+    // How long ticks on an unchanged table may be skipped.
+    qint64 msUntilDue() const;
 
     Platform m_platform;
     TrafficState m_state;

@@ -450,6 +450,17 @@ void FrmMain::showEvent(QShowEvent* event)
     }
 }
 
+void FrmMain::graphRepeat(Graph which, qint32 sample, quint64 times)
+{
+    try {
+        graph(which)->UpdateMany(sample, times);
+    } catch (const ThroughputError& e) {
+        if (!m_graphErrorReported)
+            qCWarning(lcMonitor) << "graph samples not drawn:" << e.what();
+        m_graphErrorReported = true;
+    }
+}
+
 [[gnu::hot]] qint32 FrmMain::graphMax(Graph which) const
 {
     return graph(which)->Max();

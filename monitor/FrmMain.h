@@ -1,5 +1,6 @@
 #pragma once
 
+#include "SampleTimer.h"
 #include "SamplerView.h"
 #include "TrayIcon.h"
 #include "TwipLayout.h"
@@ -32,6 +33,7 @@ struct MonitorContext
     const SettingsVars& vars;
     const Clock& clock;
     MessageBoxes& boxes;
+    IfTableSource& ifTable; // what TmrCheckit reads
 };
 
 // The small always-on-top monitor window: readouts, two throughput graphs, the volume-left line, the sampling
@@ -45,7 +47,7 @@ public:
                      QWidget* parent = nullptr);
     ~FrmMain() override;
 
-    QTimer& TmrCheckit() { return m_timer; }
+    SampleTimer& TmrCheckit() { return m_timer; }
     void WriteLogRow();
     void ToggleMonitorWindow();
 
@@ -76,6 +78,7 @@ public:
     void setCaption(const QString& text) override;
     void setRateLine(const QString& text) override;
     void graphUpdate(Graph graph, qint32 sample) override;
+    void graphRepeat(Graph graph, qint32 sample, quint64 times) override;
     qint32 graphMax(Graph graph) const override;
     void setGraphMax(Graph graph, qint32 max) override;
     void setGraphToolTip(Graph graph, const QString& text) override;
@@ -120,7 +123,7 @@ private:
     bool m_placing = false;
     QTimer m_savePosition;
     VolumeLeft m_volumeLeft;
-    QTimer m_timer;
+    SampleTimer m_timer {m_context.ifTable};
     QMenu m_popup;
     TrayIcon* m_tray;
     bool m_trayAdded = false;

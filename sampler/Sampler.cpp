@@ -83,12 +83,14 @@ void Sampler::sampleBeforeExit()
 [[gnu::hot]] void Sampler::SampleInterfaces()
 {
     m_dropped = false;
+    m_sampled = false;
     m_addedRcvd = 0;
     m_addedSent = 0;
     if (!readTable() || (!listMatches() && !RefreshAdapterList()))
         return;
     readSelection();
     count();
+    m_sampled = true;
 }
 
 [[gnu::hot]] bool Sampler::readTable()
@@ -236,6 +238,12 @@ bool Sampler::RefreshAdapterList()
     showUpload(bits);
     if (shown && m_settings.whatsleft != 0)
         m_view.refreshVolumeLeft();
+}
+
+void Sampler::replayQuietTicks(quint64 ticks)
+{
+    m_view.graphRepeat(Graph::Down, 0, ticks);
+    m_view.graphRepeat(Graph::Up, 0, ticks);
 }
 
 void Sampler::refreshTexts()

@@ -34,6 +34,12 @@ public:
     // when the readouts become visible after ticks that skipped them.
     void refreshTexts();
 
+    // The last tick read the table, counted no traffic and ended no counting: another tick on the same table would
+    // only add an empty bar to each graph.
+    bool quiet() const { return m_sampled && m_addedRcvd == 0 && m_addedSent == 0 && !m_dropped; }
+    // Ticks on a table that did not change since the last one, which the timer skipped: an empty bar each.
+    void replayQuietTicks(quint64 ticks);
+
     // The rates of the last tick in kB/s, 0 after a tick without traffic in that direction.
     double downloadRate() const { return m_lastRate; }
     double uploadRate() const { return m_lastUpRate; }
@@ -84,6 +90,7 @@ private:
     // This tick's sample ended the counting of an adapter: one that was counted went away, was recreated or was
     // deselected. The period then ends at the totals of the tick before.
     bool m_dropped = false;
+    bool m_sampled = false;
     std::uint64_t m_addedRcvd = 0;
     std::uint64_t m_addedSent = 0;
     // The download rate of the last tick, 0 after a tick on the zero path; the rate line is rebuilt from it.

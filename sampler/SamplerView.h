@@ -19,6 +19,12 @@ public:
 
     // The two throughput graphs: one sample per tick, and their shared full-scale value.
     virtual void graphUpdate(Graph graph, qint32 sample) = 0;
+    // The same sample for several ticks at once; a graph that keeps fewer bars need not draw them all.
+    virtual void graphRepeat(Graph graph, qint32 sample, quint64 times)
+    {
+        for (; times > 0; --times)
+            graphUpdate(graph, sample);
+    }
     virtual qint32 graphMax(Graph graph) const = 0;
     virtual void setGraphMax(Graph graph, qint32 max) = 0;
     virtual void setGraphToolTip(Graph graph, const QString& text) = 0;

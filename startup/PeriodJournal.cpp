@@ -13,6 +13,7 @@
 #include <QSqlQuery>
 
 #include <algorithm>
+#include <limits>
 
 #include <cerrno>
 #include <cstring>
@@ -33,21 +34,34 @@ QString PeriodJournal::clearSql()
 {
     if (!state.PeriodStart.isValid() || (!m_recovered && !recover()))
         return;
+    if (!unsaved(state))
+        return;
+    const QDateTime now = clock.now();
+    if (msUntilSave(state, now) == 0)
+        save(state, now);
+}
+
+[[gnu::hot]] bool PeriodJournal::unsaved(const TrafficState& state) const
+{
     const quint64 rcvd = state.TotalBytesRcvd - state.LoggedBytesRcvd;
     const quint64 sent = state.TotalBytesSent - state.LoggedBytesSent;
     // A period without traffic has nothing to lose, and one that never received an octet reopens at every tick.
-    if (rcvd == 0 && sent == 0)
-        return;
-    const bool newPeriod = state.PeriodStart != m_savedStart;
     // An idle period is not written again: nothing would change but the time of the save.
-    const bool changed = rcvd != m_savedRcvd || sent != m_savedSent;
-    if (!newPeriod && !changed)
-        return;
-    const QDateTime now = clock.now();
+    return (rcvd != 0 || sent != 0)
+        && (state.PeriodStart != m_savedStart || rcvd != m_savedRcvd || sent != m_savedSent);
+}
+
+qint64 PeriodJournal::msUntilSave(const TrafficState& state, const QDateTime& now) const
+{
+    if (!m_recovered)
+        return 0;
+    if (!state.PeriodStart.isValid() || !unsaved(state))
+        return std::numeric_limits<qint64>::max();
+    if (state.PeriodStart != m_savedStart || !m_lastSave.isValid())
+        return 0;
     // A clock set back makes the interval negative; that counts as due, so saves never stop.
-    const qint64 sinceSave = m_lastSave.isValid() ? m_lastSave.msecsTo(now) : SaveIntervalMs;
-    if (newPeriod || (changed && (sinceSave >= SaveIntervalMs || sinceSave < 0)))
-        save(state, now);
+    const qint64 sinceSave = m_lastSave.msecsTo(now);
+    return sinceSave < 0 ? 0 : std::max<qint64>(SaveIntervalMs - sinceSave, 0);
 }
 
 bool PeriodJournal::save(const TrafficState& state, const QDateTime& now)

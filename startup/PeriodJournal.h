@@ -22,6 +22,9 @@ public:
     // left by an earlier run is recovered first: it is never overwritten.
     // The clock is read only when a save may be due, which keeps the idle tick cheap.
     void tick(const TrafficState& state, const Clock& clock);
+    // Milliseconds until tick() would save the open period, 0 when it is due; the largest value when nothing is
+    // waiting to be saved.
+    qint64 msUntilSave(const TrafficState& state, const QDateTime& now) const;
     // Saves the open period now (start, volumes since the start, average and sample count, and now).
     bool save(const TrafficState& state, const QDateTime& now);
 
@@ -39,6 +42,8 @@ public:
     static QString clearSql();
 
 private:
+    bool unsaved(const TrafficState& state) const;
+
     DbConnection& m_db;
     bool m_recovered = false;
     QDateTime m_lastSave;

@@ -211,6 +211,15 @@ void Throughput::Resize()
         throw *error;
 }
 
+void Throughput::UpdateMany(qint32 sample, quint64 count)
+{
+    const auto barWidth = qint64(std::nearbyint(double(m_barWidth) * m_surfaceScale));
+    // One bar more than fits across covers every column; a bar that does not move covers the same strip each time.
+    const quint64 seen = barWidth != 0 ? quint64(m_width / std::abs(barWidth)) + 1 : 1;
+    for (quint64 k = std::min(count, seen); k > 0; --k)
+        Update(sample);
+}
+
 // One Update's pixel work: scroll left by barWidth, erase the newest strip, draw the bar if there is one.
 void Throughput::drawBar(qint32 barWidth, std::optional<qint32> bar)
 {

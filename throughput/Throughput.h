@@ -58,6 +58,8 @@ public:
 
     // Pushes one sample: scroll left by BarWidth, erase the newest strip, draw the bar. Throws ThroughputError.
     void Update(qint32 sample);
+    // Update(sample) count times, of which only those whose bars can still be seen are drawn or queued.
+    void UpdateMany(qint32 sample, quint64 count);
     // Takes the inner size in the screen's pixels as the surface's W x H and clears it to BackColor.
     void Resize();
 

@@ -1,5 +1,6 @@
 #include "Clock.h"
 #include "Contrast.h"
+#include "FakeIfTable.h"
 #include "FrmMain.h"
 #include "LogWriter.h"
 #include "MessageBox.h"
@@ -36,12 +37,13 @@ struct Fixture
     SettingsVars vars;
     FakeClock clock;
     FakeMessageBoxes boxes;
+    FakeIfTable table;
     LogWriter writer {db.db, state, clock, boxes};
     FrmMain window;
     QSignalSpy exits {&window, &FrmMain::exitRequested};
 
     explicit Fixture(TrayIcon::Host settled = TrayIcon::Host::XEmbed)
-        : window(MonitorContext {writer, db.db, state, vars, clock, boxes},
+        : window(MonitorContext {writer, db.db, state, vars, clock, boxes, table},
                  [this] { return hosts.isEmpty() ? host : hosts.takeFirst(); })
         , host(settled)
     {
@@ -202,7 +204,7 @@ private Q_SLOTS:
         QVERIFY((f.window.frameGeometry().bottomRight() - area.bottomRight()).manhattanLength() < 40);
 
         // The next session builds its window before its settings can be read.
-        const MonitorContext context {f.writer, f.db.db, f.state, f.vars, f.clock, f.boxes};
+        const MonitorContext context {f.writer, f.db.db, f.state, f.vars, f.clock, f.boxes, f.table};
         const auto noTray = [] { return TrayIcon::Host::None; };
         FrmMain next(context, noTray);
         f.window.move(2300, 300);

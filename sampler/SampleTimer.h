@@ -1,0 +1,92 @@
+#pragma once
+
+#include "IfTable.h"
+
+#include <QObject>
+
+#include <chrono>
+#include <condition_variable>
+#include <cstdint>
+#include <mutex>
+#include <thread>
+#include <utility>
+#include <vector>
+
+// The sampling timer `TmrCheckit`. A thread of its own reads the interface table every interval and hands each
+// reading to the user-interface thread, which timeout() wakes to sample it.
+//
+// An idle tray program spends most of a wake-up in its event loop, not in its work. So while the user-interface
+// thread has said it is settled (nothing shown changes and nothing is due), a reading byte for byte the same as the
+// one before is only counted, and that thread sleeps on. Such a reading would have been a tick without traffic;
+// the ones skipped are told with the next reading handed on (takeSkipped()), to be replayed as such ticks first.
+// Any reading that differs, or the end of the settled time, is handed on and ends the settled state.
+//
+// The sampler reads the handed-on table through this class's GetIfTable. Asked with no reading waiting (the first
+// sample, the sample at exit), it reads the source itself, in turn with the thread.
+class SampleTimer : public QObject, public IfTableSource
+{
+    Q_OBJECT
+
+public:
+    explicit SampleTimer(IfTableSource& source, QObject* parent = nullptr);
+    ~SampleTimer() override;
+    SampleTimer(const SampleTimer&) = delete;
+    SampleTimer& operator=(const SampleTimer&) = delete;
+
+    void setInterval(int ms);
+    int interval() const;
+    bool isActive() const;
+    // The first reading comes one interval after start(). stop() drops a reading not yet handed on.
+    void start();
+    void stop();
+
+    // From the handler of timeout(): readings equal to the one just handed on may be skipped for ms from now. The
+    // end is held in wall-clock time, so that a clock set forward or back still ends it at the moment meant (a
+    // midnight, say). Ignored when a newer reading is already on its way.
+    void settle(qint64 ms);
+    // Ends the settled state at once (the readouts are to be seen); returns the readings skipped so far, which
+    // the caller replays.
+    quint64 unsettle();
+    // The readings skipped before the one timeout() announced, for its handler, once.
+    quint64 takeSkipped() { return std::exchange(m_currentSkipped, 0); }
+
+    // The reading timeout() announced, once; otherwise a reading taken now.
+    std::uint32_t GetIfTable(std::uint8_t* table, std::uint32_t* size, bool sort) override;
+
+Q_SIGNALS:
+    void timeout();
+
+private:
+    struct Reading
+    {
+        std::vector<std::uint8_t> bytes;
+        bool ok = false;
+    };
+    void run();
+    bool read(Reading& into);
+    void deliver();
+
+    IfTableSource& m_source;
+    std::chrono::milliseconds m_interval {500};
+
+    // Everything below m_mutex is shared with the thread.
+    mutable std::mutex m_mutex;
+    std::condition_variable m_wake;
+    std::thread m_thread;
+    bool m_quit = false;
+    bool m_active = false;
+    std::chrono::steady_clock::time_point m_next;
+    Reading m_last; // the thread's latest reading
+    Reading m_pending; // handed on, not yet taken by the user-interface thread
+    bool m_hasPending = false;
+    bool m_posted = false;
+    quint64 m_pendingSkipped = 0;
+    bool m_settled = false;
+    std::chrono::system_clock::time_point m_settledUntil;
+    quint64 m_skipped = 0;
+
+    // The user-interface thread's side.
+    Reading m_current;
+    bool m_hasCurrent = false;
+    quint64 m_currentSkipped = 0;
+};
