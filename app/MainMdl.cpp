@@ -142,6 +142,8 @@ bool MainMdl::start(const QString& databasePath)
                                            wake();
                                        });
     connect(m_frmMain.get(), &FrmMain::optionsRequested, this, [this] {
+        // While the dialog is open every tick is seen: erasing the log, say, changes the allowance at once.
+        wake();
         m_frmOptions->show();
         m_frmOptions->raise();
         m_frmOptions->activateWindow();

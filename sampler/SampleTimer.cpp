@@ -1,5 +1,7 @@
 #include "SampleTimer.h"
 
+#include "Futex.h"
+
 #include <cstring>
 
 using std::chrono::steady_clock;
@@ -16,7 +18,7 @@ SampleTimer::~SampleTimer()
         const std::lock_guard lock(m_mutex);
         m_quit = true;
     }
-    m_wake.notify_all();
+    changed();
     if (m_thread.joinable())
         m_thread.join();
 }
@@ -49,7 +51,7 @@ void SampleTimer::start()
         m_active = true;
         m_next = steady_clock::now() + m_interval;
     }
-    m_wake.notify_all();
+    changed();
 }
 
 void SampleTimer::stop()
@@ -62,7 +64,13 @@ void SampleTimer::stop()
         // What was skipped before the dropped reading is still owed to the graphs.
         m_skipped += std::exchange(m_pendingSkipped, 0);
     }
-    m_wake.notify_all();
+    changed();
+}
+
+void SampleTimer::changed()
+{
+    m_changes.fetch_add(1);
+    futexWakeAll(m_changes);
 }
 
 void SampleTimer::settle(qint64 ms)
@@ -99,15 +107,23 @@ quint64 SampleTimer::unsettle()
 [[gnu::hot]] void SampleTimer::run()
 {
     Reading reading;
-    std::unique_lock lock(m_mutex);
-    while (!m_quit) {
+    for (;;) {
+        std::unique_lock lock(m_mutex);
+        // Read before the state it guards: a change made after this wakes the wait below at once.
+        const std::uint32_t seen = m_changes.load();
+        if (m_quit)
+            return;
         const auto now = steady_clock::now();
-        if (!m_active) {
-            m_wake.wait(lock);
-            continue;
-        }
-        if (now < m_next) {
-            m_wake.wait_until(lock, m_next);
+        if (!m_active || now < m_next) {
+            timespec deadline {};
+            if (m_active) {
+                const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(m_next.time_since_epoch());
+                deadline.tv_sec = time_t(ns.count() / 1000000000);
+                deadline.tv_nsec = long(ns.count() % 1000000000);
+            }
+            const bool timed = m_active;
+            lock.unlock();
+            futexWait(m_changes, seen, timed ? &deadline : nullptr);
             continue;
         }
         // Like a timer that drops the ticks it missed, rather than bunching them.

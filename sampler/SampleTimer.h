@@ -4,8 +4,8 @@
 
 #include <QObject>
 
+#include <atomic>
 #include <chrono>
-#include <condition_variable>
 #include <cstdint>
 #include <mutex>
 #include <thread>
@@ -65,13 +65,15 @@ private:
     void run();
     bool read(Reading& into);
     void deliver();
+    // Tells the thread that m_quit, m_active or m_next changed.
+    void changed();
 
     IfTableSource& m_source;
     std::chrono::milliseconds m_interval {500};
 
-    // Everything below m_mutex is shared with the thread.
+    // Everything below m_mutex is shared with the thread. The thread sleeps on m_changes, not holding the mutex.
     mutable std::mutex m_mutex;
-    std::condition_variable m_wake;
+    std::atomic<std::uint32_t> m_changes {0};
     std::thread m_thread;
     bool m_quit = false;
     bool m_active = false;
