@@ -89,18 +89,17 @@ quint64 SampleTimer::unsettle()
     return std::exchange(m_skipped, 0);
 }
 
-[[gnu::hot]] bool SampleTimer::read(Reading& into)
+[[gnu::hot]] void SampleTimer::read(Reading& into)
 {
     std::uint32_t size = 0;
     m_source.GetIfTable(nullptr, &size, true);
     into.ok = false;
     if (size == 0)
-        return false;
+        return;
     into.bytes.resize(size);
     into.ok = m_source.GetIfTable(into.bytes.data(), &size, true) == IfTableStatus::Ok;
     if (into.ok)
         into.bytes.resize(size);
-    return into.ok;
 }
 
 // The thread: the only code an idle, settled program runs every interval.

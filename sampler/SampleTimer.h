@@ -63,7 +63,7 @@ private:
         bool ok = false;
     };
     void run();
-    bool read(Reading& into);
+    void read(Reading& into);
     void deliver();
     // Tells the thread that m_quit, m_active or m_next changed.
     void changed();
