@@ -236,9 +236,8 @@ private Q_SLOTS:
         FrmMain& w = f.window;
         using Graph = SamplerView::Graph;
         // Download bars stand on the bottom, upload bars hang from the top; each graph answers for itself.
-        auto* down = w.findChild<Throughput*>("DownGraph");
         auto* up = w.findChild<Throughput*>("UpGraph");
-        QVERIFY(!down->Inverted() && up->Inverted());
+        QVERIFY(!w.findChild<Throughput*>("DownGraph")->Inverted() && up->Inverted());
         w.setGraphMax(Graph::Up, 7);
         QCOMPARE(std::pair(up->Max(), w.graphMax(Graph::Down)), std::pair(7, 150));
         // A broken scale costs the bar, never the tick.
@@ -249,8 +248,7 @@ private Q_SLOTS:
         const auto colour = [line] { return line->palette().color(QPalette::WindowText); };
         const QColor design = colour();
         w.refreshVolumeLeft(); // no allowance: no text, and the colour stays
-        QCOMPARE(line->text(), QString());
-        QCOMPARE(colour(), design);
+        QCOMPARE(std::pair(line->text(), colour()), std::pair(QString(), design));
         f.vars = {1000, 2, 2}; // MB over this month and the last
         f.db.addLogRow("2002-10-15 10:00:00", "2002-10-15 11:00:00", 0, 900 * 1024.0 * 1024.0);
         w.refreshVolumeLeft();
@@ -268,11 +266,10 @@ private Q_SLOTS:
         QVERIFY(qAbs(w.height() * 3015.0 / 1590 - w.width()) <= 1);
 
         // The window has no Close. Each tray size is drawn on its own grid, never scaled from another.
-        for (int size : {16, 22, 24, 32, 48}) {
-            const auto premultiplied = QImage::Format_ARGB32_Premultiplied;
-            const QImage drawn = QImage(QString(":/icons/zovodazad-%1.png").arg(size)).convertToFormat(premultiplied);
-            QCOMPARE(w.windowIcon().pixmap(QSize(size, size), 1.0).toImage().convertToFormat(premultiplied), drawn);
-        }
+        const auto argb = QImage::Format_ARGB32_Premultiplied;
+        for (int size : {16, 22, 24, 32, 48})
+            QCOMPARE(w.windowIcon().pixmap(QSize(size, size), 1.0).toImage().convertToFormat(argb),
+                     QImage(QString(":/icons/zovodazad-%1.png").arg(size)).convertToFormat(argb));
         w.show();
         QVERIFY(!w.close() && w.isVisible());
     }

@@ -57,47 +57,30 @@ private Q_SLOTS:
         }
     }
 
-    // The first day of the tracking window. Months start on the billing day, the last day of a shorter month
-    // standing in for it; days and weeks ignore it.
+    // The first day of the tracking window, from "today PeriodType PeriodCount billing-day start". Months start on
+    // the billing day, the last day of a shorter month standing in for it; days and weeks ignore it, and other types
+    // count days.
     void windowStart_data()
     {
-        QTest::addColumn<QDate>("today");
-        QTest::addColumn<int>("type");
-        QTest::addColumn<int>("count");
-        QTest::addColumn<int>("billingDay");
-        QTest::addColumn<QDate>("start");
-        const struct
-        {
-            const char* today;
-            int type, count, billingDay;
-            const char* start;
-        } rows[] = {
-            {"2026-12-05", 2, 1, 1, "2026-12-01"},   {"2026-12-05", 2, 0, 1, "2026-12-01"},
-            {"2027-01-01", 2, 3, 1, "2026-11-01"},   {"2026-12-05", 2, 1, 17, "2026-11-17"},
-            {"2026-12-17", 2, 1, 17, "2026-12-17"},  {"2027-01-16", 2, 2, 17, "2026-11-17"},
-            {"2027-02-27", 2, 1, 29, "2027-01-29"},  {"2027-02-28", 2, 1, 29, "2027-02-28"},
-            {"2027-03-30", 2, 2, 29, "2027-02-28"},  {"2028-02-29", 2, 1, 29, "2028-02-29"},
-            {"2027-03-01", 2, 1, 30, "2027-02-28"},  {"2028-04-30", 2, 2, 30, "2028-03-30"},
-            {"2026-11-30", 2, 1, 31, "2026-11-30"},  {"2026-11-29", 2, 1, 31, "2026-10-31"},
-            {"2026-12-31", 2, 2, 31, "2026-11-30"},  {"2028-03-15", 2, 1, 31, "2028-02-29"},
-            {"2002-11-27", 0, 14, 17, "2002-11-13"}, {"2002-11-27", 1, 2, 31, "2002-11-13"},
-            {"2002-11-27", 7, 3, 17, "2002-11-24"}, // other types count days
-        };
-        for (const auto& r : rows) {
-            QTest::addRow("%s type %d x%d day %d", r.today, r.type, r.count, r.billingDay)
-                << QDate::fromString(r.today, Qt::ISODate) << r.type << r.count << r.billingDay
-                << QDate::fromString(r.start, Qt::ISODate);
-        }
+        QTest::addColumn<QString>("row");
+        for (const char* row :
+             {"2026-12-05 2 1 1 2026-12-01", "2026-12-05 2 0 1 2026-12-01", "2027-01-01 2 3 1 2026-11-01",
+              "2026-12-05 2 1 17 2026-11-17", "2026-12-17 2 1 17 2026-12-17", "2027-01-16 2 2 17 2026-11-17",
+              "2027-02-27 2 1 29 2027-01-29", "2027-02-28 2 1 29 2027-02-28", "2027-03-30 2 2 29 2027-02-28",
+              "2028-02-29 2 1 29 2028-02-29", "2027-03-01 2 1 30 2027-02-28", "2028-04-30 2 2 30 2028-03-30",
+              "2026-11-30 2 1 31 2026-11-30", "2026-11-29 2 1 31 2026-10-31", "2026-12-31 2 2 31 2026-11-30",
+              "2028-03-15 2 1 31 2028-02-29", "2002-11-27 0 14 17 2002-11-13", "2002-11-27 1 2 31 2002-11-13",
+              "2002-11-27 7 3 17 2002-11-24"})
+            QTest::newRow(row) << QString(row);
     }
 
     void windowStart()
     {
-        QFETCH(QDate, today);
-        QFETCH(int, type);
-        QFETCH(int, count);
-        QFETCH(int, billingDay);
-        QFETCH(QDate, start);
-        QCOMPARE(allowanceWindowStart(today, allowanceInterval(QString::number(type)), count, billingDay), start);
+        QFETCH(QString, row);
+        const QStringList f = row.split(' ');
+        QCOMPARE(allowanceWindowStart(QDate::fromString(f[0], Qt::ISODate), allowanceInterval(f[1]), f[2].toInt(),
+                                      f[3].toInt()),
+                 QDate::fromString(f[4], Qt::ISODate));
     }
 
     // Rows exactly at midnight at a window's start lie outside it; one second later they count. Each row carries a

@@ -36,9 +36,8 @@ private Q_SLOTS:
         logKb(t, "2002-07-05", 1, 1572864); // before the fourteen days: not shown, but in its week
         QVERIFY(!build(t, ChartPeriod::Day).visible);
         const ChartGrid weeks = build(t, ChartPeriod::Week);
-        QCOMPARE(weeks.rowLabels(), QStringList({"Wk 27"}));
-        QCOMPARE(weeks.unit, QString("GB"));
-        QCOMPARE(weeks.value(0, 1), 1.5);
+        QCOMPARE(std::tuple(weeks.rowLabels(), weeks.unit, weeks.value(0, 1)),
+                 std::tuple(QStringList({"Wk 27"}), QString("GB"), 1.5));
         logKb(t, "2002-07-06", 1, 1); // exactly fourteen days back: the single row shown
         QCOMPARE(build(t, ChartPeriod::Day).rowLabels(), QStringList({"06/07"}));
 
