@@ -21,11 +21,7 @@ private Q_SLOTS:
     {
         TempDatabase t;
         TrafficState state;
-        SettingsVars vars;
-        vars.MaxMbSize = 1000;
-        vars.LogPeriod = 1;
-        vars.LogPeriodType = 2;
-        vars.BillingDay = 17;
+        SettingsVars vars {1000, 1, 2, 17}; // MB a month from the 17th
         SettingsRecord settings;
         FakeClock clock(QDateTime(QDate(2026, 11, 17), QTime(0, 0)));
         FakeNotifier notifier;

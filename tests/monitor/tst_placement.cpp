@@ -30,36 +30,35 @@ private Q_SLOTS:
         QTest::addColumn<QRect>("icon");
         QTest::addColumn<std::optional<QPoint>>("user");
         QTest::addColumn<QPoint>("expected");
-        const std::optional<QPoint> none;
-        // Next to the icon, centred on it where the screen allows, never under a panel.
-        QTest::newRow("above an icon in a bottom panel")
-            << QList {Bottom} << QRect(900, 1048, 24, 24) << none << QPoint(761, 880);
-        QTest::newRow("pushed in from the corner")
-            << QList {Bottom} << QRect(1880, 1048, 24, 24) << none << QPoint(1620, 880);
-        QTest::newRow("below an icon in a top panel")
-            << QList {Top} << QRect(1880, 8, 24, 24) << none << QPoint(1620, 40);
-        QTest::newRow("beside an icon in a left panel")
-            << QList {Left} << QRect(8, 1000, 24, 24) << none << QPoint(40, 920);
-        QTest::newRow("beside an icon in a right panel")
-            << QList {Right} << QRect(1888, 500, 24, 24) << none << QPoint(1580, 431);
-        QTest::newRow("icon in a panel that hides itself")
-            << QList {ScreenArea {FullHd, FullHd}} << QRect(900, 1056, 24, 24) << none << QPoint(761, 896);
-        QTest::newRow("icon on the second screen")
-            << QList {Bottom, Second} << QRect(4400, 4, 24, 24) << none << QPoint(4180, 32);
-        // No icon geometry (StatusNotifierItem hosts): the corner nearest the primary screen's panel.
-        QTest::newRow("corner of a bottom panel") << QList {Bottom, Second} << QRect() << none << QPoint(1620, 880);
-        QTest::newRow("corner of a top panel") << QList {Top} << QRect() << none << QPoint(1620, 40);
-        QTest::newRow("corner of a left panel") << QList {Left} << QRect() << none << QPoint(40, 920);
-        QTest::newRow("corner of a right panel") << QList {Right} << QRect() << none << QPoint(1580, 920);
-        // Where the user left it, whole on a screen that exists now.
-        QTest::newRow("left by the user") << QList {Bottom, Second} << QRect(900, 1048, 24, 24)
-                                          << std::optional(QPoint(3000, 500)) << QPoint(3000, 500);
-        QTest::newRow("half off the screen")
-            << QList {Bottom} << QRect() << std::optional(QPoint(1800, 1000)) << QPoint(1620, 880);
-        QTest::newRow("on a screen since removed")
-            << QList {Bottom} << QRect(900, 1048, 24, 24) << std::optional(QPoint(3000, 500)) << QPoint(1620, 500);
-        QTest::newRow("under the panel of the second screen")
-            << QList {Bottom, Second} << QRect() << std::optional(QPoint(2500, 10)) << QPoint(2500, 32);
+        const struct
+        {
+            const char* name;
+            QList<ScreenArea> screens;
+            QRect icon;
+            std::optional<QPoint> user;
+            QPoint expected;
+        } rows[] = {
+            // Next to the icon, centred on it where the screen allows, never under a panel.
+            {"above an icon in a bottom panel", {Bottom}, {900, 1048, 24, 24}, {}, {761, 880}},
+            {"pushed in from the corner", {Bottom}, {1880, 1048, 24, 24}, {}, {1620, 880}},
+            {"below an icon in a top panel", {Top}, {1880, 8, 24, 24}, {}, {1620, 40}},
+            {"beside an icon in a left panel", {Left}, {8, 1000, 24, 24}, {}, {40, 920}},
+            {"beside an icon in a right panel", {Right}, {1888, 500, 24, 24}, {}, {1580, 431}},
+            {"icon in a panel that hides itself", {{FullHd, FullHd}}, {900, 1056, 24, 24}, {}, {761, 896}},
+            {"icon on the second screen", {Bottom, Second}, {4400, 4, 24, 24}, {}, {4180, 32}},
+            // No icon geometry (StatusNotifierItem hosts): the corner nearest the primary screen's panel.
+            {"corner of a bottom panel", {Bottom, Second}, {}, {}, {1620, 880}},
+            {"corner of a top panel", {Top}, {}, {}, {1620, 40}},
+            {"corner of a left panel", {Left}, {}, {}, {40, 920}},
+            {"corner of a right panel", {Right}, {}, {}, {1580, 920}},
+            // Where the user left it, whole on a screen that exists now.
+            {"left by the user", {Bottom, Second}, {900, 1048, 24, 24}, QPoint(3000, 500), {3000, 500}},
+            {"half off the screen", {Bottom}, {}, QPoint(1800, 1000), {1620, 880}},
+            {"on a screen since removed", {Bottom}, {900, 1048, 24, 24}, QPoint(3000, 500), {1620, 500}},
+            {"under the panel of the second screen", {Bottom, Second}, {}, QPoint(2500, 10), {2500, 32}},
+        };
+        for (const auto& r : rows)
+            QTest::newRow(r.name) << r.screens << r.icon << r.user << r.expected;
     }
 
     void position()

@@ -36,9 +36,8 @@ private Q_SLOTS:
         logKb(t, "2002-07-05", 1, 1572864); // before the fourteen days: not shown, but in its week
         QVERIFY(!build(t, ChartPeriod::Day).visible);
         const ChartGrid weeks = build(t, ChartPeriod::Week);
-        QCOMPARE(weeks.rowLabels(), QStringList({"Wk 27"}));
-        QCOMPARE(weeks.unit, QString("GB"));
-        QCOMPARE(weeks.value(0, 1), 1.5);
+        QCOMPARE(std::tuple(weeks.rowLabels(), weeks.unit, weeks.value(0, 1)),
+                 std::tuple(QStringList({"Wk 27"}), QString("GB"), 1.5));
         logKb(t, "2002-07-06", 1, 1); // exactly fourteen days back: the single row shown
         QCOMPARE(build(t, ChartPeriod::Day).rowLabels(), QStringList({"06/07"}));
 
@@ -54,7 +53,6 @@ private Q_SLOTS:
         QCOMPARE(row(g, 4), QVector<double>({3.0 / 1024, 4.0 / 1024, 7.0 / 1024}));
         // ISO weeks, Monday to Sunday, numbered as calendars number them: 8 July 2002 begins week 28.
         QCOMPARE(build(t, ChartPeriod::Week).rowLabels(), QStringList({"Wk 27", "Wk 28"}));
-        QCOMPARE(build(t, ChartPeriod::Month).rowLabels(), QStringList({"07/2002"}));
         QCOMPARE(build(t, ChartPeriod::Year).rowLabels(), QStringList({"2002"}));
 
         // A record dated years ahead (a clock set wrong) does not stretch the chart past today.

@@ -5,21 +5,8 @@
 
 #include "Contrast.h"
 
-#include <QAbstractButton>
-#include <QAbstractItemView>
-#include <QAbstractSpinBox>
-#include <QApplication>
-#include <QCheckBox>
-#include <QComboBox>
-#include <QDir>
-#include <QGroupBox>
-#include <QLabel>
-#include <QLineEdit>
-#include <QMetaEnum>
-#include <QScreen>
-#include <QStyle>
-#include <QTabBar>
 #include <QTest>
+#include <QtWidgets>
 
 namespace looks {
 
@@ -92,10 +79,9 @@ inline bool showOn(QWidget& window, const Row& row)
 
 inline bool isControl(const QWidget* w)
 {
-    return qobject_cast<const QLabel*>(w) || qobject_cast<const QAbstractButton*>(w)
-        || qobject_cast<const QComboBox*>(w) || qobject_cast<const QLineEdit*>(w)
-        || qobject_cast<const QAbstractSpinBox*>(w) || qobject_cast<const QAbstractItemView*>(w)
-        || qobject_cast<const QTabBar*>(w) || w->inherits("Throughput");
+    const char* const kinds[] = {"QLabel",           "QAbstractButton",   "QComboBox", "QLineEdit",
+                                 "QAbstractSpinBox", "QAbstractItemView", "QTabBar",   "Throughput"};
+    return std::any_of(std::begin(kinds), std::end(kinds), [w](const char* kind) { return w->inherits(kind); });
 }
 
 // The controls a user reads or clicks, without the frames and panes they sit on or the parts they are made of.
