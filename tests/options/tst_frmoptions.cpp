@@ -117,9 +117,8 @@ private Q_SLOTS:
         f.click("BttOK");
         f.t.exec("DROP TRIGGER refuse");
         QCOMPARE(f.rows("%"), before);
-        QCOMPARE(f.boxes.shown.size(), 1);
-        // The box blocks only the dialog, which stays open under it until the user has read it.
-        QVERIFY(f.boxes.shown[0].owner == &f.dlg && f.dlg.isVisible());
+        // One box, which blocks only the dialog; that stays open under it until the user has read it.
+        QVERIFY(f.boxes.shown.size() == 1 && f.boxes.shown[0].owner == &f.dlg && f.dlg.isVisible());
         f.boxes.held.takeFirst()();
         QVERIFY(!f.dlg.isVisible());
         f.boxes.hold = false;
