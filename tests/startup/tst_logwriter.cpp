@@ -182,11 +182,11 @@ private Q_SLOTS:
         QVERIFY(reader.waitForFinished(5000));
 
         PeriodJournal next(r.t.db);
+        QVERIFY(QFile::copy(aside, aside + "~"));
         QVERIFY(next.recover());
-        QVERIFY(next.recover());
+        QVERIFY(!QFile::exists(aside) && QFile::rename(aside + "~", aside)); // as if a crash had kept the file
+        QVERIFY(next.recover()); // its row is logged already
         QCOMPARE(r.t.logRows(), QString("2002-12-04 11:00:00|2002-12-04 12:00:00|0.0|5000.0|0"));
-        QCOMPARE(r.t.scalar("SELECT count(*) FROM open_period").toInt(), 0);
-        QVERIFY(!QFile::exists(aside));
     }
 
     // The open period is saved at most once a minute and at every new period. After a crash it becomes one row
