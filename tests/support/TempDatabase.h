@@ -44,9 +44,7 @@ public:
         q.prepare(sql);
         for (const QVariant& v : binds)
             q.addBindValue(v);
-        if (!q.exec() || !q.next())
-            return {};
-        return q.value(0);
+        return q.exec() && q.next() ? q.value(0) : QVariant();
     }
 
     // Every log row as "start|end|sent|rcvd|avg", one a line, in the order written.
