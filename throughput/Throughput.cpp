@@ -153,13 +153,20 @@ void Throughput::applyAppearance()
     setLineWidth(m_appearance == 0 ? 1 : 2);
 }
 
+// The surface has the screen's own pixels, so bars are as sharp at 200 % as at 100 %.
+QSize Throughput::surfaceSize(qreal dpr) const
+{
+    const QRect inner = contentsRect();
+    return {std::max(0, int(std::nearbyint(inner.width() * dpr))),
+            std::max(0, int(std::nearbyint(inner.height() * dpr)))};
+}
+
 void Throughput::Resize()
 {
-    // The surface has the screen's own pixels, so bars are as sharp at 200 % as at 100 %.
     const qreal dpr = devicePixelRatioF();
-    const QRect inner = contentsRect();
-    m_width = std::max(0, int(std::nearbyint(inner.width() * dpr)));
-    m_height = std::max(0, int(std::nearbyint(inner.height() * dpr)));
+    const QSize size = surfaceSize(dpr);
+    m_width = size.width();
+    m_height = size.height();
     if (m_surface.width() != m_width || m_surface.height() != m_height)
         m_surface = QImage(m_width, m_height, QImage::Format_RGB32);
     m_surface.setDevicePixelRatio(dpr);
@@ -341,7 +348,11 @@ void Throughput::paintEvent(QPaintEvent*)
 
 void Throughput::resizeEvent(QResizeEvent*)
 {
-    Resize();
+    // A graph laid out while hidden hears of its size only when first shown; if its surface already has that size,
+    // the picture and the bars queued since stay.
+    const qreal dpr = devicePixelRatioF();
+    if (m_surface.isNull() || dpr != m_surfaceScale || surfaceSize(dpr) != QSize(m_width, m_height))
+        Resize();
 }
 
 void Throughput::showEvent(QShowEvent* event)

@@ -86,6 +86,7 @@ protected:
 
 private:
     void applyAppearance();
+    QSize surfaceSize(qreal dpr) const;
     void drawBar(qint32 barWidth, std::optional<qint32> bar);
     void drawQueued();
     void copyWithin(qint32 width, qint32 height, qint32 dx);

@@ -270,8 +270,13 @@ private Q_SLOTS:
         for (int size : {16, 22, 24, 32, 48})
             QCOMPARE(w.windowIcon().pixmap(QSize(size, size), 1.0).toImage().convertToFormat(argb),
                      QImage(QString(":/icons/zovodazad-%1.png").arg(size)).convertToFormat(argb));
+        // A bar taken before the window was ever shown is on its graph when it first is.
+        w.setGraphMax(Graph::Down, 10);
+        w.graphUpdate(Graph::Down, 10);
         w.show();
         QVERIFY(!w.close() && w.isVisible());
+        const QImage& bars = w.findChild<Throughput*>("DownGraph")->surface();
+        QVERIFY(bars.pixel(bars.width() - 1, bars.height() - 1) != bars.pixel(0, bars.height() - 1));
     }
 };
 
