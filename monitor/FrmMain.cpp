@@ -440,23 +440,17 @@ void FrmMain::showEvent(QShowEvent* event)
 
 [[gnu::hot]] void FrmMain::graphUpdate(Graph which, qint32 sample)
 {
-    try {
-        graph(which)->Update(sample);
-    } catch (const ThroughputError& e) {
-        // The sampler keeps Max positive, so this means a broken scale; a lost bar is all it costs.
-        if (!m_graphErrorReported)
-            qCWarning(lcMonitor) << "graph sample not drawn:" << e.what();
-        m_graphErrorReported = true;
-    }
+    graphRepeat(which, sample, 1);
 }
 
-void FrmMain::graphRepeat(Graph which, qint32 sample, quint64 times)
+[[gnu::hot]] void FrmMain::graphRepeat(Graph which, qint32 sample, quint64 times)
 {
     try {
         graph(which)->UpdateMany(sample, times);
     } catch (const ThroughputError& e) {
+        // The sampler keeps Max positive, so this means a broken scale; a lost bar is all it costs.
         if (!m_graphErrorReported)
-            qCWarning(lcMonitor) << "graph samples not drawn:" << e.what();
+            qCWarning(lcMonitor) << "graph sample not drawn:" << e.what();
         m_graphErrorReported = true;
     }
 }

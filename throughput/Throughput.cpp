@@ -218,7 +218,7 @@ void Throughput::Resize()
         throw *error;
 }
 
-void Throughput::UpdateMany(qint32 sample, quint64 count)
+[[gnu::hot]] void Throughput::UpdateMany(qint32 sample, quint64 count)
 {
     const auto barWidth = qint64(std::nearbyint(double(m_barWidth) * m_surfaceScale));
     // One bar more than fits across covers every column; a bar that does not move covers the same strip each time.
