@@ -186,14 +186,17 @@ bool MainMdl::start(const QString& databasePath)
 {
     SampleTimer& timer = m_frmMain->TmrCheckit();
     replayQuietTicks(timer.takeSkipped());
+    if (timer.hasBase())
+        m_sampler->rebaseUncounted();
     m_sampler->TmrCheckit_Timer();
     m_journal.tick(m_state, m_platform.clock);
-    // Nothing anyone sees changes while the table stays as it is, and the icon is brought up to date first.
+    // Nothing anyone sees changes while the counted adapters' counters stay as they are, and the icon is brought up
+    // to date first.
     const bool settled = m_sampler->quiet() && !m_frmMain->readoutsShown() && !m_frmOptions->isVisible();
     if (++m_ticks % 2 == 0 || settled)
         refreshAllowanceAndTray();
     if (settled && m_allowance.remainder().band != AllowanceBand::Unknown)
-        timer.settle(msUntilDue());
+        timer.settle(msUntilDue(), m_settings.adapters.selectedRows());
     if (!m_firstTickLogged) {
         m_firstTickLogged = true;
         qCDebug(lcStartup, "first tick %lld ms after the process started", processAgeMs());

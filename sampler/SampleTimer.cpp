@@ -73,12 +73,13 @@ void SampleTimer::changed()
     futexWakeAll(m_changes);
 }
 
-void SampleTimer::settle(qint64 ms)
+void SampleTimer::settle(qint64 ms, const std::vector<bool>& counted)
 {
     const std::lock_guard lock(m_mutex);
     if (!m_active || m_hasPending || ms <= 0)
         return;
     m_settled = true;
+    m_counted = counted;
     m_settledUntil = std::chrono::system_clock::now() + std::chrono::milliseconds(ms);
 }
 
@@ -102,10 +103,33 @@ quint64 SampleTimer::unsettle()
         into.bytes.resize(size);
 }
 
+// Equal but for the counters of rows not counted. The counters close each row.
+[[gnu::hot]] bool SampleTimer::sameCounted(const Reading& a, const Reading& b) const
+{
+    static_assert(IfLayout::OutOctets + 8 == IfLayout::RowSize && IfLayout::InOctets + 8 == IfLayout::OutOctets);
+    if (!a.ok || !b.ok || a.bytes.size() != b.bytes.size() || a.bytes.size() < IfLayout::CountSize)
+        return false;
+    const std::uint8_t* x = a.bytes.data();
+    const std::uint8_t* y = b.bytes.data();
+    if (std::memcmp(x, y, IfLayout::CountSize) != 0)
+        return false;
+    const std::size_t rows = (a.bytes.size() - IfLayout::CountSize) / IfLayout::RowSize;
+    for (std::size_t k = 0; k < rows; ++k) {
+        const std::size_t at = IfLayout::CountSize + k * IfLayout::RowSize;
+        const bool counted = k < m_counted.size() && m_counted[k];
+        if (std::memcmp(x + at, y + at, counted ? IfLayout::RowSize : IfLayout::InOctets) != 0)
+            return false;
+    }
+    // Bytes after the last whole row, if any.
+    const std::size_t end = IfLayout::CountSize + rows * IfLayout::RowSize;
+    return std::memcmp(x + end, y + end, a.bytes.size() - end) == 0;
+}
+
 // The thread: the only code an idle, settled program runs every interval.
 [[gnu::hot]] void SampleTimer::run()
 {
     Reading reading;
+    bool skippedLast = false;
     for (;;) {
         std::unique_lock lock(m_mutex);
         // Read before the state it guards: a change made after this wakes the wait below at once.
@@ -130,15 +154,25 @@ quint64 SampleTimer::unsettle()
         if (m_next <= now)
             m_next = now + m_interval;
         read(reading);
-        const bool same = reading.ok && m_last.ok && reading.bytes == m_last.bytes;
         std::swap(reading, m_last);
-        if (same && m_settled && std::chrono::system_clock::now() < m_settledUntil) {
+        if (m_settled && std::chrono::system_clock::now() < m_settledUntil && sameCounted(m_last, reading)) {
             ++m_skipped;
+            skippedLast = true;
             continue;
         }
         // A reading not yet taken is replaced, as a busy event loop merges a timer's ticks.
         m_pending.bytes.assign(m_last.bytes.cbegin(), m_last.bytes.cend());
         m_pending.ok = m_last.ok;
+        // After a skipped reading, that one goes along: the uncounted rows' counters moved meanwhile. One already
+        // waiting stays, as the older start of the merged ticks.
+        if (skippedLast && !(m_hasPending && m_pendingHasBase)) {
+            m_pendingBase.bytes.assign(reading.bytes.cbegin(), reading.bytes.cend());
+            m_pendingBase.ok = reading.ok;
+            m_pendingHasBase = true;
+        } else if (!m_hasPending) {
+            m_pendingHasBase = false;
+        }
+        skippedLast = false;
         m_pendingSkipped += std::exchange(m_skipped, 0);
         m_settled = false;
         m_hasPending = true;
@@ -158,6 +192,9 @@ void SampleTimer::deliver()
             return;
         std::swap(m_current.bytes, m_pending.bytes);
         m_current.ok = m_pending.ok;
+        std::swap(m_base.bytes, m_pendingBase.bytes);
+        m_base.ok = m_pendingBase.ok;
+        m_hasBase = m_pendingHasBase;
         m_hasPending = false;
         m_currentSkipped = std::exchange(m_pendingSkipped, 0);
         m_hasCurrent = true;
@@ -169,7 +206,7 @@ std::uint32_t SampleTimer::GetIfTable(std::uint8_t* table, std::uint32_t* size, 
 {
     if (!size)
         return IfTableStatus::InvalidParameter;
-    if (!m_hasCurrent) {
+    if (!m_hasBase && !m_hasCurrent) {
         const std::lock_guard lock(m_mutex);
         read(m_current);
         m_hasCurrent = true;
@@ -177,18 +214,20 @@ std::uint32_t SampleTimer::GetIfTable(std::uint8_t* table, std::uint32_t* size, 
         if (std::exchange(m_hasPending, false))
             m_skipped += std::exchange(m_pendingSkipped, 0);
     }
-    if (!m_current.ok) {
-        m_hasCurrent = false;
+    Reading& served = m_hasBase ? m_base : m_current;
+    bool& waiting = m_hasBase ? m_hasBase : m_hasCurrent;
+    if (!served.ok) {
+        waiting = false;
         *size = 0;
         return IfTableStatus::CanNotComplete;
     }
-    const auto bytes = std::uint32_t(m_current.bytes.size());
+    const auto bytes = std::uint32_t(served.bytes.size());
     if (!table || *size < bytes) {
         *size = bytes;
         return table ? IfTableStatus::InsufficientBuffer : IfTableStatus::Ok;
     }
-    std::memcpy(table, m_current.bytes.data(), bytes);
+    std::memcpy(table, served.bytes.data(), bytes);
     *size = bytes;
-    m_hasCurrent = false;
+    waiting = false;
     return IfTableStatus::Ok;
 }

@@ -16,13 +16,16 @@
 // reading to the user-interface thread, which timeout() wakes to sample it.
 //
 // An idle tray program spends most of a wake-up in its event loop, not in its work. So while the user-interface
-// thread has said it is settled (nothing shown changes and nothing is due), a reading byte for byte the same as the
-// one before is only counted, and that thread sleeps on. Such a reading would have been a tick without traffic;
-// the ones skipped are told with the next reading handed on (takeSkipped()), to be replayed as such ticks first.
-// Any reading that differs, or the end of the settled time, is handed on and ends the settled state.
+// thread has said it is settled (nothing shown changes and nothing is due), a reading that differs from the one
+// before only in the counters of adapters nobody counts is only counted itself, and that thread sleeps on. Such a
+// reading would have been a tick without traffic; the ones skipped are told with the next reading handed on
+// (takeSkipped()), to be replayed as such ticks first. Any other reading, or the end of the settled time, is
+// handed on and ends the settled state.
 //
-// The sampler reads the handed-on table through this class's GetIfTable. Asked with no reading waiting (the first
-// sample, the sample at exit), it reads the source itself, in turn with the thread.
+// The sampler reads the handed-on table through this class's GetIfTable. When readings were skipped, the last of
+// them comes first (hasBase()), so that the sampler can take up the uncounted adapters' counters where they stood
+// a tick ago. Asked with no reading waiting (the first sample, the sample at exit), it reads the source itself, in
+// turn with the thread.
 class SampleTimer : public QObject, public IfTableSource
 {
     Q_OBJECT
@@ -40,15 +43,18 @@ public:
     void start();
     void stop();
 
-    // From the handler of timeout(): readings equal to the one just handed on may be skipped for ms from now. The
-    // end is held in wall-clock time, so that a clock set forward or back still ends it at the moment meant (a
-    // midnight, say). Ignored when a newer reading is already on its way.
-    void settle(qint64 ms);
+    // From the handler of timeout(): readings that differ from the one just handed on only in the counters of rows
+    // not counted (counted[k] false or beyond its end) may be skipped for ms from now. The end is held in
+    // wall-clock time, so that a clock set forward or back still ends it at the moment meant (a midnight, say).
+    // Ignored when a newer reading is already on its way.
+    void settle(qint64 ms, const std::vector<bool>& counted);
     // Ends the settled state at once (the readouts are to be seen); returns the readings skipped so far, which
     // the caller replays.
     quint64 unsettle();
     // The readings skipped before the one timeout() announced, for its handler, once.
     quint64 takeSkipped() { return std::exchange(m_currentSkipped, 0); }
+    // The next table GetIfTable serves is the last skipped reading rather than the one timeout() announced.
+    bool hasBase() const { return m_hasBase; }
 
     // The reading timeout() announced, once; otherwise a reading taken now.
     std::uint32_t GetIfTable(std::uint8_t* table, std::uint32_t* size, bool sort) override;
@@ -64,6 +70,7 @@ private:
     };
     void run();
     void read(Reading& into);
+    bool sameCounted(const Reading& a, const Reading& b) const;
     void deliver();
     // Tells the thread that m_quit, m_active or m_next changed.
     void changed();
@@ -81,14 +88,19 @@ private:
     Reading m_last; // the thread's latest reading
     Reading m_pending; // handed on, not yet taken by the user-interface thread
     bool m_hasPending = false;
+    Reading m_pendingBase; // the reading before m_pending, when that one was skipped
+    bool m_pendingHasBase = false;
     bool m_posted = false;
     quint64 m_pendingSkipped = 0;
     bool m_settled = false;
+    std::vector<bool> m_counted;
     std::chrono::system_clock::time_point m_settledUntil;
     quint64 m_skipped = 0;
 
     // The user-interface thread's side.
     Reading m_current;
     bool m_hasCurrent = false;
+    Reading m_base;
+    bool m_hasBase = false;
     quint64 m_currentSkipped = 0;
 };

@@ -246,6 +246,19 @@ void Sampler::replayQuietTicks(quint64 ticks)
     m_view.graphRepeat(Graph::Up, 0, ticks);
 }
 
+void Sampler::rebaseUncounted()
+{
+    if (!readTable() || !listMatches())
+        return;
+    for (std::size_t k = 0; k < m_before.size(); ++k) {
+        Counted& before = m_before[k];
+        if (const Counted* now = before.selected ? nullptr : find(m_now, before, k)) {
+            before.in = now->in;
+            before.out = now->out;
+        }
+    }
+}
+
 void Sampler::refreshTexts()
 {
     const TrafficState& s = m_state;

@@ -39,6 +39,9 @@ public:
     bool quiet() const { return m_sampled && m_addedRcvd == 0 && m_addedSent == 0 && !m_dropped; }
     // Ticks on a table that did not change since the last one, which the timer skipped: an empty bar each.
     void replayQuietTicks(quint64 ticks);
+    // Reads the last of those skipped ticks' tables, for the counters of the adapters not counted, which may have
+    // moved: an adapter selected next counts from there, a tick ago, as it would had every tick run.
+    void rebaseUncounted();
 
     // The rates of the last tick in kB/s, 0 after a tick without traffic in that direction.
     double downloadRate() const { return m_lastRate; }

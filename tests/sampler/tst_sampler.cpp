@@ -247,6 +247,21 @@ private Q_SLOTS:
         QCOMPARE(r.logRows(), 0);
     }
 
+    // After ticks the timer skipped, the adapters not counted take up their counters from the last of them, so one
+    // selected next counts from a tick ago; the counted ones keep theirs.
+    void rebaseTakesUpUncountedCounters()
+    {
+        Rig r;
+        r.start({{"eth0", 0, 0, 2, {true}}, {"lo", 0, 0, 1, {false, true}}});
+        r.table.rows[0].inOctets += 5;
+        r.table.rows[1].inOctets += 1000;
+        r.sampler.rebaseUncounted();
+        r.settings.adapters.setSelected(1, true);
+        r.table.rows[1].inOctets += 10;
+        r.sampler.TmrCheckit_Timer();
+        QCOMPARE(r.s.TotalBytesRcvd, 15u);
+    }
+
     // Every octet the counted adapters count from the first sample to the exit is in exactly one row: the rows keep
     // their triggers and times, the traffic between a row and the next tick goes into the next row, and the last
     // sample is taken at exit. Each step: the event, then octets received by every interface before the next tick.

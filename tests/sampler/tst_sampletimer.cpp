@@ -8,15 +8,15 @@
 
 namespace {
 
-// The first row's received octets as the timer serves its table to the sampler.
-std::uint64_t servedIn(SampleTimer& timer)
+// A row's received octets as the timer serves its table to the sampler.
+std::uint64_t servedIn(SampleTimer& timer, std::uint32_t k = 0)
 {
     std::uint32_t size = 0;
     timer.GetIfTable(nullptr, &size, true);
     std::vector<std::uint8_t> bytes(size);
     IfRow row;
     if (size == 0 || timer.GetIfTable(bytes.data(), &size, true) != IfTableStatus::Ok
-        || !readIfRow(bytes.data(), size, 0, row))
+        || !readIfRow(bytes.data(), size, k, row))
         return ~0ull;
     return row.inOctets;
 }
@@ -40,6 +40,7 @@ private:
     struct Tick
     {
         quint64 skipped;
+        std::uint64_t baseLoIn; // 0 without a base
         std::uint64_t in;
     };
     FakeIfTable m_table;
@@ -62,14 +63,17 @@ private:
 private Q_SLOTS:
     void init()
     {
-        m_table.rows = {{"eth0", 100, 0, 2, {true}}};
+        // eth0 is counted, lo is not.
+        m_table.rows = {{"eth0", 100, 0, 2, {true}}, {"lo", 7, 7, 1}};
         m_ticks.clear();
         m_timer = std::make_unique<SampleTimer>(m_table);
         m_timer->setInterval(20);
         connect(m_timer.get(), &SampleTimer::timeout, this, [this] {
-            m_ticks.append({m_timer->takeSkipped(), servedIn(*m_timer)});
+            const quint64 skipped = m_timer->takeSkipped();
+            const std::uint64_t baseLoIn = m_timer->hasBase() ? servedIn(*m_timer, 1) : 0;
+            m_ticks.append({skipped, baseLoIn, servedIn(*m_timer)});
             if (m_settleMs != 0)
-                m_timer->settle(std::exchange(m_settleMs, 0));
+                m_timer->settle(std::exchange(m_settleMs, 0), {true, false});
         });
         m_timer->start();
         // Unchanged readings are handed on while nothing has settled.
@@ -78,18 +82,21 @@ private Q_SLOTS:
     }
     void cleanup() { m_timer.reset(); }
 
-    // Settled, the user-interface thread sleeps through unchanged readings; a change wakes it with the count of
-    // those skipped, and ends the settled state.
-    void skipsUnchangedReadingsWhileSettled()
+    // Settled, the user-interface thread sleeps through readings in which only uncounted adapters moved; a counted
+    // one's traffic wakes it with the count of those skipped and the last of them, and ends the settled state.
+    void skipsReadingsWithoutCountedTrafficWhileSettled()
     {
         settle(60000);
         const int woken = m_ticks.size();
+        m_table.change([](std::vector<IfEntry>& rows) { rows[1].inOctets += 1000; });
         awaitReadings(m_table, 7);
         m_table.change([](std::vector<IfEntry>& rows) { rows[0].inOctets += 50; });
         QTRY_VERIFY(m_ticks.size() >= woken + 3);
         QVERIFY(m_ticks[woken].skipped >= 10);
+        QCOMPARE(m_ticks[woken].baseLoIn, 1007u);
         QCOMPARE(m_ticks[woken].in, 150u);
         QCOMPARE(m_ticks[woken + 1].skipped, 0u);
+        QCOMPARE(m_ticks[woken + 1].baseLoIn, 0u);
     }
 
     // A settled stretch ends when its time is up, or at once when the readouts are to be seen.
