@@ -90,7 +90,7 @@ int runZovodazad(QApplication& app)
     }
 
     SystemClock clock;
-    const std::unique_ptr<IfTableSource> ifTable = makeSystemIfTableSource();
+    const std::unique_ptr<IfTable> ifTable = makeSystemIfTable();
     DBusNotifier notifier;
     MainMdl mdl({*ifTable, clock, boxes, notifier});
     QObject::connect(&mdl, &MainMdl::finished, &app, &QCoreApplication::quit, Qt::QueuedConnection);

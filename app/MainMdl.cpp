@@ -1,12 +1,9 @@
 #include "MainMdl.h"
 
-#include "Clock.h"
-#include "DatabaseFile.h"
 #include "FrmMain.h"
 #include "FrmOptions.h"
 #include "MessageBox.h"
-#include "Readouts.h"
-#include "Sampler.h"
+#include "TrayIcon.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -14,8 +11,8 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QLoggingCategory>
+#include <QTimer>
 
-#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <unistd.h>
@@ -71,10 +68,8 @@ void hookProcessEnd()
 MainMdl::MainMdl(Platform platform, QObject* parent)
     : QObject(parent)
     , m_platform(platform)
-    , m_writer(m_db, m_state, platform.clock, platform.boxes)
-    , m_journal(m_db)
+    , m_engine({platform.ifTable, platform.clock, platform.notifier})
     , m_stats(platform.boxes)
-    , m_allowance(m_db, m_state, m_vars, m_settings, platform.clock, platform.notifier)
 {
 }
 
@@ -86,13 +81,9 @@ MainMdl::~MainMdl()
 
 bool MainMdl::start(const QString& databasePath)
 {
-    m_frmMain = std::make_unique<FrmMain>(
-        MonitorContext {m_writer, m_db, m_state, m_vars, m_platform.clock, m_platform.boxes, m_platform.ifTable});
-    // No tick may see a half-built state: the timer stays off until the last step.
-    m_frmMain->TmrCheckit().stop();
-
     QString error;
-    if (!DatabaseFile::openOrCreate(m_db, databasePath, &error)) {
+    QStringList warnings;
+    if (!m_engine.open(databasePath, &error, &warnings)) {
         // The user must be able to find the file the message is about.
         const QString where = QDir::toNativeSeparators(databasePath);
         if (!error.contains(where))
@@ -101,151 +92,90 @@ bool MainMdl::start(const QString& databasePath)
         m_platform.boxes.ask(QStringLiteral("Database Init Error!\r") + error, MessageBoxes::Buttons::Ok,
                              MessageBoxes::Icon::Critical, QStringLiteral("Zovodazad"),
                              [this](MessageBoxes::Answer) { Q_EMIT finished(); });
-        m_db.close();
-        m_frmMain->RemoveTrayIcon();
-        m_frmMain->UnhookWindow();
-        m_frmMain.reset();
         return false;
     }
-    m_command.bind(m_db);
-    // A period left by a run that crashed or lost power becomes its row before anything new is counted; when that
-    // fails now, the journal tries again before its first save.
-    QString recoverError;
-    if (!m_journal.recover(&recoverError)) {
-        m_platform.boxes.notify(tr("The traffic of the last run could not be logged yet:\n%1").arg(recoverError),
-                                MessageBoxes::Icon::Warning, QStringLiteral("Zovodazad"));
-    }
+    for (const QString& warning : warnings)
+        m_platform.boxes.notify(warning, MessageBoxes::Icon::Warning, QStringLiteral("Zovodazad"));
 
+    m_frmMain = std::make_unique<FrmMain>(m_platform.boxes, [this] { return m_tray->geometry(); });
     m_frmMain->setWindowTitle(FrmMain::versionCaption());
+    m_tray = std::make_unique<TrayIcon>(m_frmMain->popupMenu(), m_platform.findTrayHost);
+    m_tray->setIcon(m_frmMain->windowIcon());
+    m_tray->setToolTip(QStringLiteral("Zovodazad"));
     // Topmost, and without Close, minimise or maximise, by the window's own flags.
-    const bool trayAdded = m_frmMain->AddTrayIcon();
-    if (trayAdded)
-        m_frmMain->HookWindow();
+    const bool trayAdded = m_tray->show();
+    m_frmMain->setTrayPresent(trayAdded);
     m_frmMain->hide();
-    m_state.MaxDownSpeed = 0.0;
-    m_state.MaxUpSpeed = 0.0;
-    m_frmMain->setGraphMax(SamplerView::Graph::Up, 5);
-    m_frmMain->setGraphMax(SamplerView::Graph::Down, 5);
-
-    QString settingsError;
-    if (!loadSettings(m_db, m_settings, m_vars, &settingsError)) {
-        m_platform.boxes.notify(tr("The settings could not be read; the defaults are used.\n%1").arg(settingsError),
-                                MessageBoxes::Icon::Warning, QStringLiteral("Zovodazad"));
-    }
-    // The options dialog shows the loaded record; it stays, hidden, until exit.
-    m_frmOptions
-        = std::make_unique<FrmOptions>(FrmOptions::Services {m_db, m_command, m_settings, m_vars, m_state,
-                                                             m_platform.clock, m_platform.boxes, m_folderPicker},
-                                       [this](bool whatsleft) {
-                                           m_frmMain->applyWhatsLeftHeight(whatsleft);
-                                           // New settings may change what the icon tells.
-                                           wake();
-                                       });
-    connect(m_frmMain.get(), &FrmMain::optionsRequested, this, [this] {
-        // While the dialog is open every tick is seen: erasing the log, say, changes the allowance at once.
-        wake();
-        m_frmOptions->show();
-        m_frmOptions->raise();
-        m_frmOptions->activateWindow();
-    });
-
-    m_frmMain->applyWhatsLeftHeight(m_settings.whatsleft != 0);
+    const Settings& settings = m_engine.settings().current();
+    m_frmMain->setStoredPosition(settings.monitorPosition);
+    // The options dialog shows the loaded settings; it stays, hidden, until exit.
+    m_frmOptions = std::make_unique<FrmOptions>(FrmOptions::Services {m_engine, m_platform.boxes, m_folderPicker},
+                                                [this](bool whatsleft) { m_frmMain->applyWhatsLeftHeight(whatsleft); });
+    m_frmMain->applyWhatsLeftHeight(settings.whatsleft != 0);
+    wireViews();
     // Without an icon nothing else could ever show the window. A session that starts its programs before its
     // panel gets the icon as soon as the panel appears.
     if (!trayAdded)
         m_frmMain->ToggleMonitorWindow();
-    connect(m_frmMain.get(), &FrmMain::trayPlaced, this, [this] {
-        if (m_running)
-            m_frmMain->HookWindow();
-    });
 
-    // The sampler reads what the timer read.
-    m_sampler = std::make_unique<Sampler>(m_frmMain->TmrCheckit(), m_db, m_state, m_settings, m_writer,
-                                          m_platform.clock, *m_frmMain);
-    connect(&m_frmMain->TmrCheckit(), &SampleTimer::timeout, this, &MainMdl::tick);
-    connect(m_frmMain.get(), &FrmMain::readoutsNeeded, this, [this] {
-        wake();
-        m_sampler->refreshTexts();
-    });
-    connect(m_frmMain.get(), &FrmMain::volumeGraphsRequested, this, &MainMdl::openStats);
-    connect(m_frmMain.get(), &FrmMain::exitRequested, this, &MainMdl::shutdown);
     m_running = true;
     hookProcessEnd();
     g_running = this;
-    m_frmMain->TmrCheckit().start();
-    // The first sample is taken at once rather than a whole interval later; it only sets the reference, and the
-    // timer's next tick still comes one interval after it.
-    QTimer::singleShot(0, this, [this] {
-        if (m_running)
-            tick();
-    });
+    m_engine.start();
     return true;
 }
 
-[[gnu::hot]] void MainMdl::tick()
+void MainMdl::wireViews()
 {
-    SampleTimer& timer = m_frmMain->TmrCheckit();
-    replayQuietTicks(timer.takeSkipped());
-    if (timer.hasBase())
-        m_sampler->rebaseUncounted();
-    m_sampler->TmrCheckit_Timer();
-    m_journal.tick(m_state, m_platform.clock);
-    // Nothing anyone sees changes while the counted adapters' counters stay as they are, and the icon is brought up
-    // to date first.
-    const bool settled = m_sampler->quiet() && !m_frmMain->readoutsShown() && !m_frmOptions->isVisible();
-    if (++m_ticks % 2 == 0 || settled)
-        refreshAllowanceAndTray();
-    if (settled && m_allowance.remainder().band != AllowanceBand::Unknown)
-        timer.settle(msUntilDue(), m_settings.adapters.selectedRows());
-    if (!m_firstTickLogged) {
-        m_firstTickLogged = true;
-        qCDebug(lcStartup, "first tick %lld ms after the process started", processAgeMs());
-    }
-}
+    FrmMain* window = m_frmMain.get();
+    TrayIcon* tray = m_tray.get();
+    connect(tray, &TrayIcon::toggleRequested, window, &FrmMain::ToggleMonitorWindow);
+    connect(tray, &TrayIcon::placed, window, [window] { window->setTrayPresent(true); });
 
-[[gnu::hot]] void MainMdl::refreshAllowanceAndTray()
-{
-    m_allowance.refresh();
-    const VolumeLeft::Remainder& left = m_allowance.remainder();
-    const TrafficState& s = m_state;
-    TrayIcon& tray = m_frmMain->tray();
-    auto from = std::make_tuple(m_sampler->downloadRate(), m_sampler->uploadRate(), m_settings.kilobit != 0,
-                                double(s.TotalBytesSent + s.TotalBytesRcvd - s.LoggedBytesSent - s.LoggedBytesRcvd),
-                                left.text);
-    if (from != m_toolTipFrom) {
-        tray.setToolTip(std::apply(TrayToolTip, from));
-        m_toolTipFrom = std::move(from);
-    }
-    if (left.band != m_markFrom) {
-        tray.setMark(left.band >= AllowanceBand::Orange ? allowanceColour(left.band) : QColor());
-        m_markFrom = left.band;
-    }
-}
+    connect(&m_engine, &TrafficEngine::ticked, this, [this, window, tray](const Snapshot& snapshot) {
+        window->showTick(snapshot);
+        tray->showTick(snapshot);
+        if (!m_firstTickLogged) {
+            m_firstTickLogged = true;
+            qCDebug(lcStartup, "first tick %lld ms after the process started", processAgeMs());
+        }
+    });
+    connect(&m_engine, &TrafficEngine::figuresChanged, this, [window, tray](const Snapshot& snapshot) {
+        window->showFigures(snapshot);
+        tray->showFigures(snapshot);
+    });
+    connect(&m_engine, &TrafficEngine::problem, this, [this](const QString& message) {
+        m_platform.boxes.notify(message, MessageBoxes::Icon::Critical, QStringLiteral("Zovodazad"));
+    });
 
-void MainMdl::replayQuietTicks(quint64 ticks)
-{
-    m_sampler->replayQuietTicks(ticks);
-    m_ticks += ticks;
-}
+    // While a window shows live figures, every tick reaches it.
+    connect(window, &FrmMain::shownChanged, this, [this, window](bool shown) {
+        m_engine.watch(window, shown);
+        if (shown)
+            window->showFigures(m_engine.snapshot());
+    });
+    connect(m_frmOptions.get(), &FrmOptions::shownChanged, this,
+            [this](bool shown) { m_engine.watch(m_frmOptions.get(), shown); });
+    connect(window, &FrmMain::positionChosen, this, [this](const QPoint& position) {
+        QString error;
+        if (!m_engine.settings().saveMonitorPosition(position, &error))
+            qCWarning(lcStartup) << "the window's position was not saved:" << error;
+    });
 
-void MainMdl::wake()
-{
-    if (m_running)
-        replayQuietTicks(m_frmMain->TmrCheckit().unsettle());
-}
-
-qint64 MainMdl::msUntilDue() const
-{
-    const QDateTime now = m_platform.clock.now();
-    // The day's row is written in its first minute; a period with unsaved traffic is saved within a minute. Every
-    // ten minutes at the latest, anything not foreseen here is looked at too.
-    const qint64 midnight = now.msecsTo(now.date().addDays(1).startOfDay());
-    return std::min({midnight, m_journal.msUntilSave(m_state, now), SettledAtMostMs});
+    connect(window, &FrmMain::optionsRequested, this, [this] {
+        m_frmOptions->show();
+        m_frmOptions->raise();
+        m_frmOptions->activateWindow();
+    });
+    connect(window, &FrmMain::volumeGraphsRequested, this, &MainMdl::openStats);
+    connect(window, &FrmMain::resetCountersRequested, &m_engine, &TrafficEngine::WriteLogRow);
+    connect(window, &FrmMain::exitRequested, this, &MainMdl::shutdown);
 }
 
 void MainMdl::openStats()
 {
-    m_stats.show(m_db.path());
+    m_engine.logBeforeGraphs();
+    m_stats.show(m_engine.databasePath());
 }
 
 void MainMdl::bringMonitorForward()
@@ -263,10 +193,8 @@ void MainMdl::bringMonitorForward()
 
 void MainMdl::commitData()
 {
-    if (m_running) {
-        m_sampler->sampleBeforeExit();
-        m_frmMain->WriteLogRow();
-    }
+    if (m_running)
+        m_engine.WriteLogRow();
 }
 
 void MainMdl::shutdown()
@@ -279,12 +207,8 @@ void MainMdl::shutdown()
     g_running = nullptr;
     m_stats.close();
     m_frmOptions->hide();
-    m_frmMain->TmrCheckit().stop();
-    m_sampler->sampleBeforeExit();
-    const QString lost = m_writer.WriteLastRow(m_journal, ExitBusyWaitMs);
-    m_db.close();
-    m_frmMain->RemoveTrayIcon();
-    m_frmMain->UnhookWindow();
+    const QString lost = m_engine.stop();
+    m_tray->hide();
     m_frmMain->hide();
     if (!lost.isEmpty()) {
         std::fprintf(stderr, "%s\n", qPrintable(lost));
@@ -313,8 +237,7 @@ void MainMdl::finishWithoutDisplay()
         return;
     m_running = false;
     g_running = nullptr;
-    const QString lost = m_writer.WriteLastRow(m_journal, ExitBusyWaitMs);
-    m_db.close();
+    const QString lost = m_engine.stop();
     if (!lost.isEmpty())
         std::fprintf(stderr, "%s\n", qPrintable(lost));
 }

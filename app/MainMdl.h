@@ -1,41 +1,35 @@
 #pragma once
 
-#include "AllowanceWatch.h"
-#include "Db.h"
 #include "FolderPicker.h"
-#include "LogWriter.h"
-#include "PeriodJournal.h"
-#include "Settings.h"
 #include "StatsProcess.h"
-#include "TrafficState.h"
+#include "TrafficEngine.h"
+#include "TrayHost.h"
 
 #include <QEventLoop>
 #include <QObject>
 #include <QPointer>
-#include <QTimer>
 #include <memory>
-#include <optional>
-#include <tuple>
 
 class Clock;
 class FrmMain;
 class FrmOptions;
-class IfTableSource;
+class IfTable;
 class MessageBoxes;
 class Notifier;
-class Sampler;
+class TrayIcon;
 
-// Start-up and shutdown: owns the process-wide state and the windows, and wires them together.
+// Start-up and shutdown: builds the engine and its views and wires them together; nothing else.
 class MainMdl : public QObject
 {
     Q_OBJECT
 public:
     struct Platform
     {
-        IfTableSource& ifTable;
+        IfTable& ifTable;
         const Clock& clock;
         MessageBoxes& boxes;
         Notifier& notifier;
+        TrayHostProbe findTrayHost = &::findTrayHost;
     };
 
     explicit MainMdl(Platform platform, QObject* parent = nullptr);
@@ -53,17 +47,13 @@ public:
     // by shutdown, and no window is touched. Failures go to the standard error stream.
     void finishWithoutDisplay();
 
-    // How long the last row waits for a database that another program holds.
-    static constexpr int ExitBusyWaitMs = 5000;
     static constexpr int LastBoxWaitMs = 120 * 1000;
-    // The longest the hidden, idle program sleeps through unchanged readings.
-    static constexpr qint64 SettledAtMostMs = 10 * 60 * 1000;
     // The desktop session asks its programs to save: the traffic counted so far becomes a row.
     void commitData();
 
+    TrafficEngine& engine() { return m_engine; }
     FrmMain* monitor() const { return m_frmMain.get(); }
-    TrafficState& state() { return m_state; }
-    DbConnection& connection() { return m_db; }
+    TrayIcon* tray() const { return m_tray.get(); }
 
     // A second launch: the monitor window is shown, if hidden, and brought to the front.
     void bringMonitorForward();
@@ -77,34 +67,15 @@ Q_SIGNALS:
     void finished();
 
 private:
-    void tick();
-    // Once a second: the allowance checked, the icon's hover text and mark brought up to date.
-    void refreshAllowanceAndTray();
-    void replayQuietTicks(quint64 ticks);
-    // Ends a settled stretch of the timer: the ticks it skipped are replayed, and every tick is seen again.
-    void wake();
-    // How long ticks on an unchanged table may be skipped.
-    qint64 msUntilDue() const;
+    void wireViews();
 
     Platform m_platform;
-    TrafficState m_state;
-    SettingsVars m_vars;
-    SettingsRecord m_settings;
-    DbConnection m_db;
-    DbCommand m_command;
-    LogWriter m_writer;
-    PeriodJournal m_journal;
+    TrafficEngine m_engine;
     std::unique_ptr<FrmMain> m_frmMain;
+    std::unique_ptr<TrayIcon> m_tray;
     QtFolderPicker m_folderPicker;
     std::unique_ptr<FrmOptions> m_frmOptions;
     StatsProcess m_stats;
-    std::unique_ptr<Sampler> m_sampler;
-    AllowanceWatch m_allowance;
-    // Ticks since start-up; the allowance and the icon follow at every second one.
-    quint64 m_ticks = 0;
-    // What the icon's hover text was last built from; an idle link gives the same figures tick after tick.
-    std::optional<std::tuple<double, double, bool, double, QString>> m_toolTipFrom;
-    std::optional<AllowanceBand> m_markFrom;
     bool m_running = false;
     bool m_firstTickLogged = false;
     QPointer<QEventLoop> m_lastBoxWait;

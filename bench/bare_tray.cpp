@@ -20,16 +20,12 @@ int main(int argc, char** argv)
     QSystemTrayIcon tray {QIcon(pixmap)};
     tray.show();
     const bool readTable = QCoreApplication::arguments().contains(QStringLiteral("--read-table"));
-    const std::unique_ptr<IfTableSource> source = readTable ? makeSystemIfTableSource() : nullptr;
-    std::vector<std::uint8_t> table;
+    const std::unique_ptr<IfTable> source = readTable ? makeSystemIfTable() : nullptr;
+    std::vector<IfEntry> table;
     QTimer timer;
     QObject::connect(&timer, &QTimer::timeout, &app, [&] {
-        if (!source)
-            return;
-        std::uint32_t size = 0;
-        source->GetIfTable(nullptr, &size, true);
-        table.resize(size);
-        source->GetIfTable(table.data(), &size, true);
+        if (source)
+            source->read(table);
     });
     timer.start(500);
     return app.exec();

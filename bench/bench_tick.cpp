@@ -3,7 +3,7 @@
 #include "Db.h"
 #include "FakeIfTable.h"
 #include "LogWriter.h"
-#include "MessageBox.h"
+#include "Readouts.h"
 #include "Sampler.h"
 #include "Settings.h"
 #include "TrafficState.h"
@@ -19,50 +19,42 @@
 
 namespace {
 
-// A monitor window that keeps only the graph scale, so what is measured is the tick's own work.
-class NullView : public SamplerView
-{
-public:
-    void setDownloadText(const QString& text) override { benchmark::DoNotOptimize(text.size()); }
-    void setUploadText(const QString& text) override { benchmark::DoNotOptimize(text.size()); }
-    void setCaption(const QString& text) override { benchmark::DoNotOptimize(text.size()); }
-    void setRateLine(const QString& text) override { benchmark::DoNotOptimize(text.size()); }
-    void graphUpdate(Graph, qint32 sample) override { benchmark::DoNotOptimize(sample); }
-    qint32 graphMax(Graph g) const override { return m_max[int(g)]; }
-    void setGraphMax(Graph g, qint32 max) override { m_max[int(g)] = max; }
-    void setGraphToolTip(Graph, const QString&) override { }
-    void refreshVolumeLeft() override { }
-    void setTimerEnabled(bool) override { }
-    bool readoutsShown() const override { return shown; }
-
-    // The program runs hidden nearly all the time; that is the tick measured unless a benchmark says otherwise.
-    bool shown = false;
-
-private:
-    qint32 m_max[2] = {5, 5};
-};
-
-// The sampler with everything it needs; the first tick, which builds the adapter list from the database, has run.
+// The sampler with everything it needs; the first tick, which builds the adapter list, has run. A tick is a reading
+// of the table and the sampler's work on it, as the sampling thread and the engine share it.
 struct Rig
 {
-    explicit Rig(IfTableSource& source)
-        : sampler(source, db, traffic, settings, writer, clock, view)
+    explicit Rig(IfTable& table)
+        : source(table)
     {
         QString error;
         ok = dir.isValid() && DatabaseFile::openOrCreate(db, dir.filePath(QStringLiteral("Zovodazad.mdb")), &error);
         if (ok)
-            sampler.TmrCheckit_Timer();
+            tick();
+    }
+    void tick()
+    {
+        const bool read = source.read(entries);
+        sampler.TmrCheckit_Timer(read ? &entries : nullptr);
+    }
+    // What the monitor window builds from the figures while it is shown.
+    void texts()
+    {
+        const TickFigures& f = sampler.figures();
+        benchmark::DoNotOptimize(VolumeText(double(traffic.TotalBytesRcvd - traffic.LoggedBytesRcvd)).size());
+        benchmark::DoNotOptimize(VolumeText(double(traffic.TotalBytesSent - traffic.LoggedBytesSent)).size());
+        benchmark::DoNotOptimize(VolumeText(double(traffic.TotalBytesRcvd + traffic.TotalBytesSent)).size());
+        benchmark::DoNotOptimize(RateLine(f.downRate, traffic.PeriodAvgDownSpeed, traffic.MaxDownSpeed, f.bits).size());
     }
 
+    IfTable& source;
+    std::vector<IfEntry> entries;
     QTemporaryDir dir;
     DbConnection db {QStringLiteral("bench")};
     TrafficState traffic;
-    SettingsRecord settings;
+    SettingsStore settings {db};
     FakeClock clock;
-    FakeMessageBoxes boxes;
-    LogWriter writer {db, traffic, clock, boxes};
-    NullView view;
-    Sampler sampler;
+    LogWriter writer {db, traffic, clock};
+    Sampler sampler {traffic, settings, writer, clock};
     bool ok = false;
 };
 
@@ -72,7 +64,8 @@ std::vector<IfEntry> fakeRows(int n)
 {
     std::vector<IfEntry> rows;
     for (int i = 0; i < n; ++i)
-        rows.push_back({"eth" + std::to_string(i), std::uint64_t(i) * 1000 + 1, std::uint64_t(i) * 100 + 1});
+        rows.push_back({std::uint32_t(i + 1), "eth" + std::to_string(i), true, OperState::Up,
+                        std::uint64_t(i) * 1000 + 1, std::uint64_t(i) * 100 + 1});
     return rows;
 }
 
@@ -84,7 +77,7 @@ void moveCounters(FakeIfTable& table)
     }
 }
 
-// One whole tick with "whatsleft" off and the window hidden; the counter updates of the fake are inside the timed loop.
+// One whole tick with the window hidden; the counter updates of the fake are inside the timed loop.
 void BM_TickFake(benchmark::State& state)
 {
     FakeIfTable table;
@@ -96,7 +89,7 @@ void BM_TickFake(benchmark::State& state)
     }
     for (auto _ : state) {
         moveCounters(table);
-        rig.sampler.TmrCheckit_Timer();
+        rig.tick();
     }
     state.counters["interfaces"] = double(state.range(0));
 }
@@ -104,30 +97,31 @@ BENCHMARK(BM_TickFake)->Arg(2)->Arg(4)->Arg(16)->Arg(64);
 
 void BM_TickSystem(benchmark::State& state)
 {
-    const auto source = makeSystemIfTableSource();
+    const auto source = makeSystemIfTable();
     Rig rig(*source);
     if (!rig.ok) {
         state.SkipWithError("no database");
         return;
     }
     for (auto _ : state)
-        rig.sampler.TmrCheckit_Timer();
-    state.counters["interfaces"] = double(rig.settings.adapters.count());
+        rig.tick();
+    state.counters["interfaces"] = double(rig.settings.adapters().count());
 }
 BENCHMARK(BM_TickSystem);
 
 // The same tick while the monitor window is shown: the texts of the readouts are built too.
 void BM_TickSystemShown(benchmark::State& state)
 {
-    const auto source = makeSystemIfTableSource();
+    const auto source = makeSystemIfTable();
     Rig rig(*source);
     if (!rig.ok) {
         state.SkipWithError("no database");
         return;
     }
-    rig.view.shown = true;
-    for (auto _ : state)
-        rig.sampler.TmrCheckit_Timer();
+    for (auto _ : state) {
+        rig.tick();
+        rig.texts();
+    }
 }
 BENCHMARK(BM_TickSystemShown);
 
@@ -162,13 +156,13 @@ void BM_TickMemory(benchmark::State& state)
     }
     for (int i = 0; i < 1000; ++i) {
         moveCounters(table);
-        rig.sampler.TmrCheckit_Timer();
+        rig.tick();
     }
     const double rssBefore = residentKiB();
     const double maxBefore = maxResidentKiB();
     for (auto _ : state) {
         moveCounters(table);
-        rig.sampler.TmrCheckit_Timer();
+        rig.tick();
     }
     state.counters["rss_before_KiB"] = rssBefore;
     state.counters["rss_after_KiB"] = residentKiB();

@@ -3,8 +3,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 cmake -S . -B build-bench -G Ninja -DZOVO_BENCH=ON -DBUILD_TESTING=OFF -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build build-bench --target bench_iftable bench_tick bench_volumeleft bench_stats
-for b in bench_iftable bench_tick bench_volumeleft bench_stats; do
+cmake --build build-bench --target bench_iftable bench_tick bench_allowance bench_stats
+for b in bench_iftable bench_tick bench_allowance bench_stats; do
     echo "== $b"
     "build-bench/bench/$b" --benchmark_min_time=0.5 "$@"
 done

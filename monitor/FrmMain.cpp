@@ -4,14 +4,11 @@
 #include "Readouts.h"
 #include "TwipLayout.h"
 
-#include "Db.h"
-#include "LogWriter.h"
 #include "MessageBox.h"
 #include "MonitorLog.h"
 #include "MonitorPlacement.h"
-#include "Settings.h"
 #include "Throughput.h"
-#include "TrafficState.h"
+#include "TrafficEngine.h"
 
 #include <QAction>
 #include <QApplication>
@@ -29,9 +26,6 @@ namespace {
 
 // The stored layout, in twips (1/1440 inch).
 constexpr int ClientWidth = 3015;
-// The setting rows of the position the user left the window at, in screen pixels.
-const QString PositionLeft = QStringLiteral("monitorleft");
-const QString PositionTop = QStringLiteral("monitortop");
 constexpr int OuterHeightWhatsLeft = 1965;
 constexpr int OuterHeightPlain = 1600;
 // The outer heights include a caption and borders of 375 twips, the difference between the taller outer height
@@ -72,11 +66,10 @@ static void initResources()
     Q_INIT_RESOURCE(zovodazad);
 }
 
-FrmMain::FrmMain(const MonitorContext& context, TrayIcon::HostProbe findHost, QWidget* parent)
+FrmMain::FrmMain(MessageBoxes& boxes, std::function<QRect()> iconRect, QWidget* parent)
     : QWidget(parent, Qt::Tool | Qt::WindowStaysOnTopHint | Qt::CustomizeWindowHint | Qt::WindowTitleHint)
-    , m_context(context)
-    , m_volumeLeft(context.db, context.state, context.clock)
-    , m_tray(new TrayIcon(m_popup, std::move(findHost), this))
+    , m_boxes(boxes)
+    , m_iconRect(std::move(iconRect))
 {
     initResources();
     setObjectName(QStringLiteral("FrmMain"));
@@ -84,8 +77,6 @@ FrmMain::FrmMain(const MonitorContext& context, TrayIcon::HostProbe findHost, QW
     // The window stays on top beside the user's work and is rarely the active one; its graphs' hover texts show
     // all the same.
     setAttribute(Qt::WA_AlwaysShowToolTips);
-    m_timer.setObjectName(QStringLiteral("TmrCheckit"));
-    m_timer.setInterval(500);
 
     // The two captions end at the same edge, so their colons line up.
     addLabel("Label2", QStringLiteral("In :"), true, {120, 120, 375, 255})
@@ -105,6 +96,9 @@ FrmMain::FrmMain(const MonitorContext& context, TrayIcon::HostProbe findHost, QW
     m_upGraph->setObjectName(QStringLiteral("UpGraph"));
     m_upGraph->ReadProperties(Throughput::storedUpGraph());
     m_layout.place(m_upGraph, {1800, 480, 1095, 255});
+    // Both start at the scale of 5 kB/s, with no hover text until the first rescale.
+    for (Throughput* graph : {m_downGraph, m_upGraph})
+        graph->setMax(m_graphMax);
 
     m_popup.setObjectName(QStringLiteral("MP_IconPopup"));
     m_popup.setTitle(QStringLiteral("IconPopup"));
@@ -117,22 +111,17 @@ FrmMain::FrmMain(const MonitorContext& context, TrayIcon::HostProbe findHost, QW
     connect(m_showLog, &QAction::triggered, this, &FrmMain::ToggleMonitorWindow);
     connect(addItem("MP_Options", QStringLiteral("O&ptions")), &QAction::triggered, this, &FrmMain::optionsRequested);
     connect(addItem("MP_ShoWAll", QStringLiteral("&Volume Graphs")), &QAction::triggered, this,
-            &FrmMain::showVolumeGraphs);
+            &FrmMain::volumeGraphsRequested);
     connect(addItem("MP_ResetCounters", QStringLiteral("&Reset Counters.")), &QAction::triggered, this,
-            &FrmMain::WriteLogRow);
+            &FrmMain::resetCountersRequested);
     connect(addItem("MP_About", QStringLiteral("&About")), &QAction::triggered, this, &FrmMain::showAbout);
     m_popup.addSeparator()->setObjectName(QStringLiteral("MC_Nothing"));
     connect(addItem("MP_Exit", QStringLiteral("E&xit")), &QAction::triggered, this, &FrmMain::exitRequested);
     m_popup.setDefaultAction(m_showLog);
     // Hiding the window is only undone from the icon, so it is offered only while there is one.
     m_showLog->setEnabled(false);
-    connect(m_tray, &TrayIcon::placed, this, [this] {
-        m_trayAdded = true;
-        m_showLog->setEnabled(true);
-        Q_EMIT trayPlaced();
-    });
 
-    // The system-menu commands; served only while the window is hooked.
+    // The system-menu commands; served only while there is an icon.
     m_hide = new QAction(QStringLiteral("Hide"), this);
     m_hide->setObjectName(QStringLiteral("Hide"));
     m_hide->setEnabled(false);
@@ -158,37 +147,16 @@ FrmMain::FrmMain(const MonitorContext& context, TrayIcon::HostProbe findHost, QW
     }
 }
 
-std::optional<QPoint> FrmMain::storedPosition()
+void FrmMain::setStoredPosition(const std::optional<QPoint>& position)
 {
-    std::optional<qint64> xy[2];
-    for (int i : {0, 1}) {
-        DbRecordset rs;
-        rs.open(m_context.db, QStringLiteral("select Settingvalue from settings where settingname = ? collate nocase;"),
-                {i == 0 ? PositionLeft : PositionTop});
-        if (!rs.atEnd())
-            xy[i] = readStoredWhole(rs.field(QStringLiteral("Settingvalue")).toString(), -1000000, 1000000);
-        rs.close();
-    }
-    if (!xy[0] || !xy[1])
-        return std::nullopt;
-    return QPoint(int(*xy[0]), int(*xy[1]));
+    m_userPosition = position;
 }
 
 void FrmMain::savePosition()
 {
     m_savePosition.stop();
-    if (!m_userPosition)
-        return;
-    DbCommand command;
-    command.bind(m_context.db);
-    const auto replace = [&command](const QString& key, int value) {
-        return command.execute(QStringLiteral("Delete from settings where settingname = ? collate nocase;"), {key})
-            && command.execute(QStringLiteral("INSERT INTO settings(Settingname,Settingvalue) values(?, ?);"),
-                               {key, storedNumber(value)});
-    };
-    const QPoint p = *m_userPosition;
-    if (!m_context.db.transaction([&] { return replace(PositionLeft, p.x()) && replace(PositionTop, p.y()); }))
-        qCWarning(lcMonitor) << "the window's position was not saved:" << m_context.db.lastError();
+    if (m_userPosition)
+        Q_EMIT positionChosen(*m_userPosition);
 }
 
 // Next to the icon, or where the user left the window, always whole on a screen that exists now.
@@ -205,16 +173,11 @@ void FrmMain::placeWindow()
     }
     if (screens.isEmpty())
         return;
-    // The window is built before the database is opened, so the user's spot is read at the first placement.
-    if (!m_positionLoaded && m_context.db.isOpen()) {
-        m_userPosition = storedPosition();
-        m_positionLoaded = true;
-    }
     // The frame is known once the window manager has framed the window; until then the title bar is estimated.
     QSize frame = frameGeometry().size();
     if (frame == size())
         frame.rheight() += style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, this);
-    m_placedAt = monitorPosition(frame, screens, m_tray->geometry(), m_userPosition);
+    m_placedAt = monitorPosition(frame, screens, m_iconRect ? m_iconRect() : QRect(), m_userPosition);
     m_placing = true;
     move(m_placedAt);
     m_placing = false;
@@ -227,7 +190,6 @@ void FrmMain::moveEvent(QMoveEvent* event)
     if (!isVisible() || m_placing || pos() == m_placedAt)
         return;
     m_userPosition = pos();
-    m_positionLoaded = true;
     m_placedAt = pos();
     m_savePosition.start();
 }
@@ -291,11 +253,6 @@ void FrmMain::applyWhatsLeftHeight(bool whatsLeft)
     setFixedSize(m_layout.toPixelsX(ClientWidth), m_layout.toPixelsY(outer - FrameHeight));
 }
 
-void FrmMain::WriteLogRow()
-{
-    m_context.writer.WriteLogRow();
-}
-
 void FrmMain::ToggleMonitorWindow()
 {
     if (isVisible()) {
@@ -311,71 +268,26 @@ void FrmMain::ToggleMonitorWindow()
     }
 }
 
-void FrmMain::showVolumeGraphs()
-{
-    // The stored setting decides, not the options dialog's check box, which may hold an unsaved change.
-    DbRecordset rs;
-    rs.open(m_context.db, QStringLiteral("select * from settings where settingname=? collate nocase;"),
-            {QStringLiteral("AutoReset")});
-    const bool autoReset = !rs.atEnd() && rs.field(QStringLiteral("Settingvalue")).toString() == QLatin1String("1");
-    rs.close();
-    if (autoReset)
-        WriteLogRow();
-    Q_EMIT volumeGraphsRequested();
-}
-
 void FrmMain::showAbout()
 {
     const QString caption = versionCaption();
-    m_context.boxes.ask(caption + QStringLiteral("\nNetwork traffic monitor"), MessageBoxes::Buttons::Ok,
-                        MessageBoxes::Icon::Information, caption);
+    m_boxes.ask(caption + QStringLiteral("\nNetwork traffic monitor"), MessageBoxes::Buttons::Ok,
+                MessageBoxes::Icon::Information, caption);
 }
 
-bool FrmMain::AddTrayIcon()
+void FrmMain::setTrayPresent(bool present)
 {
-    m_tray->setIcon(windowIcon());
-    m_tray->setToolTip(QStringLiteral("Zovodazad"));
-    m_trayAdded = m_tray->show();
-    m_showLog->setEnabled(m_trayAdded);
-    return m_trayAdded;
-}
-
-void FrmMain::RemoveTrayIcon()
-{
-    m_tray->hide();
-    m_trayAdded = false;
-    m_showLog->setEnabled(false);
-}
-
-void FrmMain::HookWindow()
-{
-    if (m_trayHook)
-        return;
-    m_trayHook = connect(m_tray, &TrayIcon::toggleRequested, this, &FrmMain::ToggleMonitorWindow);
-    m_hide->setEnabled(true);
-    m_exit->setEnabled(true);
-}
-
-void FrmMain::UnhookWindow()
-{
-    if (!m_trayHook)
-        return;
-    disconnect(m_trayHook);
-    m_trayHook = {};
-    m_hide->setEnabled(false);
-    m_exit->setEnabled(false);
-}
-
-bool FrmMain::isHooked() const
-{
-    return static_cast<bool>(m_trayHook);
+    m_trayPresent = present;
+    m_showLog->setEnabled(present);
+    m_hide->setEnabled(present);
+    m_exit->setEnabled(present);
 }
 
 QMenu& FrmMain::windowMenu()
 {
     m_windowMenu.clear();
     m_windowMenu.setObjectName(QStringLiteral("SystemMenu"));
-    if (!m_trayAdded) {
+    if (!m_trayPresent) {
         // The window is the only way to the commands. Showing and hiding it is left out, since nothing could show
         // it again, and the menu's own Exit is the one Exit.
         for (QAction* action : m_popup.actions()) {
@@ -405,81 +317,82 @@ void FrmMain::closeEvent(QCloseEvent* event)
         ToggleMonitorWindow();
 }
 
-[[gnu::hot]] Throughput* FrmMain::graph(Graph which) const
-{
-    return which == Graph::Down ? m_downGraph : m_upGraph;
-}
-
-void FrmMain::setDownloadText(const QString& text)
-{
-    m_lblDownload->setText(text);
-}
-
-void FrmMain::setUploadText(const QString& text)
-{
-    m_lblUpload->setText(text);
-}
-
-void FrmMain::setCaption(const QString& text)
-{
-    setWindowTitle(text);
-}
-
-void FrmMain::setRateLine(const QString& text)
-{
-    m_lblUp->setText(text);
-}
-
 void FrmMain::showEvent(QShowEvent* event)
 {
     if (!event->spontaneous())
         placeWindow();
     QWidget::showEvent(event);
-    Q_EMIT readoutsNeeded();
+    Q_EMIT shownChanged(true);
 }
 
-[[gnu::hot]] void FrmMain::graphUpdate(Graph which, qint32 sample)
+void FrmMain::hideEvent(QHideEvent* event)
 {
-    graphRepeat(which, sample, 1);
+    QWidget::hideEvent(event);
+    if (!event->spontaneous())
+        Q_EMIT shownChanged(false);
 }
 
-[[gnu::hot]] void FrmMain::graphRepeat(Graph which, qint32 sample, quint64 times)
+[[gnu::hot]] void FrmMain::showTick(const Snapshot& snapshot)
 {
+    const TickFigures& tick = snapshot.tick;
+    // Setting the scale clears the pictures; their hover texts name the scale as the tick that set it saw it.
+    if (tick.graphMax != m_graphMax) {
+        m_graphMax = tick.graphMax;
+        for (Throughput* graph : {m_downGraph, m_upGraph}) {
+            graph->setMax(m_graphMax);
+            graph->setToolTip(GraphToolTip(m_graphMax, tick.bits));
+        }
+    }
     try {
-        graph(which)->UpdateMany(sample, times);
+        for (Throughput* graph : {m_downGraph, m_upGraph})
+            graph->UpdateMany(0, snapshot.quietBefore);
+        m_downGraph->Update(tick.downBar);
+        m_upGraph->Update(tick.upBar);
     } catch (const ThroughputError& e) {
-        // The sampler keeps Max positive, so this means a broken scale; a lost bar is all it costs.
+        // The engine keeps the scale positive, so this means a broken scale; a lost bar is all it costs.
         if (!m_graphErrorReported)
             qCWarning(lcMonitor) << "graph sample not drawn:" << e.what();
         m_graphErrorReported = true;
     }
+    showFigures(snapshot);
 }
 
-[[gnu::hot]] qint32 FrmMain::graphMax(Graph which) const
+[[gnu::hot]] void FrmMain::showFigures(const Snapshot& snapshot)
 {
-    return graph(which)->Max();
-}
-
-void FrmMain::setGraphMax(Graph which, qint32 max)
-{
-    graph(which)->setMax(max);
-}
-
-void FrmMain::setGraphToolTip(Graph which, const QString& text)
-{
-    graph(which)->setToolTip(text);
-}
-
-void FrmMain::refreshVolumeLeft()
-{
-    const SettingsVars& vars = m_context.vars;
-    QColor colour;
-    m_lblWhatsLeft->setText(m_volumeLeft.VolumeLeftText(vars.MaxMbSize, vars.LogPeriod,
-                                                        QString::number(vars.LogPeriodType), vars.BillingDay, &colour));
-    if (colour.isValid()) {
-        m_whatsLeftColour = colour;
-        shadeWhatsLeft();
+    if (!isVisible())
+        return;
+    const bool bits = snapshot.tick.bits;
+    m_lblDownload->setText(VolumeText(double(snapshot.rcvdSinceRow)));
+    m_lblUpload->setText(VolumeText(double(snapshot.sentSinceRow)));
+    setWindowTitle(VolumeText(double(snapshot.rcvdSinceRow + snapshot.sentSinceRow)));
+    m_lblUp->setText(snapshot.tick.downRate > 0
+                         ? RateLine(snapshot.tick.downRate, snapshot.avgDown, snapshot.maxDown, bits)
+                         : ZeroRateLine(snapshot.avgDown, snapshot.maxDown, bits));
+    if (snapshot.whatsleft) {
+        m_lblWhatsLeft->setText(VolumeLeftText(snapshot.allowance));
+        if (const QColor colour = allowanceColour(snapshot.allowance.band); colour.isValid()) {
+            m_whatsLeftColour = colour;
+            shadeWhatsLeft();
+        }
     }
+}
+
+QColor allowanceColour(AllowanceBand band)
+{
+    switch (band) {
+    case AllowanceBand::None:
+        break;
+    case AllowanceBand::Unknown:
+        return QColor(128, 128, 128);
+    case AllowanceBand::Green:
+        return QColor(0, 128, 0);
+    case AllowanceBand::Orange:
+        return QColor(255, 128, 0);
+    case AllowanceBand::Red:
+    case AllowanceBand::UsedUp:
+        return QColor(255, 0, 0);
+    }
+    return {};
 }
 
 // Green, orange and red keep their meaning in a shade that reads on the window's background, light or dark.
@@ -501,12 +414,4 @@ void FrmMain::changeEvent(QEvent* event)
         fitLayout();
         applyWhatsLeftHeight(m_whatsLeftShown);
     }
-}
-
-void FrmMain::setTimerEnabled(bool enabled)
-{
-    if (enabled)
-        m_timer.start();
-    else
-        m_timer.stop();
 }

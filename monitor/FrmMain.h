@@ -1,68 +1,47 @@
 #pragma once
 
-#include "SampleTimer.h"
-#include "SamplerView.h"
-#include "TrayIcon.h"
 #include "TwipLayout.h"
 #include "VolumeLeft.h"
 
 #include <QMenu>
-#include <QMetaObject>
 #include <QTimer>
 #include <QWidget>
 
 #include <functional>
 #include <optional>
 
-class Clock;
-class DbConnection;
-class LogWriter;
 class MessageBoxes;
 class QAction;
 class QLabel;
 class Throughput;
-struct SettingsVars;
-struct TrafficState;
+struct Snapshot;
 
-// What the monitor window works with; everything is owned by the start-up module and outlives the window.
-struct MonitorContext
-{
-    LogWriter& writer;
-    DbConnection& db;
-    const TrafficState& state;
-    const SettingsVars& vars;
-    const Clock& clock;
-    MessageBoxes& boxes;
-    IfTableSource& ifTable; // what TmrCheckit reads
-};
-
-// The small always-on-top monitor window: readouts, two throughput graphs, the volume-left line, the sampling
-// timer, the notification icon and the command menu.
-class FrmMain : public QWidget, public SamplerView
+// The small always-on-top monitor window: the readouts, two throughput graphs, the volume-left line and the command
+// menu. It shows the engine's figures and turns the user's commands into signals; it keeps nothing of its own but
+// where the user left it.
+class FrmMain : public QWidget
 {
     Q_OBJECT
 public:
-    // findHost tells which notification area the desktop has; tests replace it.
-    explicit FrmMain(const MonitorContext& context, TrayIcon::HostProbe findHost = &findTrayHost,
-                     QWidget* parent = nullptr);
+    // iconRect tells where the notification icon is on screen, for placing the window beside it.
+    explicit FrmMain(MessageBoxes& boxes, std::function<QRect()> iconRect = {}, QWidget* parent = nullptr);
     ~FrmMain() override;
 
-    SampleTimer& TmrCheckit() { return m_timer; }
-    void WriteLogRow();
     void ToggleMonitorWindow();
 
-    // The notification icon; false when the desktop has no notification area yet (trayPlaced() follows when one
-    // appears).
-    bool AddTrayIcon();
-    TrayIcon& tray() { return *m_tray; }
-    void RemoveTrayIcon();
-    // Hooked, the window serves the icon's clicks and its own Hide and Exit commands.
-    void HookWindow();
-    void UnhookWindow();
-    bool isHooked() const;
+    // With a notification icon the window is reached through it, and its own menu carries Hide and Exit; without
+    // one the window stays up and its menu carries every command.
+    void setTrayPresent(bool present);
+    bool trayPresent() const { return m_trayPresent; }
 
     // The outer height rule: the taller window shows the volume-left line.
     void applyWhatsLeftHeight(bool whatsLeft);
+    // Where the user left the window in an earlier run, if anywhere.
+    void setStoredPosition(const std::optional<QPoint>& position);
+
+    // The engine's figures: a tick's bars go to the graphs; the texts are built only while the window is shown.
+    void showTick(const Snapshot& snapshot);
+    void showFigures(const Snapshot& snapshot);
 
     // The command menu `MP_IconPopup`; the icon opens it with `MP_ShowLog` as its default item.
     QMenu& popupMenu() { return m_popup; }
@@ -72,32 +51,20 @@ public:
 
     static QString versionCaption();
 
-    // SamplerView
-    void setDownloadText(const QString& text) override;
-    void setUploadText(const QString& text) override;
-    void setCaption(const QString& text) override;
-    void setRateLine(const QString& text) override;
-    void graphUpdate(Graph graph, qint32 sample) override;
-    void graphRepeat(Graph graph, qint32 sample, quint64 times) override;
-    qint32 graphMax(Graph graph) const override;
-    void setGraphMax(Graph graph, qint32 max) override;
-    void setGraphToolTip(Graph graph, const QString& text) override;
-    void refreshVolumeLeft() override;
-    bool readoutsShown() const override { return isVisible(); }
-    void setTimerEnabled(bool enabled) override;
-
 Q_SIGNALS:
     void optionsRequested();
     void volumeGraphsRequested();
+    void resetCountersRequested();
     void exitRequested();
-    // The window was shown: its readouts, skipped while hidden, want refreshing.
-    void readoutsNeeded();
-    // The icon was placed in a notification area that appeared after AddTrayIcon.
-    void trayPlaced();
+    // Shown or hidden: the readouts are live only while shown.
+    void shownChanged(bool shown);
+    // The user moved the window here.
+    void positionChosen(const QPoint& position);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     void changeEvent(QEvent* event) override;
     void moveEvent(QMoveEvent* event) override;
@@ -106,41 +73,39 @@ private:
     QLabel* addLabel(const char* name, const QString& text, bool bold, const QRectF& twips);
     void fitLayout();
     void placeWindow();
-    std::optional<QPoint> storedPosition();
     void savePosition();
-    Throughput* graph(Graph which) const;
-    void showVolumeGraphs();
     void showAbout();
     void shadeWhatsLeft();
 
-    MonitorContext m_context;
+    MessageBoxes& m_boxes;
+    std::function<QRect()> m_iconRect;
     TwipLayout m_layout {this};
     bool m_whatsLeftShown = true;
+    bool m_trayPresent = false;
     // Where the user last left the window; none until the user moves it.
     std::optional<QPoint> m_userPosition;
-    bool m_positionLoaded = false;
     QPoint m_placedAt;
     bool m_placing = false;
     QTimer m_savePosition;
-    VolumeLeft m_volumeLeft;
-    SampleTimer m_timer {m_context.ifTable};
-    QMenu m_popup;
-    TrayIcon* m_tray;
-    bool m_trayAdded = false;
+    // The scale the graphs were last given; the graphs' hover texts change only when it does.
+    qint32 m_graphMax = 5;
 
     QLabel* m_lblDownload;
     QLabel* m_lblUpload;
     QLabel* m_lblUp;
     QLabel* m_lblWhatsLeft;
-    // The colour VolumeLeftText asked for; shown in a shade the palette can carry.
+    // The colour of the volume-left band; shown in a shade the palette can carry.
     QColor m_whatsLeftColour;
     Throughput* m_downGraph;
     Throughput* m_upGraph;
 
+    QMenu m_popup;
     QAction* m_showLog;
     QMenu m_windowMenu;
     QAction* m_hide;
     QAction* m_exit;
-    QMetaObject::Connection m_trayHook;
     bool m_graphErrorReported = false;
 };
+
+// The colour the volume-left line and the icon's mark take in a band; invalid for no allowance.
+QColor allowanceColour(AllowanceBand band);

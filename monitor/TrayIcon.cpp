@@ -1,5 +1,9 @@
 #include "TrayIcon.h"
 
+#include "FrmMain.h"
+#include "Readouts.h"
+#include "TrafficEngine.h"
+
 #include <QApplication>
 #include <QGuiApplication>
 #include <QMenu>
@@ -139,4 +143,24 @@ void TrayIcon::setToolTip(const QString& text)
 QRect TrayIcon::geometry() const
 {
     return m_icon ? m_icon->geometry() : QRect();
+}
+
+[[gnu::hot]] void TrayIcon::showTick(const Snapshot& snapshot)
+{
+    const bool traffic = snapshot.tick.downRate > 0 || snapshot.tick.upRate > 0;
+    if (++m_ticks % 2 == 0 || !traffic)
+        showFigures(snapshot);
+}
+
+[[gnu::hot]] void TrayIcon::showFigures(const Snapshot& snapshot)
+{
+    const AllowanceBand band = snapshot.allowance.band;
+    setMark(band >= AllowanceBand::Orange ? allowanceColour(band) : QColor());
+    auto from = std::make_tuple(snapshot.tick.downRate, snapshot.tick.upRate, snapshot.tick.bits,
+                                snapshot.rcvdSinceRow + snapshot.sentSinceRow, VolumeLeftText(snapshot.allowance));
+    if (from == m_toolTipFrom)
+        return;
+    setToolTip(TrayToolTip(std::get<0>(from), std::get<1>(from), std::get<2>(from), double(std::get<3>(from)),
+                           std::get<4>(from)));
+    m_toolTipFrom = std::move(from);
 }

@@ -10,7 +10,11 @@
 #include <QSystemTrayIcon>
 #include <QTimer>
 
+#include <optional>
+#include <tuple>
+
 class QMenu;
+struct Snapshot;
 
 // The notification-area icon with the command menu. Qt decides once per process, when the first icon is made,
 // whether the tray speaks StatusNotifierItem over D-Bus or XEmbed, so the icon is made only once a tray host is
@@ -43,6 +47,12 @@ public:
     // Where the icon is on screen; empty where the host does not say (StatusNotifierItem hosts).
     QRect geometry() const;
 
+    // The engine's figures: the hover text tells the rates, the volume since the last row and the allowance, the
+    // mark the allowance's band. Under traffic the text follows every second tick, which is as often as a person
+    // reads it; a tick without traffic always shows, so the icon never rests on an old rate.
+    void showTick(const Snapshot& snapshot);
+    void showFigures(const Snapshot& snapshot);
+
 Q_SIGNALS:
     // A host appeared after show() found none.
     void placed();
@@ -66,4 +76,7 @@ private:
     QTimer m_watch;
     Host m_lastSeen = Host::None;
     QElapsedTimer m_lastToggle;
+    quint64 m_ticks = 0;
+    // What the hover text was last built from; an idle link gives the same figures tick after tick.
+    std::optional<std::tuple<double, double, bool, quint64, QString>> m_toolTipFrom;
 };

@@ -1,11 +1,10 @@
 #pragma once
 
-class Clock;
-class DbCommand;
 class MessageBoxes;
 class QWidget;
+class TrafficEngine;
 
-// The Reset page's Clear Database button: after a confirmation, erases the traffic log and leaves one row of
-// zero traffic dated now. Both statements are tried even when the first fails; the user is told either way.
-// The boxes block only owner; command and clock must outlive the question.
-void clearTrafficLog(DbCommand& command, const Clock& clock, MessageBoxes& boxes, QWidget* owner);
+// The Reset page's Clear Database button: after a confirmation, has the engine erase the traffic log and leave one
+// row of zero traffic dated now; the user is told either way. The boxes block only owner; engine must outlive the
+// question.
+void clearTrafficLog(TrafficEngine& engine, MessageBoxes& boxes, QWidget* owner);

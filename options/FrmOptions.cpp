@@ -5,11 +5,9 @@
 #include "Contrast.h"
 #include "CsvExport.h"
 #include "DatabaseReset.h"
-#include "Db.h"
 #include "FolderPicker.h"
 #include "MessageBox.h"
-#include "SettingRows.h"
-#include "Settings.h"
+#include "TrafficEngine.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -65,6 +63,14 @@ int storedValue(int state)
     }
 }
 
+// What the allowance box shows: the user's format, without grouping, in fixed notation (100000, not 1E+05).
+QString shownNumber(double v)
+{
+    QLocale loc;
+    loc.setNumberOptions(QLocale::OmitGroupSeparator);
+    return loc.toString(v, 'f', QLocale::FloatingPointShortest);
+}
+
 Qt::CheckState checkState(int stored)
 {
     return stored == 2 ? Qt::PartiallyChecked : stored ? Qt::Checked : Qt::Unchecked;
@@ -94,7 +100,6 @@ FrmOptions::FrmOptions(Services services, std::function<void(bool whatsleft)> se
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::MSWindowsFixedSizeDialogHint)
     , m_s(services)
     , m_setMonitorHeight(std::move(setMonitorHeight))
-    , m_volumeLeft(services.db, services.traffic, services.clock)
 {
     setObjectName(QStringLiteral("FrmOptions"));
     setWindowTitle(QStringLiteral("Options."));
@@ -148,9 +153,10 @@ void FrmOptions::build()
     m_txtAdapters->setPalette(heading);
 
     m_LstAdapters = make(new QListView(this), "LstAdapters", {360, 720, 3975, 2010});
-    m_LstAdapters->setModel(m_s.settings.adapters.model());
+    AdapterList& adapters = m_s.engine.settings().adapters();
+    m_LstAdapters->setModel(adapters.model());
     // The sampler's selection is the list's selection: a click acts at the next tick.
-    m_LstAdapters->setSelectionModel(m_s.settings.adapters.selectionModel());
+    m_LstAdapters->setSelectionModel(adapters.selectionModel());
     m_LstAdapters->setSelectionMode(QAbstractItemView::MultiSelection);
     m_LstAdapters->setEditTriggers(QAbstractItemView::NoEditTriggers);
 
@@ -217,59 +223,50 @@ void FrmOptions::build()
 
 void FrmOptions::connectSettings()
 {
-    SettingsRecord& rec = m_s.settings;
-    auto bindCheck = [this](QCheckBox* box, int SettingsRecord::*field) {
-        // Written at once: the sampler reads kilobit and whatsleft at every tick.
+    auto bindCheck = [this](QCheckBox* box, int Settings::*field) {
+        // In force at once: the tick reads kilobit and whatsleft, the allowance watch notifyleft.
         connect(box, &QCheckBox::stateChanged, this, [this, box, field](int state) {
-            m_s.settings.*field = storedValue(state);
+            m_s.engine.settings().setLive(field, storedValue(state));
             // A grey box loaded from the table turns into a plain two-state box once the user clicks it.
             if (state != Qt::PartiallyChecked)
                 box->setTristate(false);
         });
     };
-    bindCheck(m_ChkAutoReset, &SettingsRecord::AutoReset);
-    bindCheck(m_Chkkbits, &SettingsRecord::kilobit);
-    bindCheck(m_ChkWhatsleft, &SettingsRecord::whatsleft);
-    bindCheck(m_ChkNotifyLeft, &SettingsRecord::notifyleft);
-    connect(m_TxtCsvFile, &QLineEdit::textChanged, this, [&rec](const QString& t) { rec.ExportFolder = t; });
-    connect(m_TxtMaxMB, &QLineEdit::textChanged, this, [&rec](const QString& t) { rec.TxtMaxMB = t; });
-    connect(m_Txtperiod, &QLineEdit::textChanged, this, [&rec](const QString& t) { rec.Txtperiod = t; });
-    connect(m_cboPeriodType, &QComboBox::currentIndexChanged, this, [this, &rec](int i) {
-        rec.cboPeriodType = i;
-        m_SpnBillingDay->setEnabled(i == 2);
-    });
-    connect(m_SpnBillingDay, &QSpinBox::valueChanged, this, [this, &rec](int day) {
-        rec.BillingDay = day;
+    bindCheck(m_ChkAutoReset, &Settings::AutoReset);
+    bindCheck(m_Chkkbits, &Settings::kilobit);
+    bindCheck(m_ChkWhatsleft, &Settings::whatsleft);
+    bindCheck(m_ChkNotifyLeft, &Settings::notifyleft);
+    connect(m_cboPeriodType, &QComboBox::currentIndexChanged, this,
+            [this](int i) { m_SpnBillingDay->setEnabled(i == 2); });
+    connect(m_SpnBillingDay, &QSpinBox::valueChanged, this, [this](int day) {
         showBillingDay(day);
         preview();
     });
     connect(m_cboPeriodType, &QComboBox::activated, this, &FrmOptions::preview);
-    connect(&rec, &SettingsRecord::changed, this, &FrmOptions::showSettings);
 
     connect(m_TbPages, &QTabBar::currentChanged, this, [this](int i) { showPage(m_TbPages->tabText(i)); });
     connect(m_BttOK, &QPushButton::clicked, this, &FrmOptions::saveAndHide);
     connect(m_BttBrowse, &QPushButton::clicked, this, &FrmOptions::browse);
     connect(m_BttExport, &QPushButton::clicked, this, &FrmOptions::exportCsv);
-    connect(m_BttClear, &QPushButton::clicked, this,
-            [this] { clearTrafficLog(m_s.command, m_s.clock, m_s.boxes, this); });
+    connect(m_BttClear, &QPushButton::clicked, this, [this] { clearTrafficLog(m_s.engine, m_s.boxes, this); });
     m_TxtMaxMB->installEventFilter(this);
     m_Txtperiod->installEventFilter(this);
 }
 
 void FrmOptions::showSettings()
 {
-    const SettingsRecord& rec = m_s.settings;
-    m_ChkAutoReset->setCheckState(checkState(rec.AutoReset));
-    m_Chkkbits->setCheckState(checkState(rec.kilobit));
-    m_ChkWhatsleft->setCheckState(checkState(rec.whatsleft));
-    m_TxtCsvFile->setText(rec.ExportFolder);
-    m_TxtMaxMB->setText(rec.TxtMaxMB);
-    m_Txtperiod->setText(rec.Txtperiod);
-    m_cboPeriodType->setCurrentIndex(rec.cboPeriodType);
-    m_SpnBillingDay->setValue(rec.BillingDay);
-    m_SpnBillingDay->setEnabled(rec.cboPeriodType == 2);
-    showBillingDay(rec.BillingDay);
-    m_ChkNotifyLeft->setCheckState(checkState(rec.notifyleft));
+    const Settings& values = m_s.engine.settings().current();
+    m_ChkAutoReset->setCheckState(checkState(values.AutoReset));
+    m_Chkkbits->setCheckState(checkState(values.kilobit));
+    m_ChkWhatsleft->setCheckState(checkState(values.whatsleft));
+    m_TxtCsvFile->setText(values.ExportFolder);
+    m_TxtMaxMB->setText(shownNumber(values.MaxMbSize));
+    m_Txtperiod->setText(QString::number(values.LogPeriod));
+    m_cboPeriodType->setCurrentIndex(values.LogPeriodType);
+    m_SpnBillingDay->setValue(values.BillingDay);
+    m_SpnBillingDay->setEnabled(values.LogPeriodType == 2);
+    showBillingDay(values.BillingDay);
+    m_ChkNotifyLeft->setCheckState(checkState(values.notifyleft));
     preview();
 }
 
@@ -321,6 +318,19 @@ void FrmOptions::closeEvent(QCloseEvent* event)
     event->ignore();
 }
 
+void FrmOptions::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    Q_EMIT shownChanged(true);
+}
+
+void FrmOptions::hideEvent(QHideEvent* event)
+{
+    QDialog::hideEvent(event);
+    if (!event->spontaneous())
+        Q_EMIT shownChanged(false);
+}
+
 bool FrmOptions::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() == QEvent::FocusOut) {
@@ -361,7 +371,7 @@ void FrmOptions::showPage(const QString& caption)
 {
     static const QStringList Pages = {QStringLiteral("General"), QStringLiteral("Adapters"), QStringLiteral("Reset"),
                                       QStringLiteral("Volume Left")};
-    const int page = Pages.indexOf(caption);
+    const auto page = Pages.indexOf(caption);
     if (page < 0)
         return;
     const bool general = page == 0;
@@ -414,19 +424,28 @@ void FrmOptions::layoutVolumePage()
                    QRectF(maxMbLeft, float(volume1.top()) - 15.0f, maxMbWidth, m_layout.twips(m_TxtMaxMB).height()));
 }
 
+// The terms the boxes hold now, saved or not.
+Settings FrmOptions::edited() const
+{
+    Settings values = m_s.engine.settings().current();
+    bool ok = false;
+    const double maxMb = QLocale().toDouble(m_TxtMaxMB->text(), &ok);
+    values.MaxMbSize = ok ? maxMb : 0;
+    const qint32 periods = QLocale().toInt(m_Txtperiod->text(), &ok);
+    values.LogPeriod = ok ? periods : 0;
+    values.LogPeriodType = m_cboPeriodType->currentIndex();
+    values.BillingDay = m_SpnBillingDay->value();
+    return values;
+}
+
 void FrmOptions::preview()
 {
-    bool ok = false;
-    double maxMb = QLocale().toDouble(m_TxtMaxMB->text(), &ok);
-    if (!ok)
-        maxMb = 0;
-    qint32 periods = QLocale().toInt(m_Txtperiod->text(), &ok);
-    if (!ok)
-        periods = 0;
-    m_lblpreview->setText(m_volumeLeft.VolumeLeftText(maxMb, periods, QString::number(m_cboPeriodType->currentIndex()),
-                                                      m_SpnBillingDay->value(), nullptr, &m_PreviewStartDate));
+    const Remainder r = m_s.engine.allowance().whatIf(edited(), m_s.engine.unlogged());
+    m_lblpreview->setText(VolumeLeftText(r));
+    if (r.start.isValid())
+        m_PreviewStartDate = r.start;
     m_LblStartdate->setText(QStringLiteral("Starting from ")
-                            + QLocale().toString(m_PreviewStartDate.date(), QStringLiteral("dd MMM yyyy")));
+                            + QLocale().toString(m_PreviewStartDate, QStringLiteral("dd MMM yyyy")));
 }
 
 void FrmOptions::saveAndHide()
@@ -436,39 +455,11 @@ void FrmOptions::saveAndHide()
     if (QWidget* focus = focusWidget(); focus == m_TxtMaxMB || focus == m_Txtperiod)
         checkBox(static_cast<QLineEdit*>(focus));
 
-    // The boxes show the user's number format; the table holds plain numbers, so a change of locale reads them right.
-    bool ok = false;
-    const double maxMb = QLocale().toDouble(m_TxtMaxMB->text(), &ok);
-    m_s.vars.MaxMbSize = ok ? maxMb : 0;
-    m_s.vars.LogPeriodType = m_cboPeriodType->currentIndex();
-    const qint32 periods = QLocale().toInt(m_Txtperiod->text(), &ok);
-    m_s.vars.LogPeriod = ok ? periods : 0;
-    m_s.vars.BillingDay = m_SpnBillingDay->value();
-
-    const SettingsRecord& rec = m_s.settings;
-    QStringList unsaved;
+    const Settings values = edited();
     QString error;
-    auto save = [&](const QString& name, bool saved) {
-        if (saved)
-            return;
-        unsaved.append(name);
-        if (error.isEmpty())
-            error = m_s.db.lastError();
-    };
-    save(QStringLiteral("Adapter rows"), replaceAdapterRows(m_s.db, m_s.command, rec.adapters));
-    auto replace
-        = [&](const QString& key, const QString& value) { save(key, replaceSetting(m_s.db, m_s.command, key, value)); };
-    replace(QStringLiteral("AutoReset"), QString::number(rec.AutoReset));
-    replace(QStringLiteral("kilobit"), QString::number(rec.kilobit));
-    replace(QStringLiteral("whatsleft"), QString::number(rec.whatsleft));
-    replace(QStringLiteral("logperiod"), QString::number(m_s.vars.LogPeriod));
-    replace(QStringLiteral("logperiodtype"), QString::number(m_s.vars.LogPeriodType));
-    replace(QStringLiteral("maxmbsize"), storedNumber(m_s.vars.MaxMbSize));
-    replace(QStringLiteral("billingday"), QString::number(m_s.vars.BillingDay));
-    replace(QStringLiteral("notifyleft"), QString::number(rec.notifyleft));
-
+    const QStringList unsaved = m_s.engine.settings().save(values, &error);
     // The values act for this session even when the table refused them.
-    m_setMonitorHeight(rec.whatsleft != 0);
+    m_setMonitorHeight(values.whatsleft != 0);
     if (unsaved.isEmpty()) {
         hide();
         return;
@@ -491,7 +482,7 @@ void FrmOptions::browse()
 
 void FrmOptions::exportCsv()
 {
-    CsvExport(m_s.db, m_s.command, m_s.boxes, this)
+    CsvExport(m_s.engine, m_s.boxes, this)
         .run(m_TxtCsvFile->text(), m_CboChartType->currentIndex(),
              [this](const QString& path) { m_TxtCsvFile->setText(path); });
 }

@@ -1,20 +1,15 @@
 #pragma once
 
 #include "TwipLayout.h"
-#include "VolumeLeft.h"
 
-#include <QDateTime>
+#include <QDate>
 #include <QDialog>
 #include <functional>
 
-class Clock;
-class DbCommand;
-class DbConnection;
+struct Settings;
 class FolderPicker;
 class MessageBoxes;
-class SettingsRecord;
-struct SettingsVars;
-struct TrafficState;
+class TrafficEngine;
 class QCheckBox;
 class QComboBox;
 class QGroupBox;
@@ -25,8 +20,9 @@ class QPushButton;
 class QSpinBox;
 class QTabBar;
 
-// The options dialog: edits the settings record, previews the volume allowance, exports the log to CSV and
-// clears it. Created hidden at start-up and kept until exit; OK stores the settings and hides it again.
+// The options dialog: a view of the settings store that edits the settings, previews the volume allowance, and has
+// the engine export the log to CSV and clear it. Created hidden at start-up and kept until exit; OK stores the
+// settings and hides it again. The check boxes and the adapter selection act at once; the rest at OK.
 // The four pages are not containers: every control sits on this one window and a tab shows its own.
 class FrmOptions : public QDialog
 {
@@ -34,12 +30,7 @@ class FrmOptions : public QDialog
 public:
     struct Services
     {
-        DbConnection& db;
-        DbCommand& command;
-        SettingsRecord& settings;
-        SettingsVars& vars;
-        const TrafficState& traffic;
-        const Clock& clock;
+        TrafficEngine& engine;
         MessageBoxes& boxes;
         FolderPicker& folders;
     };
@@ -53,12 +44,18 @@ public:
     // The page switch by tab caption; a caption that names no page changes nothing.
     void showPage(const QString& caption);
 
+Q_SIGNALS:
+    // Shown or hidden: while shown, what it previews is live.
+    void shownChanged(bool shown);
+
 public Q_SLOTS:
     // Escape must not close the dialog: OK is its only way out.
     void reject() override { }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void changeEvent(QEvent* event) override;
 
@@ -69,6 +66,7 @@ private:
     void fitLayout();
     void layoutVolumePage();
     void showSettings();
+    Settings edited() const;
     void preview();
     void showBillingDay(int day);
     // The check of a number box as the focus leaves it, then the preview.
@@ -80,8 +78,7 @@ private:
 
     Services m_s;
     std::function<void(bool)> m_setMonitorHeight;
-    VolumeLeft m_volumeLeft;
-    QDateTime m_PreviewStartDate;
+    QDate m_PreviewStartDate;
     TwipLayout m_layout {this};
 
     QWidget* m_pane = nullptr;

@@ -2,11 +2,12 @@
 
 #include "Futex.h"
 
-#include <cstring>
+#include <algorithm>
 
 using std::chrono::steady_clock;
+using std::chrono::system_clock;
 
-SampleTimer::SampleTimer(IfTableSource& source, QObject* parent)
+SampleTimer::SampleTimer(IfTable& source, QObject* parent)
     : QObject(parent)
     , m_source(source)
 {
@@ -14,13 +15,7 @@ SampleTimer::SampleTimer(IfTableSource& source, QObject* parent)
 
 SampleTimer::~SampleTimer()
 {
-    {
-        const std::lock_guard lock(m_mutex);
-        m_quit = true;
-    }
-    changed();
-    if (m_thread.joinable())
-        m_thread.join();
+    halt();
 }
 
 void SampleTimer::setInterval(int ms)
@@ -45,11 +40,16 @@ void SampleTimer::start()
 {
     {
         const std::lock_guard lock(m_mutex);
-        // The thread is made at the first start, so a window that never samples has none.
+        if (m_quit)
+            return;
+        // The thread is made at the first start, so a timer that never samples has none.
         if (!m_thread.joinable())
             m_thread = std::thread(&SampleTimer::run, this);
+        // The very first reading at once: it only sets the reference for the rates that follow. Started again after
+        // a stop, the timer keeps the interval, since rates are measured over it.
+        m_next = steady_clock::now() + (m_started ? m_interval : std::chrono::milliseconds(0));
+        m_started = true;
         m_active = true;
-        m_next = steady_clock::now() + m_interval;
     }
     changed();
 }
@@ -60,11 +60,31 @@ void SampleTimer::stop()
         const std::lock_guard lock(m_mutex);
         m_active = false;
         m_settled = false;
-        m_hasPending = false;
-        // What was skipped before the dropped reading is still owed to the graphs.
-        m_skipped += std::exchange(m_pendingSkipped, 0);
+        if (m_hasPending) {
+            m_skipped += m_pending.quietBefore;
+            m_pending.quietBefore = 0;
+            m_hasPending = false;
+        }
     }
     changed();
+}
+
+void SampleTimer::halt()
+{
+    stop();
+    {
+        const std::lock_guard lock(m_mutex);
+        m_quit = true;
+    }
+    changed();
+    if (m_thread.joinable())
+        m_thread.join();
+}
+
+bool SampleTimer::readNow(std::vector<IfEntry>& into)
+{
+    Q_ASSERT(!m_thread.joinable());
+    return m_source.read(into);
 }
 
 void SampleTimer::changed()
@@ -73,63 +93,44 @@ void SampleTimer::changed()
     futexWakeAll(m_changes);
 }
 
-void SampleTimer::settle(qint64 ms, const std::vector<bool>& counted)
+void SampleTimer::settle(qint64 dueMs, const std::vector<std::uint32_t>& counted)
 {
     const std::lock_guard lock(m_mutex);
-    if (!m_active || m_hasPending || ms <= 0)
+    if (!m_active || m_hasPending || dueMs <= 0)
         return;
     m_settled = true;
     m_counted = counted;
-    m_settledUntil = std::chrono::system_clock::now() + std::chrono::milliseconds(ms);
+    m_settledUntil = system_clock::now() + std::chrono::milliseconds(dueMs);
+    m_settledAtMost = steady_clock::now() + std::chrono::milliseconds(std::min(dueMs, SettledAtMostMs));
 }
 
-quint64 SampleTimer::unsettle()
+void SampleTimer::wake()
 {
     const std::lock_guard lock(m_mutex);
     m_settled = false;
-    return std::exchange(m_skipped, 0);
 }
 
-[[gnu::hot]] void SampleTimer::read(Reading& into)
+// Equal but for the counters of adapters not counted, which go on moving without anyone seeing them.
+[[gnu::hot]] bool SampleTimer::sameCounted(const std::vector<IfEntry>& a, const std::vector<IfEntry>& b) const
 {
-    std::uint32_t size = 0;
-    m_source.GetIfTable(nullptr, &size, true);
-    into.ok = false;
-    if (size == 0)
-        return;
-    into.bytes.resize(size);
-    into.ok = m_source.GetIfTable(into.bytes.data(), &size, true) == IfTableStatus::Ok;
-    if (into.ok)
-        into.bytes.resize(size);
-}
-
-// Equal but for the counters of rows not counted. The counters close each row.
-[[gnu::hot]] bool SampleTimer::sameCounted(const Reading& a, const Reading& b) const
-{
-    static_assert(IfLayout::OutOctets + 8 == IfLayout::RowSize && IfLayout::InOctets + 8 == IfLayout::OutOctets);
-    if (!a.ok || !b.ok || a.bytes.size() != b.bytes.size() || a.bytes.size() < IfLayout::CountSize)
+    if (a.size() != b.size())
         return false;
-    const std::uint8_t* x = a.bytes.data();
-    const std::uint8_t* y = b.bytes.data();
-    if (std::memcmp(x, y, IfLayout::CountSize) != 0)
-        return false;
-    const std::size_t rows = (a.bytes.size() - IfLayout::CountSize) / IfLayout::RowSize;
-    for (std::size_t k = 0; k < rows; ++k) {
-        const std::size_t at = IfLayout::CountSize + k * IfLayout::RowSize;
-        const bool counted = k < m_counted.size() && m_counted[k];
-        if (std::memcmp(x + at, y + at, counted ? IfLayout::RowSize : IfLayout::InOctets) != 0)
+    for (std::size_t k = 0; k < a.size(); ++k) {
+        const IfEntry& x = a[k];
+        const IfEntry& y = b[k];
+        if (x.index != y.index || x.hardware != y.hardware || x.name != y.name)
+            return false;
+        if ((x.inOctets != y.inOctets || x.outOctets != y.outOctets)
+            && std::binary_search(m_counted.cbegin(), m_counted.cend(), x.index))
             return false;
     }
-    // Bytes after the last whole row, if any.
-    const std::size_t end = IfLayout::CountSize + rows * IfLayout::RowSize;
-    return std::memcmp(x + end, y + end, a.bytes.size() - end) == 0;
+    return true;
 }
 
 // The thread: the only code an idle, settled program runs every interval.
 [[gnu::hot]] void SampleTimer::run()
 {
-    Reading reading;
-    bool skippedLast = false;
+    std::vector<IfEntry> fresh;
     for (;;) {
         std::unique_lock lock(m_mutex);
         // Read before the state it guards: a change made after this wakes the wait below at once.
@@ -153,27 +154,32 @@ quint64 SampleTimer::unsettle()
         m_next += m_interval;
         if (m_next <= now)
             m_next = now + m_interval;
-        read(reading);
-        std::swap(reading, m_last);
-        if (m_settled && std::chrono::system_clock::now() < m_settledUntil && sameCounted(m_last, reading)) {
+        // The kernel is read without the lock, so the receiver never waits on it.
+        lock.unlock();
+        const bool ok = m_source.read(fresh);
+        lock.lock();
+        if (!m_active)
+            continue;
+        const bool settled = m_settled && system_clock::now() < m_settledUntil && steady_clock::now() < m_settledAtMost;
+        if (settled && ok && m_lastOk && sameCounted(m_last, fresh)) {
             ++m_skipped;
-            skippedLast = true;
+            std::swap(m_last, fresh);
+            m_skippedLast = true;
             continue;
         }
-        // A reading not yet taken is replaced, as a busy event loop merges a timer's ticks.
-        m_pending.bytes.assign(m_last.bytes.cbegin(), m_last.bytes.cend());
-        m_pending.ok = m_last.ok;
-        // After a skipped reading, that one goes along: the uncounted rows' counters moved meanwhile. One already
-        // waiting stays, as the older start of the merged ticks.
-        if (skippedLast && !(m_hasPending && m_pendingHasBase)) {
-            m_pendingBase.bytes.assign(reading.bytes.cbegin(), reading.bytes.cend());
-            m_pendingBase.ok = reading.ok;
-            m_pendingHasBase = true;
-        } else if (!m_hasPending) {
-            m_pendingHasBase = false;
+        // A reading not yet taken is replaced, as a busy event loop merges a timer's ticks. After a skipped reading,
+        // that one goes along: the uncounted adapters' counters moved meanwhile. One already waiting stays, as the
+        // older start of the merged ticks.
+        if (m_skippedLast && !(m_hasPending && m_pending.hasBase)) {
+            m_pending.base = m_last;
+            m_pending.hasBase = true;
         }
-        skippedLast = false;
-        m_pendingSkipped += std::exchange(m_skipped, 0);
+        m_pending.entries = fresh;
+        m_pending.ok = ok;
+        m_pending.quietBefore += std::exchange(m_skipped, 0);
+        std::swap(m_last, fresh);
+        m_lastOk = ok;
+        m_skippedLast = false;
         m_settled = false;
         m_hasPending = true;
         if (!m_posted) {
@@ -188,46 +194,12 @@ void SampleTimer::deliver()
     {
         const std::lock_guard lock(m_mutex);
         m_posted = false;
-        if (!m_hasPending || !m_active)
+        if (!m_hasPending)
             return;
-        std::swap(m_current.bytes, m_pending.bytes);
-        m_current.ok = m_pending.ok;
-        std::swap(m_base.bytes, m_pendingBase.bytes);
-        m_base.ok = m_pendingBase.ok;
-        m_hasBase = m_pendingHasBase;
+        std::swap(m_current, m_pending);
+        m_pending.quietBefore = 0;
+        m_pending.hasBase = false;
         m_hasPending = false;
-        m_currentSkipped = std::exchange(m_pendingSkipped, 0);
-        m_hasCurrent = true;
     }
-    Q_EMIT timeout();
-}
-
-std::uint32_t SampleTimer::GetIfTable(std::uint8_t* table, std::uint32_t* size, bool)
-{
-    if (!size)
-        return IfTableStatus::InvalidParameter;
-    if (!m_hasBase && !m_hasCurrent) {
-        const std::lock_guard lock(m_mutex);
-        read(m_current);
-        m_hasCurrent = true;
-        // A reading on its way is older than this one: the sampler must never see the counters go back.
-        if (std::exchange(m_hasPending, false))
-            m_skipped += std::exchange(m_pendingSkipped, 0);
-    }
-    Reading& served = m_hasBase ? m_base : m_current;
-    bool& waiting = m_hasBase ? m_hasBase : m_hasCurrent;
-    if (!served.ok) {
-        waiting = false;
-        *size = 0;
-        return IfTableStatus::CanNotComplete;
-    }
-    const auto bytes = std::uint32_t(served.bytes.size());
-    if (!table || *size < bytes) {
-        *size = bytes;
-        return table ? IfTableStatus::InsufficientBuffer : IfTableStatus::Ok;
-    }
-    std::memcpy(table, served.bytes.data(), bytes);
-    *size = bytes;
-    waiting = false;
-    return IfTableStatus::Ok;
+    Q_EMIT reading(m_current);
 }

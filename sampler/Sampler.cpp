@@ -1,26 +1,17 @@
 #include "Sampler.h"
 
 #include "Clock.h"
-#include "Db.h"
-#include "IfTable.h"
 #include "LogWriter.h"
-#include "Readouts.h"
 #include "Settings.h"
 #include "TrafficState.h"
 
 #include <QHash>
-#include <QLoggingCategory>
-#include <QSet>
 
 #include <algorithm>
 #include <cmath>
 #include <limits>
 
-Q_LOGGING_CATEGORY(lcSampler, "zovodazad.sampler")
-
 namespace {
-
-using Graph = SamplerView::Graph;
 
 // A rate as the graphs take it: rounded half to even, held within 32 bits.
 qint32 wholeNumber(double v)
@@ -39,94 +30,74 @@ double ratePerSecond(double octets)
     return (octets / 1000.0) / (TmrCheckitInterval / 1000.0);
 }
 
-// The interface's name as the row spells it, in UTF-8.
-std::string_view description(const IfRow& row)
-{
-    std::size_t len = row.descrLen;
-    // Windows counts the terminating zero in dwDescrLen; it is not part of the name.
-    if (len > 0 && row.descr[len - 1] == 0)
-        --len;
-    return {reinterpret_cast<const char*>(row.descr.data()), len};
-}
-
 } // namespace
 
-Sampler::Sampler(IfTableSource& ifTable, DbConnection& db, TrafficState& state, SettingsRecord& settings,
-                 LogWriter& writer, const Clock& clock, SamplerView& view)
-    : m_ifTable(ifTable)
-    , m_db(db)
-    , m_state(state)
+Sampler::Sampler(TrafficState& state, SettingsStore& settings, LogWriter& writer, const Clock& clock)
+    : m_state(state)
     , m_settings(settings)
     , m_writer(writer)
     , m_clock(clock)
-    , m_view(view)
 {
 }
 
 // What a tick runs, here and in the classes it calls, is marked hot, so the compiler places it side by side: after
 // half a second asleep, each code page a wake-up touches costs about a microsecond.
-[[gnu::hot]] void Sampler::TmrCheckit_Timer()
+[[gnu::hot]] void Sampler::TmrCheckit_Timer(const std::vector<IfEntry>* table)
 {
-    SampleInterfaces();
-    showReadouts();
+    m_wroteRow = false;
+    SampleInterfaces(table);
+    m_figures.rcvdSinceRow = m_state.TotalBytesRcvd - m_state.LoggedBytesRcvd;
+    m_figures.sentSinceRow = m_state.TotalBytesSent - m_state.LoggedBytesSent;
+    m_figures.bits = m_settings.current().kilobit != 0;
+    showDownload();
+    showUpload();
     decideLogging(true);
 }
 
-void Sampler::sampleBeforeExit()
+void Sampler::sampleBeforeExit(const std::vector<IfEntry>* table)
 {
-    SampleInterfaces();
+    m_wroteRow = false;
+    SampleInterfaces(table);
     decideLogging(false);
 }
 
-// Adds what the selected adapters counted since the last sample to the totals. Whenever the table cannot be read, or
-// the adapter list cannot be rebuilt, the totals stay as they are and the sample is taken again at the next tick.
-[[gnu::hot]] void Sampler::SampleInterfaces()
+// Adds what the selected adapters counted since the last sample to the totals. Whenever the table cannot be read,
+// the totals stay as they are and the sample is taken again at the next tick.
+[[gnu::hot]] void Sampler::SampleInterfaces(const std::vector<IfEntry>* table)
 {
     m_dropped = false;
     m_sampled = false;
     m_addedRcvd = 0;
     m_addedSent = 0;
-    if (!readTable() || (!listMatches() && !RefreshAdapterList()))
+    if (!table)
         return;
+    readTable(*table, m_now);
+    if (!listMatches())
+        RefreshAdapterList();
     readSelection();
     count();
     m_sampled = true;
 }
 
-[[gnu::hot]] bool Sampler::readTable()
+[[gnu::hot]] void Sampler::readTable(const std::vector<IfEntry>& table, std::vector<Counted>& into) const
 {
-    std::uint32_t size = 0;
-    m_ifTable.GetIfTable(nullptr, &size, true);
-    if (size == 0)
-        return false;
-    if (m_table.size() < size)
-        m_table.resize(size);
-    const std::uint32_t bytes = size;
-    if (m_ifTable.GetIfTable(m_table.data(), &size, true) != IfTableStatus::Ok)
-        return false;
-    const std::uint32_t n = readIfCount(m_table.data(), bytes);
-    // A count that claims more rows than the buffer holds is treated as a failed read.
-    if (n > (bytes - IfLayout::CountSize) / IfLayout::RowSize)
-        return false;
-    m_now.resize(n);
-    IfRow row;
-    for (std::uint32_t k = 0; k < n; ++k) {
-        readIfRow(m_table.data(), bytes, k, row);
-        Counted& a = m_now[k];
+    into.resize(table.size());
+    for (std::size_t k = 0; k < table.size(); ++k) {
+        const IfEntry& e = table[k];
+        Counted& a = into[k];
         // Names rarely change; comparing first keeps a steady tick off the string library's code.
-        if (const std::string_view name = description(row); a.name != name)
-            a.name.assign(name);
-        a.index = row.index;
-        a.in = row.inOctets;
-        a.out = row.outOctets;
-        a.hardware = (row.flags & IfFlag::Hardware) != 0;
+        if (a.name != e.name)
+            a.name = e.name;
+        a.index = e.index;
+        a.in = e.inOctets;
+        a.out = e.outOctets;
+        a.hardware = e.hardware;
     }
-    return true;
 }
 
 [[gnu::hot]] bool Sampler::listMatches() const
 {
-    return m_settings.adapters.count() == int(m_now.size())
+    return m_settings.adapters().count() == int(m_now.size())
         && std::equal(m_now.cbegin(), m_now.cend(), m_listNames.cbegin(), m_listNames.cend(),
                       [](const Counted& a, const std::string& name) { return a.name == name; });
 }
@@ -134,30 +105,10 @@ void Sampler::sampleBeforeExit()
 // One entry per table row, rebuilt whenever the interfaces or their order change. An adapter already listed keeps
 // its selection, stored or not; another is selected when an `Adapter<k>` row names it (or, holding no name, names its
 // position k), and when there are no such rows at all, when it is hardware.
-bool Sampler::RefreshAdapterList()
+void Sampler::RefreshAdapterList()
 {
-    DbRecordset rs;
-    if (!rs.open(m_db, QStringLiteral("select settingname, Settingvalue from settings where settingname like ?;"),
-                 {QStringLiteral("Adapter%")})) {
-        qCWarning(lcSampler) << "adapter selection not readable, retried next tick:" << rs.lastError();
-        return false;
-    }
-    bool stored = false;
-    QSet<QString> storedNames;
-    QSet<int> storedPositions;
-    for (; !rs.atEnd(); rs.moveNext()) {
-        stored = true;
-        const QString name = rs.field(QStringLiteral("Settingvalue")).toString();
-        bool isPosition = false;
-        const int k = rs.field(QStringLiteral("settingname")).toString().mid(7).toInt(&isPosition);
-        if (!name.isEmpty())
-            storedNames.insert(name);
-        else if (isPosition)
-            storedPositions.insert(k);
-    }
-    rs.close();
-
-    AdapterList& list = m_settings.adapters;
+    const StoredAdapters& stored = m_settings.storedAdapters();
+    AdapterList& list = m_settings.adapters();
     QHash<QString, bool> listed;
     for (int k = 0; k < list.count(); ++k)
         listed.insert(list.text(k), list.isSelected(k));
@@ -165,25 +116,33 @@ bool Sampler::RefreshAdapterList()
     m_listNames.clear();
     for (std::size_t k = 0; k < m_now.size(); ++k) {
         const Counted& a = m_now[k];
-        const QString name = QString::fromUtf8(a.name.data(), qsizetype(a.name.size()));
+        const QString name = QString::fromStdString(a.name);
         list.append(name);
         m_listNames.push_back(a.name);
         bool selected = a.hardware;
         if (const auto it = listed.constFind(name); it != listed.cend())
             selected = *it;
-        else if (stored)
-            selected = storedNames.contains(name) || storedPositions.contains(int(k));
+        else if (stored.any)
+            selected = stored.names.contains(name) || stored.positions.contains(int(k));
         list.setSelected(int(k), selected);
     }
-    return true;
 }
 
 // The selection in one pass over its ranges; asking row by row walks every range for each row.
 [[gnu::hot]] void Sampler::readSelection()
 {
-    const std::vector<bool>& selected = m_settings.adapters.selectedRows();
+    const std::vector<bool>& selected = m_settings.adapters().selectedRows();
     for (std::size_t k = 0; k < m_now.size(); ++k)
         m_now[k].selected = k < selected.size() && selected[k];
+}
+
+void Sampler::countedIndexes(std::vector<std::uint32_t>& into) const
+{
+    into.clear();
+    for (const Counted& a : m_before) {
+        if (a.selected)
+            into.push_back(a.index);
+    }
 }
 
 [[gnu::hot]] const Sampler::Counted* Sampler::find(const std::vector<Counted>& in, const Counted& adapter,
@@ -228,69 +187,29 @@ bool Sampler::RefreshAdapterList()
     std::swap(m_now, m_before);
 }
 
-[[gnu::hot]] void Sampler::showReadouts()
+void Sampler::rebaseUncounted(const std::vector<IfEntry>& base)
 {
-    const bool bits = m_settings.kilobit != 0;
-    const bool shown = m_view.readoutsShown();
-    if (shown)
-        showVolumes();
-    showDownload(bits, shown);
-    showUpload(bits);
-    if (shown && m_settings.whatsleft != 0)
-        m_view.refreshVolumeLeft();
-}
-
-void Sampler::replayQuietTicks(quint64 ticks)
-{
-    m_view.graphRepeat(Graph::Down, 0, ticks);
-    m_view.graphRepeat(Graph::Up, 0, ticks);
-}
-
-void Sampler::rebaseUncounted()
-{
-    if (!readTable() || !listMatches())
-        return;
+    readTable(base, m_base);
     for (std::size_t k = 0; k < m_before.size(); ++k) {
         Counted& before = m_before[k];
-        if (const Counted* now = before.selected ? nullptr : find(m_now, before, k)) {
-            before.in = now->in;
-            before.out = now->out;
+        if (const Counted* then = before.selected ? nullptr : find(m_base, before, k)) {
+            before.in = then->in;
+            before.out = then->out;
         }
     }
 }
 
-void Sampler::refreshTexts()
-{
-    const TrafficState& s = m_state;
-    const bool bits = m_settings.kilobit != 0;
-    showVolumes();
-    m_view.setRateLine(m_lastRate > 0 ? RateLine(m_lastRate, s.PeriodAvgDownSpeed, s.MaxDownSpeed, bits)
-                                      : ZeroRateLine(s.PeriodAvgDownSpeed, s.MaxDownSpeed, bits));
-    if (m_settings.whatsleft != 0)
-        m_view.refreshVolumeLeft();
-}
-
-void Sampler::showVolumes()
-{
-    const TrafficState& s = m_state;
-    m_view.setDownloadText(VolumeText(double(s.TotalBytesRcvd - s.LoggedBytesRcvd)));
-    m_view.setUploadText(VolumeText(double(s.TotalBytesSent - s.LoggedBytesSent)));
-    m_view.setCaption(VolumeText(double(s.TotalBytesSent + s.TotalBytesRcvd - s.LoggedBytesSent - s.LoggedBytesRcvd)));
-}
-
-[[gnu::hot]] void Sampler::showDownload(bool bits, bool shown)
+[[gnu::hot]] void Sampler::showDownload()
 {
     TrafficState& s = m_state;
     const double d = double(s.TotalBytesRcvd - s.PrevBytesRcvd);
     if (d <= 0 || !s.HavePrevious) {
-        m_lastRate = 0;
-        if (shown)
-            m_view.setRateLine(ZeroRateLine(s.PeriodAvgDownSpeed, s.MaxDownSpeed, bits));
-        m_view.graphUpdate(Graph::Down, 0);
+        m_figures.downRate = 0;
+        m_figures.downBar = 0;
         return;
     }
     const double rate = ratePerSecond(d);
-    m_lastRate = rate;
+    m_figures.downRate = rate;
     // A near-idle sample counts at the current average, so idle stretches neither drag it down nor are skipped.
     if (rate > 0.5)
         s.PeriodAvgDownSpeed = (s.PeriodAvgDownSpeed * s.PeriodSampleCount + rate) / (s.PeriodSampleCount + 1);
@@ -298,41 +217,36 @@ void Sampler::showVolumes()
     if (rate > s.MaxDownSpeed + 1) {
         s.MaxDownSpeed = rate;
         // A lone spike far above the average (a newly counted adapter's whole counter) does not set the scale.
-        if (s.MaxDownSpeed < 4 * s.PeriodAvgDownSpeed && s.MaxDownSpeed > m_view.graphMax(Graph::Down) + 1)
-            RescaleGraphs(s.MaxDownSpeed, bits);
+        if (s.MaxDownSpeed < 4 * s.PeriodAvgDownSpeed && s.MaxDownSpeed > m_figures.graphMax + 1)
+            RescaleGraphs(s.MaxDownSpeed);
     }
-    m_view.graphUpdate(Graph::Down, wholeNumber(rate));
-    if (shown)
-        m_view.setRateLine(RateLine(rate, s.PeriodAvgDownSpeed, s.MaxDownSpeed, bits));
+    m_figures.downBar = wholeNumber(rate);
 }
 
-[[gnu::hot]] void Sampler::showUpload(bool bits)
+[[gnu::hot]] void Sampler::showUpload()
 {
     TrafficState& s = m_state;
     const double d = double(s.TotalBytesSent - s.PrevBytesSent);
     if (d <= 0 || !s.HavePrevious) {
-        m_lastUpRate = 0;
-        m_view.graphUpdate(Graph::Up, 0);
+        m_figures.upRate = 0;
+        m_figures.upBar = 0;
         return;
     }
     const double rate = ratePerSecond(d);
-    m_lastUpRate = rate;
+    m_figures.upRate = rate;
     // There is no upload average; the download average is what guards against spikes here too.
     if (rate > s.MaxUpSpeed + 1 && s.MaxUpSpeed < 4 * s.PeriodAvgDownSpeed) {
         s.MaxUpSpeed = rate;
-        if (s.MaxUpSpeed > m_view.graphMax(Graph::Down) + 1)
-            RescaleGraphs(s.MaxUpSpeed, bits);
+        if (s.MaxUpSpeed > m_figures.graphMax + 1)
+            RescaleGraphs(s.MaxUpSpeed);
     }
-    m_view.graphUpdate(Graph::Up, wholeNumber(rate));
+    m_figures.upBar = wholeNumber(rate);
 }
 
 // Both graphs share one scale, which only grows.
-void Sampler::RescaleGraphs(double m, bool bits)
+void Sampler::RescaleGraphs(double m)
 {
-    m_view.setGraphMax(Graph::Down, wholeNumber(m + 1));
-    m_view.setGraphMax(Graph::Up, m_view.graphMax(Graph::Down));
-    m_view.setGraphToolTip(Graph::Down, GraphToolTip(m_view.graphMax(Graph::Down), bits));
-    m_view.setGraphToolTip(Graph::Up, GraphToolTip(m_view.graphMax(Graph::Up), bits));
+    m_figures.graphMax = wholeNumber(m + 1);
 }
 
 // The first sample opens the first period. Later periods open as a row is written, at the totals of that moment,
@@ -350,23 +264,15 @@ void Sampler::RescaleGraphs(double m, bool bits)
         // goes into the next period. A failed write leaves it all in the open period.
         s.TotalBytesRcvd -= m_addedRcvd;
         s.TotalBytesSent -= m_addedSent;
-        writeRow(ticking);
+        m_writer.WriteLogRow();
+        m_wroteRow = true;
         s.TotalBytesRcvd += m_addedRcvd;
         s.TotalBytesSent += m_addedSent;
     } else if (ticking && m_clock.minuteOfDay() == 0 && s.PeriodStart.date().daysTo(m_clock.now().date()) != 0) {
         // The date is looked at only in the day's first minute: building it costs more than the rest of the check.
-        writeRow(ticking);
+        m_writer.WriteLogRow();
+        m_wroteRow = true;
     }
     s.PrevBytesRcvd = s.TotalBytesRcvd;
     s.PrevBytesSent = s.TotalBytesSent;
-}
-
-// While ticking, the timer is off while the row is written and on again whatever the outcome, so ticking never stops.
-void Sampler::writeRow(bool ticking)
-{
-    if (ticking)
-        m_view.setTimerEnabled(false);
-    m_writer.WriteLogRow();
-    if (ticking)
-        m_view.setTimerEnabled(true);
 }

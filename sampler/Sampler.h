@@ -1,51 +1,66 @@
 #pragma once
 
-#include "SamplerView.h"
+#include "IfTable.h"
+
+#include <QtGlobal>
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
 class Clock;
-class DbConnection;
-class IfTableSource;
 class LogWriter;
-class SettingsRecord;
+class SettingsStore;
 struct TrafficState;
 
 // The fixed interval of `TmrCheckit` in milliseconds; rates are measured over it, not over the real time
 // between ticks.
 constexpr int TmrCheckitInterval = 500;
 
-// The handler of the monitor window's timer: reads the interface table, shows volumes and rates, and ends traffic
-// periods. The state it keeps between ticks lives in TrafficState, the adapter list, the view's graphs and the
-// last sample of each adapter.
+// What a tick leaves for the views besides the byte counters: figures, never texts, which a view builds only when
+// someone can see them.
+struct TickFigures
+{
+    // Octets received and sent since the last log row, as the readouts show them: before the tick's logging
+    // decision, so the very first tick shows the adapters' whole counters.
+    quint64 rcvdSinceRow = 0;
+    quint64 sentSinceRow = 0;
+    // The rates of this tick in kB/s; 0 after a tick on the zero path (no previous sample, no traffic).
+    double downRate = 0;
+    double upRate = 0;
+    // This tick's bar of each graph, in whole kB/s, and the scale both graphs share, which only grows.
+    qint32 downBar = 0;
+    qint32 upBar = 0;
+    qint32 graphMax = 5;
+    // `kilobit` as this tick saw it.
+    bool bits = false;
+};
+
+// The handler of the timer `TmrCheckit`: samples the selected adapters of a reading of the interface table, works
+// out rates, averages and maxima, and ends traffic periods. It keeps the last sample of each adapter between ticks;
+// the counters and the period live in TrafficState.
 class Sampler
 {
 public:
-    Sampler(IfTableSource& ifTable, DbConnection& db, TrafficState& state, SettingsRecord& settings, LogWriter& writer,
-            const Clock& clock, SamplerView& view);
+    Sampler(TrafficState& state, SettingsStore& settings, LogWriter& writer, const Clock& clock);
 
-    void TmrCheckit_Timer();
-    // A last sample as the program ends, so the final row holds the traffic up to that moment. The timer is
-    // left as it is.
-    void sampleBeforeExit();
-    // Writes the volume texts, the caption, the rate line and the volume-left line from the current figures; used
-    // when the readouts become visible after ticks that skipped them.
-    void refreshTexts();
+    // One tick on a reading of the table; table is null when it could not be read.
+    void TmrCheckit_Timer(const std::vector<IfEntry>* table);
+    // A last sample as the program ends, so the final row holds the traffic up to that moment.
+    void sampleBeforeExit(const std::vector<IfEntry>* table);
 
+    const TickFigures& figures() const { return m_figures; }
+    // The last tick wrote a log row (an adapter stopped being counted, or a day ended).
+    bool wroteRow() const { return m_wroteRow; }
     // The last tick read the table, counted no traffic and ended no counting: another tick on the same table would
     // only add an empty bar to each graph.
     bool quiet() const { return m_sampled && m_addedRcvd == 0 && m_addedSent == 0 && !m_dropped; }
-    // Ticks on a table that did not change since the last one, which the timer skipped: an empty bar each.
-    void replayQuietTicks(quint64 ticks);
-    // Reads the last of those skipped ticks' tables, for the counters of the adapters not counted, which may have
-    // moved: an adapter selected next counts from there, a tick ago, as it would had every tick run.
-    void rebaseUncounted();
-
-    // The rates of the last tick in kB/s, 0 after a tick without traffic in that direction.
-    double downloadRate() const { return m_lastRate; }
-    double uploadRate() const { return m_lastUpRate; }
+    // The interface indexes of the adapters counted now, ascending.
+    void countedIndexes(std::vector<std::uint32_t>& into) const;
+    // A reading taken a tick before the one about to be sampled, after readings that were skipped: the adapters not
+    // counted take up their counters from there, so one selected next counts from a tick ago, as it would had every
+    // tick run.
+    void rebaseUncounted(const std::vector<IfEntry>& base);
 
 private:
     // One adapter at a sample. An adapter is the same from sample to sample while its interface index stays, or,
@@ -61,42 +76,34 @@ private:
         bool same(const Counted& other) const { return index != 0 ? index == other.index : name == other.name; }
     };
 
-    void SampleInterfaces();
-    bool readTable();
+    void SampleInterfaces(const std::vector<IfEntry>* table);
+    void readTable(const std::vector<IfEntry>& table, std::vector<Counted>& into) const;
     bool listMatches() const;
-    bool RefreshAdapterList();
+    void RefreshAdapterList();
     void readSelection();
     void count();
     static const Counted* find(const std::vector<Counted>& in, const Counted& adapter, std::size_t hint);
-    void showReadouts();
-    void showVolumes();
-    void showDownload(bool bits, bool shown);
-    void showUpload(bool bits);
-    void RescaleGraphs(double m, bool bits);
+    void showDownload();
+    void showUpload();
+    void RescaleGraphs(double m);
     void decideLogging(bool ticking);
-    void writeRow(bool ticking);
 
-    IfTableSource& m_ifTable;
-    DbConnection& m_db;
     TrafficState& m_state;
-    SettingsRecord& m_settings;
+    SettingsStore& m_settings;
     LogWriter& m_writer;
     const Clock& m_clock;
-    SamplerView& m_view;
-    // Grows to the largest table seen and is reused, so a steady set of interfaces allocates nothing per tick.
-    std::vector<std::uint8_t> m_table;
-    // The adapters at this sample and at the one before, reused in the same way.
+    TickFigures m_figures;
+    // The adapters at this sample and at the one before, reused so a steady set of interfaces allocates nothing.
     std::vector<Counted> m_now;
     std::vector<Counted> m_before;
+    std::vector<Counted> m_base;
     // The names the adapter list was built from, entry by entry.
     std::vector<std::string> m_listNames;
     // This tick's sample ended the counting of an adapter: one that was counted went away, was recreated or was
     // deselected. The period then ends at the totals of the tick before.
     bool m_dropped = false;
     bool m_sampled = false;
+    bool m_wroteRow = false;
     std::uint64_t m_addedRcvd = 0;
     std::uint64_t m_addedSent = 0;
-    // The download rate of the last tick, 0 after a tick on the zero path; the rate line is rebuilt from it.
-    double m_lastRate = 0;
-    double m_lastUpRate = 0;
 };

@@ -170,7 +170,7 @@ QVariant DbRecordset::field(const QString& name) const
 {
     if (atEnd())
         return {};
-    const int i = m_columns.indexOf(name.toLower());
+    const auto i = m_columns.indexOf(name.toLower());
     if (i < 0)
         return {};
     return m_rows.at(m_pos).at(i);

@@ -3,7 +3,6 @@
 #include "Clock.h"
 #include "DatabaseFile.h"
 #include "Db.h"
-#include "MessageBox.h"
 #include "PeriodJournal.h"
 #include "TrafficState.h"
 
@@ -45,13 +44,12 @@ bool LogWriter::WriteLogRow(Failure failure)
             && cmd.execute(PeriodJournal::clearSql());
     });
     if (!ok) {
-        if (failure == Failure::Notify && !m_failureReported) {
+        if (failure == Failure::Notify && !m_failureReported && m_report) {
             m_failureReported = true;
-            m_boxes.notify(QCoreApplication::translate("LogWriter",
-                                                       "The traffic log could not be written:\n%1\n\n"
-                                                       "The traffic is kept and will be written with the next row.")
-                               .arg(m_db.lastError()),
-                           MessageBoxes::Icon::Critical, QStringLiteral("Zovodazad"));
+            m_report(QCoreApplication::translate("LogWriter",
+                                                 "The traffic log could not be written:\n%1\n\n"
+                                                 "The traffic is kept and will be written with the next row.")
+                         .arg(m_db.lastError()));
         }
         return false;
     }
@@ -72,7 +70,7 @@ QString LogWriter::WriteLastRow(PeriodJournal& journal, int busyWaitMs)
         return {};
     const QString why = m_db.lastError();
     const QString mb = QString::number(
-        (m_state.TotalBytesRcvd + m_state.TotalBytesSent - m_state.LoggedBytesRcvd - m_state.LoggedBytesSent)
+        double(m_state.TotalBytesRcvd + m_state.TotalBytesSent - m_state.LoggedBytesRcvd - m_state.LoggedBytesSent)
             / (1024.0 * 1024.0),
         'f', 1);
     QString asideError;
@@ -89,10 +87,10 @@ QString LogWriter::WriteLastRow(PeriodJournal& journal, int busyWaitMs)
         .arg(why, mb, asideError);
 }
 
-LogWriter::LogWriter(DbConnection& db, TrafficState& state, const Clock& clock, MessageBoxes& boxes)
+LogWriter::LogWriter(DbConnection& db, TrafficState& state, const Clock& clock, Report report)
     : m_db(db)
     , m_state(state)
     , m_clock(clock)
-    , m_boxes(boxes)
+    , m_report(std::move(report))
 {
 }

@@ -2,9 +2,10 @@
 
 #include <QString>
 
+#include <functional>
+
 class Clock;
 class DbConnection;
-class MessageBoxes;
 class PeriodJournal;
 struct TrafficState;
 
@@ -12,7 +13,9 @@ struct TrafficState;
 class LogWriter
 {
 public:
-    LogWriter(DbConnection& db, TrafficState& state, const Clock& clock, MessageBoxes& boxes);
+    // report receives what the user must be told of a row that could not be written.
+    using Report = std::function<void(const QString&)>;
+    LogWriter(DbConnection& db, TrafficState& state, const Clock& clock, Report report = {});
 
     // Returns false when the row could not be stored. The period then stays open, so the next row that does get
     // written includes this traffic; the user is told once per run of failures, not at every attempt.
@@ -29,6 +32,6 @@ private:
     DbConnection& m_db;
     TrafficState& m_state;
     const Clock& m_clock;
-    MessageBoxes& m_boxes;
+    Report m_report;
     bool m_failureReported = false;
 };

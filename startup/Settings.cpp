@@ -4,23 +4,63 @@
 
 #include <QDir>
 #include <QLocale>
+
 #include <cmath>
-#include <optional>
-
-SettingsRecord::SettingsRecord()
-    : ExportFolder(defaultExportPath())
-{
-}
-
-QString SettingsRecord::defaultExportPath()
-{
-    return QDir::home().filePath(QStringLiteral("Zovodazad.csv"));
-}
+#include <limits>
 
 namespace {
 
 // Whole numbers above 2^53 would not survive the way through a double.
 constexpr qint64 MaxStoredWhole = qint64(1) << 53;
+constexpr qint64 MaxPosition = 1000000;
+
+// The settings the options dialog stores, in the order OK stores them, with the range a stored value must lie in.
+// All are whole numbers; the one without a field is the allowance in megabytes, held in a double.
+struct NumberKey
+{
+    const char* name;
+    int Settings::*field;
+    qint64 lo;
+    qint64 hi;
+};
+constexpr NumberKey NumberKeys[] = {
+    {"AutoReset", &Settings::AutoReset, 0, 2},
+    {"kilobit", &Settings::kilobit, 0, 2},
+    {"whatsleft", &Settings::whatsleft, 0, 2},
+    {"logperiod", &Settings::LogPeriod, std::numeric_limits<qint32>::min(), std::numeric_limits<qint32>::max()},
+    // Only the three period types the dialog can show.
+    {"logperiodtype", &Settings::LogPeriodType, 0, 2},
+    // The dialog accepts whole megabytes only.
+    {"maxmbsize", nullptr, 0, MaxStoredWhole},
+    {"billingday", &Settings::BillingDay, 1, 31},
+    {"notifyleft", &Settings::notifyleft, 0, 2},
+};
+
+QString storedValue(const Settings& s, const NumberKey& key)
+{
+    return key.field ? QString::number(s.*key.field) : storedNumber(s.MaxMbSize);
+}
+
+void setValue(Settings& s, const NumberKey& key, qint64 value)
+{
+    if (key.field)
+        s.*key.field = static_cast<int>(value);
+    else
+        s.MaxMbSize = static_cast<double>(value);
+}
+
+void copyValue(Settings& to, const Settings& from, const NumberKey& key)
+{
+    if (key.field)
+        to.*key.field = from.*key.field;
+    else
+        to.MaxMbSize = from.MaxMbSize;
+}
+const QString ExportFolderKey = QStringLiteral("ExportFolder");
+const QString PositionKeys[2] = {QStringLiteral("monitorleft"), QStringLiteral("monitortop")};
+const QString AdapterPrefix = QStringLiteral("Adapter");
+
+const QString InsertSql = QStringLiteral("INSERT INTO settings(Settingname,Settingvalue) values(?, ?);");
 
 QLocale plainLocale()
 {
@@ -29,22 +69,12 @@ QLocale plainLocale()
     return c;
 }
 
-// What the options dialog shows: the user's format, without grouping.
-QString shownNumber(double v)
-{
-    QLocale loc;
-    loc.setNumberOptions(QLocale::OmitGroupSeparator);
-    // Fixed notation: 100000 must read 100000, not 1E+05.
-    return loc.toString(v, 'f', QLocale::FloatingPointShortest);
-}
-
-void applyCheck(int& box, const QString& value)
-{
-    if (const auto v = readStoredWhole(value, 0, 2))
-        box = static_cast<int>(*v);
-}
-
 } // namespace
+
+QString Settings::defaultExportPath()
+{
+    return QDir::home().filePath(QStringLiteral("Zovodazad.csv"));
+}
 
 QString storedNumber(double value)
 {
@@ -69,53 +99,156 @@ std::optional<qint64> readStoredWhole(const QString& text, qint64 lo, qint64 hi)
     return static_cast<qint64>(r);
 }
 
-bool loadSettings(DbConnection& db, SettingsRecord& record, SettingsVars& vars, QString* error)
+SettingsStore::SettingsStore(DbConnection& db, QObject* parent)
+    : QObject(parent)
+    , m_db(db)
+{
+}
+
+bool SettingsStore::load(QString* error)
 {
     DbRecordset rs;
-    if (!rs.open(db, QStringLiteral("select * from settings order by rowid;"))) {
+    if (!rs.open(m_db, QStringLiteral("select settingname, Settingvalue from settings order by rowid;"))) {
         if (error)
             *error = rs.lastError();
         return false;
     }
+    Settings s;
+    StoredAdapters adapters;
+    std::optional<qint64> position[2];
     for (; !rs.atEnd(); rs.moveNext()) {
         const QString name = rs.field(QStringLiteral("settingname")).toString();
         const QString value = rs.field(QStringLiteral("Settingvalue")).toString();
-        if (name == QLatin1String("AutoReset")) {
-            applyCheck(record.AutoReset, value);
-        } else if (name == QLatin1String("ExportFolder")) {
-            record.ExportFolder = value;
-        } else if (name == QLatin1String("kilobit")) {
-            applyCheck(record.kilobit, value);
-        } else if (name == QLatin1String("whatsleft")) {
-            applyCheck(record.whatsleft, value);
-        } else if (name == QLatin1String("maxmbsize")) {
-            // The dialog accepts whole megabytes only.
-            if (const auto v = readStoredWhole(value, 0, MaxStoredWhole)) {
-                vars.MaxMbSize = double(*v);
-                record.TxtMaxMB = shownNumber(*v);
+        for (const NumberKey& key : NumberKeys) {
+            if (name == QLatin1String(key.name)) {
+                if (const auto v = readStoredWhole(value, key.lo, key.hi))
+                    setValue(s, key, *v);
             }
-        } else if (name == QLatin1String("logperiodtype")) {
-            // Only the three period types the dialog can show are accepted.
-            if (const auto v = readStoredWhole(value, 0, 2)) {
-                vars.LogPeriodType = static_cast<qint32>(*v);
-                record.cboPeriodType = static_cast<int>(*v);
-            }
-        } else if (name == QLatin1String("billingday")) {
-            if (const auto v = readStoredWhole(value, 1, 31)) {
-                vars.BillingDay = static_cast<qint32>(*v);
-                record.BillingDay = static_cast<int>(*v);
-            }
-        } else if (name == QLatin1String("notifyleft")) {
-            applyCheck(record.notifyleft, value);
-        } else if (name == QLatin1String("logperiod")) {
-            if (const auto v
-                = readStoredWhole(value, std::numeric_limits<qint32>::min(), std::numeric_limits<qint32>::max())) {
-                vars.LogPeriod = static_cast<qint32>(*v);
-                record.Txtperiod = QString::number(vars.LogPeriod);
-            }
+        }
+        if (name == ExportFolderKey) {
+            s.ExportFolder = value;
+        } else if (name == PositionKeys[0] || name == PositionKeys[1]) {
+            position[name == PositionKeys[1]] = readStoredWhole(value, -MaxPosition, MaxPosition);
+        } else if (name.startsWith(AdapterPrefix)) {
+            adapters.any = true;
+            bool isPosition = false;
+            const int k = name.mid(AdapterPrefix.size()).toInt(&isPosition);
+            if (!value.isEmpty())
+                adapters.names.insert(value);
+            else if (isPosition)
+                adapters.positions.insert(k);
         }
     }
     rs.close();
-    record.announceChanged();
+    if (position[0] && position[1])
+        s.monitorPosition = QPoint(int(*position[0]), int(*position[1]));
+    m_current = s;
+    m_stored = s;
+    m_storedAdapters = adapters;
+    Q_EMIT changed();
+    return true;
+}
+
+void SettingsStore::setLive(int Settings::*box, int value)
+{
+    if (m_current.*box == value)
+        return;
+    m_current.*box = value;
+    Q_EMIT changed();
+}
+
+// A setting is replaced by a delete of its key and an insert of the new row, as one transaction, so a failure
+// leaves the old row in place instead of losing the setting.
+bool SettingsStore::replace(const QString& key, const QString& value, QString* error)
+{
+    DbCommand command;
+    command.bind(m_db);
+    const bool ok = m_db.transaction([&] {
+        return command.execute(QStringLiteral("Delete from settings where settingname = ? collate nocase;"), {key})
+            && command.execute(InsertSql, {key, value});
+    });
+    if (!ok && error && error->isEmpty())
+        *error = m_db.lastError();
+    return ok;
+}
+
+// One row per selected entry, named by the entry's position in the list and holding its interface name.
+bool SettingsStore::replaceAdapterRows(QString* error)
+{
+    DbCommand command;
+    command.bind(m_db);
+    StoredAdapters stored;
+    const bool ok = m_db.transaction([&] {
+        if (!command.execute(QStringLiteral("Delete from settings where settingname like ?;"), {AdapterPrefix + '%'}))
+            return false;
+        for (int i = 0; i < m_adapters.count(); ++i) {
+            if (!m_adapters.isSelected(i))
+                continue;
+            stored.any = true;
+            stored.names.insert(m_adapters.text(i));
+            if (!command.execute(InsertSql, {AdapterPrefix + QString::number(i), m_adapters.text(i)}))
+                return false;
+        }
+        return true;
+    });
+    if (ok)
+        m_storedAdapters = stored;
+    else if (error && error->isEmpty())
+        *error = m_db.lastError();
+    return ok;
+}
+
+QStringList SettingsStore::save(const Settings& values, QString* error)
+{
+    QStringList unsaved;
+    if (!replaceAdapterRows(error))
+        unsaved.append(QStringLiteral("Adapter rows"));
+    for (const NumberKey& key : NumberKeys) {
+        const QString name = QLatin1String(key.name);
+        if (replace(name, storedValue(values, key), error))
+            copyValue(m_stored, values, key);
+        else
+            unsaved.append(name);
+    }
+    // The export path and the window's position are not the dialog's: they are stored where they change.
+    const QString exportFolder = m_current.ExportFolder;
+    const std::optional<QPoint> position = m_current.monitorPosition;
+    m_current = values;
+    m_current.ExportFolder = exportFolder;
+    m_current.monitorPosition = position;
+    Q_EMIT changed();
+    return unsaved;
+}
+
+bool SettingsStore::saveExportPath(const QString& path, QString* error)
+{
+    m_current.ExportFolder = path;
+    if (!replace(ExportFolderKey, path, error))
+        return false;
+    m_stored.ExportFolder = path;
+    return true;
+}
+
+bool SettingsStore::saveMonitorPosition(const QPoint& position, QString* error)
+{
+    m_current.monitorPosition = position;
+    DbCommand command;
+    command.bind(m_db);
+    const int xy[2] = {position.x(), position.y()};
+    const bool ok = m_db.transaction([&] {
+        for (int i : {0, 1}) {
+            if (!command.execute(QStringLiteral("Delete from settings where settingname = ? collate nocase;"),
+                                 {PositionKeys[i]})
+                || !command.execute(InsertSql, {PositionKeys[i], storedNumber(xy[i])}))
+                return false;
+        }
+        return true;
+    });
+    if (!ok) {
+        if (error)
+            *error = m_db.lastError();
+        return false;
+    }
+    m_stored.monitorPosition = position;
     return true;
 }

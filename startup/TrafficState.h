@@ -29,13 +29,3 @@ struct TrafficState
     Currency MaxDownSpeed;
     Currency MaxUpSpeed;
 };
-
-// The settings of the volume allowance that live in process-wide variables rather than in the options dialog.
-struct SettingsVars
-{
-    double MaxMbSize = 0;
-    qint32 LogPeriod = 0;
-    qint32 LogPeriodType = 0;
-    // The day of the month on which a month of the allowance starts, 1 to 31.
-    qint32 BillingDay = 1;
-};

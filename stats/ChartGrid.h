@@ -20,9 +20,9 @@ public:
 
     // Setting a count keeps the cells that still fit; new cells are 0 with empty labels.
     void setRowCount(int rows);
-    int rowCount() const { return m_rowLabels.size(); }
+    int rowCount() const { return int(m_rowLabels.size()); }
     void setColumnCount(int columns);
-    int columnCount() const { return m_columnLabels.size(); }
+    int columnCount() const { return int(m_columnLabels.size()); }
 
     void setRowLabel(int row, const QString& label) { m_rowLabels[row] = label; }
     const QStringList& rowLabels() const { return m_rowLabels; }

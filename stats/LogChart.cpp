@@ -184,11 +184,11 @@ protected:
         if (!(span > 0.0f))
             return;
         for (int i = 0; i < m_labels.size(); ++i) {
-            labelPositions().append((i - min) / span);
+            labelPositions().append((float(i) - min) / span);
             labelStrings().append(m_labels.at(i));
         }
         for (int i = 0; i <= m_labels.size(); ++i)
-            gridPositions().append((i - 0.5f - min) / span);
+            gridPositions().append((float(i) - 0.5f - min) / span);
     }
 
     QString stringForValue(qreal value, const QString&) const override
@@ -523,7 +523,7 @@ void LogChart::draw3D()
 
     QValue3DAxis* xAxis = m_surface->axisX();
     xAxis->setFormatter(new CategoryFormatter(m_grid.rowLabels()));
-    xAxis->setRange(-0.5f, rows - 0.5f);
+    xAxis->setRange(-0.5f, float(rows) - 0.5f);
     xAxis->setLabelAutoRotation(90.0f);
 
     QStringList depthLabels;
@@ -531,7 +531,7 @@ void LogChart::draw3D()
         depthLabels.append(m_grid.columnLabel(c));
     QValue3DAxis* zAxis = m_surface->axisZ();
     zAxis->setFormatter(new CategoryFormatter(depthLabels));
-    zAxis->setRange(-0.5f, depthSlots - 0.5f);
+    zAxis->setRange(-0.5f, float(depthSlots) - 0.5f);
     zAxis->setLabelAutoRotation(90.0f);
 
     QValue3DAxis* yAxis = m_surface->axisY();

@@ -54,7 +54,7 @@ int main(int argc, char** argv)
             return;
         }
         pending.append(buffer, int(n));
-        for (int end = pending.indexOf('\n'); end >= 0; end = pending.indexOf('\n')) {
+        for (auto end = pending.indexOf('\n'); end >= 0; end = pending.indexOf('\n')) {
             if (pending.left(end) == StatsCommands::Show) {
                 window.build();
                 window.show();

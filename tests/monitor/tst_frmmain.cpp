@@ -1,12 +1,9 @@
-#include "Clock.h"
 #include "Contrast.h"
-#include "FakeIfTable.h"
 #include "FrmMain.h"
-#include "LogWriter.h"
 #include "MessageBox.h"
-#include "TempDatabase.h"
 #include "Throughput.h"
-#include "TrafficState.h"
+#include "TrafficEngine.h"
+#include "TrayIcon.h"
 
 #include <QtTest>
 #include <QtWidgets>
@@ -26,28 +23,34 @@ QStringList captions(const QMenu& menu)
 
 const QStringList Commands {"Monitor &On.", "O&ptions", "&Volume Graphs", "&Reset Counters.", "&About", "-", "E&xit"};
 
-// Everything the window works with, fresh for each test.
+// A tick's snapshot with the given bars, on the scale given.
+Snapshot tick(qint32 down, qint32 up, qint32 scale = 5)
+{
+    Snapshot s;
+    s.tick.downBar = down;
+    s.tick.upBar = up;
+    s.tick.graphMax = scale;
+    return s;
+}
+
+// What the volume-left line shows with 1000 MB allowed and usedMb used.
+Snapshot allowance(double usedMb)
+{
+    Settings terms;
+    terms.MaxMbSize = 1000;
+    terms.LogPeriod = 1;
+    Snapshot s;
+    s.whatsleft = true;
+    s.allowance = volumeLeft(terms, QDate(2002, 11, 27), usedMb, 0);
+    return s;
+}
+
+// The window, fresh for each test.
 struct Fixture
 {
-    TempDatabase db;
-    TrafficState state;
-    SettingsVars vars;
-    FakeClock clock;
     FakeMessageBoxes boxes;
-    FakeIfTable table;
-    LogWriter writer {db.db, state, clock, boxes};
-    FrmMain window;
+    FrmMain window {boxes};
     QSignalSpy exits {&window, &FrmMain::exitRequested};
-
-    explicit Fixture(TrayIcon::Host settled = TrayIcon::Host::XEmbed)
-        : window(MonitorContext {writer, db.db, state, vars, clock, boxes, table},
-                 [this] { return hosts.isEmpty() ? host : hosts.takeFirst(); })
-        , host(settled)
-    {
-    }
-    // What the desktop's tray looks like at each look, then host for good.
-    QVector<TrayIcon::Host> hosts;
-    TrayIcon::Host host;
 
     QAction* item(const char* name) { return window.popupMenu().findChild<QAction*>(QLatin1String(name)); }
     // Whether the window is shown after a command, and the toggle's caption then.
@@ -87,13 +90,11 @@ private Q_SLOTS:
                 return fm.horizontalAdvance(a) < fm.horizontalAdvance(b);
             });
         };
-        w.setDownloadText(widest("lblDownload", longestVolumeTexts()));
-        w.setUploadText(widest("LblUpload", longestVolumeTexts()));
-        w.setRateLine(widest("LblUp", longestRateLines()));
-        for (qint32 sample : {150, 40, 90, 0, 120}) {
-            w.graphUpdate(SamplerView::Graph::Down, sample);
-            w.graphUpdate(SamplerView::Graph::Up, sample / 3);
-        }
+        for (qint32 sample : {150, 40, 90, 0, 120})
+            w.showTick(tick(sample, sample / 3, 150));
+        w.findChild<QLabel*>("lblDownload")->setText(widest("lblDownload", longestVolumeTexts()));
+        w.findChild<QLabel*>("LblUpload")->setText(widest("LblUpload", longestVolumeTexts()));
+        w.findChild<QLabel*>("LblUp")->setText(widest("LblUp", longestRateLines()));
         for (Throughput* graph : w.findChildren<Throughput*>()) {
             const QImage& surface = graph->surface();
             QCOMPARE(surface.devicePixelRatio(), row.dpr);
@@ -105,22 +106,31 @@ private Q_SLOTS:
             QVERIFY(column(right - newest + 1) == column(right) && column(right - newest) != column(right));
         }
         // 90 % left is green, 20 % orange, 5 % red.
-        f.vars = {1000, 1, 2};
         for (double usedMb : {100, 800, 950}) {
-            f.state.TotalBytesRcvd = usedMb * 1048576;
-            w.refreshVolumeLeft();
+            QLabel* line = w.findChild<QLabel*>("lblwhatsLeft");
+            line->setText(VolumeLeftText(allowance(usedMb).allowance));
+            const QColor colour = allowanceColour(allowance(usedMb).allowance.band);
+            QPalette pal = line->palette();
+            pal.setColor(QPalette::WindowText, readableOn(colour, w.palette().color(QPalette::Window)));
+            line->setPalette(pal);
             QVERIFY2(looks::problems(w).isEmpty(), qPrintable(looks::problems(w).join("; ")));
         }
         looks::saveShot(w, "monitor");
     }
 
-    void withTray()
+    // With an icon, the toggle shows and hides the window, and the window's own menu holds only its own commands;
+    // without one, the window's menu carries every command but the toggle, since nothing could show it again.
+    void withAndWithoutTray()
     {
         Fixture f;
         QCOMPARE(captions(f.window.popupMenu()), Commands);
         QAction* showLog = f.item("MP_ShowLog");
-        QVERIFY(f.window.AddTrayIcon());
-        f.window.HookWindow();
+        QVERIFY(!showLog->isEnabled());
+        QCOMPARE(captions(f.window.windowMenu()), Commands.mid(1));
+        f.window.windowMenu().actions().last()->trigger();
+        QCOMPARE(f.exits.count(), 1);
+
+        f.window.setTrayPresent(true);
         QCOMPARE(f.after(showLog), "shown Monitor &Off.");
         QCOMPARE(f.after(showLog), "hidden Monitor &On.");
         // Minimised by the window manager, it is still shown as far as the toggle goes; shown again, it is whole.
@@ -129,44 +139,40 @@ private Q_SLOTS:
         QCOMPARE(f.after(showLog), "hidden Monitor &On.");
         QCOMPARE(f.after(showLog), "shown Monitor &Off.");
         QVERIFY(!f.window.isMinimized());
-
-        // With the icon there, the window menu holds only the window's own commands.
         QMenu& menu = f.window.windowMenu();
         QCOMPARE(captions(menu), QStringList({"Hide", "-", "E&xit"}));
         QCOMPARE(f.after(menu.actions().at(0)), "hidden Monitor &On.");
         menu.actions().at(2)->trigger();
-        QCOMPARE(f.exits.count(), 1);
-        // Unhooked, the icon's clicks and the window's commands are no longer served.
-        f.window.UnhookWindow();
-        Q_EMIT f.window.findChild<QSystemTrayIcon*>()->activated(QSystemTrayIcon::DoubleClick);
-        QVERIFY(!f.window.isVisible() && !menu.actions().at(0)->isEnabled());
+        QCOMPARE(f.exits.count(), 2);
     }
 
-    // A panel that starts after the program: until then the window menu is the way to the commands, without the
-    // toggle, since nothing could show the window again. Then the icon appears, as a D-Bus item when the panel
-    // registers one a moment after claiming the X11 tray, and the toggle command becomes available.
-    void lateTrayHost()
+    // A panel that starts after the program gets the icon, as a D-Bus item when the panel registers one a moment
+    // after claiming the X11 tray. An XEmbed icon toggles the window on a double-click only.
+    void trayHosts()
     {
         using H = TrayIcon::Host;
-        Fixture f(H::StatusNotifier);
-        f.hosts = {H::None, H::XEmbed};
-        QSignalSpy placed(&f.window, &FrmMain::trayPlaced);
-        QVERIFY(!f.window.AddTrayIcon());
-        QVERIFY(!f.item("MP_ShowLog")->isEnabled() && !f.window.findChild<QSystemTrayIcon*>());
-        QCOMPARE(captions(f.window.windowMenu()), Commands.mid(1));
-        f.window.windowMenu().actions().last()->trigger();
-        QCOMPARE(f.exits.count(), 1);
+        QMenu menu;
+        QVector<H> hosts {H::None, H::XEmbed, H::StatusNotifier};
+        TrayIcon late(menu, [&hosts] { return hosts.size() > 1 ? hosts.takeFirst() : hosts.first(); });
+        QSignalSpy placed(&late, &TrayIcon::placed);
+        QVERIFY(!late.show() && !late.isPlaced());
         QTRY_COMPARE_WITH_TIMEOUT(placed.count(), 1, 5000);
-        QCOMPARE(f.window.tray().host(), H::StatusNotifier);
-        QVERIFY(f.item("MP_ShowLog")->isEnabled() && f.window.tray().isPlaced());
-        QCOMPARE(captions(f.window.windowMenu()).first(), QString("Hide"));
+        QCOMPARE(late.host(), H::StatusNotifier);
+
+        TrayIcon xembed(menu, [] { return H::XEmbed; });
+        QVERIFY(xembed.show());
+        QSignalSpy toggles(&xembed, &TrayIcon::toggleRequested);
+        auto* icon = xembed.findChild<QSystemTrayIcon*>();
+        Q_EMIT icon->activated(QSystemTrayIcon::Trigger);
+        Q_EMIT icon->activated(QSystemTrayIcon::DoubleClick);
+        QCOMPARE(toggles.count(), 1);
     }
 
     // With no word from the tray on its icon's place, the window opens in the corner by the panel; once the user
     // moves it, it opens there, also in the next session, and a spot on a screen since gone is brought back whole.
     void placementKeepsTheUsersSpot()
     {
-        Fixture f(TrayIcon::Host::None);
+        Fixture f;
         const auto open = [](FrmMain& w) {
             w.show();
             return QTest::qWaitForWindowExposed(&w);
@@ -181,18 +187,17 @@ private Q_SLOTS:
         QVERIFY(whole(f.window));
         QVERIFY((f.window.frameGeometry().bottomRight() - area.bottomRight()).manhattanLength() < 40);
 
-        // The next session builds its window before its settings can be read.
-        const MonitorContext context {f.writer, f.db.db, f.state, f.vars, f.clock, f.boxes, f.table};
-        const auto noTray = [] { return TrayIcon::Host::None; };
-        FrmMain next(context, noTray);
+        QSignalSpy chosen(&f.window, &FrmMain::positionChosen);
         f.window.move(2300, 300);
-        const QString rows = "select group_concat(settingname || '=' || Settingvalue, ' ') from settings";
-        QTRY_COMPARE(f.db.scalar(rows).toString(), QString("monitorleft=2300 monitortop=300"));
+        QTRY_COMPARE(chosen.count(), 1);
+        QCOMPARE(chosen.first().first().toPoint(), QPoint(2300, 300));
+        FrmMain next(f.boxes);
+        next.setStoredPosition(QPoint(2300, 300));
         QVERIFY(open(next));
         QCOMPARE(next.pos(), QPoint(2300, 300));
 
-        f.db.exec("UPDATE settings SET Settingvalue = '9000' WHERE settingname = 'monitorleft'");
-        FrmMain gone(context, noTray);
+        FrmMain gone(f.boxes);
+        gone.setStoredPosition(QPoint(9000, 300));
         QVERIFY(open(gone));
         QVERIFY(whole(gone));
     }
@@ -201,7 +206,7 @@ private Q_SLOTS:
     void graphToolTipWhileAnotherWindowIsActive()
     {
         Fixture f;
-        f.window.setGraphToolTip(SamplerView::Graph::Down, "Graph Max: 7");
+        f.window.showTick(tick(0, 0, 7)); // a rescale names the new scale
         f.window.show();
         QWidget other;
         other.show();
@@ -213,47 +218,40 @@ private Q_SLOTS:
         QCOMPARE(QToolTip::text(), QString("Graph Max: 7"));
     }
 
-    // Reset Counters logs a row; Volume Graphs first logs one only when the stored AutoReset is "1", not when it is
-    // absent or "0". The statistics window opening is the end-to-end tests' part.
-    void commandsThatLogARow()
-    {
-        for (const QString& stored : {QString(), QStringLiteral("0"), QStringLiteral("1")}) {
-            Fixture f;
-            if (!stored.isNull())
-                f.db.exec("INSERT INTO settings VALUES ('AutoReset', ?)", {stored});
-            const auto rows = [&f] { return f.db.scalar("select count(*) from log").toInt(); };
-            f.item("MP_ShoWAll")->trigger();
-            QCOMPARE(rows(), stored == "1" ? 1 : 0);
-            f.item("MP_ResetCounters")->trigger();
-            QCOMPARE(rows(), stored == "1" ? 2 : 1);
-        }
-    }
-
     // What the window shows: the graphs, the volume-left line and the two heights that show or cut it, the icon.
     void windowContents()
     {
         Fixture f;
         FrmMain& w = f.window;
-        using Graph = SamplerView::Graph;
-        // Download bars stand on the bottom, upload bars hang from the top; each graph answers for itself.
+        // Download bars stand on the bottom, upload bars hang from the top; both start at the scale of 5, without a
+        // hover text until a rescale gives one.
+        auto* down = w.findChild<Throughput*>("DownGraph");
         auto* up = w.findChild<Throughput*>("UpGraph");
-        QVERIFY(!w.findChild<Throughput*>("DownGraph")->Inverted() && up->Inverted());
-        w.setGraphMax(Graph::Up, 7);
-        QCOMPARE(std::pair(up->Max(), w.graphMax(Graph::Down)), std::pair(7, 150));
-        // A broken scale costs the bar, never the tick.
-        w.setGraphMax(Graph::Down, 0);
-        w.graphUpdate(Graph::Down, 3);
+        QVERIFY(!down->Inverted() && up->Inverted());
+        QCOMPARE(std::make_tuple(down->Max(), up->Max(), down->toolTip()), std::make_tuple(5, 5, QString()));
 
+        // Hidden, the window keeps its graphs going but builds no text; shown, it shows the figures at once.
+        Snapshot s = allowance(900);
+        s.rcvdSinceRow = 125000;
+        s.tick.downRate = 250;
+        s.avgDown = s.maxDown = 250;
+        w.showTick(s);
         QLabel* line = w.findChild<QLabel*>("lblwhatsLeft");
-        const auto colour = [line] { return line->palette().color(QPalette::WindowText); };
-        const QColor design = colour();
-        w.refreshVolumeLeft(); // no allowance: no text, and the colour stays
-        QCOMPARE(std::pair(line->text(), colour()), std::pair(QString(), design));
-        f.vars = {1000, 2, 2}; // MB over this month and the last
-        f.db.addLogRow("2002-10-15 10:00:00", "2002-10-15 11:00:00", 0, 900 * 1024.0 * 1024.0);
-        w.refreshVolumeLeft();
-        QCOMPARE(line->text(), QStringLiteral("100 MB (10.0 %) Left."));
-        QCOMPARE(colour().hslHue(), 0); // red, in a shade that reads on the window (the look test checks it)
+        QCOMPARE(w.findChild<QLabel*>("LblUp")->text(), QString());
+        w.show();
+        w.showFigures(s);
+        QCOMPARE(
+            QStringList({w.findChild<QLabel*>("lblDownload")->text(), w.windowTitle(),
+                         w.findChild<QLabel*>("LblUp")->text(), line->text()}),
+            QStringList({"122.1 kB", "122.1 kB", "250.0 kBps/s (Avg: 250.0 - Max: 250.0)", "100 MB (10.0 %) Left."}));
+        const QColor red = line->palette().color(QPalette::WindowText);
+        QCOMPARE(red.hslHue(), 0); // in a shade that reads on the window (the look test checks it)
+        // Without an allowance the line has no text, and its colour stays.
+        Snapshot none;
+        none.whatsleft = true;
+        w.showFigures(none);
+        QCOMPARE(std::pair(line->text(), line->palette().color(QPalette::WindowText)), std::pair(QString(), red));
+        w.hide();
 
         // The two heights keep the stored proportions (1590 and 1225 twips high, 3015 wide) at the window's scale.
         w.applyWhatsLeftHeight(false);
@@ -271,11 +269,11 @@ private Q_SLOTS:
             QCOMPARE(w.windowIcon().pixmap(QSize(size, size), 1.0).toImage().convertToFormat(argb),
                      QImage(QString(":/icons/zovodazad-%1.png").arg(size)).convertToFormat(argb));
         // A bar taken before the window was ever shown is on its graph when it first is.
-        w.setGraphMax(Graph::Down, 10);
-        w.graphUpdate(Graph::Down, 10);
-        w.show();
-        QVERIFY(!w.close() && w.isVisible());
-        const QImage& bars = w.findChild<Throughput*>("DownGraph")->surface();
+        FrmMain fresh(f.boxes);
+        fresh.showTick(tick(10, 0, 10));
+        fresh.show();
+        QVERIFY(!fresh.close() && fresh.isVisible());
+        const QImage& bars = fresh.findChild<Throughput*>("DownGraph")->surface();
         QVERIFY(bars.pixel(bars.width() - 1, bars.height() - 1) != bars.pixel(0, bars.height() - 1));
     }
 };

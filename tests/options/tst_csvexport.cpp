@@ -1,6 +1,10 @@
+#include "Clock.h"
 #include "CsvExport.h"
+#include "FakeIfTable.h"
 #include "MessageBox.h"
+#include "Notifier.h"
 #include "TempDatabase.h"
+#include "TrafficEngine.h"
 
 #include <QFile>
 #include <QTest>
@@ -17,13 +21,22 @@ const QString SavedPathSql = "select Settingvalue from settings where settingnam
 struct Fixture
 {
     TempDatabase t;
+    FakeIfTable table;
+    FakeClock clock;
+    FakeNotifier notifier;
+    TrafficEngine engine {{table, clock, notifier}};
+    const bool opened = [this] {
+        QString error;
+        QStringList warnings;
+        return engine.open(t.path(), &error, &warnings);
+    }();
     FakeMessageBoxes boxes;
     QStringList shownPaths;
 
     // The last box shown, normally the export's outcome.
     QString run(const QString& path, int view = 0)
     {
-        CsvExport(t.db, t.command, boxes, nullptr).run(path, view, [this](const QString& p) { shownPaths.append(p); });
+        CsvExport(engine, boxes, nullptr).run(path, view, [this](const QString& p) { shownPaths.append(p); });
         return boxes.shown.isEmpty() ? QString() : boxes.shown.last().prompt;
     }
     QString savedPath() { return t.scalar(SavedPathSql).toString(); }
@@ -93,7 +106,7 @@ private Q_SLOTS:
         QCOMPARE(f.savedPath(), path);
 
         // The setting cannot be saved: ignored for a chosen path, fatal after a fallback.
-        f.t.exec("PRAGMA query_only = ON");
+        f.t.exec("CREATE TRIGGER refuse BEFORE INSERT ON settings BEGIN SELECT RAISE(ABORT, 'disk full'); END");
         QCOMPARE(f.run(inHome("chosen.csv")), Succeeded);
         QCOMPARE(f.run(inHome("missing/out.csv")), Failed);
     }

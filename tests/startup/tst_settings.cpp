@@ -16,23 +16,23 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("locale");
         QTest::addColumn<QStringList>("rows"); // name=value, in table order
-        // AutoReset|kilobit|whatsleft|TxtMaxMB|MaxMbSize|cboPeriodType|LogPeriodType|Txtperiod|LogPeriod|
-        // BillingDay (record and variable)|notifyleft|ExportFolder
+        // AutoReset|kilobit|whatsleft|MaxMbSize|LogPeriodType|LogPeriod|BillingDay|notifyleft|monitor position|
+        // ExportFolder
         QTest::addColumn<QString>("expected");
-        const QString home = SettingsRecord::defaultExportPath();
-        QTest::newRow("empty table: defaults") << "en_US" << QStringList() << "0|0|0|0|0|0|0|0|0|1|1|1|" + home;
+        const QString home = Settings::defaultExportPath();
+        QTest::newRow("empty table: defaults") << "en_US" << QStringList() << "0|0|0|0|0|0|1|1|-|" + home;
         QTest::newRow("every key converts")
             << "en_US"
             << QStringList({"AutoReset=1", "kilobit=2", "whatsleft=1", "ExportFolder=/tmp/it's here.csv",
                             "maxmbsize=5000", "logperiodtype=2", "logperiod=12", "Adapter3=eth0", "billingday=17",
-                            "notifyleft=0"})
-            << "1|2|1|5000|5000|2|2|12|12|17|17|0|/tmp/it's here.csv";
+                            "notifyleft=0", "monitorleft=-20", "monitortop=300"})
+            << "1|2|1|5000|2|12|17|0|-20,300|/tmp/it's here.csv";
         QTest::newRow("later row wins, letter case matters")
             << "en_US" << QStringList({"maxmbsize=250", "maxmbsize=251", "autoreset=1", "WHATSLEFT=1"})
-            << "0|0|0|251|251|0|0|0|0|1|1|1|" + home;
+            << "0|0|0|251|0|0|1|1|-|" + home;
         // Earlier versions stored the boxes' text, grouped in the user's format; a whole number never has a
         // decimal point, so the separator is read the user's way.
-        const QString fromEarlier = "0|0|0|2000|2000|0|0|%1|%1|1|1|1|" + home;
+        const QString fromEarlier = "0|0|0|2000|0|%1|1|1|-|" + home;
         QTest::newRow("earlier en_US file")
             << "en_US" << QStringList({"maxmbsize=2,000", "logperiod=1,500"}) << fromEarlier.arg("1500");
         QTest::newRow("earlier de_DE file")
@@ -44,7 +44,7 @@ private Q_SLOTS:
             << "en_US"
             << QStringList({"kilobit=1", "kilobit=yes", "whatsleft=7", "maxmbsize=lots", "logperiodtype=3",
                             "logperiod=99999999999", "billingday=0", "billingday=32", "notifyleft=5"})
-            << "0|1|0|0|0|0|0|0|0|1|1|1|" + home;
+            << "0|1|0|0|0|0|1|1|-|" + home;
     }
 
     void load()
@@ -57,16 +57,17 @@ private Q_SLOTS:
         for (const QString& row : rows)
             t.exec("INSERT INTO settings (settingname, Settingvalue) VALUES (?, ?)",
                    {row.section('=', 0, 0), row.section('=', 1)});
-        SettingsRecord r;
-        SettingsVars v;
-        QSignalSpy changed(&r, &SettingsRecord::changed);
-        QVERIFY(loadSettings(t.db, r, v));
-        const QString got = QStringList({QString::number(r.AutoReset), QString::number(r.kilobit),
-                                         QString::number(r.whatsleft), r.TxtMaxMB, QString::number(v.MaxMbSize),
-                                         QString::number(r.cboPeriodType), QString::number(v.LogPeriodType),
-                                         r.Txtperiod, QString::number(v.LogPeriod), QString::number(r.BillingDay),
-                                         QString::number(v.BillingDay), QString::number(r.notifyleft), r.ExportFolder})
-                                .join('|');
+        SettingsStore store(t.db);
+        QSignalSpy changed(&store, &SettingsStore::changed);
+        QVERIFY(store.load());
+        const Settings& v = store.current();
+        const QString position
+            = v.monitorPosition ? QString("%1,%2").arg(v.monitorPosition->x()).arg(v.monitorPosition->y()) : "-";
+        const QString got
+            = QStringList({QString::number(v.AutoReset), QString::number(v.kilobit), QString::number(v.whatsleft),
+                           QString::number(v.MaxMbSize), QString::number(v.LogPeriodType), QString::number(v.LogPeriod),
+                           QString::number(v.BillingDay), QString::number(v.notifyleft), position, v.ExportFolder})
+                  .join('|');
         QCOMPARE(got, expected);
         QCOMPARE(changed.count(), 1);
     }

@@ -1,8 +1,8 @@
+#include "AllowanceWatch.h"
 #include "Clock.h"
 #include "DatabaseFile.h"
 #include "Db.h"
-#include "TrafficState.h"
-#include "VolumeLeft.h"
+#include "Notifier.h"
 
 #include <QCoreApplication>
 #include <QSqlQuery>
@@ -70,29 +70,43 @@ Log& logOf(qint64 rows)
     return *log;
 }
 
-// The sampler's call: while the log does not change, every tick after the first.
-void BM_VolumeLeftSteady(benchmark::State& state)
+Settings twoMonths()
 {
-    Log& log = logOf(state.range(0));
-    const FakeClock clock(Now);
-    TrafficState traffic;
-    VolumeLeft volumeLeft(log.db, traffic, clock);
-    for (auto _ : state)
-        benchmark::DoNotOptimize(volumeLeft.VolumeLeftText(5000, 2, QStringLiteral("2"), 1));
+    Settings s;
+    s.MaxMbSize = 5000;
+    s.LogPeriod = 2;
+    s.LogPeriodType = 2;
+    return s;
 }
-BENCHMARK(BM_VolumeLeftSteady)->Arg(1000)->Arg(1000000)->Unit(benchmark::kMicrosecond);
 
-// The first call, and every call after a row was written: the sum over the month in progress and the one before.
-void BM_VolumeLeftFirstCall(benchmark::State& state)
+// Each tick under traffic: only the traffic since the last row changed, and the remainder is worked out again.
+void BM_AllowanceTraffic(benchmark::State& state)
 {
     Log& log = logOf(state.range(0));
     const FakeClock clock(Now);
-    TrafficState traffic;
+    FakeNotifier notifier;
+    AllowanceWatch watch(log.db, clock, notifier);
+    watch.reload(twoMonths(), 0);
+    quint64 unlogged = 0;
     for (auto _ : state) {
-        VolumeLeft volumeLeft(log.db, traffic, clock);
-        benchmark::DoNotOptimize(volumeLeft.VolumeLeftText(5000, 2, QStringLiteral("2"), 1));
+        watch.setUnlogged(unlogged += 1000);
+        benchmark::DoNotOptimize(watch.remainder().leftMB);
     }
 }
-BENCHMARK(BM_VolumeLeftFirstCall)->Arg(1000)->Arg(1000000)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_AllowanceTraffic)->Arg(1000)->Arg(1000000)->Unit(benchmark::kMicrosecond);
+
+// After a row was written, and at start-up: the sum over the month in progress and the one before.
+void BM_AllowanceReload(benchmark::State& state)
+{
+    Log& log = logOf(state.range(0));
+    const FakeClock clock(Now);
+    FakeNotifier notifier;
+    AllowanceWatch watch(log.db, clock, notifier);
+    for (auto _ : state) {
+        watch.reload(twoMonths(), 0);
+        benchmark::DoNotOptimize(watch.remainder().leftMB);
+    }
+}
+BENCHMARK(BM_AllowanceReload)->Arg(1000)->Arg(1000000)->Unit(benchmark::kMicrosecond);
 
 } // namespace

@@ -1,0 +1,98 @@
+#include "AllowanceWatch.h"
+
+#include "Clock.h"
+#include "Db.h"
+#include "EngineLog.h"
+#include "Notifier.h"
+
+#include <QLocale>
+
+AllowanceWatch::AllowanceWatch(DbConnection& db, const Clock& clock, Notifier& notifier, QObject* parent)
+    : QObject(parent)
+    , m_db(db)
+    , m_clock(clock)
+    , m_notifier(notifier)
+{
+}
+
+std::optional<double> AllowanceWatch::loggedMB(const QDate& windowStart)
+{
+    // Only rows that start strictly after midnight at the start of the window count. The covering index on
+    // (DateAndTimeStart, BytesSent, bytesrcvd) answers this without reading the table.
+    DbRecordset rs;
+    if (!rs.open(m_db,
+                 QStringLiteral("select sum(BytesSent+bytesrcvd)/(1024*1024.0) as loggedVolume from log"
+                                " where DateAndTimeStart>?"),
+                 {windowStart.toString(QStringLiteral("yyyy-MM-dd")) + QStringLiteral(" 00:00:00")})) {
+        qCWarning(lcEngine) << "volume left: the log could not be summed:" << rs.lastError();
+        return std::nullopt;
+    }
+    return rs.field(QStringLiteral("LoggedVolume")).toDouble();
+}
+
+void AllowanceWatch::reload(const Settings& terms, quint64 unloggedOctets)
+{
+    m_terms = terms;
+    m_today = m_clock.now().date();
+    m_unlogged = unloggedOctets;
+    // Without an allowance the log need not be read.
+    const Remainder window = volumeLeft(m_terms, m_today, 0.0, 0);
+    m_logged = window.band == AllowanceBand::None ? std::optional<double>(0.0) : loggedMB(window.start);
+    update();
+}
+
+void AllowanceWatch::setUnlogged(quint64 unloggedOctets)
+{
+    if (unloggedOctets == m_unlogged)
+        return;
+    m_unlogged = unloggedOctets;
+    // A log that could not be read is tried again with the traffic.
+    if (!m_logged)
+        return reload(m_terms, unloggedOctets);
+    update();
+}
+
+void AllowanceWatch::checkDay()
+{
+    if (m_clock.now().date() != m_today)
+        reload(m_terms, m_unlogged);
+}
+
+Remainder AllowanceWatch::whatIf(const Settings& terms, quint64 unloggedOctets)
+{
+    const QDate today = m_clock.now().date();
+    const Remainder r = volumeLeft(terms, today, 0.0, 0);
+    return volumeLeft(terms, today, r.band == AllowanceBand::None ? 0.0 : loggedMB(r.start), unloggedOctets);
+}
+
+void AllowanceWatch::update()
+{
+    const Remainder before = m_remainder;
+    m_remainder = volumeLeft(m_terms, m_today, m_logged, m_unlogged);
+    if (m_remainder != before)
+        Q_EMIT changed();
+    // A log that cannot be read for a moment says nothing about the remainder: what was told stands.
+    if (m_remainder.band == AllowanceBand::Unknown)
+        return;
+    // No allowance, or a window that cannot be worked out, counts as green: one set later starts afresh.
+    const AllowanceBand band = m_remainder.band == AllowanceBand::None ? AllowanceBand::Green : m_remainder.band;
+    if (band > m_reached && m_terms.notifyleft != 0) {
+        QString summary;
+        switch (band) {
+        case AllowanceBand::Orange:
+            summary = QStringLiteral("Less than 30 % of the volume allowance is left");
+            break;
+        case AllowanceBand::Red:
+            summary = QStringLiteral("Less than 15 % of the volume allowance is left");
+            break;
+        default:
+            summary = QStringLiteral("The volume allowance is used up");
+            break;
+        }
+        const QString body = VolumeLeftText(m_remainder) + QStringLiteral("\nCounted from ")
+            + QLocale().toString(m_remainder.start, QStringLiteral("dd MMM yyyy")) + QLatin1Char('.');
+        m_notifier.notify(summary, body,
+                          band == AllowanceBand::UsedUp ? Notifier::Urgency::Critical : Notifier::Urgency::Normal);
+    }
+    m_reached = band;
+}

@@ -1,0 +1,93 @@
+#include "VolumeLeft.h"
+
+#include "Settings.h"
+
+#include <QCoreApplication>
+#include <QLocale>
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+constexpr double BytesPerMB = 1024.0 * 1024.0;
+
+// The billing day of a month; a day past the month's end stands for its last day.
+QDate billingDate(int year, int month, int billingDay)
+{
+    return QDate(year, month, std::min(billingDay, QDate(year, month, 1).daysInMonth()));
+}
+
+} // namespace
+
+AllowanceInterval allowanceInterval(qint32 periodType)
+{
+    switch (periodType) {
+    case 1:
+        return AllowanceInterval::Weeks;
+    case 2:
+        return AllowanceInterval::Months;
+    default:
+        return AllowanceInterval::Days;
+    }
+}
+
+QDate allowanceWindowStart(const QDate& today, AllowanceInterval interval, qint32 count, int billingDay)
+{
+    switch (interval) {
+    case AllowanceInterval::Days:
+        break;
+    case AllowanceInterval::Weeks:
+        return today.addDays(-7 * qint64(count));
+    case AllowanceInterval::Months: {
+        QDate month(today.year(), today.month(), 1);
+        if (billingDate(month.year(), month.month(), billingDay) > today)
+            month = month.addMonths(-1);
+        month = month.addMonths(-std::max(count - 1, 0));
+        return billingDate(month.year(), month.month(), billingDay);
+    }
+    }
+    return today.addDays(-qint64(count));
+}
+
+Remainder volumeLeft(const Settings& s, const QDate& today, std::optional<double> loggedMB, quint64 unloggedOctets)
+{
+    Remainder r;
+    // A window of negative length holds nothing to show.
+    if (s.LogPeriod < 0)
+        return r;
+    r.start = allowanceWindowStart(today, allowanceInterval(s.LogPeriodType), s.LogPeriod, s.BillingDay);
+    if (!(s.MaxMbSize > 0))
+        return r;
+    // Without the logged sum any figure would claim more left than there is.
+    if (!loggedMB) {
+        r.band = AllowanceBand::Unknown;
+        return r;
+    }
+    const double used = *loggedMB + double(unloggedOctets) / BytesPerMB;
+    r.leftMB = s.MaxMbSize - used;
+    const double percentUsed = used * 100 / s.MaxMbSize;
+    r.band = AllowanceBand::UsedUp;
+    if (percentUsed < 100) {
+        r.percentLeft = 100 - percentUsed;
+        r.band = r.percentLeft >= 30 ? AllowanceBand::Green
+            : r.percentLeft >= 15    ? AllowanceBand::Orange
+                                     : AllowanceBand::Red;
+    }
+    return r;
+}
+
+QString VolumeLeftText(const Remainder& r)
+{
+    if (r.band == AllowanceBand::None)
+        return {};
+    if (r.band == AllowanceBand::Unknown)
+        return QCoreApplication::translate("VolumeLeft", "MB left unknown (log unreadable).");
+    QLocale locale;
+    locale.setNumberOptions(locale.numberOptions() | QLocale::OmitGroupSeparator);
+    // Rounded first: an overrun of less than half a megabyte reads 0, where formatting -0.3 would give -0.
+    QString text = locale.toString(std::round(r.leftMB), 'f', 0) + QStringLiteral(" MB");
+    if (r.band != AllowanceBand::UsedUp)
+        text += QStringLiteral(" (") + locale.toString(r.percentLeft, 'f', 1) + QStringLiteral(" %)");
+    return text + QStringLiteral(" Left.");
+}

@@ -1,0 +1,193 @@
+#include "AllowanceWatch.h"
+#include "Clock.h"
+#include "Notifier.h"
+#include "Settings.h"
+#include "TempDatabase.h"
+
+#include <QtTest>
+
+#include <tuple>
+
+namespace {
+
+constexpr double MB = 1024.0 * 1024.0;
+
+// A row of the given megabytes, split between the two directions.
+void addRow(TempDatabase& t, const QString& start, double mb)
+{
+    t.addLogRow(start, start, mb * MB / 4, mb * MB * 3 / 4);
+}
+
+Settings terms(double maxMb, qint32 count, qint32 type, qint32 billingDay = 1)
+{
+    Settings s;
+    s.MaxMbSize = maxMb;
+    s.LogPeriod = count;
+    s.LogPeriodType = type;
+    s.BillingDay = billingDay;
+    return s;
+}
+
+} // namespace
+
+class TestAllowance : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init() { QLocale::setDefault(QLocale::c()); }
+
+    // MB logged and MaxMB, with 100 MB counted since the last row: the text and band.
+    void remainder()
+    {
+        const std::tuple<double, double, const char*, AllowanceBand> cases[] = {
+            {150.3, 1000, "750 MB (75.0 %) Left.", AllowanceBand::Green},
+            {800, 1000, "100 MB (10.0 %) Left.", AllowanceBand::Red},
+            {700, 1000, "200 MB (20.0 %) Left.", AllowanceBand::Orange},
+            {600, 1000, "300 MB (30.0 %) Left.", AllowanceBand::Green}, // exactly 30 % left is green
+            {750, 1000, "150 MB (15.0 %) Left.", AllowanceBand::Orange}, // exactly 15 % left is orange
+            {900, 1000, "0 MB Left.", AllowanceBand::UsedUp},
+            {1100, 1000, "-200 MB Left.", AllowanceBand::UsedUp},
+            {900.3, 1000, "0 MB Left.", AllowanceBand::UsedUp}, // an overrun under half a MB
+            {500, 0, "", AllowanceBand::None}, // no allowance
+        };
+        for (const auto& [logged, maxMB, text, band] : cases) {
+            const Remainder r = volumeLeft(terms(maxMB, 30, 0), QDate(2002, 11, 27), logged, quint64(100 * MB));
+            QCOMPARE(std::make_pair(VolumeLeftText(r), r.band), std::make_pair(QString(text), band));
+        }
+        // A negative count is refused outright; a log that cannot be read leaves the figure unknown, never the
+        // whole allowance in green.
+        QCOMPARE(volumeLeft(terms(1000, -1, 0), QDate(2002, 11, 27), 0.0, 0).band, AllowanceBand::None);
+        const Remainder unknown = volumeLeft(terms(1000, 1, 0), QDate(2002, 11, 27), std::nullopt, 0);
+        QCOMPARE(VolumeLeftText(unknown), QString("MB left unknown (log unreadable)."));
+        // The locale's decimal separator, never a group separator.
+        QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+        QCOMPARE(VolumeLeftText(volumeLeft(terms(100000, 1, 0), QDate(2002, 11, 27), 350.3, 0)),
+                 QStringLiteral("99650 MB (99,6 %) Left."));
+    }
+
+    // The first day of the tracking window, from "today PeriodType PeriodCount billing-day start". Months start on
+    // the billing day, the last day of a shorter month standing in for it; days and weeks ignore it, and other types
+    // count days.
+    void windowStart_data()
+    {
+        QTest::addColumn<QString>("row");
+        for (const char* row :
+             {"2026-12-05 2 1 1 2026-12-01", "2026-12-05 2 0 1 2026-12-01", "2027-01-01 2 3 1 2026-11-01",
+              "2026-12-05 2 1 17 2026-11-17", "2026-12-17 2 1 17 2026-12-17", "2027-01-16 2 2 17 2026-11-17",
+              "2027-02-27 2 1 29 2027-01-29", "2027-02-28 2 1 29 2027-02-28", "2027-03-30 2 2 29 2027-02-28",
+              "2028-02-29 2 1 29 2028-02-29", "2027-03-01 2 1 30 2027-02-28", "2028-04-30 2 2 30 2028-03-30",
+              "2026-11-30 2 1 31 2026-11-30", "2026-11-29 2 1 31 2026-10-31", "2026-12-31 2 2 31 2026-11-30",
+              "2028-03-15 2 1 31 2028-02-29", "2002-11-27 0 14 17 2002-11-13", "2002-11-27 1 2 31 2002-11-13",
+              "2002-11-27 7 3 17 2002-11-24"})
+            QTest::newRow(row) << QString(row);
+    }
+
+    void windowStart()
+    {
+        QFETCH(QString, row);
+        const QStringList f = row.split(' ');
+        QCOMPARE(allowanceWindowStart(QDate::fromString(f[0], Qt::ISODate), allowanceInterval(f[1].toInt()),
+                                      f[2].toInt(), f[3].toInt()),
+                 QDate::fromString(f[4], Qt::ISODate));
+    }
+
+    // Rows exactly at midnight at a window's start lie outside it; one second later they count. Each row carries a
+    // distinct power of two in MB, so the MB left name exactly which rows were counted. The log is summed again
+    // when told, and when the day has changed; a preview does not move the watch.
+    void loggedSum()
+    {
+        TempDatabase t;
+        const char* starts[] = {"2002-08-31 23:59:59", "2002-09-01 00:00:00", "2002-09-01 00:00:01",
+                                "2002-11-27 00:00:00", "2002-11-27 00:00:01"};
+        for (int i = 0; i < 5; ++i)
+            addRow(t, starts[i], 1 << i);
+        FakeClock clock; // Wednesday 27 November 2002, 12:00
+        FakeNotifier notifier;
+        AllowanceWatch watch(t.db, clock, notifier);
+        // {PeriodType, PeriodCount, billing day, MB counted, start of the window}
+        const std::tuple<qint32, qint32, qint32, int, QDate> cases[] = {
+            {2, 3, 1, 4 + 8 + 16, QDate(2002, 9, 1)},
+            {2, 1, 27, 16, QDate(2002, 11, 27)},
+            {7, 0, 1, 16, QDate(2002, 11, 27)}, // an unknown type counts days
+        };
+        for (const auto& [type, count, billingDay, counted, startDate] : cases) {
+            watch.reload(terms(1000, count, type, billingDay), 0);
+            QCOMPARE(std::make_pair(watch.remainder().leftMB, watch.remainder().start),
+                     std::make_pair(1000.0 - counted, startDate));
+        }
+        addRow(t, "2002-11-27 09:00:00", 32);
+        watch.setUnlogged(quint64(64 * MB));
+        QCOMPARE(watch.remainder().leftMB, 1000.0 - 16 - 64);
+        QCOMPARE(watch.whatIf(terms(2000, 0, 0), 0).leftMB, 2000.0 - 16 - 32);
+        watch.reload(quint64(64 * MB));
+        QCOMPARE(watch.remainder().leftMB, 1000.0 - 16 - 32 - 64);
+        // Past midnight the window moves on and yesterday's rows drop out.
+        clock.set(QDateTime(QDate(2002, 11, 28), QTime(0, 0, 30)));
+        watch.checkDay();
+        QCOMPARE(watch.remainder().leftMB, 1000.0 - 64);
+    }
+
+    // A plan of 1000 MB renewing on the 17th, used hour by hour over five weeks and checked twice an hour: each band
+    // entered is told once; a larger allowance and the next billing month take it back, after which the bands are
+    // told again; with the box cleared nothing is told.
+    void notifiesOncePerBandEntered()
+    {
+        TempDatabase t;
+        Settings plan = terms(1000, 1, 2, 17);
+        FakeClock clock(QDateTime(QDate(2026, 11, 17), QTime(0, 0)));
+        FakeNotifier notifier;
+        AllowanceWatch watch(t.db, clock, notifier);
+
+        QStringList told;
+        QDateTime now = clock.now();
+        const QDateTime end(QDate(2026, 12, 22), QTime(0, 0));
+        for (; now < end; now = now.addSecs(3600)) {
+            if (now == QDateTime(QDate(2026, 12, 13), QTime(0, 0)))
+                plan.MaxMbSize = 1100;
+            if (now == QDateTime(QDate(2026, 12, 21), QTime(0, 0)))
+                plan.notifyleft = 0;
+            // 40 MB a day, 200 MB a day from the new billing month on.
+            const double mb = now.date() < QDate(2026, 12, 17) ? 40.0 / 24 : 200.0 / 24;
+            const QString start = now.addSecs(1800).toString(QStringLiteral("yyyy-MM-dd hh:mm:ss"));
+            t.addLogRow(start, start, 0, mb * MB);
+            for (int check = 0; check < 2; ++check) {
+                clock.set(now.addSecs(1800 + 60 * check));
+                watch.reload(plan, 0);
+                while (told.size() < notifier.shown.size())
+                    told.append(clock.now().toString(QStringLiteral("dd MMM ")) + notifier.shown[told.size()].summary);
+            }
+        }
+        QCOMPARE(told,
+                 QStringList({"04 Dec Less than 30 % of the volume allowance is left",
+                              "08 Dec Less than 15 % of the volume allowance is left",
+                              "12 Dec The volume allowance is used up", "14 Dec The volume allowance is used up",
+                              "20 Dec Less than 30 % of the volume allowance is left"}));
+        QCOMPARE(notifier.shown[2].body, QString("-2 MB Left.\nCounted from 17 Nov 2026."));
+        QVERIFY(notifier.shown[2].urgency == Notifier::Urgency::Critical
+                && notifier.shown[4].urgency == Notifier::Urgency::Normal);
+        QCOMPARE(watch.remainder().band, AllowanceBand::Red);
+    }
+
+    // Started with little left, the program says so once; without an allowance it says nothing, and a log that
+    // cannot be read for a while changes nothing, and is read again with the next traffic.
+    void startInBand()
+    {
+        TempDatabase t;
+        FakeClock clock;
+        FakeNotifier notifier;
+        AllowanceWatch watch(t.db, clock, notifier);
+        const quint64 unlogged = quint64(900 * MB);
+        watch.reload(terms(0, 0, 0), unlogged);
+        t.db.close();
+        watch.reload(terms(1000, 0, 0), unlogged);
+        QCOMPARE(watch.remainder().band, AllowanceBand::Unknown);
+        QVERIFY(t.db.open(t.path()));
+        watch.setUnlogged(unlogged + 1);
+        QCOMPARE(notifier.shown.size(), 1);
+        QCOMPARE(notifier.shown[0].body, QString("100 MB (10.0 %) Left.\nCounted from 27 Nov 2002."));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestAllowance)
+#include "tst_allowance.moc"
