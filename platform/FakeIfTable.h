@@ -4,24 +4,23 @@
 
 #include <mutex>
 
-// Test double: serves rows in the order they stand, each with the index it was given (0 unless set).
-class FakeIfTable : public IfTableSource
+// Test double: serves rows in the order they stand, each entry as it was given.
+class FakeIfTable : public IfTable
 {
 public:
-    std::uint32_t GetIfTable(std::uint8_t* table, std::uint32_t* size, bool) override
+    bool read(std::vector<IfEntry>& into) override
     {
         const std::lock_guard lock(m_mutex);
         ++calls;
         if (failCalls > 0) {
             --failCalls;
-            if (!table && size)
-                *size = 0;
-            return IfTableStatus::CanNotComplete;
+            return false;
         }
-        return writeIfTable(rows, table, size);
+        into = rows;
+        return true;
     }
 
-    // For a test whose sampling timer's thread reads the table meanwhile.
+    // For a test whose sampling thread reads the table meanwhile.
     template<class Change> void change(Change&& change)
     {
         const std::lock_guard lock(m_mutex);
@@ -33,8 +32,9 @@ public:
         return calls;
     }
 
-    std::vector<IfEntry> rows; // e.g. {{"lo", 1000, 1000}, {"eth0", 1ull << 32 | 5, 7, 2, {true}}}
-    int failCalls = 0; // the next this many calls fail, a size query with size 0
+    std::vector<IfEntry>
+        rows; // e.g. {{1, "lo", false, OperState::Unknown, 1000, 1000}, {2, "eth0", true, OperState::Up}}
+    int failCalls = 0; // the next this many calls fail
     int calls = 0;
 
 private:

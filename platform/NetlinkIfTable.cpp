@@ -2,10 +2,11 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstddef>
+#include <linux/if.h>
 #include <linux/if_link.h>
 #include <linux/rtnetlink.h>
-#include <net/if.h>
 #include <sys/socket.h>
 #include <sys/time.h>
 #include <unistd.h>
@@ -16,10 +17,13 @@ namespace {
 // counters of over a dozen interfaces and keeps each tick's reply in one small slab allocation; a larger buffer
 // would have the kernel take and free fresh pages for every reading. A datagram that does not fit grows it.
 constexpr std::size_t ReceiveSize = 4096;
-// An interrupted dump is repeated; one that keeps being interrupted fails the reading.
-constexpr int DumpAttempts = 3;
-// The readings run on the UI thread: a kernel that does not answer within this time fails the reading.
-constexpr suseconds_t ReplyTimeoutUs = 200000;
+// A reading that races changes to the list of interfaces is taken again, up to this many times; then it fails and the
+// next reading starts afresh. With veth pairs made and removed as fast as ip(8) can, races come in bursts of a few
+// back-to-back attempts.
+constexpr int ReadAttempts = 8;
+// The readings run on a sampling thread of their own: a kernel that does not answer within this time fails the
+// reading rather than stalling the sampling.
+constexpr std::chrono::microseconds ReplyTimeout {200000};
 
 template<class Handler> void forEachAttribute(const std::uint8_t* data, std::size_t length, Handler&& onAttribute)
 {
@@ -40,6 +44,26 @@ std::size_t cString(const std::uint8_t* data, std::size_t size)
 {
     const auto* end = static_cast<const std::uint8_t*>(std::memchr(data, 0, size));
     return end ? static_cast<std::size_t>(end - data) : size;
+}
+
+OperState operState(std::uint8_t value)
+{
+    switch (value) {
+    case IF_OPER_NOTPRESENT:
+        return OperState::NotPresent;
+    case IF_OPER_DOWN:
+        return OperState::Down;
+    case IF_OPER_LOWERLAYERDOWN:
+        return OperState::LowerLayerDown;
+    case IF_OPER_TESTING:
+        return OperState::Testing;
+    case IF_OPER_DORMANT:
+        return OperState::Dormant;
+    case IF_OPER_UP:
+        return OperState::Up;
+    default:
+        return OperState::Unknown;
+    }
 }
 
 int openSocket(std::uint32_t groups)
@@ -95,28 +119,30 @@ bool readMessage(const std::uint8_t* payload, std::size_t length, Header& header
     return read && found;
 }
 
-bool parseLink(const std::uint8_t* payload, std::size_t length, IfEntry& out)
+bool parseLink(const std::uint8_t* payload, std::size_t length, IfEntry& out, LinkFacts& facts)
 {
     ifinfomsg message;
     bool found = false;
-    out.facts.kind.clear();
+    out.state = OperState::Unknown;
+    facts.kind.clear();
     const bool read
         = readMessage(payload, length, message, [&](std::uint16_t type, const std::uint8_t* data, std::size_t size) {
               if (type == IFLA_IFNAME) {
-                  out.name.assign(reinterpret_cast<const char*>(data),
-                                  std::min(cString(data, size), std::size_t {IfLayout::DescrMax}));
+                  out.name.assign(reinterpret_cast<const char*>(data), cString(data, size));
                   found = true;
+              } else if (type == IFLA_OPERSTATE && size >= 1) {
+                  out.state = operState(data[0]);
               } else if (type == IFLA_LINKINFO) {
                   forEachAttribute(
                       data, size, [&](std::uint16_t infoType, const std::uint8_t* info, std::size_t infoSize) {
                           if (infoType == IFLA_INFO_KIND)
-                              out.facts.kind.assign(reinterpret_cast<const char*>(info), cString(info, infoSize));
+                              facts.kind.assign(reinterpret_cast<const char*>(info), cString(info, infoSize));
                       });
               }
           });
     if (read) {
         out.index = static_cast<std::uint32_t>(message.ifi_index);
-        out.facts.loopback = (message.ifi_flags & IFF_LOOPBACK) != 0;
+        facts.loopback = (message.ifi_flags & IFF_LOOPBACK) != 0;
     }
     return read && found;
 }
@@ -128,11 +154,11 @@ std::unique_ptr<NetlinkIfTable> NetlinkIfTable::open()
     const int fd = openSocket(RTMGRP_LINK);
     if (fd < 0)
         return nullptr;
-    const timeval timeout {0, ReplyTimeoutUs};
+    const timeval timeout {0, static_cast<suseconds_t>(ReplyTimeout.count())};
     setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
     std::unique_ptr<NetlinkIfTable> source(new NetlinkIfTable(fd));
     // Kernels before 4.7 have no RTM_GETSTATS.
-    if (!source->readStats())
+    if (source->readStats() == Dump::Failed)
         return nullptr;
     return source;
 }
@@ -148,37 +174,61 @@ NetlinkIfTable::~NetlinkIfTable()
     close(m_fd);
 }
 
-[[gnu::hot]] bool NetlinkIfTable::readRows(std::vector<IfEntry>& rows)
+[[gnu::hot]] bool NetlinkIfTable::read(std::vector<IfEntry>& into)
 {
-    if (!readStats())
-        return false;
-    // The same interfaces as at the last reading, with no news of a change: only the counters are new.
-    if (!m_namesStale && sameIndexes(m_stats, rows)) {
-        for (std::size_t k = 0; k < rows.size(); ++k) {
-            rows[k].inOctets = m_stats[k].inOctets;
-            rows[k].outOctets = m_stats[k].outOctets;
-        }
-        return true;
-    }
-    if (m_namesStale || !sameIndexes(m_stats, m_names)) {
-        // Cleared first: news arriving during the name dump are for the next reading.
-        m_namesStale = false;
-        if (!readNames()) {
-            m_namesStale = true;
+    for (int attempt = 1; attempt <= ReadAttempts; ++attempt) {
+        const Dump stats = readStats();
+        if (stats == Dump::Failed)
             return false;
+        if (stats == Dump::Interrupted)
+            continue;
+        // The same interfaces as at the last reading, with no news of a change: only the counters are new.
+        if (!m_namesStale && sameIndexes(m_stats, into)) {
+            for (std::size_t k = 0; k < into.size(); ++k) {
+                into[k].inOctets = m_stats[k].inOctets;
+                into[k].outOctets = m_stats[k].outOctets;
+            }
+            return true;
         }
+        bool namesWhole = true;
+        if (m_namesStale || !sameIndexes(m_stats, m_names)) {
+            // Cleared first: news arriving during the name dump are for the next reading.
+            m_namesStale = false;
+            const Dump names = readNames();
+            if (names == Dump::Failed) {
+                m_namesStale = true;
+                return false;
+            }
+            // A dump that raced the kernel's list may have missed interfaces; it still names those it has.
+            namesWhole = names == Dump::Complete;
+            m_namesStale = m_namesStale || !namesWhole;
+        }
+        // Interfaces counted but not named went away before the names were dumped whole; a name dump that raced
+        // the list may have missed one that is still there, so the reading is taken again.
+        if (merge(into) || namesWhole)
+            return true;
     }
-    rows.clear();
+    return false;
+}
+
+// Rebuilds into from the counters and the names; false when a counted interface has no name.
+[[gnu::hot]] bool NetlinkIfTable::merge(std::vector<IfEntry>& into) const
+{
+    bool complete = true;
+    into.clear();
     auto name = m_names.cbegin();
     for (const IfEntry& stats : m_stats) {
         while (name != m_names.cend() && name->index < stats.index)
             ++name;
-        // An interface missing from the later name dump went away in between: it is no longer there.
-        if (name == m_names.cend() || name->index != stats.index)
+        if (name == m_names.cend() || name->index != stats.index) {
+            complete = false;
             continue;
-        rows.push_back({name->name, stats.inOctets, stats.outOctets, stats.index, name->facts});
+        }
+        into.push_back(*name);
+        into.back().inOctets = stats.inOctets;
+        into.back().outOctets = stats.outOctets;
     }
-    return true;
+    return complete;
 }
 
 template<class Body, class Handler>
@@ -199,15 +249,17 @@ template<class Body, class Handler>
 
     // Read on to NLMSG_DONE even after a bad message, so the next dump does not find this one still running.
     Rtnl::DumpState state;
+    std::chrono::steady_clock::time_point deadline {};
     while (!state.done) {
         const ssize_t received = recv(m_fd, m_buffer.data(), m_buffer.size(), MSG_TRUNC);
         if (received < 0) {
             if (errno == EINTR)
                 continue;
             if (errno == ENOBUFS) {
-                // Notifications overflowed the queue, so names may be out of date, and a reply may be lost too.
+                // Notifications overflowed the queue, so names may be out of date. The kernel holds the dump's own
+                // replies back until there is room, so the dump goes on; left unread, it would refuse the next one.
                 m_namesStale = true;
-                return Dump::Interrupted;
+                continue;
             }
             return Dump::Failed;
         }
@@ -218,7 +270,19 @@ template<class Body, class Handler>
             state.interrupted = true;
             continue;
         }
+        const std::size_t replies = state.replies;
         Rtnl::walkDatagram(m_buffer.data(), length, request.header.nlmsg_seq, state, onMessage);
+        // Notifications keep the receive timeout from running out: a dump that has nothing more to say while they
+        // come in for as long fails too.
+        if (state.replies != replies) {
+            deadline = {};
+        } else {
+            const auto now = std::chrono::steady_clock::now();
+            if (deadline == std::chrono::steady_clock::time_point {})
+                deadline = now + ReplyTimeout;
+            else if (now >= deadline)
+                return Dump::Failed;
+        }
     }
     if (state.linkNews)
         m_namesStale = true;
@@ -227,54 +291,49 @@ template<class Body, class Handler>
     return state.interrupted ? Dump::Interrupted : Dump::Complete;
 }
 
-// One dump into rows, each reply of the wanted type parsed into a row of its own; an interrupted dump (the set of
-// links changed while it ran) is read again.
-template<class Request, class Parse>
-[[gnu::hot]] bool NetlinkIfTable::dumpRows(std::uint16_t request, std::uint16_t reply, const Request& body,
-                                           std::vector<IfEntry>& rows, Parse parse)
+// One dump into entries, each reply of the wanted type parsed into an entry of its own, then sorted.
+template<class Body, class Parse>
+[[gnu::hot]] NetlinkIfTable::Dump NetlinkIfTable::dumpEntries(std::uint16_t request, std::uint16_t reply,
+                                                              const Body& body, std::vector<IfEntry>& entries,
+                                                              Parse&& parse)
 {
-    for (int attempt = 0; attempt < DumpAttempts; ++attempt) {
-        // The last dump's rows are parsed over, so a steady set of interfaces runs no allocating code.
-        std::size_t filled = 0;
-        const Dump result
-            = dump(request, body, [&](std::uint16_t type, const std::uint8_t* payload, std::size_t length) {
-                  if (type != reply)
-                      return true;
-                  if (filled == rows.size())
-                      rows.emplace_back();
-                  return parse(payload, length, rows[filled++]);
-              });
-        rows.resize(filled);
-        if (result == Dump::Failed)
-            return false;
-        if (result == Dump::Complete) {
-            sortByIndex(rows);
+    // The last dump's entries are parsed over, so a steady set of interfaces runs no allocating code.
+    std::size_t filled = 0;
+    const Dump result = dump(request, body, [&](std::uint16_t type, const std::uint8_t* payload, std::size_t length) {
+        if (type != reply)
             return true;
-        }
-    }
-    return false;
+        if (filled == entries.size())
+            entries.emplace_back();
+        return parse(payload, length, entries[filled++]);
+    });
+    entries.resize(filled);
+    sortByIndex(entries);
+    return result;
 }
 
-[[gnu::hot]] bool NetlinkIfTable::readStats()
+[[gnu::hot]] NetlinkIfTable::Dump NetlinkIfTable::readStats()
 {
     if_stats_msg request {};
     request.family = AF_UNSPEC;
     request.filter_mask = IFLA_STATS_FILTER_BIT(IFLA_STATS_LINK_64);
-    return dumpRows(RTM_GETSTATS, RTM_NEWSTATS, request, m_stats, Rtnl::parseStats);
+    return dumpEntries(RTM_GETSTATS, RTM_NEWSTATS, request, m_stats, Rtnl::parseStats);
 }
 
-bool NetlinkIfTable::readNames()
+NetlinkIfTable::Dump NetlinkIfTable::readNames()
 {
     ifinfomsg request {};
     request.ifi_family = AF_UNSPEC;
-    if (!dumpRows(RTM_GETLINK, RTM_NEWLINK, request, m_names, Rtnl::parseLink))
-        return false;
+    LinkFacts facts;
     std::string path;
-    for (IfEntry& entry : m_names) {
-        path.assign("/sys/class/net/").append(entry.name).append("/device");
-        entry.facts.device = entry.name.find('/') == std::string::npos && access(path.c_str(), F_OK) == 0;
-    }
-    return true;
+    return dumpEntries(RTM_GETLINK, RTM_NEWLINK, request, m_names,
+                       [&](const std::uint8_t* payload, std::size_t length, IfEntry& entry) {
+                           if (!Rtnl::parseLink(payload, length, entry, facts))
+                               return false;
+                           path.assign("/sys/class/net/").append(entry.name).append("/device");
+                           facts.device = entry.name.find('/') == std::string::npos && access(path.c_str(), F_OK) == 0;
+                           entry.hardware = isHardware(facts);
+                           return true;
+                       });
 }
 
 [[gnu::hot]] bool NetlinkIfTable::sameIndexes(const std::vector<IfEntry>& a, const std::vector<IfEntry>& b)

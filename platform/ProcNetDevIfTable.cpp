@@ -6,6 +6,7 @@
 #include <limits>
 #include <string_view>
 #include <unistd.h>
+#include <utility>
 
 namespace {
 
@@ -30,11 +31,11 @@ bool nextNumber(std::string_view& text, std::uint64_t& value)
     return true;
 }
 
-// One "name: rx-bytes packets ... tx-bytes ..." line. Names cannot hold a colon on Linux, but the
-// numbers never do, so the last colon is taken as the separator.
+// One "name: rx-bytes packets ... tx-bytes ..." line. Linux allows no colon in an interface name, so the first one
+// ends it.
 bool parseLine(std::string_view line, IfEntry& out)
 {
-    const std::size_t colon = line.rfind(':');
+    const std::size_t colon = line.find(':');
     std::string_view name = line.substr(0, colon);
     name.remove_prefix(std::min(name.find_first_not_of(' '), name.size()));
     if (name.empty())
@@ -55,33 +56,43 @@ bool parseLine(std::string_view line, IfEntry& out)
 
 } // namespace
 
+bool parseProcNetDev(std::string_view text, std::vector<IfEntry>& into)
+{
+    // Fresh entries, as only names and counters are set here. A name fits in a std::string's own storage, so a steady
+    // set of interfaces still allocates nothing.
+    into.clear();
+    while (!text.empty()) {
+        const std::size_t end = std::min(text.find('\n'), text.size());
+        const std::string_view line = text.substr(0, end);
+        text.remove_prefix(std::min(end + 1, text.size()));
+        // The two heading lines have no colon; any other line that does not parse means a format this reader does
+        // not know, and leaving its interface out would look as if it had gone.
+        if (line.find(':') == std::string_view::npos)
+            continue;
+        if (!parseLine(line, into.emplace_back()))
+            return false;
+    }
+    return true;
+}
+
 ProcNetDevIfTable::ProcNetDevIfTable(std::string devPath, std::string sysNetDir)
     : m_devPath(std::move(devPath))
     , m_sysNetDir(std::move(sysNetDir))
 {
 }
 
-bool ProcNetDevIfTable::readRows(std::vector<IfEntry>& rows)
+bool ProcNetDevIfTable::read(std::vector<IfEntry>& into)
 {
-    if (!readFile(m_devPath, m_text))
+    if (!readFile(m_devPath, m_text) || !parseProcNetDev(m_text, into))
         return false;
-    rows.clear();
-    std::string_view text = m_text;
-    while (!text.empty()) {
-        const std::size_t end = std::min(text.find('\n'), text.size());
-        const std::string_view line = text.substr(0, end);
-        text.remove_prefix(std::min(end + 1, text.size()));
-        // The two heading lines have no colon; any other line that does not parse means a format
-        // this reader does not know, and a table with rows left out would shift every later adapter.
-        if (line.find(':') == std::string_view::npos)
-            continue;
-        rows.emplace_back();
-        if (!parseLine(line, rows.back()))
-            return false;
-        rows.back().index = indexOf(rows.back().name);
-        readFacts(rows.back());
+    for (IfEntry& entry : into) {
+        entry.index = indexOf(entry.name);
+        // Without rtnetlink the link kind cannot be read: an interface with no device behind it is taken for a
+        // virtual one.
+        entry.hardware = readSysFile(entry.name, "device/uevent");
+        entry.state = stateOf(entry.name);
     }
-    sortByIndex(rows);
+    sortByIndex(into);
     return true;
 }
 
@@ -116,14 +127,6 @@ bool ProcNetDevIfTable::readSysFile(const std::string& name, const char* file)
     return readFile(m_sysPath, m_sysText);
 }
 
-void ProcNetDevIfTable::readFacts(IfEntry& entry)
-{
-    // Without rtnetlink the link kind cannot be read: an interface with no device behind it is taken for a
-    // virtual one.
-    entry.facts.device = readSysFile(entry.name, "device/uevent");
-    entry.facts.kind = entry.facts.device ? "" : "virtual";
-}
-
 std::uint32_t ProcNetDevIfTable::indexOf(const std::string& name)
 {
     if (!readSysFile(name, "ifindex"))
@@ -133,4 +136,24 @@ std::uint32_t ProcNetDevIfTable::indexOf(const std::string& name)
     if (!nextNumber(text, index) || index > std::numeric_limits<std::uint32_t>::max())
         return 0;
     return static_cast<std::uint32_t>(index);
+}
+
+OperState ProcNetDevIfTable::stateOf(const std::string& name)
+{
+    if (!readSysFile(name, "operstate"))
+        return OperState::Unknown;
+    constexpr std::pair<std::string_view, OperState> states[] = {
+        {"notpresent", OperState::NotPresent},
+        {"down", OperState::Down},
+        {"lowerlayerdown", OperState::LowerLayerDown},
+        {"testing", OperState::Testing},
+        {"dormant", OperState::Dormant},
+        {"up", OperState::Up},
+    };
+    const std::string_view text = std::string_view(m_sysText).substr(0, m_sysText.find('\n'));
+    for (const auto& [word, state] : states) {
+        if (text == word)
+            return state;
+    }
+    return OperState::Unknown;
 }

@@ -2,7 +2,7 @@
 #include "NetlinkIfTable.h"
 #include "ProcNetDevIfTable.h"
 
-std::unique_ptr<IfTableSource> makeSystemIfTableSource()
+std::unique_ptr<IfTable> makeSystemIfTable()
 {
     if (auto netlink = NetlinkIfTable::open())
         return netlink;

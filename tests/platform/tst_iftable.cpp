@@ -1,6 +1,5 @@
 #include "IfTable.h"
 #include "ProcNetDevIfTable.h"
-#include "TableRows.h"
 
 #include <QDir>
 #include <QFile>
@@ -8,7 +7,23 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <cstring>
+namespace {
+
+const QByteArray Headings
+    = "Inter-|   Receive                |  Transmit\n face |bytes    packets errs|bytes    packets\n";
+
+// "name in out index [hw] state;" for each entry, so a whole table compares in one line.
+QByteArray describe(const std::vector<IfEntry>& entries)
+{
+    QByteArray text;
+    for (const IfEntry& entry : entries)
+        text += QByteArray::fromStdString(entry.name) + ' ' + QByteArray::number(entry.inOctets) + ' '
+            + QByteArray::number(entry.outOctets) + ' ' + QByteArray::number(entry.index)
+            + (entry.hardware ? " hw " : " ") + QByteArray::number(static_cast<int>(entry.state)) + "; ";
+    return text;
+}
+
+} // namespace
 
 class TestIfTable : public QObject
 {
@@ -25,86 +40,103 @@ private:
         file.write(text);
     }
 
-    // A reader of m_dir/dev, which holds the two heading lines and then `lines`, with the indexes under m_dir/net.
+    // A reader of m_dir/dev, which holds the two heading lines and then `lines`, with sysfs under m_dir/net.
     ProcNetDevIfTable procFile(const QByteArray& lines)
     {
-        write("dev",
-              "Inter-|   Receive                |  Transmit\n face |bytes    packets errs|bytes    packets\n" + lines);
+        write("dev", Headings + lines);
         return ProcNetDevIfTable(m_dir.filePath("dev").toStdString(), m_dir.filePath("net").toStdString());
     }
 
 private Q_SLOTS:
-    void writeAndReadBackWithinBounds()
+    void parsesProcNetDev_data()
     {
-        const std::vector<IfEntry> rows {{"lo", 1, 1, 1, {false, true}}, {std::string(300, 'n'), 5ull << 40, 6, 9}};
-        std::uint32_t size = 0;
-        QCOMPARE(writeIfTable(rows, nullptr, &size), IfTableStatus::InsufficientBuffer);
-        std::vector<std::uint8_t> table(size, 0xAA);
-        size -= 1;
-        QCOMPARE(writeIfTable(rows, table.data(), &size), IfTableStatus::InsufficientBuffer);
-        QCOMPARE(table[0], std::uint8_t {0xAA});
-        QCOMPARE(writeIfTable(rows, table.data(), &size), IfTableStatus::Ok);
-        IfRow row;
-        QVERIFY(readIfRow(table.data(), size, 0, row));
-        QCOMPARE(row.flags, 0u); // loopback
-        QVERIFY(readIfRow(table.data(), size, 1, row));
-        QCOMPARE(row.descrLen, 256u); // the name cut to what bDescr holds
-        QCOMPARE(row.inOctets, 5ull << 40);
-        QCOMPARE(row.flags, IfFlag::Hardware);
+        QTest::addColumn<QByteArray>("lines");
+        QTest::addColumn<bool>("parsed");
+        QTest::addColumn<QByteArray>("expected"); // as describe() gives them: index 0, no hardware, state unknown
 
-        // Rows cut by the buffer's end and lengths beyond bDescr are left to the fuzz corpus replay.
-        const auto setCount = [&](std::uint32_t count) { std::memcpy(table.data(), &count, 4); };
-        setCount(0xFFFFFFFF); // a count far beyond the buffer
-        QVERIFY(readIfRow(table.data(), size, 1, row));
-        QVERIFY(!readIfRow(table.data(), size, 2, row));
-        QVERIFY(!readIfRow(table.data(), size, 1u << 30, row)); // k * 880 is 0 modulo 2^32
-        setCount(1); // rows past the count are not rows, whatever the buffer holds
-        QVERIFY(!readIfRow(table.data(), size, 1, row));
+        QTest::newRow("kernel's layout") << QByteArray(
+            "    lo:    3267      29    0    0    0     0          0         0"
+            "     3268      29    0    0    0     0       0          0\n"
+            "  eth0: 1 0 0 0 0 0 0 0 2 0 0 0 0 0 0 0\n")
+                                         << true << QByteArray("lo 3267 3268 0 0; eth0 1 2 0 0; ");
+        QTest::newRow("full 64 bits, no final newline")
+            << QByteArray("wl@n-0.1: 4294967303 9 0 0 0 0 0 0 18446744073709551615 1 0 0 0 0 0 0") << true
+            << QByteArray("wl@n-0.1 4294967303 18446744073709551615 0 0; ");
+        QTest::newRow("older kernels' colon without a blank")
+            << QByteArray("\u00f1et:1234 5 0 0 0 0 0 0 678 9\n") << true << QByteArray("\u00f1et 1234 678 0 0; ");
+        QTest::newRow("no interfaces") << QByteArray() << true << QByteArray();
+        QTest::newRow("beyond 64 bits") << QByteArray("lo: 1 2 3 4 5 6 7 8 99999999999999999999 0\n") << false
+                                        << QByteArray();
+        QTest::newRow("no name") << QByteArray("  : 1 2 3 4 5 6 7 8 9\n") << false << QByteArray();
+        QTest::newRow("too few numbers") << QByteArray("eth0: 1 2 3\n") << false << QByteArray();
+        // Linux allows no colon in a name; a line with two is of a format not known here.
+        QTest::newRow("second colon") << QByteArray("x:y:12 0 0 0 0 0 0 0 34 0\n") << false << QByteArray();
     }
 
-    // Full 64-bit counters; only an interface with a device behind it is hardware.
-    void procFileParsesAndSorts()
+    // A line that does not parse fails the whole reading rather than leave an interface out.
+    void parsesProcNetDev()
     {
-        for (const char* name : {"lo 1", "x:y 3", "\u00f1et 5", "wl@n-0.1 7"})
-            write(QString("net/%1/ifindex").arg(QString(name).section(' ', 0, 0)), QByteArray(name).split(' ')[1]);
+        QFETCH(QByteArray, lines);
+        QFETCH(bool, parsed);
+        QFETCH(QByteArray, expected);
+        // Parsed over the entries of an earlier reading, as the table does.
+        std::vector<IfEntry> entries {{9, "earlier", true, OperState::Up, 5, 6}};
+        QCOMPARE(parseProcNetDev((Headings + lines).toStdString(), entries), parsed);
+        if (parsed)
+            QCOMPARE(describe(entries), expected);
+    }
+
+    // Indexes, states and hardware from sysfs; interfaces of unknown index last, in file order.
+    void readsSysfsAndSorts()
+    {
+        const auto sys = [this](const QString& name, const QByteArray& index, const QByteArray& state) {
+            write("net/" + name + "/ifindex", index + '\n');
+            write("net/" + name + "/operstate", state + '\n');
+        };
+        sys("lo", "1", "unknown");
+        sys("\u00f1et", "5", "lowerlayerdown");
+        sys("wl@n-0.1", "7", "up");
         write("net/wl@n-0.1/device/uevent", "DRIVER=iwlwifi\n");
-        auto source = procFile("wl@n-0.1: 4294967303 9 0 0 0 0 0 0 18446744073709551615 1 0 0 0 0 0 0\n"
-                               "  not-in-sys:  1 2 3 4 5 6 7 8 9 10 11 12 13 14 15 16\n"
-                               "    lo:    3267      29    0    0    0     0          0         0     3268      29\n"
-                               "x:y:12 0 0 0 0 0 0 0 34 0 0 0 0 0 0 0\n"
+        auto source = procFile("wl@n-0.1: 4 0 0 0 0 0 0 0 8\n"
+                               "not-in-sys: 1 0 0 0 0 0 0 0 9\n"
+                               "lo: 3 0 0 0 0 0 0 0 3\n"
                                "gone: 5 0 0 0 0 0 0 0 6\n"
-                               "\u00f1et: 1 0 0 0 0 0 0 0 2 0 0 0 0 0 0 0"); // no final newline
-        QByteArray table;
-        for (const IfEntry& row : readTable(source))
-            table += QByteArray::fromStdString(row.name) + ' ' + QByteArray::number(row.inOctets) + ' '
-                + QByteArray::number(row.outOctets) + ' ' + QByteArray::number(row.index)
-                + (row.facts.device ? " hw; " : "; ");
-        // Unknown indexes last, in file order.
-        QCOMPARE(
-            table,
-            QByteArray("lo 3267 3268 1; x:y 12 34 3; \u00f1et 1 2 5; wl@n-0.1 4294967303 18446744073709551615 7 hw; "
-                       "not-in-sys 1 9 0; "
-                       "gone 5 6 0; "));
+                               "\u00f1et: 1 0 0 0 0 0 0 0 2\n");
+        std::vector<IfEntry> entries;
+        QVERIFY(source.read(entries));
+        QCOMPARE(describe(entries),
+                 QByteArray("lo 3 3 1 0; \u00f1et 1 2 5 3; wl@n-0.1 4 8 7 hw 6; not-in-sys 1 9 0 0; gone 5 6 0 0; "));
+
+        // A reading over that one: nothing of the interfaces before is left in the entries.
+        procFile("new0: 7 0 0 0 0 0 0 0 8\n");
+        QVERIFY(source.read(entries));
+        QCOMPARE(describe(entries), QByteArray("new0 7 8 0 0; "));
+
+        QVERIFY(!ProcNetDevIfTable(m_dir.filePath("absent").toStdString()).read(entries));
     }
 
-    // A fill after a size query serves the reading the size came from; any other call reads afresh. A file of a
-    // format not known fails the reading rather than leave rows out.
-    void readingsAndUnknownFormats()
+    void readsOperState_data()
     {
-        auto source = procFile("lo: 1 0 0 0 0 0 0 0 1\n");
-        std::uint32_t size = 0;
-        source.GetIfTable(nullptr, &size, true);
-        procFile("lo: 1 2 3\n"); // changed between the two calls
-        std::vector<std::uint8_t> buffer(size);
-        QCOMPARE(source.GetIfTable(buffer.data(), &size, true), IfTableStatus::Ok);
-        QCOMPARE(source.GetIfTable(buffer.data(), &size, true), IfTableStatus::CanNotComplete);
-        for (const char* bad : {"lo: 1 2 3 4 5 6 7 8 99999999999999999999 0\n", "  : 1 2 3 4 5 6 7 8 9\n"})
-            QVERIFY2(procFile(bad).GetIfTable(nullptr, &size, true) == IfTableStatus::CanNotComplete, bad);
-        QCOMPARE(ProcNetDevIfTable(m_dir.filePath("absent").toStdString()).GetIfTable(nullptr, &size, true),
-                 IfTableStatus::CanNotComplete);
-        QCOMPARE(size, 0u);
-        procFile("").GetIfTable(nullptr, &size, true); // no interfaces is no failure
-        QCOMPARE(size, 4u);
+        QTest::addColumn<QByteArray>("text");
+        QTest::addColumn<OperState>("state");
+        QTest::newRow("up") << QByteArray("up\n") << OperState::Up;
+        QTest::newRow("down") << QByteArray("down\n") << OperState::Down;
+        QTest::newRow("dormant") << QByteArray("dormant\n") << OperState::Dormant;
+        QTest::newRow("lowerlayerdown") << QByteArray("lowerlayerdown\n") << OperState::LowerLayerDown;
+        QTest::newRow("notpresent") << QByteArray("notpresent\n") << OperState::NotPresent;
+        QTest::newRow("testing") << QByteArray("testing\n") << OperState::Testing;
+        QTest::newRow("unknown") << QByteArray("unknown\n") << OperState::Unknown;
+        QTest::newRow("a word not known") << QByteArray("upward\n") << OperState::Unknown;
+    }
+
+    void readsOperState()
+    {
+        QFETCH(QByteArray, text);
+        QFETCH(OperState, state);
+        write("net/eth0/operstate", text);
+        std::vector<IfEntry> entries;
+        QVERIFY(procFile("eth0: 1 0 0 0 0 0 0 0 2\n").read(entries));
+        QCOMPARE(entries.at(0).state, state);
     }
 };
 
