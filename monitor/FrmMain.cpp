@@ -56,6 +56,18 @@ QIcon monitorIcon()
     return QIcon::fromTheme(QStringLiteral("zovodazad"), drawn);
 }
 
+// Both graphs: flat, bars two pixels wide on the desktop scheme's grey of disabled text, and a scale of 150 until the
+// program sets its own. The upload bars hang from the top edge.
+void setUpGraph(Throughput* graph, const QColor& bars, bool inverted)
+{
+    graph->setBackColor({QPalette::Disabled, QPalette::WindowText});
+    graph->setForeColor(bars);
+    graph->setMax(150);
+    graph->setBarWidth(2);
+    graph->setFlat(true);
+    graph->setInverted(inverted);
+}
+
 } // namespace
 
 Q_LOGGING_CATEGORY(lcMonitor, "zovodazad.monitor")
@@ -90,11 +102,11 @@ FrmMain::FrmMain(MessageBoxes& boxes, std::function<QRect()> iconRect, QWidget* 
 
     m_downGraph = new Throughput(this);
     m_downGraph->setObjectName(QStringLiteral("DownGraph"));
-    m_downGraph->ReadProperties(Throughput::storedDownGraph());
+    setUpGraph(m_downGraph, QColor(0, 255, 0), false);
     m_layout.place(m_downGraph, {1800, 120, 1095, 255});
     m_upGraph = new Throughput(this);
     m_upGraph->setObjectName(QStringLiteral("UpGraph"));
-    m_upGraph->ReadProperties(Throughput::storedUpGraph());
+    setUpGraph(m_upGraph, QColor(255, 0, 0), true);
     m_layout.place(m_upGraph, {1800, 480, 1095, 255});
     // Both start at the scale of 5 kB/s, with no hover text until the first rescale.
     for (Throughput* graph : {m_downGraph, m_upGraph})

@@ -1,8 +1,6 @@
 #include "Throughput.h"
 
-#include "OleColor.h"
-
-#include <QLoggingCategory>
+#include <QGuiApplication>
 #include <QPainter>
 #include <QScreen>
 #include <QWindow>
@@ -13,79 +11,10 @@
 #include <limits>
 #include <optional>
 
-Q_LOGGING_CATEGORY(lcThroughput, "zovodazad.throughput")
-
-namespace {
-
-constexpr qint32 defaultMax = 100;
-constexpr qint32 defaultBarWidth = 2;
-
-// Whole numbers as a stored 32-bit integer would hold them: fractions rounded half to even, range checked.
-std::optional<qint64> wholeNumber(const QVariant& value, qint64 lowest, qint64 highest)
+QColor GraphColor::resolved() const
 {
-    bool ok = false;
-    const double number = std::nearbyint(value.toDouble(&ok));
-    if (!ok || !(number >= double(lowest) && number <= double(highest)))
-        return std::nullopt;
-    return qint64(number);
+    return m_role == QPalette::NoRole ? m_fixed : QGuiApplication::palette().color(m_group, m_role);
 }
-
-std::optional<qint32> integerValue(const QVariant& value)
-{
-    const auto number = wholeNumber(value, std::numeric_limits<qint32>::min(), std::numeric_limits<qint32>::max());
-    if (!number)
-        return std::nullopt;
-    return qint32(*number);
-}
-
-// A colour may be stored signed or unsigned; either way it is the same 32 bits.
-std::optional<quint32> colourValue(const QVariant& value)
-{
-    const auto number = wholeNumber(value, std::numeric_limits<qint32>::min(), std::numeric_limits<quint32>::max());
-    if (!number)
-        return std::nullopt;
-    return quint32(*number);
-}
-
-std::optional<bool> booleanValue(const QVariant& value)
-{
-    if (value.typeId() == QMetaType::Bool)
-        return value.toBool();
-    if (value.typeId() == QMetaType::QString) {
-        const QString text = value.toString().trimmed();
-        if (text.compare(QLatin1String("True"), Qt::CaseInsensitive) == 0)
-            return true;
-        if (text.compare(QLatin1String("False"), Qt::CaseInsensitive) == 0)
-            return false;
-    }
-    bool ok = false;
-    const double number = value.toDouble(&ok);
-    if (!ok || std::isnan(number))
-        return std::nullopt;
-    return number != 0;
-}
-
-template<typename Convert, typename Set>
-void loadProperty(const PropertyBag& bag, const char* name, const QVariant& defaultValue, Convert convert, Set set)
-{
-    const QVariant stored = bag.readProperty(QString::fromLatin1(name), defaultValue);
-    if (const auto value = convert(stored))
-        set(*value);
-    else
-        qCWarning(lcThroughput) << "stored" << name << "is unreadable, kept as it was:" << stored;
-}
-
-MapPropertyBag storedGraph(quint32 foreColor, bool inverted)
-{
-    return MapPropertyBag({{QStringLiteral("BackColor"), OleSystemColor::GrayText},
-                           {QStringLiteral("ForeColor"), foreColor},
-                           {QStringLiteral("Max"), 150},
-                           {QStringLiteral("BarWidth"), 2},
-                           {QStringLiteral("Flat"), true},
-                           {QStringLiteral("Inverted"), inverted}});
-}
-
-} // namespace
 
 ThroughputError::ThroughputError(Kind kind)
     : std::runtime_error(kind == Kind::Division ? "Throughput: division by zero" : "Throughput: overflow")
@@ -95,8 +24,6 @@ ThroughputError::ThroughputError(Kind kind)
 
 Throughput::Throughput(QWidget* parent)
     : QFrame(parent)
-    , m_backColor(OleSystemColor::ButtonFace)
-    , m_foreColor(OleSystemColor::ButtonText)
 {
     // The frame and the surface cover every pixel.
     setAttribute(Qt::WA_OpaquePaintEvent);
@@ -106,51 +33,32 @@ Throughput::Throughput(QWidget* parent)
 void Throughput::setMax(qint32 value)
 {
     m_max = value;
-    Q_EMIT propertyChanged(QStringLiteral("Max"));
     Resize();
 }
 
 void Throughput::setBarWidth(qint32 value)
 {
     m_barWidth = value;
-    Q_EMIT propertyChanged(QStringLiteral("BarWidth"));
     Resize();
-}
-
-void Throughput::setBackColor(quint32 value)
-{
-    m_backColor = value;
-    Q_EMIT propertyChanged(QStringLiteral("BackColor"));
-}
-
-void Throughput::setForeColor(quint32 value)
-{
-    m_foreColor = value;
-    Q_EMIT propertyChanged(QStringLiteral("ForeColor"));
 }
 
 void Throughput::setFlat(bool value)
 {
-    m_appearance = value ? 0 : 1;
+    m_flat = value;
     applyAppearance();
-    Q_EMIT propertyChanged(QStringLiteral("Flat"));
     Resize();
 }
 
 void Throughput::setInverted(bool value)
 {
     m_inverted = value;
-    Q_EMIT propertyChanged(QStringLiteral("Inverted"));
     Resize();
 }
 
 void Throughput::applyAppearance()
 {
-    if (m_appearance == 0)
-        setFrameStyle(QFrame::Box | QFrame::Plain);
-    else
-        setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    setLineWidth(m_appearance == 0 ? 1 : 2);
+    setFrameStyle(m_flat ? QFrame::Box | QFrame::Plain : QFrame::Panel | QFrame::Sunken);
+    setLineWidth(m_flat ? 1 : 2);
 }
 
 // The surface has the screen's own pixels, so bars are as sharp at 200 % as at 100 %.
@@ -171,7 +79,7 @@ void Throughput::Resize()
         m_surface = QImage(m_width, m_height, QImage::Format_RGB32);
     m_surface.setDevicePixelRatio(dpr);
     m_surfaceScale = dpr;
-    m_surface.fill(oleColor(m_backColor));
+    m_surface.fill(m_backColor.resolved());
     m_queued.clear();
     m_queuedFirst = 0;
     update();
@@ -232,10 +140,10 @@ void Throughput::drawBar(qint32 barWidth, std::optional<qint32> bar)
 {
     copyWithin(m_width + 1, m_height + 1, -barWidth);
     const qint64 strip = qint64(m_width) - barWidth;
-    fillBetween(m_width, m_height, strip, 0, oleColor(m_backColor).rgb());
+    fillBetween(m_width, m_height, strip, 0, m_backColor.resolved().rgb());
     if (!bar)
         return;
-    const QRgb fore = oleColor(m_foreColor).rgb();
+    const QRgb fore = m_foreColor.resolved().rgb();
     if (m_inverted)
         fillBetween(m_width, 0, strip, *bar, fore);
     else
@@ -293,46 +201,6 @@ void Throughput::fillBetween(qint64 x1, qint64 y1, qint64 x2, qint64 y2, QRgb co
         auto* line = reinterpret_cast<QRgb*>(bits + y * stride);
         std::fill(line + left, line + right, colour);
     }
-}
-
-void Throughput::InitProperties()
-{
-    setBackColor(OleSystemColor::ButtonFace);
-    setForeColor(OleSystemColor::ButtonText);
-    setMax(defaultMax);
-    setBarWidth(defaultBarWidth);
-    setFlat(false);
-    setInverted(false);
-}
-
-void Throughput::ReadProperties(const PropertyBag& bag)
-{
-    loadProperty(bag, "BackColor", OleSystemColor::ButtonFace, colourValue, [this](quint32 v) { setBackColor(v); });
-    loadProperty(bag, "ForeColor", OleSystemColor::ButtonText, colourValue, [this](quint32 v) { setForeColor(v); });
-    loadProperty(bag, "Max", defaultMax, integerValue, [this](qint32 v) { setMax(v); });
-    loadProperty(bag, "BarWidth", defaultBarWidth, integerValue, [this](qint32 v) { setBarWidth(v); });
-    loadProperty(bag, "Flat", false, booleanValue, [this](bool v) { setFlat(v); });
-    loadProperty(bag, "Inverted", false, booleanValue, [this](bool v) { setInverted(v); });
-}
-
-void Throughput::WriteProperties(PropertyBag& bag) const
-{
-    bag.writeProperty(QStringLiteral("BackColor"), BackColor());
-    bag.writeProperty(QStringLiteral("ForeColor"), ForeColor());
-    bag.writeProperty(QStringLiteral("Max"), Max());
-    bag.writeProperty(QStringLiteral("BarWidth"), BarWidth());
-    bag.writeProperty(QStringLiteral("Flat"), Flat());
-    bag.writeProperty(QStringLiteral("Inverted"), Inverted());
-}
-
-MapPropertyBag Throughput::storedDownGraph()
-{
-    return storedGraph(0x0000FF00, false);
-}
-
-MapPropertyBag Throughput::storedUpGraph()
-{
-    return storedGraph(0x000000FF, true);
 }
 
 void Throughput::paintEvent(QPaintEvent*)

@@ -1,10 +1,9 @@
 #pragma once
 
-#include "PropertyBag.h"
-
+#include <QColor>
 #include <QFrame>
 #include <QImage>
-#include <QString>
+#include <QPalette>
 
 #include <optional>
 #include <stdexcept>
@@ -25,6 +24,31 @@ private:
     Kind m_kind;
 };
 
+// A colour of a graph: a fixed one, or one of the application palette looked up each time it is drawn, so that the
+// graph follows a change of the desktop's colour scheme.
+class GraphColor
+{
+public:
+    // Implicit, so that a QColor can be given wherever a GraphColor is taken.
+    GraphColor(const QColor& fixed)
+        : m_fixed(fixed)
+    {
+    }
+    GraphColor(QPalette::ColorGroup group, QPalette::ColorRole role)
+        : m_group(group)
+        , m_role(role)
+    {
+    }
+
+    QColor resolved() const;
+
+private:
+    QColor m_fixed;
+    QPalette::ColorGroup m_group = QPalette::Active;
+    // NoRole: the fixed colour.
+    QPalette::ColorRole m_role = QPalette::NoRole;
+};
+
 // A strip chart of vertical bars that scrolls from right to left, one bar per Update. The picture itself is the
 // history: a resize or a change of Max, BarWidth, Flat or Inverted starts an empty graph. While the graph cannot be
 // seen, Update only queues its bar, at most the surface's width of them, and they are drawn when it is shown, so a
@@ -37,21 +61,19 @@ class Throughput : public QFrame
     Q_OBJECT
 
 public:
-    static constexpr char publishedName[] = "Zovodazad.Throughput";
-
     explicit Throughput(QWidget* parent = nullptr);
 
     qint32 Max() const { return m_max; }
     void setMax(qint32 value);
     qint32 BarWidth() const { return m_barWidth; }
     void setBarWidth(qint32 value);
-    // Colours as stored: 0x00BBGGRR, or a system colour index with the top bit set (see oleColor).
-    quint32 BackColor() const { return m_backColor; }
-    void setBackColor(quint32 value);
-    quint32 ForeColor() const { return m_foreColor; }
-    void setForeColor(quint32 value);
-    // True when the appearance is flat (0), false when three-dimensional (1).
-    bool Flat() const { return m_appearance == 0; }
+    // The colours take effect with the next bar or clearing; the picture is kept.
+    QColor BackColor() const { return m_backColor.resolved(); }
+    void setBackColor(const GraphColor& value) { m_backColor = value; }
+    QColor ForeColor() const { return m_foreColor.resolved(); }
+    void setForeColor(const GraphColor& value) { m_foreColor = value; }
+    // A plain one-pixel box rather than a sunken two-pixel panel.
+    bool Flat() const { return m_flat; }
     void setFlat(bool value);
     bool Inverted() const { return m_inverted; }
     void setInverted(bool value);
@@ -63,21 +85,8 @@ public:
     // Takes the inner size in the screen's pixels as the surface's W x H and clears it to BackColor.
     void Resize();
 
-    void InitProperties();
-    // A stored value that cannot be converted keeps the property as it was; the others still load.
-    void ReadProperties(const PropertyBag& bag);
-    void WriteProperties(PropertyBag& bag) const;
-
-    // The stored settings of the monitor window's two graphs.
-    static MapPropertyBag storedDownGraph();
-    static MapPropertyBag storedUpGraph();
-
     // The picture, with any queued bars drawn.
     const QImage& surface();
-
-Q_SIGNALS:
-    // Tells the container that the persisted state differs from what it stored.
-    void propertyChanged(const QString& name);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -94,9 +103,9 @@ private:
 
     qint32 m_max = 100;
     qint32 m_barWidth = 2;
-    quint32 m_backColor;
-    quint32 m_foreColor;
-    int m_appearance = 1;
+    GraphColor m_backColor {QPalette::Active, QPalette::Button};
+    GraphColor m_foreColor {QPalette::Active, QPalette::ButtonText};
+    bool m_flat = false;
     bool m_inverted = false;
     qint32 m_width = 0;
     qint32 m_height = 0;

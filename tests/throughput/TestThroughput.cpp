@@ -1,5 +1,3 @@
-#include "ControlRegistry.h"
-#include "OleColor.h"
 #include "Throughput.h"
 
 #include <QtTest>
@@ -19,11 +17,14 @@ std::unique_ptr<Throughput> makeGraph(int width, int height, qint32 barWidth = 2
 {
     auto graph = std::make_unique<Throughput>();
     graph->setVisible(shown);
-    graph->ReadProperties(MapPropertyBag(
-        {{"BackColor", 0}, {"ForeColor", 0xFF}, {"Max", max}, {"BarWidth", barWidth}, {"Inverted", inverted}}));
+    graph->setBackColor(QColor(Qt::black));
+    graph->setForeColor(QColor(Qt::red));
+    graph->setMax(max);
+    graph->setBarWidth(barWidth);
+    graph->setInverted(inverted);
     graph->resize(width + 4, height + 4); // a three-dimensional frame: 2 pixels each side
     graph->Resize();
-    graph->setBackColor(0x00FFFFFF);
+    graph->setBackColor(QColor(Qt::white));
     return graph;
 }
 
@@ -38,15 +39,6 @@ QString picture(Throughput& graph)
             columns.last() += QStringLiteral("?.#w").at(known.indexOf(graph.surface().pixel(x, y)) + 1);
     }
     return columns.join('|');
-}
-
-// What WriteProperties stores, in name order: BackColor, BarWidth, Flat, ForeColor, Inverted, Max. The bag holds
-// "MAX" already, which must be replaced, not joined.
-QVariantList saved(const Throughput& graph)
-{
-    MapPropertyBag bag({{"MAX", 0}});
-    graph.WriteProperties(bag);
-    return bag.values().values();
 }
 
 } // namespace
@@ -95,57 +87,40 @@ private Q_SLOTS:
         }
     }
 
-    void settersClearOrKeepThePicture()
+    // Scale, bar and frame settings start an empty graph. Colours apply from the next bar on, and those of the
+    // palette are looked up for each bar, so a change of desktop scheme shows from there.
+    void settings()
     {
         auto graph = makeGraph(2, 3);
-        QSignalSpy changed(graph.get(), &Throughput::propertyChanged);
-        const QList<QPair<QString, std::function<void()>>> setters {
-            {"Max", [&] { graph->setMax(graph->Max()); }},
-            {"BarWidth", [&] { graph->setBarWidth(graph->BarWidth()); }},
-            {"Flat", [&] { graph->setFlat(graph->Flat()); }},
-            {"Inverted", [&] { graph->setInverted(graph->Inverted()); }},
-            {"BackColor", [&] { graph->setBackColor(graph->BackColor()); }},
-            {"ForeColor", [&] { graph->setForeColor(graph->ForeColor()); }},
+        const QList<QPair<std::function<void()>, bool>> setters {
+            {[&] { graph->setMax(graph->Max()); }, false},
+            {[&] { graph->setBarWidth(graph->BarWidth()); }, false},
+            {[&] { graph->setFlat(graph->Flat()); }, false},
+            {[&] { graph->setInverted(graph->Inverted()); }, false},
+            {[&] { graph->setBackColor(graph->BackColor()); }, true},
+            {[&] { graph->setForeColor(graph->ForeColor()); }, true},
         };
-        for (const auto& [name, set] : setters) {
+        for (const auto& [set, keeps] : setters) {
             graph->Update(100);
             set();
-            QCOMPARE(changed.takeFirst(), QVariantList {name});
-            QCOMPARE(picture(*graph), name.endsWith("Color") ? "w##|w##" : "www|www");
+            QCOMPARE(picture(*graph), keeps ? "w##|w##" : "www|www");
         }
-        QVERIFY(changed.isEmpty());
-    }
+        graph->setFlat(true); // a one-pixel frame leaves more room
+        QCOMPARE(graph->surface().size(), QSize(4, 5));
 
-    void persistedProperties()
-    {
-        auto graph = makeGraph(2, 2, 2, 9, true);
-        // A value that cannot be converted keeps the old one, a missing one takes the default, the rest still load.
-        for (const char* name : {"ForeColor", "Max", "Inverted", "Max"})
-            QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QString("stored %1 is unreadable").arg(name)));
-        graph->ReadProperties(MapPropertyBag({{"backcolor", qint32(0x80000011)},
-                                              {"ForeColor", "red"},
-                                              {"MAX", "abc"},
-                                              {"BarWidth", 2.5},
-                                              {"Flat", "False"},
-                                              {"Inverted", "maybe"}}));
-        QCOMPARE(saved(*graph), (QVariantList {0x80000011u, 2, false, 0x000000FFu, true, 9}));
-        graph->ReadProperties(MapPropertyBag({{"Max", 3e9}, {"BarWidth", "7"}, {"Flat", 1}}));
-        QCOMPARE(saved(*graph), (QVariantList {0x8000000Fu, 7, true, 0x80000012u, false, 9}));
-    }
-
-    // A container that stores only the class name gets the control back, whatever the case. Its surface follows the
-    // size and starts in the button face colour.
-    void embedded()
-    {
-        QVERIFY(!createControl("Zovodazad.Other"));
-        QWidget parent;
-        auto* graph = qobject_cast<Throughput*>(createControl("zovodazad.THROUGHPUT", &parent));
-        QVERIFY(graph && graph->parent() == &parent);
-        graph->resize(30, 20);
-        parent.show();
-        QCOMPARE(graph->surface().size(), QSize(26, 16));
-        QCOMPARE(graph->surface().pixel(0, 0), QGuiApplication::palette().color(QPalette::Button).rgb());
-        QCOMPARE(oleColor(0x800000FF), QColor(Qt::black)); // no such system colour
+        const auto restore = qScopeGuard([old = QGuiApplication::palette()] { QGuiApplication::setPalette(old); });
+        QPalette scheme;
+        scheme.setColor(QPalette::WindowText, Qt::black);
+        scheme.setColor(QPalette::Disabled, QPalette::WindowText, Qt::white);
+        QGuiApplication::setPalette(scheme);
+        graph->setBackColor({QPalette::Disabled, QPalette::WindowText});
+        graph->setBarWidth(4);
+        graph->Update(100);
+        QCOMPARE(picture(*graph), "w####|w####|w####|w####");
+        scheme.setColor(QPalette::Disabled, QPalette::WindowText, Qt::black);
+        QGuiApplication::setPalette(scheme);
+        graph->Update(0);
+        QCOMPARE(picture(*graph), ".....|.....|.....|.....");
     }
 };
 
