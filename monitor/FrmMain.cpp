@@ -56,13 +56,13 @@ QIcon monitorIcon()
     return QIcon::fromTheme(QStringLiteral("zovodazad"), drawn);
 }
 
-// Both graphs: flat, bars two pixels wide on the desktop scheme's grey of disabled text, and a scale of 150 until the
-// program sets its own. The upload bars hang from the top edge.
-void setUpGraph(Throughput* graph, const QColor& bars, bool inverted)
+// Both graphs: flat, bars two pixels wide on the desktop scheme's grey of disabled text, and the scale of 5 kB/s the
+// program starts with, without a hover text until the first rescale. The upload bars hang from the top edge.
+void setUpGraph(Throughput* graph, const QColor& bars, bool inverted, qint32 scale)
 {
     graph->setBackColor({QPalette::Disabled, QPalette::WindowText});
     graph->setForeColor(bars);
-    graph->setMax(150);
+    graph->setMax(scale);
     graph->setBarWidth(2);
     graph->setFlat(true);
     graph->setInverted(inverted);
@@ -102,15 +102,12 @@ FrmMain::FrmMain(MessageBoxes& boxes, std::function<QRect()> iconRect, QWidget* 
 
     m_downGraph = new Throughput(this);
     m_downGraph->setObjectName(QStringLiteral("DownGraph"));
-    setUpGraph(m_downGraph, QColor(0, 255, 0), false);
+    setUpGraph(m_downGraph, QColor(0, 255, 0), false, m_graphMax);
     m_layout.place(m_downGraph, {1800, 120, 1095, 255});
     m_upGraph = new Throughput(this);
     m_upGraph->setObjectName(QStringLiteral("UpGraph"));
-    setUpGraph(m_upGraph, QColor(255, 0, 0), true);
+    setUpGraph(m_upGraph, QColor(255, 0, 0), true, m_graphMax);
     m_layout.place(m_upGraph, {1800, 480, 1095, 255});
-    // Both start at the scale of 5 kB/s, with no hover text until the first rescale.
-    for (Throughput* graph : {m_downGraph, m_upGraph})
-        graph->setMax(m_graphMax);
 
     m_popup.setObjectName(QStringLiteral("MP_IconPopup"));
     m_popup.setTitle(QStringLiteral("IconPopup"));
