@@ -112,10 +112,8 @@ bool DbConnection::transaction(const std::function<bool()>& body)
         return false;
     }
     if (body()) {
-        if (q.exec(QStringLiteral("COMMIT"))) {
-            noteWrite();
+        if (q.exec(QStringLiteral("COMMIT")))
             return true;
-        }
         m_lastError = errorText(q.lastError());
     }
     const QString keep = m_lastError;
@@ -186,7 +184,6 @@ bool DbCommand::execute(const QString& sql, const QVariantList& binds)
         return false;
     }
     m_lastError.clear();
-    m_db->noteWrite();
     return true;
 }
 

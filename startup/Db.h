@@ -34,10 +34,6 @@ public:
     // False when the file at path() is no longer the one that was opened: deleted, or replaced by another file.
     bool isSameFile() const;
 
-    // Counts writes made through this connection, so readers can tell when cached sums went stale.
-    quint64 writeCount() const { return m_writes; }
-    void noteWrite() { ++m_writes; }
-
     // Used by the statements of this layer to report their failures on the connection.
     void setLastError(const QString& text) { m_lastError = text; }
 
@@ -45,7 +41,6 @@ private:
     QString m_name;
     QString m_path;
     QString m_lastError;
-    quint64 m_writes = 0;
     quint64 m_device = 0;
     quint64 m_inode = 0;
 };
