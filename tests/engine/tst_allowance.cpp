@@ -41,8 +41,6 @@ private Q_SLOTS:
     void remainder()
     {
         const std::tuple<double, double, const char*, AllowanceBand> cases[] = {
-            {150.3, 1000, "750 MB (75.0 %) Left.", AllowanceBand::Green},
-            {800, 1000, "100 MB (10.0 %) Left.", AllowanceBand::Red},
             {700, 1000, "200 MB (20.0 %) Left.", AllowanceBand::Orange},
             {600, 1000, "300 MB (30.0 %) Left.", AllowanceBand::Green}, // exactly 30 % left is green
             {750, 1000, "150 MB (15.0 %) Left.", AllowanceBand::Orange}, // exactly 15 % left is orange

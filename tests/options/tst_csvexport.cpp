@@ -1,10 +1,6 @@
-#include "Clock.h"
 #include "CsvExport.h"
-#include "FakeIfTable.h"
 #include "MessageBox.h"
-#include "Notifier.h"
-#include "TempDatabase.h"
-#include "TrafficEngine.h"
+#include "TempEngine.h"
 
 #include <QFile>
 #include <QTest>
@@ -18,18 +14,9 @@ const QString Succeeded = "Export Succeeded !";
 const QString Failed = "Export Failed";
 const QString SavedPathSql = "select Settingvalue from settings where settingname = 'ExportFolder'";
 
-struct Fixture
+// The export on an engine that has opened a fresh database.
+struct Fixture : TempEngine
 {
-    TempDatabase t;
-    FakeIfTable table;
-    FakeClock clock;
-    FakeNotifier notifier;
-    TrafficEngine engine {{table, clock, notifier}};
-    const bool opened = [this] {
-        QString error;
-        QStringList warnings;
-        return engine.open(t.path(), &error, &warnings);
-    }();
     FakeMessageBoxes boxes;
     QStringList shownPaths;
 

@@ -74,15 +74,11 @@ private Q_SLOTS:
         const auto between = [](std::uint64_t a, std::uint64_t x, std::uint64_t b) { return a <= x && x <= b; };
         for (std::size_t k = 0; k < entries.size(); ++k) {
             QCOMPARE(entries[k].index, after[k].index);
-            QVERIFY(k == 0 || entries[k - 1].index < entries[k].index);
             QVERIFY(between(before[k].inOctets, entries[k].inOctets, after[k].inOctets));
             QVERIFY(between(before[k].outOctets, entries[k].outOctets, after[k].outOctets));
             QCOMPARE(entries[k].state, after[k].state);
             QVERIFY(!after[k].hardware || entries[k].hardware); // a device behind it makes it hardware
         }
-        std::vector<IfEntry> system;
-        QVERIFY(makeSystemIfTable()->read(system));
-        QCOMPARE(names(system), names(entries));
     }
 
     // From here on, each test moves this process into a new network namespace.
@@ -95,12 +91,10 @@ private Q_SLOTS:
         std::vector<IfEntry> entries;
         QVERIFY(ip("link add zva type veth peer name zvb"));
         QVERIFY(source->read(entries));
-        QCOMPARE(entries.size(), std::size_t {3});
         // Loopback and veth are not hardware, and none is up yet.
-        for (const IfEntry& entry : entries) {
-            QVERIFY(!entry.hardware);
-            QCOMPARE(entry.state, OperState::Down);
-        }
+        QVERIFY(std::all_of(entries.cbegin(), entries.cend(),
+                            [](const IfEntry& e) { return !e.hardware && e.state == OperState::Down; }));
+        QCOMPARE(names(entries), (QByteArrayList {"lo", "zvb", "zva"})); // the peer is made first
         // Same interfaces, new name or state: only the link notification tells.
         QVERIFY(ip("link set zvb name zv-renamed"));
         QVERIFY(source->read(entries));
@@ -154,11 +148,9 @@ private Q_SLOTS:
         std::size_t most = 0;
         int readings = 0;
         int failed = 0;
-        QElapsedTimer timer;
         // Spaced as a sampler's readings.
-        while (!churn.waitForFinished(20)) {
+        for (QElapsedTimer timer; !churn.waitForFinished(20); ++readings) {
             timer.start();
-            ++readings;
             const bool read = source->read(entries);
             QVERIFY(timer.elapsed() < 1000);
             if (!read) {
