@@ -17,12 +17,13 @@ AllowanceWatch::AllowanceWatch(DbConnection& db, const Clock& clock, Notifier& n
 
 std::optional<double> AllowanceWatch::loggedMB(const QDate& windowStart)
 {
-    // Only rows that start strictly after midnight at the start of the window count. The covering index on
+    // Every row that starts at or after midnight at the start of the window counts: the midnight split opens each
+    // day's first row at 00:00:00, and that row belongs to its day. The covering index on
     // (DateAndTimeStart, BytesSent, bytesrcvd) answers this without reading the table.
     DbRecordset rs;
     if (!rs.open(m_db,
                  QStringLiteral("select sum(BytesSent+bytesrcvd)/(1024*1024.0) as loggedVolume from log"
-                                " where DateAndTimeStart>?"),
+                                " where DateAndTimeStart>=?"),
                  {windowStart.toString(QStringLiteral("yyyy-MM-dd")) + QStringLiteral(" 00:00:00")})) {
         qCWarning(lcEngine) << "volume left: the log could not be summed:" << rs.lastError();
         return std::nullopt;

@@ -6,16 +6,14 @@
 #include <QLocale>
 
 #include <cmath>
-#include <limits>
 
 namespace {
 
-// Whole numbers above 2^53 would not survive the way through a double.
-constexpr qint64 MaxStoredWhole = qint64(1) << 53;
 constexpr qint64 MaxPosition = 1000000;
 
-// The settings the options dialog stores, in the order OK stores them, with the range a stored value must lie in.
-// All are whole numbers; the one without a field is the allowance in megabytes, held in a double.
+// The settings the options dialog stores, in the order OK stores them, with the range a stored value must lie in:
+// what the dialog can store (a value it refuses it stores as 0). All are whole numbers; the one without a field is
+// the allowance in megabytes, held in a double.
 struct NumberKey
 {
     const char* name;
@@ -27,11 +25,11 @@ constexpr NumberKey NumberKeys[] = {
     {"AutoReset", &Settings::AutoReset, 0, 2},
     {"kilobit", &Settings::kilobit, 0, 2},
     {"whatsleft", &Settings::whatsleft, 0, 2},
-    {"logperiod", &Settings::LogPeriod, std::numeric_limits<qint32>::min(), std::numeric_limits<qint32>::max()},
+    {"logperiod", &Settings::LogPeriod, 0, 365},
     // Only the three period types the dialog can show.
     {"logperiodtype", &Settings::LogPeriodType, 0, 2},
     // The dialog accepts whole megabytes only.
-    {"maxmbsize", nullptr, 0, MaxStoredWhole},
+    {"maxmbsize", nullptr, 0, 5119999},
     {"billingday", &Settings::BillingDay, 1, 31},
     {"notifyleft", &Settings::notifyleft, 0, 2},
 };

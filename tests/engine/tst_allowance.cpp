@@ -90,7 +90,8 @@ private Q_SLOTS:
                  QDate::fromString(f[4], Qt::ISODate));
     }
 
-    // Rows exactly at midnight at a window's start lie outside it; one second later they count. Each row carries a
+    // A row that starts exactly at midnight at the window's start belongs to the window (the midnight split opens
+    // every day's first row there); one a second earlier does not. Each row carries a
     // distinct power of two in MB, so the MB left name exactly which rows were counted. The log is summed again
     // when told, and when the day has changed; a preview does not move the watch.
     void loggedSum()
@@ -105,9 +106,9 @@ private Q_SLOTS:
         AllowanceWatch watch(t.db, clock, notifier);
         // {PeriodType, PeriodCount, billing day, MB counted, start of the window}
         const std::tuple<qint32, qint32, qint32, int, QDate> cases[] = {
-            {2, 3, 1, 4 + 8 + 16, QDate(2002, 9, 1)},
-            {2, 1, 27, 16, QDate(2002, 11, 27)},
-            {7, 0, 1, 16, QDate(2002, 11, 27)}, // an unknown type counts days
+            {2, 3, 1, 2 + 4 + 8 + 16, QDate(2002, 9, 1)},
+            {2, 1, 27, 8 + 16, QDate(2002, 11, 27)},
+            {7, 0, 1, 8 + 16, QDate(2002, 11, 27)}, // an unknown type counts days
         };
         for (const auto& [type, count, billingDay, counted, startDate] : cases) {
             watch.reload(terms(1000, count, type, billingDay), 0);
@@ -116,10 +117,10 @@ private Q_SLOTS:
         }
         addRow(t, "2002-11-27 09:00:00", 32);
         watch.setUnlogged(quint64(64 * MB));
-        QCOMPARE(watch.remainder().leftMB, 1000.0 - 16 - 64);
-        QCOMPARE(watch.whatIf(terms(2000, 0, 0), 0).leftMB, 2000.0 - 16 - 32);
+        QCOMPARE(watch.remainder().leftMB, 1000.0 - 24 - 64);
+        QCOMPARE(watch.whatIf(terms(2000, 0, 0), 0).leftMB, 2000.0 - 24 - 32);
         watch.reload(quint64(64 * MB));
-        QCOMPARE(watch.remainder().leftMB, 1000.0 - 16 - 32 - 64);
+        QCOMPARE(watch.remainder().leftMB, 1000.0 - 24 - 32 - 64);
         // Past midnight the window moves on and yesterday's rows drop out.
         clock.set(QDateTime(QDate(2002, 11, 28), QTime(0, 0, 30)));
         watch.checkDay();

@@ -34,16 +34,17 @@ private Q_SLOTS:
         // decimal point, so the separator is read the user's way.
         const QString fromEarlier = "0|0|0|2000|0|%1|1|1|-|" + home;
         QTest::newRow("earlier en_US file")
-            << "en_US" << QStringList({"maxmbsize=2,000", "logperiod=1,500"}) << fromEarlier.arg("1500");
+            << "en_US" << QStringList({"maxmbsize=2,000", "logperiod=365"}) << fromEarlier.arg("365");
         QTest::newRow("earlier de_DE file")
-            << "de_DE" << QStringList({"maxmbsize=2.000", "logperiod=1.500"}) << fromEarlier.arg("1500");
+            << "de_DE" << QStringList({"maxmbsize=2.000", "logperiod=365"}) << fromEarlier.arg("365");
         QTest::newRow("earlier fr_FR file")
             << "fr_FR" << QStringList({QString::fromUtf8("maxmbsize=2\u202f000"), "logperiod=12,4"})
             << fromEarlier.arg("12");
         QTest::newRow("values that do not convert are ignored")
             << "en_US"
             << QStringList({"kilobit=1", "kilobit=yes", "whatsleft=7", "maxmbsize=lots", "logperiodtype=3",
-                            "logperiod=99999999999", "billingday=0", "billingday=32", "notifyleft=5"})
+                            "logperiod=99999999999", "logperiod=-3", "billingday=0", "billingday=32", "notifyleft=5",
+                            "maxmbsize=5120000"})
             << "0|1|0|0|0|0|1|1|-|" + home;
     }
 
