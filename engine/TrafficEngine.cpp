@@ -6,6 +6,7 @@
 #include "LogExport.h"
 
 #include <QCoreApplication>
+#include <QTimeZone>
 
 #include <algorithm>
 
@@ -136,9 +137,12 @@ void TrafficEngine::afterRow()
 qint64 TrafficEngine::msUntilDue() const
 {
     const QDateTime now = m_platform.clock.now();
-    // The day's row is written in its first minute; a period with unsaved traffic is saved within a minute.
+    // The day's row is written in its first minute, and a row at a change between summer and winter time; a period
+    // with unsaved traffic is saved within a minute.
     const qint64 midnight = now.msecsTo(now.date().addDays(1).startOfDay());
-    return std::min(midnight, m_journal.msUntilSave(m_state, now));
+    const QDateTime change = QTimeZone::systemTimeZone().nextTransition(now).atUtc;
+    const qint64 toChange = change.isValid() ? std::max<qint64>(now.msecsTo(change), 1) : midnight;
+    return std::min({midnight, toChange, m_journal.msUntilSave(m_state, now)});
 }
 
 void TrafficEngine::WriteLogRow()

@@ -103,25 +103,34 @@ void Sampler::sampleBeforeExit(const std::vector<IfEntry>* table)
 }
 
 // One entry per table row, rebuilt whenever the interfaces or their order change. An adapter already listed keeps
-// its selection, stored or not; another is selected when an `Adapter<k>` row names it (or, holding no name, names its
-// position k), and when there are no such rows at all, when it is hardware.
+// its selection, stored or not, also when it was renamed meanwhile (it keeps its index); another is selected when an
+// `Adapter<k>` row names it (or, holding no name, names its position k), and when there are no such rows at all,
+// when it is hardware.
 void Sampler::RefreshAdapterList()
 {
     const StoredAdapters& stored = m_settings.storedAdapters();
     AdapterList& list = m_settings.adapters();
     QHash<QString, bool> listed;
-    for (int k = 0; k < list.count(); ++k)
+    QHash<std::uint32_t, bool> listedIndexes;
+    for (int k = 0; k < list.count(); ++k) {
         listed.insert(list.text(k), list.isSelected(k));
+        if (std::size_t(k) < m_listIndexes.size() && m_listIndexes[std::size_t(k)] != 0)
+            listedIndexes.insert(m_listIndexes[std::size_t(k)], list.isSelected(k));
+    }
     list.clear();
     m_listNames.clear();
+    m_listIndexes.clear();
     for (std::size_t k = 0; k < m_now.size(); ++k) {
         const Counted& a = m_now[k];
         const QString name = QString::fromStdString(a.name);
         list.append(name);
         m_listNames.push_back(a.name);
+        m_listIndexes.push_back(a.index);
         bool selected = a.hardware;
-        if (const auto it = listed.constFind(name); it != listed.cend())
+        if (const auto it = listedIndexes.constFind(a.index); it != listedIndexes.cend())
             selected = *it;
+        else if (const auto named = listed.constFind(name); named != listed.cend())
+            selected = *named;
         else if (stored.any)
             selected = stored.names.contains(name) || stored.positions.contains(int(k));
         list.setSelected(int(k), selected);
@@ -154,8 +163,13 @@ void Sampler::countedIndexes(std::vector<std::uint32_t>& into) const
     return it == in.cend() ? nullptr : &*it;
 }
 
-// What each selected adapter counted since the last sample goes into the totals. An adapter not seen at the last
-// sample, or whose counters started again, counted everything it shows since then.
+// What each selected adapter counted since the last sample goes into the totals; an adapter's counters are what it
+// carried since it was created. One not seen at the last sample has its counters taken up where the program last saw
+// it, if it was seen before and they did not go down meanwhile (it went to another network namespace and came back,
+// its driver was reloaded); when they went down, it was made anew and counted everything it shows. One never seen
+// before counts what it shows when that is no more than a new link could have carried since the last reading;
+// otherwise it arrived with a history from elsewhere (moved in from another namespace), which is not this
+// machine's traffic, and it counts from here.
 [[gnu::hot]] void Sampler::count()
 {
     std::uint64_t in = 0;
@@ -166,13 +180,17 @@ void Sampler::countedIndexes(std::vector<std::uint32_t>& into) const
         if (!a.selected)
             continue;
         const Counted* before = find(m_before, a, k);
+        const bool wasThere = before != nullptr;
+        if (!wasThere && !m_before.empty())
+            before = lastSeen(a);
         if (before && a.in >= before->in && a.out >= before->out) {
             in += a.in - before->in;
             out += a.out - before->out;
-        } else {
+        } else if (before || m_before.empty() || a.in + a.out <= NewAdapterAtMost) {
             in += a.in;
             out += a.out;
-            dropped = dropped || (before && before->selected);
+            // Counters that went down under a counted adapter end its counting: it was made anew.
+            dropped = dropped || (wasThere && before->selected);
         }
     }
     for (std::size_t k = 0; k < m_before.size() && !dropped; ++k) {
@@ -184,6 +202,7 @@ void Sampler::countedIndexes(std::vector<std::uint32_t>& into) const
     m_addedSent = out;
     m_state.TotalBytesRcvd += in;
     m_state.TotalBytesSent += out;
+    rememberGone();
     std::swap(m_now, m_before);
 }
 
@@ -196,6 +215,54 @@ void Sampler::rebaseUncounted(const std::vector<IfEntry>& base)
             before.in = then->in;
             before.out = then->out;
         }
+    }
+}
+
+// An adapter back under another index: at the last sample under the old one, or among those that went away.
+// A period that began on an earlier day ends in the day's first minute; one that began before the clocks changed
+// between summer and winter time ends at the first tick of a minute after the change. The date and the offset are
+// looked at only when the minute is new: building them costs more than the rest of the tick.
+[[gnu::hot]] bool Sampler::newDayOrOffset()
+{
+    const int minute = m_clock.minuteOfDay();
+    if (minute == m_minute && minute != 0)
+        return false;
+    m_minute = minute;
+    const QDateTime now = m_clock.now();
+    const QDateTime& start = m_state.PeriodStart;
+    return (minute == 0 && start.date().daysTo(now.date()) != 0) || start.offsetFromUtc() != now.offsetFromUtc();
+}
+
+const Sampler::Counted* Sampler::lastSeen(const Counted& adapter) const
+{
+    const auto named = [&](const Counted& c) { return c.name == adapter.name; };
+    if (const auto it = std::find_if(m_before.cbegin(), m_before.cend(), named); it != m_before.cend())
+        return &*it;
+    const auto it = std::find_if(m_gone.cbegin(), m_gone.cend(), named);
+    return it == m_gone.cend() ? nullptr : &*it;
+}
+
+// Adapters that went away are remembered by name, with the counters they had; one that comes back is forgotten.
+[[gnu::hot]] void Sampler::rememberGone()
+{
+    if (!m_gone.empty()) {
+        m_gone.erase(std::remove_if(m_gone.begin(), m_gone.end(),
+                                    [this](const Counted& c) {
+                                        return std::any_of(m_now.cbegin(), m_now.cend(),
+                                                           [&](const Counted& a) { return a.name == c.name; });
+                                    }),
+                     m_gone.end());
+    }
+    for (std::size_t k = 0; k < m_before.size(); ++k) {
+        if (find(m_now, m_before[k], k))
+            continue;
+        m_gone.erase(
+            std::remove_if(m_gone.begin(), m_gone.end(), [&](const Counted& c) { return c.name == m_before[k].name; }),
+            m_gone.end());
+        // Interfaces that come and go by the hundred (containers) must not make the memory grow.
+        if (m_gone.size() == GoneAtMost)
+            m_gone.erase(m_gone.begin());
+        m_gone.push_back(m_before[k]);
     }
 }
 
@@ -268,8 +335,7 @@ void Sampler::RescaleGraphs(double m)
         m_wroteRow = true;
         s.TotalBytesRcvd += m_addedRcvd;
         s.TotalBytesSent += m_addedSent;
-    } else if (ticking && m_clock.minuteOfDay() == 0 && s.PeriodStart.date().daysTo(m_clock.now().date()) != 0) {
-        // The date is looked at only in the day's first minute: building it costs more than the rest of the check.
+    } else if (ticking && newDayOrOffset()) {
         m_writer.WriteLogRow();
         m_wroteRow = true;
     }

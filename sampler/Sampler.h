@@ -42,6 +42,12 @@ struct TickFigures
 class Sampler
 {
 public:
+    // A new adapter with more than this on its counters came with a history from elsewhere: more than a 1 Gbit/s
+    // link carries in the half second between two readings.
+    static constexpr std::uint64_t NewAdapterAtMost = 64ull << 20;
+    // How many adapters that went away are remembered.
+    static constexpr std::size_t GoneAtMost = 256;
+
     Sampler(TrafficState& state, SettingsStore& settings, LogWriter& writer, const Clock& clock);
 
     // One tick on a reading of the table; table is null when it could not be read.
@@ -83,10 +89,13 @@ private:
     void readSelection();
     void count();
     static const Counted* find(const std::vector<Counted>& in, const Counted& adapter, std::size_t hint);
+    const Counted* lastSeen(const Counted& adapter) const;
+    void rememberGone();
     void showDownload();
     void showUpload();
     void RescaleGraphs(double m);
     void decideLogging(bool ticking);
+    bool newDayOrOffset();
 
     TrafficState& m_state;
     SettingsStore& m_settings;
@@ -97,13 +106,17 @@ private:
     std::vector<Counted> m_now;
     std::vector<Counted> m_before;
     std::vector<Counted> m_base;
-    // The names the adapter list was built from, entry by entry.
+    // The names and indexes the adapter list was built from, entry by entry.
     std::vector<std::string> m_listNames;
+    std::vector<std::uint32_t> m_listIndexes;
+    // Adapters that went away, as last seen, the oldest first.
+    std::vector<Counted> m_gone;
     // This tick's sample ended the counting of an adapter: one that was counted went away, was recreated or was
     // deselected. The period then ends at the totals of the tick before.
     bool m_dropped = false;
     bool m_sampled = false;
     bool m_wroteRow = false;
+    int m_minute = -1;
     std::uint64_t m_addedRcvd = 0;
     std::uint64_t m_addedSent = 0;
 };

@@ -7,8 +7,24 @@
 #include "TrafficState.h"
 
 #include <QCoreApplication>
+#include <QTimeZone>
 
 #include <algorithm>
+
+namespace {
+
+// The moment the local offset from UTC last changed, if that was after start: as now's offset shows it.
+QDateTime offsetChange(const QDateTime& start, const QDateTime& now)
+{
+    if (start.offsetFromUtc() == now.offsetFromUtc())
+        return {};
+    const QTimeZone::OffsetData change = QTimeZone::systemTimeZone().previousTransition(now.addMSecs(1));
+    if (!change.atUtc.isValid() || change.atUtc <= start || change.atUtc > now)
+        return {};
+    return change.atUtc.toOffsetFromUtc(now.offsetFromUtc());
+}
+
+} // namespace
 
 bool LogWriter::WriteLogRow(Failure failure)
 {
@@ -23,6 +39,12 @@ bool LogWriter::WriteLogRow(Failure failure)
     if (start.date().daysTo(now.date()) > 0 && now.time().minute() == 0 && now.time().hour() == 0) {
         nextStart = QDateTime(now.date(), QTime(0, 0));
         end = nextStart.addSecs(-1);
+    } else if (const QDateTime change = offsetChange(start, now); change.isValid()) {
+        // The clocks changed between summer and winter time since the period began. Local time text cannot say
+        // which 02:30 is meant, so the row ends the second before the change, in its own offset, and the next
+        // one starts at the change: every row reads right in local time and keeps its true length.
+        nextStart = change;
+        end = change.addSecs(-1).toOffsetFromUtc(start.offsetFromUtc());
     } else {
         nextStart = now;
         end = now;

@@ -193,6 +193,12 @@ private Q_SLOTS:
         QTest::newRow("deselected adapter") << "tick 100|deselect 60|tick 5|tick 0" << QString("200 65");
         QTest::newRow("vanished adapter") << "tick 100|vanish 60|tick 5|tick 0" << QString("200 65");
         QTest::newRow("recreated adapter") << "tick 100|recreate 60|tick 5|tick 0" << QString("200 130");
+        // An adapter that comes back under another index with its counters takes up where it was left; one renamed
+        // goes on; one never seen counts what it shows only when a new link could have carried that.
+        QTest::newRow("away and back") << "tick 100|vanish 60|tick 5|back 7|tick 0" << QString("200 79");
+        QTest::newRow("renamed adapter") << "tick 100|rename 60|tick 0" << QString("320");
+        QTest::newRow("new adapter") << "tick 100|fresh 5|tick 0" << QString("1215");
+        QTest::newRow("adapter moved in with a history") << "tick 100|moved 5|tick 0" << QString("210");
         QTest::newRow("exit between ticks") << "tick 100|exit 40" << QString("280");
         // A period begun the day before is written in the first minute of the day, and retried there after a
         // failure; one begun in that minute is not.
@@ -219,6 +225,12 @@ private Q_SLOTS:
                 r.table.pop_back();
             else if (event == "recreate")
                 r.table.back() = {3, "wlan0", true};
+            else if (event == "back")
+                r.table.push_back({5, "wlan0", true, OperState::Up, 100, 0});
+            else if (event == "rename")
+                r.table.back().name = "wlan9";
+            else if (event == "fresh" || event == "moved")
+                r.table.push_back({6, "usb0", true, OperState::Up, event == "fresh" ? 1000u : 1ull << 30, 0});
             else if (event == "midnight" || event == "refused")
                 r.clock.set(QDateTime(QDate(2026, 12, 5), QTime(0, 0, 10)));
             r.t.exec(event == "refused" ? "PRAGMA query_only = ON" : "PRAGMA query_only = OFF");
@@ -236,6 +248,21 @@ private Q_SLOTS:
                 .toString(),
             rows);
         QCOMPARE(r.t.scalar("SELECT count(*) FROM log WHERE DateAndTimeEnd < DateAndTimeStart").toInt(), 0);
+    }
+
+    // When the clocks go back from summer to winter time, the first tick after the change ends the period the
+    // second before it (the test runs in Europe/Berlin), without waiting for midnight.
+    void clocksGoBack()
+    {
+        Rig r;
+        r.clock.set(QDateTime(QDate(2026, 10, 25), QTime(2, 59, 50), Qt::OffsetFromUTC, 7200));
+        r.start({{1, "eth0", true}});
+        for (int k = 0; k < 20; ++k)
+            r.tick(1000);
+        QCOMPARE(r.t.logRows(), QString());
+        r.clock.set(QDateTime(QDate(2026, 10, 25), QTime(2, 0, 0), Qt::OffsetFromUTC, 3600));
+        r.tick(1000);
+        QCOMPARE(r.t.logRows(), QString("2026-10-25 02:59:50|2026-10-25 02:59:59|0.0|21000.0|2"));
     }
 };
 

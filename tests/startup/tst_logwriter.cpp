@@ -63,6 +63,17 @@ private Q_SLOTS:
             << at(5, 14, 0) << at(5, 9, 30) << "2002-12-05 09:30:00|2002-12-05 09:30:00" << at(5, 9, 30);
         QTest::newRow("clock set back a day, at 00:00")
             << at(5, 14, 0) << at(4, 0, 0, 30) << "2002-12-04 00:00:30|2002-12-04 00:00:30" << at(4, 0, 0, 30);
+        // Across a change between summer and winter time (the test runs in Europe/Berlin) the row ends the second
+        // before the change, so that its times read right and its length is true.
+        const auto berlin = [](int month, int day, int h, int m, int s, int offsetHours) {
+            return QDateTime(QDate(2026, month, day), QTime(h, m, s), Qt::OffsetFromUTC, offsetHours * 3600);
+        };
+        QTest::newRow("autumn: the clocks go back at 03:00")
+            << berlin(10, 25, 2, 59, 21, 2) << berlin(10, 25, 2, 0, 37, 1) << "2026-10-25 02:59:21|2026-10-25 02:59:59"
+            << berlin(10, 25, 2, 0, 0, 1);
+        QTest::newRow("spring: the clocks go forward at 02:00")
+            << berlin(3, 29, 1, 59, 30, 1) << berlin(3, 29, 3, 0, 10, 2) << "2026-03-29 01:59:30|2026-03-29 01:59:59"
+            << berlin(3, 29, 3, 0, 0, 2);
     }
 
     void rowEndsThePeriod()
