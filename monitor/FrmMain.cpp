@@ -220,9 +220,9 @@ void FrmMain::fitLayout()
     QList<TwipLayout::Need> needs;
     for (QLabel* label : findChildren<QLabel*>()) {
         const QStringList texts = label == m_lblDownload || label == m_lblUpload ? volumes
-            : label == m_lblUp                                                   ? longestRateLines()
-            : label == m_lblWhatsLeft                                            ? QStringList {left}
-                                                                                 : QStringList {label->text()};
+            : label == m_lblUp        ? longestRateLines() << NothingCountedLine()
+            : label == m_lblWhatsLeft ? QStringList {left}
+                                      : QStringList {label->text()};
         needs.append(m_layout.need(label, widest(label, texts)));
     }
     QFont titleFont = font();
@@ -374,7 +374,8 @@ void FrmMain::hideEvent(QHideEvent* event)
     m_lblDownload->setText(VolumeText(double(snapshot.rcvdSinceRow)));
     m_lblUpload->setText(VolumeText(double(snapshot.sentSinceRow)));
     setWindowTitle(VolumeText(double(snapshot.rcvdSinceRow + snapshot.sentSinceRow)));
-    m_lblUp->setText(snapshot.tick.downRate > 0
+    m_lblUp->setText(snapshot.tick.counted == 0 ? NothingCountedLine()
+                         : snapshot.tick.downRate > 0
                          ? RateLine(snapshot.tick.downRate, snapshot.avgDown, snapshot.maxDown, bits)
                          : ZeroRateLine(snapshot.avgDown, snapshot.maxDown, bits));
     if (snapshot.whatsleft) {

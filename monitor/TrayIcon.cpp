@@ -157,10 +157,12 @@ QRect TrayIcon::geometry() const
     const AllowanceBand band = snapshot.allowance.band;
     setMark(band >= AllowanceBand::Orange ? allowanceColour(band) : QColor());
     auto from = std::make_tuple(snapshot.tick.downRate, snapshot.tick.upRate, snapshot.tick.bits,
-                                snapshot.rcvdSinceRow + snapshot.sentSinceRow, VolumeLeftText(snapshot.allowance));
+                                snapshot.rcvdSinceRow + snapshot.sentSinceRow, VolumeLeftText(snapshot.allowance),
+                                snapshot.tick.counted == 0);
     if (from == m_toolTipFrom)
         return;
-    setToolTip(TrayToolTip(std::get<0>(from), std::get<1>(from), std::get<2>(from), double(std::get<3>(from)),
-                           std::get<4>(from)));
+    setToolTip(std::apply([](double down, double up, bool bits, quint64 sinceRow, const QString& left,
+                             bool nothing) { return TrayToolTip(down, up, bits, double(sinceRow), left, nothing); },
+                          from));
     m_toolTipFrom = std::move(from);
 }

@@ -78,5 +78,5 @@ private:
     QElapsedTimer m_lastToggle;
     quint64 m_ticks = 0;
     // What the hover text was last built from; an idle link gives the same figures tick after tick.
-    std::optional<std::tuple<double, double, bool, quint64, QString>> m_toolTipFrom;
+    std::optional<std::tuple<double, double, bool, quint64, QString, bool>> m_toolTipFrom;
 };

@@ -1,5 +1,6 @@
 #include "Readouts.h"
 
+#include <QCoreApplication>
 #include <QLocale>
 
 #include <cmath>
@@ -67,10 +68,19 @@ QString RateLine(double rate, double avg, double max, bool bits)
     return RateText(rate, bits) + averageAndMax(avg, max, bits);
 }
 
-QString TrayToolTip(double downRate, double upRate, bool bits, double octetsSinceRow, const QString& left)
+QString NothingCountedLine()
 {
-    QString tip = QStringLiteral("Zovodazad\nDownload: ") + RateText(downRate, bits) + QStringLiteral(", upload: ")
-        + RateText(upRate, bits) + QStringLiteral("\nSince the last log row: ") + VolumeText(octetsSinceRow);
+    return QCoreApplication::translate("Readouts", "No adapter is counted: choose one in Options, Adapters.");
+}
+
+QString TrayToolTip(double downRate, double upRate, bool bits, double octetsSinceRow, const QString& left,
+                    bool nothingCounted)
+{
+    QString tip = QStringLiteral("Zovodazad\n")
+        + (nothingCounted ? NothingCountedLine()
+                          : QStringLiteral("Download: ") + RateText(downRate, bits) + QStringLiteral(", upload: ")
+                   + RateText(upRate, bits))
+        + QStringLiteral("\nSince the last log row: ") + VolumeText(octetsSinceRow);
     if (!left.isEmpty())
         tip += QStringLiteral("\nAllowance: ") + left;
     return tip;

@@ -27,9 +27,14 @@ QString RateLine(double rate, double avg, double max, bool bits);
 // The speed line of a tick without a rate; its "0.0" is fixed text, not a formatted number.
 QString ZeroRateLine(double avg, double max, bool bits);
 
+// What the speed line says instead while no adapter is counted.
+QString NothingCountedLine();
+
 // The notification icon's hover text: the program's name, the current rates, the volume counted since the last log
 // row and, when an allowance is set, the text of what is left of it.
-QString TrayToolTip(double downRate, double upRate, bool bits, double octetsSinceRow, const QString& left);
+// With nothing counted, the line that says so stands in place of the rates.
+QString TrayToolTip(double downRate, double upRate, bool bits, double octetsSinceRow, const QString& left,
+                    bool nothingCounted = false);
 
 // Hover text of a throughput graph with full scale `max` kB/s.
 QString GraphToolTip(qint32 max, bool bits);

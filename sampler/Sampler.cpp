@@ -141,8 +141,12 @@ void Sampler::RefreshAdapterList()
 [[gnu::hot]] void Sampler::readSelection()
 {
     const std::vector<bool>& selected = m_settings.adapters().selectedRows();
-    for (std::size_t k = 0; k < m_now.size(); ++k)
+    int counted = 0;
+    for (std::size_t k = 0; k < m_now.size(); ++k) {
         m_now[k].selected = k < selected.size() && selected[k];
+        counted += m_now[k].selected;
+    }
+    m_figures.counted = counted;
 }
 
 void Sampler::countedIndexes(std::vector<std::uint32_t>& into) const

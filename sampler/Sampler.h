@@ -34,6 +34,8 @@ struct TickFigures
     qint32 graphMax = 5;
     // `kilobit` as this tick saw it.
     bool bits = false;
+    // How many of the adapters in the table are counted; -1 before the table was first read.
+    int counted = -1;
 };
 
 // The handler of the timer `TmrCheckit`: samples the selected adapters of a reading of the interface table, works

@@ -7,6 +7,8 @@
 #include "TempDatabase.h"
 #include "TrayIcon.h"
 
+#include <QAction>
+
 #include <QFile>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -68,6 +70,25 @@ private Q_SLOTS:
         // Hidden and idle by now, the program wakes for the change.
         m_table.change([](std::vector<IfEntry>& rows) { rows[0].inOctets += 14 * 1048576; });
         QTRY_COMPARE(tray.toolTip().section('\n', 3), QString("Allowance: 14 MB (14.0 %) Left."));
+        mdl.shutdown();
+    }
+
+    // Hidden and asleep, a command that changes a figure shows at once wherever the figure is shown.
+    void commandsRefreshWhileAsleep()
+    {
+        m_table.rows = {{2, "eth0", true}};
+        MainMdl mdl(platform());
+        QVERIFY(mdl.start(path()));
+        mdl.monitor()->hide(); // shown at start where there is no tray, as here
+        mdl.engine().TmrCheckit().setInterval(20);
+        QSignalSpy ticks(&mdl.engine(), &TrafficEngine::ticked);
+        QTRY_VERIFY(ticks.count() >= 1); // the reference
+        m_table.change([](std::vector<IfEntry>& rows) { rows[0].inOctets += 5 * 1048576; });
+        const TrayIcon& tray = *mdl.tray();
+        QTRY_COMPARE(tray.toolTip().section('\n', 2), QString("Since the last log row: 5.00 MB"));
+        QTRY_VERIFY(m_table.callCount() > 20 && ticks.count() < m_table.callCount() - 10); // asleep
+        mdl.monitor()->popupMenu().findChild<QAction*>("MP_ResetCounters")->trigger();
+        QCOMPARE(tray.toolTip().section('\n', 2), QString("Since the last log row: 0.0 kB"));
         mdl.shutdown();
     }
 };

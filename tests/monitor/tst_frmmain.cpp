@@ -106,7 +106,7 @@ private Q_SLOTS:
             w.showFigures(allowance(usedMb));
             w.findChild<QLabel*>("lblDownload")->setText(widest("lblDownload", longestVolumeTexts()));
             w.findChild<QLabel*>("LblUpload")->setText(widest("LblUpload", longestVolumeTexts()));
-            w.findChild<QLabel*>("LblUp")->setText(widest("LblUp", longestRateLines()));
+            w.findChild<QLabel*>("LblUp")->setText(widest("LblUp", longestRateLines() << NothingCountedLine()));
             QVERIFY2(looks::problems(w).isEmpty(), qPrintable(looks::problems(w).join("; ")));
         }
         looks::saveShot(w, "monitor");
@@ -230,6 +230,11 @@ private Q_SLOTS:
             QStringList({"122.1 kB", "122.1 kB", "250.0 kBps/s (Avg: 250.0 - Max: 250.0)", "100 MB (10.0 %) Left."}));
         const QColor red = line->palette().color(QPalette::WindowText);
         QCOMPARE(red.hslHue(), 0); // in a shade that reads on the window (the look test checks it)
+        // With no adapter counted, the speed line says so and where to choose one.
+        s.tick.counted = 0;
+        w.showFigures(s);
+        QCOMPARE(w.findChild<QLabel*>("LblUp")->text(),
+                 QString("No adapter is counted: choose one in Options, Adapters."));
         // Without an allowance the line has no text, and its colour stays.
         Snapshot none;
         none.whatsleft = true;

@@ -137,7 +137,7 @@ private Q_SLOTS:
                      {2, "eth0", true, OperState::Up, 2, 2},
                      {3, "docker0", false, OperState::Down, 8, 8},
                      {4, "w\u00e4n", true, OperState::Up, 256, 256}});
-        QCOMPARE(fresh.s.TotalBytesRcvd, 2u + 256u);
+        QCOMPARE(std::pair(fresh.s.TotalBytesRcvd, fresh.sampler.figures().counted), std::pair(2ull + 256u, 2));
         QCOMPARE(fresh.settings.adapters().text(3), QString::fromUtf8("w\u00e4n"));
 
         Rig r;
