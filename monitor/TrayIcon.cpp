@@ -5,6 +5,7 @@
 #include "TrafficEngine.h"
 
 #include <QApplication>
+#include <QCursor>
 #include <QGuiApplication>
 #include <QMenu>
 #include <QPainter>
@@ -99,6 +100,8 @@ void TrayIcon::place(Host host)
 
 void TrayIcon::onActivated(QSystemTrayIcon::ActivationReason reason)
 {
+    // StatusNotifierItem hosts do not tell where the icon is; the pointer is on it when it is clicked.
+    m_clickedAt = QCursor::pos();
     if (m_host == Host::XEmbed) {
         // A double-click toggles; its first click, like any single one, does nothing.
         if (reason == QSystemTrayIcon::DoubleClick)
@@ -142,7 +145,10 @@ void TrayIcon::setToolTip(const QString& text)
 
 QRect TrayIcon::geometry() const
 {
-    return m_icon ? m_icon->geometry() : QRect();
+    const QRect placed = m_icon ? m_icon->geometry() : QRect();
+    if (!placed.isEmpty() || !m_clickedAt)
+        return placed;
+    return QRect(*m_clickedAt, QSize(1, 1));
 }
 
 [[gnu::hot]] void TrayIcon::showTick(const Snapshot& snapshot)

@@ -44,7 +44,8 @@ public:
     const QString& toolTip() const { return m_toolTip; }
     // The image placed in the tray: the icon with its mark.
     const QIcon& image() const { return m_image; }
-    // Where the icon is on screen; empty where the host does not say (StatusNotifierItem hosts).
+    // Where the icon is on screen: as the host says, or where it was last clicked (StatusNotifierItem hosts do not
+    // say); empty before that.
     QRect geometry() const;
 
     // The engine's figures: the hover text tells the rates, the volume since the last row and the allowance, the
@@ -77,6 +78,7 @@ private:
     Host m_lastSeen = Host::None;
     QElapsedTimer m_lastToggle;
     quint64 m_ticks = 0;
+    std::optional<QPoint> m_clickedAt;
     // What the hover text was last built from; an idle link gives the same figures tick after tick.
     std::optional<std::tuple<double, double, bool, quint64, QString, bool>> m_toolTipFrom;
 };

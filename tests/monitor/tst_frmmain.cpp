@@ -139,7 +139,7 @@ private Q_SLOTS:
     }
 
     // A panel that starts after the program gets the icon, as a D-Bus item when the panel registers one a moment
-    // after claiming the X11 tray.
+    // after claiming the X11 tray. Such a host does not say where the icon is: the window is placed by the click.
     void lateTrayHost()
     {
         using H = TrayIcon::Host;
@@ -150,6 +150,9 @@ private Q_SLOTS:
         QVERIFY(!late.show() && !late.isPlaced());
         QTRY_COMPARE_WITH_TIMEOUT(placed.count(), 1, 5000);
         QCOMPARE(late.host(), H::StatusNotifier);
+        QCursor::setPos(600, 790);
+        Q_EMIT late.findChild<QSystemTrayIcon*>()->activated(QSystemTrayIcon::Trigger);
+        QCOMPARE(late.geometry(), QRect(600, 790, 1, 1));
     }
 
     // With no word from the tray on its icon's place, the window opens in the corner by the panel; once the user
