@@ -109,8 +109,10 @@ bool MainMdl::start(const QString& databasePath)
     const Settings& settings = m_engine.settings().current();
     m_frmMain->setStoredPosition(settings.monitorPosition);
     // The options dialog shows the loaded settings; it stays, hidden, until exit.
-    m_frmOptions = std::make_unique<FrmOptions>(FrmOptions::Services {m_engine, m_platform.boxes, m_folderPicker},
-                                                [this](bool whatsleft) { m_frmMain->applyWhatsLeftHeight(whatsleft); });
+    // A dialog of the monitor window, so that it stacks above that always-on-top window.
+    m_frmOptions = std::make_unique<FrmOptions>(
+        FrmOptions::Services {m_engine, m_platform.boxes, m_folderPicker},
+        [this](bool whatsleft) { m_frmMain->applyWhatsLeftHeight(whatsleft); }, m_frmMain.get());
     m_frmMain->applyWhatsLeftHeight(settings.whatsleft != 0);
     wireViews();
     // Without an icon nothing else could ever show the window. A session that starts its programs before its
@@ -175,7 +177,8 @@ void MainMdl::wireViews()
 void MainMdl::openStats()
 {
     m_engine.logBeforeGraphs();
-    m_stats.show(m_engine.databasePath());
+    // The monitor window stays on top: the statistics window keeps clear of it.
+    m_stats.show(m_engine.databasePath(), m_frmMain->isVisible() ? m_frmMain->frameGeometry() : QRect());
 }
 
 void MainMdl::bringMonitorForward()

@@ -39,10 +39,11 @@ bool StatsProcess::isRunning() const
     return m_process && m_process->state() != QProcess::NotRunning;
 }
 
-void StatsProcess::show(const QString& databasePath)
+void StatsProcess::show(const QString& databasePath, const QRect& area)
 {
+    const QByteArray avoid = area.isEmpty() ? QByteArray() : StatsCommands::rectText(area);
     if (isRunning()) {
-        m_process->write(QByteArray(StatsCommands::Show) + '\n');
+        m_process->write(QByteArray(StatsCommands::Show) + (avoid.isEmpty() ? "" : " " + avoid) + '\n');
         return;
     }
     const QString program = locateProgram();
@@ -73,7 +74,10 @@ void StatsProcess::show(const QString& databasePath)
             m_process = nullptr;
         process->deleteLater();
     });
-    process->start(program, {databasePath});
+    QStringList arguments {databasePath};
+    if (!avoid.isEmpty())
+        arguments << QLatin1String(StatsCommands::Avoid) << QString::fromLatin1(avoid);
+    process->start(program, arguments);
 }
 
 void StatsProcess::close()

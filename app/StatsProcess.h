@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QObject>
+#include <QRect>
 #include <QString>
 
 class MessageBoxes;
@@ -16,7 +17,8 @@ public:
     explicit StatsProcess(MessageBoxes& boxes, QObject* parent = nullptr);
     ~StatsProcess() override;
 
-    void show(const QString& databasePath);
+    // area: where the monitor window is on screen, which the statistics window keeps clear of; empty when hidden.
+    void show(const QString& databasePath, const QRect& area);
     // Closes the window and waits briefly for the process to end.
     void close();
     bool isRunning() const;

@@ -15,7 +15,9 @@
 #include <QSignalBlocker>
 #include <QStyle>
 #include <QTimer>
+#include <algorithm>
 #include <cmath>
+#include <optional>
 
 namespace {
 
@@ -145,6 +147,38 @@ void FrmStats::build()
     if (m_grid.visible)
         m_chart->draw(m_grid);
     m_cmdOK->raise();
+}
+
+QPoint FrmStats::clearOf(const QRect& frame, const QRect& area, const QRect& available)
+{
+    if (!frame.intersects(area))
+        return frame.topLeft();
+    // To the left, right, above or below the area, whichever is the shortest way that stays on the screen.
+    const QPoint candidates[] = {{area.left() - frame.width(), frame.top()},
+                                 {area.right() + 1, frame.top()},
+                                 {frame.left(), area.top() - frame.height()},
+                                 {frame.left(), area.bottom() + 1}};
+    std::optional<QPoint> best;
+    for (QPoint p : candidates) {
+        // Along the other axis the window may be moved back onto the screen, as long as it stays clear.
+        p.setX(std::clamp(p.x(), available.left(), std::max(available.left(), available.right() - frame.width() + 1)));
+        p.setY(std::clamp(p.y(), available.top(), std::max(available.top(), available.bottom() - frame.height() + 1)));
+        const QRect moved(p, frame.size());
+        if (!available.contains(moved) || moved.intersects(area))
+            continue;
+        if (!best || (p - frame.topLeft()).manhattanLength() < (*best - frame.topLeft()).manhattanLength())
+            best = p;
+    }
+    return best.value_or(frame.topLeft());
+}
+
+void FrmStats::keepClearOf(const QRect& area)
+{
+    const QScreen* screen = this->screen();
+    if (area.isEmpty() || !screen)
+        return;
+    const QRect frame = frameGeometry();
+    move(pos() + clearOf(frame, area, screen->availableGeometry()) - frame.topLeft());
 }
 
 void FrmStats::showEvent(QShowEvent* event)

@@ -26,6 +26,12 @@ public:
     Q_INVOKABLE void build();
 
     const ChartGrid& grid() const { return m_grid; }
+
+    // Moves the window, as little as it takes, off the area (the always-on-top monitor window), so that nothing of it
+    // is hidden under that; within the screen, and nowhere when there is no room.
+    void keepClearOf(const QRect& area);
+    // Where a window with this frame goes for that: its new top left corner.
+    static QPoint clearOf(const QRect& frame, const QRect& area, const QRect& available);
     LogChart* chart() const { return m_chart; }
 
 protected:

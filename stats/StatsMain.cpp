@@ -2,8 +2,9 @@
 // libraries (Qt Charts, Qt Data Visualization and the Qt Quick stack beneath it) and their heap then live only
 // while the window is open, closing it gives all of that back, and a crash in them cannot take the monitor down.
 //
-// Usage: zovodazad-stats <database>. A line "show" on standard input rebuilds the window from the log and brings it
-// forward; the end of standard input (the monitor ended) closes the window.
+// Usage: zovodazad-stats <database> [--avoid x,y,width,height]. A line "show [x,y,width,height]" on standard input
+// rebuilds the window from the log and brings it forward, clear of the area given; the end of standard input (the
+// monitor ended) closes the window.
 #include "Clock.h"
 #include "Db.h"
 #include "FrmStats.h"
@@ -25,8 +26,9 @@ int main(int argc, char** argv)
     QApplication::setApplicationName(QStringLiteral("Zovodazad"));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/zovodazad.svg")));
     const QStringList args = QApplication::arguments();
-    if (args.size() != 2) {
-        std::fprintf(stderr, "usage: %s <database>\n", argv[0]);
+    const bool avoid = args.size() == 4 && args[2] == QLatin1String(StatsCommands::Avoid);
+    if (args.size() != 2 && !avoid) {
+        std::fprintf(stderr, "usage: %s <database> [%s x,y,width,height]\n", argv[0], StatsCommands::Avoid);
         return 2;
     }
     QtMessageBoxes boxes;
@@ -42,6 +44,8 @@ int main(int argc, char** argv)
     }
     FrmStats window(db, clock, boxes);
     window.show();
+    if (avoid)
+        window.keepClearOf(StatsCommands::rectFrom(args[3].toLatin1()));
 
     QSocketNotifier commands(STDIN_FILENO, QSocketNotifier::Read);
     QByteArray pending;
@@ -55,9 +59,11 @@ int main(int argc, char** argv)
         }
         pending.append(buffer, int(n));
         for (auto end = pending.indexOf('\n'); end >= 0; end = pending.indexOf('\n')) {
-            if (pending.left(end) == StatsCommands::Show) {
+            const QByteArray line = pending.left(end);
+            if (line == StatsCommands::Show || line.startsWith(QByteArray(StatsCommands::Show) + ' ')) {
                 window.build();
                 window.show();
+                window.keepClearOf(StatsCommands::rectFrom(line.mid(int(qstrlen(StatsCommands::Show)))));
                 window.raise();
                 window.activateWindow();
             }

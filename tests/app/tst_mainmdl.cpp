@@ -8,6 +8,8 @@
 #include "TrayIcon.h"
 
 #include <QAction>
+#include <QDialog>
+#include <QWindow>
 
 #include <QFile>
 #include <QSignalSpy>
@@ -89,6 +91,12 @@ private Q_SLOTS:
         QTRY_VERIFY(m_table.callCount() > 20 && ticks.count() < m_table.callCount() - 10); // asleep
         mdl.monitor()->popupMenu().findChild<QAction*>("MP_ResetCounters")->trigger();
         QCOMPARE(tray.toolTip().section('\n', 2), QString("Since the last log row: 0.0 kB"));
+
+        // Options opens as a dialog of the always-on-top monitor window, which stacks it above that window.
+        mdl.monitor()->popupMenu().findChild<QAction*>("MP_Options")->trigger();
+        auto* options = mdl.monitor()->findChild<QDialog*>("FrmOptions");
+        QVERIFY(options && options->isVisible());
+        QCOMPARE(options->windowHandle()->transientParent(), mdl.monitor()->windowHandle());
         mdl.shutdown();
     }
 };

@@ -146,6 +146,24 @@ private Q_SLOTS:
         QTRY_COMPARE(w.size(), QSize(900, 700));
         QCOMPARE(layout(), std::pair(chart.adjusted(0, 0, 100, 100), button.translated(100, 100)));
     }
+
+    // The window keeps clear of the always-on-top monitor window, by the shortest way that stays on the screen, and
+    // stays where it is when there is no such way. Screen 0,0 1280x800; window 800x600 at 240,100.
+    void keepsClearOfTheMonitorWindow_data()
+    {
+        QTest::addColumn<QRect>("monitor");
+        QTest::addColumn<QPoint>("topLeft");
+        QTest::newRow("not in the way") << QRect(1100, 720, 180, 80) << QPoint(240, 100);
+        QTest::newRow("over its bottom right corner") << QRect(1000, 650, 200, 100) << QPoint(200, 100);
+        QTest::newRow("over its middle, more room below") << QRect(200, 80, 900, 60) << QPoint(240, 140);
+        QTest::newRow("no room anywhere") << QRect(500, 0, 200, 800) << QPoint(240, 100);
+    }
+    void keepsClearOfTheMonitorWindow()
+    {
+        QFETCH(QRect, monitor);
+        QFETCH(QPoint, topLeft);
+        QCOMPARE(FrmStats::clearOf(QRect(240, 100, 800, 600), monitor, QRect(0, 0, 1280, 800)), topLeft);
+    }
 };
 
 QTEST_MAIN(TestFrmStats)
