@@ -18,8 +18,10 @@ CsvExport::CsvExport(TrafficEngine& engine, MessageBoxes& boxes, QWidget* owner)
 void CsvExport::run(const QString& typedPath, int view, const std::function<void(const QString&)>& showPath)
 {
     const QString path = typedPath.trimmed();
-    // Only a regular file counts as existing: a folder or a device of that name is never asked about or deleted.
-    if (!QFileInfo(path).isFile())
+    // Only a regular file counts as existing: a folder or a device of that name is never asked about or deleted, and
+    // a symbolic link, which could send the file anywhere (one planted in a shared folder), is refused.
+    const QFileInfo info(path);
+    if (!info.isFile() || info.isSymLink())
         return write(path, view, showPath);
     m_boxes.ask(
         path.toUpper() + QStringLiteral(" already exists !\r\nOverwrite ?"), MessageBoxes::Buttons::YesNo,
@@ -42,9 +44,10 @@ void CsvExport::write(QString path, int view, const std::function<void(const QSt
         file.close();
         tell(QStringLiteral("Export Failed"), false);
     };
-    // A named pipe or a device is refused before it is opened: writing to one would block the program.
+    // A named pipe or a device is refused before it is opened: writing to one would block the program. A symbolic
+    // link is not followed.
     const auto create = [&file](const QString& name) {
-        const int fd = name.isEmpty() ? -1 : openRegularFile(name, O_WRONLY | O_CREAT | O_TRUNC, nullptr);
+        const int fd = name.isEmpty() ? -1 : openRegularFile(name, O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW, nullptr);
         return fd >= 0 && file.open(fd, QIODevice::WriteOnly, QFileDevice::AutoCloseHandle);
     };
     bool fallback = false;

@@ -100,10 +100,14 @@ private Q_SLOTS:
 
     void fallbackToTheHomeFolder()
     {
-        // A missing folder, a folder of that name (never asked about), a named pipe (never opened: it would block)
-        // and blanks all fall back.
+        // A missing folder, a folder of that name (never asked about), a named pipe (never opened: it would block),
+        // a symbolic link (never followed, never asked about: one planted in a shared folder would send the file
+        // anywhere) and blanks all fall back.
         QCOMPARE(::mkfifo(QFile::encodeName(inHome("pipe.csv")), 0600), 0);
-        for (const QString& typed : {inHome("missing/out.csv"), m_home.path(), inHome("pipe.csv"), QString("   ")}) {
+        QVERIFY(QFile(inHome("victim")).open(QIODevice::WriteOnly));
+        QVERIFY(QFile::link(inHome("victim"), inHome("link.csv")));
+        for (const QString& typed :
+             {inHome("missing/out.csv"), m_home.path(), inHome("pipe.csv"), inHome("link.csv"), QString("   ")}) {
             QFile::remove(inHome("Zovodazad.csv"));
             Fixture f;
             QCOMPARE(f.run(typed), Succeeded);
@@ -112,6 +116,7 @@ private Q_SLOTS:
             QCOMPARE(read(inHome("Zovodazad.csv")), Header);
             QCOMPARE(f.savedPath(), inHome("Zovodazad.csv"));
         }
+        QCOMPARE(read(inHome("victim")), QByteArray());
     }
 };
 
