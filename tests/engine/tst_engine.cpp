@@ -1,5 +1,6 @@
 #include "TempEngine.h"
 
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -109,6 +110,29 @@ private Q_SLOTS:
         engine().logBeforeGraphs();
         engine().stop();
         QCOMPARE(rows(), QString("0/0 0/0"));
+    }
+
+    // A settings table of another shape: the user hears of it once, at the start, and the ticks say nothing more.
+    void settingsOfAnotherShape()
+    {
+        cleanup();
+        TempDatabase t(QStringLiteral("shape"));
+        t.exec("ALTER TABLE settings RENAME COLUMN Settingvalue TO value");
+        FakeIfTable table;
+        table.rows = {{2, "eth0", true}};
+        FakeClock clock;
+        FakeNotifier notifier;
+        TrafficEngine e({table, clock, notifier});
+        QString error;
+        QStringList warnings;
+        QVERIFY(e.open(t.path(), &error, &warnings));
+        QCOMPARE(warnings.size(), 1);
+        QVERIFY2(warnings[0].startsWith("The settings could not be read"), qPrintable(warnings[0]));
+        QTest::failOnWarning(QRegularExpression(".*"));
+        e.TmrCheckit().setInterval(20);
+        e.start();
+        QTRY_VERIFY(table.callCount() > 10);
+        e.stop();
     }
 };
 
