@@ -50,6 +50,31 @@ QDate allowanceWindowStart(const QDate& today, AllowanceInterval interval, qint3
     return today.addDays(-qint64(count));
 }
 
+QDate allowanceWindowEnd(const QDate& today, AllowanceInterval interval, qint32 count, int billingDay)
+{
+    if (interval != AllowanceInterval::Months)
+        return today;
+    const QDate start = allowanceWindowStart(today, interval, count, billingDay);
+    const QDate next = QDate(start.year(), start.month(), 1).addMonths(std::max(count, 1));
+    return billingDate(next.year(), next.month(), billingDay).addDays(-1);
+}
+
+double estimateAtEnd(double used, const QDate& start, const QDate& end, AllowanceInterval interval,
+                     const QDateTime& now)
+{
+    if (interval != AllowanceInterval::Months)
+        return used;
+    const QDateTime from = start.startOfDay();
+    const double length = double(from.secsTo(end.addDays(1).startOfDay()));
+    const double elapsed = std::max(double(from.secsTo(now)), 3600.0);
+    return used * std::max(length / elapsed, 1.0);
+}
+
+double dailyBudget(double left, const QDate& today, const QDate& end)
+{
+    return std::max(left, 0.0) / double(std::max<qint64>(today.daysTo(end) + 1, 1));
+}
+
 Remainder volumeLeft(const Settings& s, const QDate& today, std::optional<double> loggedMB, quint64 unloggedOctets)
 {
     Remainder r;

@@ -18,6 +18,19 @@ AllowanceInterval allowanceInterval(qint32 periodType);
 // latest one on or before today, moved back count - 1 months, so 0 and 1 both mean the current billing month.
 QDate allowanceWindowStart(const QDate& today, AllowanceInterval interval, qint32 count, int billingDay);
 
+// The last day of that window: the day before the next billing day for months; today for the windows of days and
+// weeks, which move on with every day.
+QDate allowanceWindowEnd(const QDate& today, AllowanceInterval interval, qint32 count, int billingDay);
+
+// The traffic a window will have seen at its end, at the pace so far: used ÷ the time elapsed since the window's
+// start (at least an hour, so its first minutes do not make wild figures) × the window's whole length. A window of
+// days or weeks has no end to run to: its estimate is what it holds now.
+double estimateAtEnd(double used, const QDate& start, const QDate& end, AllowanceInterval interval,
+                     const QDateTime& now);
+
+// How much may be used a day, today included, to stay within what is left up to the window's last day.
+double dailyBudget(double left, const QDate& today, const QDate& end);
+
 // How much of the allowance is left, in the order the bands are reached as traffic grows.
 enum class AllowanceBand {
     None, // no allowance set

@@ -1,0 +1,228 @@
+#include "Report.h"
+#include "TempDatabase.h"
+
+#include <QCryptographicHash>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTest>
+#include <QTextStream>
+
+namespace {
+
+// Rows over the edges that matter: a leap day, an ISO week 53 across a new year, a month's end, rows that span
+// hours, and the period being counted (saved in open_period). Each row's octets are distinct powers of two times
+// 1000, so every sum names its rows.
+struct Log
+{
+    Log()
+    {
+        const struct
+        {
+            const char* start;
+            const char* end;
+            qint64 rx;
+        } rows[] = {
+            {"2020-12-31 22:00:00", "2020-12-31 23:59:59", 1000}, // Thursday of 2020-W53
+            {"2021-01-01 00:00:00", "2021-01-01 01:30:00", 2000}, // Friday of 2020-W53
+            {"2024-02-28 23:30:00", "2024-02-28 23:59:59", 4000},
+            {"2024-02-29 00:00:00", "2024-02-29 10:00:00", 8000}, // a leap day
+            {"2026-11-30 23:00:00", "2026-11-30 23:59:59", 16000}, // a month's end, a Monday
+            {"2026-12-01 00:00:00", "2026-12-01 02:30:00", 32000}, // 2.5 hours
+        };
+        for (const auto& r : rows)
+            t.addLogRow(r.start, r.end, double(r.rx / 10), double(r.rx));
+        t.exec("INSERT INTO open_period VALUES (1, '2026-12-06 10:00:00', '2026-12-06 10:30:00', 6400, 64000, 0, 0)");
+    }
+    // The report's output, with its exit status.
+    std::pair<int, QString> report(ReportRequest r)
+    {
+        QString out;
+        QString err;
+        QTextStream o(&out);
+        QTextStream e(&err);
+        const int status = writeReport(t.db, r, now, o, e);
+        o.flush();
+        return {status, out + err};
+    }
+    QJsonObject json(QString kind, QDate begin = {}, QDate end = {})
+    {
+        ReportRequest r;
+        r.kind = kind;
+        r.format = ReportRequest::Format::Json;
+        r.begin = begin;
+        r.end = end;
+        return QJsonDocument::fromJson(report(r).second.toUtf8()).object();
+    }
+
+    TempDatabase t;
+    QDateTime now {QDate(2026, 12, 6), QTime(12, 0)}; // a Sunday
+};
+
+// A JSON array of periods as "key rx/tx" lines.
+QStringList items(const QJsonObject& doc, const char* array, const char* key)
+{
+    QStringList lines;
+    for (const QJsonValue& v : doc[QLatin1String(array)].toArray()) {
+        const QJsonObject o = v.toObject();
+        lines.append(QStringLiteral("%1 %2/%3")
+                         .arg(o[QLatin1String(key)].toString())
+                         .arg(o[QStringLiteral("rx")].toInteger())
+                         .arg(o[QStringLiteral("tx")].toInteger()));
+    }
+    return lines;
+}
+
+} // namespace
+
+class TestReport : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase() { QLocale::setDefault(QLocale::c()); }
+
+    // Each kind of period against sums worked out by hand, in the documented JSON shape.
+    void periods_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QStringList>("expected");
+        QTest::newRow("days") << "days"
+                              << QStringList {"2020-12-31 1000/100",  "2021-01-01 2000/200",   "2024-02-28 4000/400",
+                                              "2024-02-29 8000/800",  "2026-11-30 16000/1600", "2026-12-01 32000/3200",
+                                              "2026-12-06 64000/6400"};
+        QTest::newRow("weeks") << "weeks"
+                               << QStringList {"2020-W53 3000/300", "2024-W09 12000/1200", "2026-W49 112000/11200"};
+        QTest::newRow("months") << "months"
+                                << QStringList {"2020-12 1000/100", "2021-01 2000/200", "2024-02 12000/1200",
+                                                "2026-11 16000/1600", "2026-12 96000/9600"};
+        QTest::newRow("years") << "years"
+                               << QStringList {"2020 1000/100", "2021 2000/200", "2024 12000/1200",
+                                               "2026 112000/11200"};
+        QTest::newRow("top") << "top"
+                             << QStringList {"2026-12-06 64000/6400", "2026-12-01 32000/3200", "2026-11-30 16000/1600",
+                                             "2024-02-29 8000/800",   "2024-02-28 4000/400",   "2021-01-01 2000/200",
+                                             "2020-12-31 1000/100"};
+    }
+    void periods()
+    {
+        QFETCH(QString, kind);
+        QFETCH(QStringList, expected);
+        Log log;
+        const QJsonObject doc = log.json(kind);
+        QCOMPARE(doc[QStringLiteral("jsonversion")].toInt(), 1);
+        QVERIFY(doc[QStringLiteral("adapter")].isNull());
+        const char* key = kind == "weeks" ? "week" : kind == "months" ? "month" : kind == "years" ? "year" : "date";
+        QCOMPARE(items(doc, qPrintable(kind), key), expected);
+    }
+
+    // Hours share a row by time, in whole octets that add up to the row; --begin, --end and --limit choose.
+    void hoursAndRanges()
+    {
+        Log log;
+        QCOMPARE(items(log.json("hours", QDate(2026, 12, 1), QDate(2026, 12, 1)), "hours", "hour"),
+                 QStringList({"2026-12-01T00 12800/1280", "2026-12-01T01 12800/1280", "2026-12-01T02 6400/640"}));
+        // The last 24 hours by default: the period being counted, as saved.
+        QCOMPARE(items(log.json("hours"), "hours", "hour"), QStringList({"2026-12-06T10 64000/6400"}));
+        QCOMPARE(items(log.json("months", QDate(2021, 1, 1), QDate(2024, 2, 1)), "months", "month"),
+                 QStringList({"2021-01 2000/200", "2024-02 12000/1200"}));
+        ReportRequest r;
+        r.kind = "days";
+        r.format = ReportRequest::Format::Csv;
+        r.limit = 2;
+        QCOMPARE(log.report(r),
+                 std::make_pair(0, QString("period,rx,tx\n2026-12-01,32000,3200\n2026-12-06,64000,6400\n")));
+    }
+
+    // The summary's periods, and the month's estimate at the pace so far: 96,000 + 9,600 octets in five and a half
+    // days of a 31-day month.
+    void summary()
+    {
+        Log log;
+        const QJsonObject s = log.json("summary")[QStringLiteral("summary")].toObject();
+        QStringList got;
+        for (const char* period : {"today", "yesterday", "this_week", "this_month", "this_year", "all_time"}) {
+            const QJsonObject p = s[QLatin1String(period)].toObject();
+            got.append(QStringLiteral("%1 %2/%3 %4")
+                           .arg(QLatin1String(period))
+                           .arg(p[QStringLiteral("rx")].toInteger())
+                           .arg(p[QStringLiteral("tx")].toInteger())
+                           .arg(p[QStringLiteral("since")].toString()));
+        }
+        QCOMPARE(got,
+                 QStringList({"today 64000/6400 2026-12-06", "yesterday 0/0 2026-12-05",
+                              "this_week 112000/11200 2026-11-30", "this_month 96000/9600 2026-12-01",
+                              "this_year 112000/11200 2026-01-01", "all_time 127000/12700 2020-12-31"}));
+        QCOMPARE(s[QStringLiteral("this_month")][QStringLiteral("estimate")].toInteger(),
+                 qRound64(105600.0 * 31 / 5.5));
+        QVERIFY(log.report({}).second.contains("this week (from Mon 30 Nov)"));
+    }
+
+    // The allowance's figures and its exit status, one per band, in the documented shape; none set gives 4.
+    void allowance_data()
+    {
+        QTest::addColumn<int>("maxMb");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("state");
+        QTest::newRow("none") << 0 << 4 << "none";
+        QTest::newRow("green") << 1 << 0 << "green";
+        QTest::newRow("red") << 0 << 2 << "red"; // set below to just above what is used
+    }
+    void allowance()
+    {
+        QFETCH(int, maxMb);
+        QFETCH(int, status);
+        QFETCH(QString, state);
+        Log log;
+        // This month from the 1st: 105,600 octets used.
+        log.t.exec("INSERT INTO settings VALUES ('maxmbsize', ?), ('logperiodtype', '2'), ('logperiod', '1')",
+                   {QString::number(state == "red" ? 1 : maxMb)});
+        if (state == "red")
+            log.t.addLogRow("2026-12-02 10:00:00", "2026-12-02 11:00:00", 0, 1048576 - 105600 - 10000);
+        ReportRequest r;
+        r.kind = "allowance";
+        r.format = ReportRequest::Format::Json;
+        const auto [exit, text] = log.report(r);
+        QCOMPARE(exit, status);
+        const QJsonObject a = QJsonDocument::fromJson(text.toUtf8()).object();
+        QCOMPARE(a[QStringLiteral("state")].toString(), state);
+        if (state != "green")
+            return;
+        QCOMPARE(
+            QStringList({a["used"].toVariant().toString(), a["left"].toVariant().toString(),
+                         a["window_start"].toString(), a["window_end"].toString(),
+                         a["daily_budget"].toVariant().toString()}),
+            QStringList({"105600", "942976", "2026-12-01", "2026-12-31", QString::number(qRound64(942976 / 26.0))}));
+        QCOMPARE(a["estimate"].toInteger(), qRound64(105600.0 * 31 / 5.5));
+    }
+
+    // A report reads the file and changes nothing in it, nor makes anything beside it.
+    void readOnly()
+    {
+        Log log;
+        const auto digest = [&log] {
+            QFile f(log.t.path());
+            return f.open(QIODevice::ReadOnly) ? QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha256)
+                                               : QByteArray();
+        };
+        log.t.db.close();
+        const QByteArray before = digest();
+        QVERIFY(QFile::setPermissions(log.t.path(), QFileDevice::ReadOwner | QFileDevice::ReadGroup));
+        DbConnection db(QStringLiteral("reader"));
+        QVERIFY(db.open(log.t.path(), DbConnection::Access::ReadOnly));
+        for (const QString& kind : reportKinds()) {
+            QString out;
+            QTextStream o(&out);
+            ReportRequest r;
+            r.kind = kind;
+            writeReport(db, r, log.now, o, o);
+            QVERIFY2(!out.contains("cannot"), qPrintable(out));
+        }
+        db.close();
+        QCOMPARE(digest(), before);
+        QCOMPARE(QDir(log.t.dir.path()).entryList(QDir::Files), QStringList({"Zovodazad.mdb"}));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestReport)
+#include "tst_report.moc"
