@@ -174,6 +174,7 @@ Commands:
        allowance     the volume allowance: limit, used, left, its window, an estimate for the window's end
                      and what may be used a day; exit status 0 green, 1 orange, 2 red or used up,
                      4 no allowance set
+     A report exits 5 when the traffic log cannot be found or read.
      --json          one JSON document (octets as integers, ISO dates, "jsonversion": 1)
      --csv           comma-separated values with a header line
      --begin DATE    only periods from DATE on (YYYY-MM-DD)
@@ -212,14 +213,14 @@ int runCommand(const Invocation& invocation, QTextStream& out, QTextStream& err)
         const QString path = invocation.database.isEmpty() ? defaultDatabase() : invocation.database;
         if (!QFileInfo(path).isFile()) {
             err << tr("zovodazad: there is no traffic log at %1").arg(QDir::toNativeSeparators(path)) << '\n';
-            return 1;
+            return LogUnreadable;
         }
         DbConnection db(QStringLiteral("zovodazad-report"));
         if (!db.open(path, DbConnection::Access::ReadOnly)) {
             err << tr("zovodazad: the traffic log %1 cannot be opened: %2")
                        .arg(QDir::toNativeSeparators(path), db.lastError())
                 << '\n';
-            return 1;
+            return LogUnreadable;
         }
         return writeReport(db, invocation.report, QDateTime::currentDateTime(), out, err);
     }

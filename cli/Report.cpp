@@ -180,7 +180,7 @@ int allowance(DbConnection& db, const LogTotals& totals, ReportRequest::Format f
     QString error;
     if (!store.load(&error)) {
         err << tr("zovodazad: the settings cannot be read: %1").arg(error) << '\n';
-        return 1;
+        return LogUnreadable;
     }
     const Settings& s = store.current();
     const QDate today = now.date();
@@ -279,7 +279,7 @@ int writeReport(DbConnection& db, const ReportRequest& r, const QDateTime& now, 
     QString error;
     if (!totals.read(&error)) {
         err << tr("zovodazad: the traffic log cannot be read: %1").arg(error) << '\n';
-        return 1;
+        return LogUnreadable;
     }
     if (r.kind == QLatin1String("allowance"))
         return allowance(db, totals, r.format, now, out, err);
@@ -292,7 +292,7 @@ int writeReport(DbConnection& db, const ReportRequest& r, const QDateTime& now, 
         lines = hourLines(totals, r, now, &error);
         if (!error.isEmpty()) {
             err << tr("zovodazad: the traffic log cannot be read: %1").arg(error) << '\n';
-            return 1;
+            return LogUnreadable;
         }
     } else {
         lines = periods(totals, r.kind);

@@ -24,8 +24,11 @@ struct ReportRequest
 // The kinds a report can be of.
 const QStringList& reportKinds();
 
-// Writes the report and returns the exit status: 0, or 1 when the log cannot be read (said on err). The allowance
-// report returns 0 while green, 1 orange, 2 red or used up, and 4 with no allowance set.
+// The exit status of a report whose log cannot be found or read (said on err), apart from the allowance's states.
+constexpr int LogUnreadable = 5;
+
+// Writes the report and returns the exit status: 0, or LogUnreadable. The allowance report returns 0 while green,
+// 1 orange, 2 red or used up, and 4 with no allowance set.
 int writeReport(DbConnection& db, const ReportRequest& request, const QDateTime& now, QTextStream& out,
                 QTextStream& err);
 
