@@ -27,18 +27,44 @@ QString stepped(double x, double step, std::initializer_list<const char*> units,
     return FN(x, decimals) + QLatin1String(*unit);
 }
 
-// An average or maximum in the line's base unit (kB/s, or Kbps in bits) has no unit of its own, as the line has
-// always shown it, until it steps up.
-QString figure(double x, bool bits)
+// How the speed line shows a rate in kB/s: divided by `divisor`, with `decimals`, followed by `unit`. The line's
+// base unit is kB/s, or in bits Kbps (kB/s times 8.192); from 10,000 of a unit on, the next unit up.
+struct RateUnit
 {
-    return bits ? stepped(x, 1024.0, {"", " Mb", " Gb"}, 1) : stepped(x, 1000.0, {"", " MB", " GB"}, 1);
+    double scale; // to the base unit
+    double divisor;
+    int decimals;
+    const char* unit;
+};
+
+RateUnit rateUnit(double rate, bool bits)
+{
+    if (!bits) {
+        if (rate < steppingPoint)
+            return {1.0, 1.0, 1, " kBps/s"};
+        return rate / 1000.0 < steppingPoint ? RateUnit {1.0, 1000.0, 2, " MBps/s"}
+                                             : RateUnit {1.0, 1000000.0, 2, " GBps/s"};
+    }
+    const double k = rate * bitsPerKiloByte;
+    if (k < 1024.0)
+        return {bitsPerKiloByte, 1.0, 1, " Kbps/s"};
+    return k / 1024.0 < steppingPoint ? RateUnit {bitsPerKiloByte, 1024.0, 1, " Mbps/s"}
+                                      : RateUnit {bitsPerKiloByte, 1024.0 * 1024.0, 2, " Gbps/s"};
 }
 
-QString averageAndMax(double avg, double max, bool bits)
+// The average and maximum. While every figure stays below 10,000 they are shown as the line always showed them: in
+// the base unit with one decimal (in bits still in Kbps when the current rate is in Mbps). From there on they are
+// rates in the current rate's unit, never volumes.
+QString averageAndMax(double rate, double avg, double max, bool bits)
 {
-    const double scale = bits ? bitsPerKiloByte : 1.0;
-    return QStringLiteral(" (Avg: ") + figure(avg * scale, bits) + QStringLiteral(" - Max: ")
-        + figure(max * scale, bits) + QLatin1Char(')');
+    const RateUnit u = rateUnit(rate, bits);
+    const double a = avg * u.scale;
+    const double m = max * u.scale;
+    const bool asAlways = rate * u.scale / u.divisor < steppingPoint && a < steppingPoint && m < steppingPoint;
+    const double divisor = asAlways ? 1.0 : u.divisor;
+    const int decimals = asAlways ? 1 : u.decimals;
+    return QStringLiteral(" (Avg: ") + FN(a / divisor, decimals) + QStringLiteral(" - Max: ")
+        + FN(m / divisor, decimals) + QLatin1Char(')');
 }
 
 } // namespace
@@ -57,20 +83,18 @@ QString VolumeText(double octets)
 
 QString RateText(double rate, bool bits)
 {
-    if (!bits)
-        return stepped(rate, 1000.0, {" kBps/s", " MBps/s", " GBps/s"}, 1);
-    const double k = rate * bitsPerKiloByte;
-    return k < 1024.0 ? FN(k, 1) + QStringLiteral(" Kbps/s") : stepped(k / 1024.0, 1024.0, {" Mbps/s", " Gbps/s"}, 1);
+    const RateUnit u = rateUnit(rate, bits);
+    return FN(rate * u.scale / u.divisor, u.decimals) + QLatin1String(u.unit);
 }
 
 QString RateLine(double rate, double avg, double max, bool bits)
 {
-    return RateText(rate, bits) + averageAndMax(avg, max, bits);
+    return RateText(rate, bits) + averageAndMax(rate, avg, max, bits);
 }
 
 QString NothingCountedLine()
 {
-    return QCoreApplication::translate("Readouts", "No adapter is counted: choose one in Options, Adapters.");
+    return QCoreApplication::translate("Readouts", "No adapter counted: choose one in Options, Adapters.");
 }
 
 QString TrayToolTip(double downRate, double upRate, bool bits, double octetsSinceRow, const QString& left,
@@ -88,7 +112,7 @@ QString TrayToolTip(double downRate, double upRate, bool bits, double octetsSinc
 
 QString ZeroRateLine(double avg, double max, bool bits)
 {
-    return (bits ? QStringLiteral("0.0 Kbps/s") : QStringLiteral("0.0 kBps/s")) + averageAndMax(avg, max, bits);
+    return (bits ? QStringLiteral("0.0 Kbps/s") : QStringLiteral("0.0 kBps/s")) + averageAndMax(0, avg, max, bits);
 }
 
 QString GraphToolTip(qint32 max, bool bits)
@@ -106,13 +130,18 @@ QStringList longestVolumeTexts()
 
 QStringList longestRateLines()
 {
-    // Every figure just below the stepping point of its unit, in each unit the line can take.
+    // The current rate as long as each unit it can take shows it, with an average and a maximum as long as they can
+    // be: just below 10,000 in the base unit, or 100 Gbit/s (12,500,000 kB/s). All in kB/s.
     QStringList lines;
     const double justBelow = steppingPoint - 0.001;
+    const double bytesRates[] = {justBelow, justBelow * 1000.0, justBelow * 1e6};
+    const double bitsRates[] = {1023.99 / bitsPerKiloByte, justBelow * 1024.0 / bitsPerKiloByte,
+                                justBelow * 1024.0 * 1024.0 / bitsPerKiloByte};
     for (int tier = 0; tier < 3; ++tier) {
-        const double bytes = justBelow * std::pow(1000.0, tier);
-        const double bits = justBelow * std::pow(1024.0, tier) / bitsPerKiloByte;
-        lines << RateLine(bytes, bytes, bytes, false) << RateLine(bits, bits, bits, true);
+        for (double most : {justBelow, justBelow / bitsPerKiloByte, 12.5e6}) {
+            lines << RateLine(bytesRates[tier], most, most, false) << RateLine(bitsRates[tier], most, most, true)
+                  << ZeroRateLine(most, most, tier == 0);
+        }
     }
     return lines;
 }

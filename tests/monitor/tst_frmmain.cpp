@@ -237,7 +237,7 @@ private Q_SLOTS:
         s.tick.counted = 0;
         w.showFigures(s);
         QCOMPARE(w.findChild<QLabel*>("LblUp")->text(),
-                 QString("No adapter is counted: choose one in Options, Adapters."));
+                 QString("No adapter counted: choose one in Options, Adapters."));
         // Without an allowance the line has no text, and its colour stays.
         Snapshot none;
         none.whatsleft = true;

@@ -64,18 +64,22 @@ private Q_SLOTS:
                               VolumeText(841254 * MB), VolumeText(10000 * 1024 * MB)}),
                  QStringList({"1,024.0 kB", "1.00 MB", "9,999.99 MB", "9.77 GB", "821.54 GB", "9.77 TB"}));
         QCOMPARE(RateLine(9999.9, 151.48, 9999.9, false), QString("9,999.9 kBps/s (Avg: 151.5 - Max: 9,999.9)"));
-        QCOMPARE(RateLine(151480, 10000, 2e7, false), QString("151.48 MBps/s (Avg: 10.00 MB - Max: 20.00 GB)"));
+        // Past that, the average and maximum are rates in the current rate's unit, never volumes.
+        QCOMPARE(RateLine(151480, 10000, 2e7, false), QString("151.48 MBps/s (Avg: 10.00 - Max: 20,000.00)"));
+        QCOMPARE(RateLine(500, 45490, 136460, false), QString("500.0 kBps/s (Avg: 45,490.0 - Max: 136,460.0)"));
         // 100 Gbit/s: 12.5 million kB/s.
-        QCOMPARE(RateLine(12.5e6, 12.5e6, 12.5e6, true), QString("97.66 Gbps/s (Avg: 97.66 Gb - Max: 97.66 Gb)"));
-        QCOMPARE(RateLine(2e5, 1220.8, 1220.8, true), QString("1,600.0 Mbps/s (Avg: 9.77 Mb - Max: 9.77 Mb)"));
+        QCOMPARE(RateLine(12.5e6, 12.5e6, 12.5e6, true), QString("97.66 Gbps/s (Avg: 97.66 - Max: 97.66)"));
+        QCOMPARE(RateLine(2e5, 1220.8, 1220.8, true), QString("1,600.0 Mbps/s (Avg: 9.8 - Max: 9.8)"));
         // The lines the monitor window sizes its labels for are as long as any line it can show, up to 100 Gbit/s.
         qsizetype longest = 0;
         for (const QString& line : longestRateLines() + longestVolumeTexts())
             longest = std::max(longest, line.size());
         for (double rate = 0.1; rate < 13e6; rate *= 1.37) {
-            for (bool bits : {false, true})
-                QVERIFY2(RateLine(rate, rate, rate, bits).size() <= longest,
-                         qPrintable(RateLine(rate, rate, rate, bits)));
+            for (double most = rate; most < 13e6; most *= 1.37) {
+                for (bool bits : {false, true})
+                    QVERIFY2(RateLine(rate, most, most, bits).size() <= longest,
+                             qPrintable(RateLine(rate, most, most, bits)));
+            }
             QVERIFY(VolumeText(rate * 1e6).size() <= longest);
         }
     }
