@@ -100,8 +100,9 @@ int runZovodazad(QApplication& app)
         app.exec();
         return 1;
     }
-    lock.settle();
     QObject::connect(&lock, &InstanceLock::showRequested, &mdl, &MainMdl::bringMonitorForward);
+    if (const QString unreachable = lock.settle(); !unreachable.isEmpty())
+        boxes.notify(unreachable, MessageBoxes::Icon::Warning, QStringLiteral("Zovodazad"));
     QObject::connect(&signals, &TerminationSignals::received, &mdl, &MainMdl::shutdown);
     // The session asks to save before a logout that may still be cancelled: log what was counted and keep running;
     // at the end of the session the event loop ends and the shutdown below runs.

@@ -14,6 +14,7 @@
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -147,11 +148,22 @@ QStringList schemaObjects(DbConnection& db, const char* type)
 
 bool applyConnectionSettings(DbConnection& db, QString* error)
 {
-    QSqlQuery q(db.database());
     // A rollback journal with full syncs keeps every committed row through a power cut, and unlike WAL it
     // needs no shared-memory file, so a read-only copy of the database can still be opened for reading.
-    return exec(q, QStringLiteral("PRAGMA journal_mode = DELETE"), error)
-        && exec(q, QStringLiteral("PRAGMA synchronous = FULL"), error);
+    return db.configure({QStringLiteral("PRAGMA journal_mode = DELETE"), QStringLiteral("PRAGMA synchronous = FULL")},
+                        error);
+}
+
+// True when another process holds the instance lock of the file at path: another copy of the program logs there.
+bool lockedElsewhere(const QString& path)
+{
+    QString ignored;
+    const int fd = openRegularFile(path, O_RDONLY, &ignored);
+    if (fd < 0)
+        return false;
+    const bool held = ::flock(fd, LOCK_EX | LOCK_NB) != 0;
+    ::close(fd);
+    return held;
 }
 
 bool validate(DbConnection& db, QString* error)
@@ -348,14 +360,34 @@ bool createSchema(DbConnection& db, QString* error)
 
 bool reopenIfMoved(DbConnection& db, QString* error)
 {
-    if (db.isOpen() && db.isSameFile())
+    if (db.isOpen() && db.followFile())
         return true;
-    const QString path = db.path();
-    db.close();
-    if (openOrCreate(db, path, error))
-        return true;
-    db.setLastError(error ? *error : QString());
-    return false;
+    // The file has no name left. The next start opens the path this run opened, so the log goes on there: in a new
+    // file, or in the one someone put in its place, unless another copy of the program logs in that one.
+    const QString path = db.openedAt();
+    const QString gone = tr("The database %1 was deleted while Zovodazad was running, or moved to another drive.")
+                             .arg(QDir::toNativeSeparators(db.path()));
+    const QString taken
+        = tr("The file now at %1 is used by another copy of Zovodazad.").arg(QDir::toNativeSeparators(path));
+    struct stat st = {};
+    const bool existed = ::lstat(QFile::encodeName(path).constData(), &st) == 0;
+    QString why = lockedElsewhere(path) ? taken : QString();
+    bool ok = why.isEmpty() && openOrCreate(db, path, &why);
+    if (ok && !db.lockFile()) {
+        ok = false;
+        why = taken;
+    }
+    if (!ok) {
+        db.close();
+        db.setLastError(gone + QLatin1Char('\n') + why);
+        if (error)
+            *error = db.lastError();
+        return false;
+    }
+    db.notice(gone + QLatin1Char('\n')
+              + (existed ? tr("The traffic is logged in the file now at its place.")
+                         : tr("A new database was made there for the traffic from now on.")));
+    return true;
 }
 
 bool openOrCreate(DbConnection& db, const QString& path, QString* error)

@@ -18,8 +18,10 @@ QString locate(const QString& exeDir, const QString& dataDir);
 // A file that exists but is not a usable traffic database is never modified; the reason is returned in error.
 bool openOrCreate(DbConnection& db, const QString& path, QString* error);
 
-// When the open file was deleted or replaced since it was opened, reopens the path (creating a new database
-// when nothing is there), so that rows are not written into a file nobody will see again.
+// Before a write: a file moved since it was opened is followed to its new name (DbConnection::followFile). One
+// that has no name left is let go, and the path it was opened at is opened (made anew when nothing is there) and
+// locked in its place, unless another copy of the program holds the file there. The user is told through the
+// connection's notice; a failure leaves its reason in db.lastError() too.
 bool reopenIfMoved(DbConnection& db, QString* error);
 
 // Creates the schema on an open, empty database, inside one transaction.

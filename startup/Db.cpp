@@ -1,5 +1,7 @@
 #include "Db.h"
 
+#include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 
 #include <QSqlDriver>
@@ -7,10 +9,28 @@
 #include <QSqlQuery>
 #include <QSqlRecord>
 
+#include <cerrno>
+#include <climits>
+#include <cstring>
+#include <fcntl.h>
 #include <sqlite3.h>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
+QString tr(const char* text)
+{
+    return QCoreApplication::translate("DbConnection", text);
+}
+
+void closeFd(int& fd)
+{
+    if (fd >= 0)
+        ::close(fd);
+    fd = -1;
+}
+
 QString errorText(const QSqlError& e)
 {
     const QString text = e.driverText().isEmpty() ? e.text() : e.driverText() + QLatin1String(": ") + e.databaseText();
@@ -40,13 +60,36 @@ DbConnection::~DbConnection()
 bool DbConnection::open(const QString& path, Access access)
 {
     close();
+    m_access = access;
+    m_busyTimeoutMs = -1;
+    m_pragmas.clear();
+    if (!openSqlite(path))
+        return false;
+    // SQLite has opened (or made) the file; the descriptor that follows it is taken on the same one.
+    m_fd = ::open(QFile::encodeName(path).constData(), O_PATH | O_CLOEXEC);
+    struct stat st = {};
+    if (m_fd < 0 || ::fstat(m_fd, &st) != 0) {
+        m_lastError = QString::fromLocal8Bit(std::strerror(errno));
+        close();
+        return false;
+    }
+    m_device = st.st_dev;
+    m_inode = st.st_ino;
+    m_path = path;
+    m_openedAt = path;
+    m_lastError.clear();
+    return true;
+}
+
+bool DbConnection::openSqlite(const QString& path)
+{
     {
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_name);
         db.setDatabaseName(path);
         // A writer elsewhere (another tool holding a lock) makes us wait briefly instead of failing at once;
         // kept short because every database call runs on the user-interface thread.
         db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=250")
-                             + (access == Access::ReadOnly ? QStringLiteral(";QSQLITE_OPEN_READONLY") : QString()));
+                             + (m_access == Access::ReadOnly ? QStringLiteral(";QSQLITE_OPEN_READONLY") : QString()));
         if (!db.open()) {
             m_lastError = errorText(db.lastError());
             db = QSqlDatabase();
@@ -54,25 +97,94 @@ bool DbConnection::open(const QString& path, Access access)
             return false;
         }
     }
-    m_path = path;
-    m_lastError.clear();
-    struct stat st = {};
-    if (::stat(QFile::encodeName(path).constData(), &st) == 0) {
-        m_device = st.st_dev;
-        m_inode = st.st_ino;
+    if (m_busyTimeoutMs >= 0)
+        setBusyTimeout(m_busyTimeoutMs);
+    QSqlQuery q(database());
+    for (const QString& pragma : std::as_const(m_pragmas)) {
+        if (!q.exec(pragma)) {
+            m_lastError = errorText(q.lastError());
+            return false;
+        }
     }
     return true;
 }
 
-bool DbConnection::isSameFile() const
+bool DbConnection::configure(const QStringList& pragmas, QString* error)
+{
+    QSqlQuery q(database());
+    for (const QString& pragma : pragmas) {
+        if (!q.exec(pragma)) {
+            m_lastError = errorText(q.lastError());
+            if (error)
+                *error = m_lastError;
+            return false;
+        }
+    }
+    m_pragmas = pragmas;
+    return true;
+}
+
+bool DbConnection::sameFile(const QString& path) const
 {
     struct stat st = {};
-    if (::stat(QFile::encodeName(m_path).constData(), &st) != 0)
+    return ::stat(QFile::encodeName(path).constData(), &st) == 0 && st.st_dev == m_device && st.st_ino == m_inode;
+}
+
+bool DbConnection::followFile()
+{
+    if (m_fd < 0) {
+        m_lastError = tr("The database %1 is not open.").arg(QDir::toNativeSeparators(m_openedAt));
         return false;
-    return st.st_dev == m_device && st.st_ino == m_inode;
+    }
+    if (sameFile(m_path))
+        return true;
+    // The kernel keeps the current name of an open file; the descriptor was opened through the old one.
+    char target[PATH_MAX];
+    const ssize_t n
+        = ::readlink(QByteArray("/proc/self/fd/" + QByteArray::number(m_fd)).constData(), target, sizeof target);
+    const QString now = n > 0 && n < qsizetype(sizeof target) ? QFile::decodeName(QByteArray(target, n)) : QString();
+    if (now.isEmpty() || !sameFile(now)) {
+        m_lastError = tr("The database %1 was deleted while Zovodazad was running, or moved to another drive.")
+                          .arg(QDir::toNativeSeparators(m_path));
+        // Nothing is written to a file that no one will see again.
+        close();
+        return false;
+    }
+    closeSqlite();
+    if (!openSqlite(now)) {
+        close();
+        return false;
+    }
+    m_path = now;
+    notice(tr("The database was moved to %1 while Zovodazad was running. The traffic goes on being logged there "
+              "until Zovodazad ends; its next start uses %2.")
+               .arg(QDir::toNativeSeparators(now), QDir::toNativeSeparators(m_openedAt)));
+    return true;
+}
+
+bool DbConnection::lockFile()
+{
+    // Opened anew from the descriptor, so it is the same file whatever happened at its name meanwhile.
+    const int fd = ::open(QByteArray("/proc/self/fd/" + QByteArray::number(m_fd)).constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0 || ::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        if (fd >= 0)
+            ::close(fd);
+        return false;
+    }
+    closeFd(m_lockFd);
+    m_lockFd = fd;
+    return true;
 }
 
 void DbConnection::close()
+{
+    closeSqlite();
+    // After SQLite's own descriptors: closing one on the file drops the process's locks on it.
+    closeFd(m_lockFd);
+    closeFd(m_fd);
+}
+
+void DbConnection::closeSqlite()
 {
     if (!QSqlDatabase::contains(m_name))
         return;
@@ -95,6 +207,7 @@ QSqlDatabase DbConnection::database() const
 
 bool DbConnection::setBusyTimeout(int ms)
 {
+    m_busyTimeoutMs = ms;
     const QSqlDatabase db = database();
     const QVariant handle = db.driver() ? db.driver()->handle() : QVariant();
     if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
@@ -105,13 +218,18 @@ bool DbConnection::setBusyTimeout(int ms)
 
 bool DbConnection::transaction(const std::function<bool()>& body)
 {
+    if (!followFile())
+        return false;
     QSqlQuery q(database());
     // IMMEDIATE takes the write lock up front, so a busy database fails here and not halfway through.
     if (!q.exec(QStringLiteral("BEGIN IMMEDIATE"))) {
         m_lastError = errorText(q.lastError());
         return false;
     }
-    if (body()) {
+    m_inTransaction = true;
+    const bool done = body();
+    m_inTransaction = false;
+    if (done) {
         if (q.exec(QStringLiteral("COMMIT")))
             return true;
         m_lastError = errorText(q.lastError());
@@ -177,6 +295,10 @@ QVariant DbRecordset::field(const QString& name) const
 bool DbCommand::execute(const QString& sql, const QVariantList& binds)
 {
     Q_ASSERT(m_db);
+    if (!m_db->m_inTransaction && !m_db->followFile()) {
+        m_lastError = m_db->lastError();
+        return false;
+    }
     QSqlQuery q(m_db->database());
     if (!prepareAndRun(q, sql, binds)) {
         m_lastError = errorText(q.lastError());

@@ -21,28 +21,61 @@ public:
     bool open(const QString& path, Access access = Access::ReadWrite);
     void close();
     bool isOpen() const;
+    // Where the open file is now: the path it was opened at, or the name it was since moved to.
     QString path() const { return m_path; }
+    QString openedAt() const { return m_openedAt; }
     QString lastError() const { return m_lastError; }
     QSqlDatabase database() const;
 
-    // How long a statement waits for a lock another connection holds before it fails.
+    // How long a statement waits for a lock another connection holds before it fails; kept across reopens.
     bool setBusyTimeout(int ms);
+    // Runs the PRAGMA statements now and again whenever the connection follows its file to a new name.
+    bool configure(const QStringList& pragmas, QString* error);
 
     // Runs body inside BEGIN IMMEDIATE ... COMMIT; rolls back when body returns false or a step fails.
     bool transaction(const std::function<bool()>& body);
 
-    // False when the file at path() is no longer the one that was opened: deleted, or replaced by another file.
-    bool isSameFile() const;
+    // Keeps writes on the file that was opened. SQLite names its rollback journal after the path it opened, so a
+    // file renamed since is reopened under its new name (found through the descriptor held on it), and writing
+    // through the old name, where another file may now live, never happens. False, with the reason in
+    // lastError(), when the file has no name left: deleted, or moved to another drive.
+    bool followFile();
+    // Holds an exclusive flock on the open file for as long as it is open, as the program's instance lock does
+    // on the file it started with. False when another process holds one.
+    bool lockFile();
+
+    // Tells the user of a file moved under the connection (or replaced by DatabaseFile).
+    void setNotice(std::function<void(const QString&)> notice) { m_notice = std::move(notice); }
+    void notice(const QString& text) const
+    {
+        if (m_notice)
+            m_notice(text);
+    }
 
     // Used by the statements of this layer to report their failures on the connection.
     void setLastError(const QString& text) { m_lastError = text; }
 
 private:
+    // A write statement outside transaction() makes sure of the file first.
+    friend class DbCommand;
+
+    bool openSqlite(const QString& path);
+    void closeSqlite();
+    bool sameFile(const QString& path) const;
+
     QString m_name;
     QString m_path;
+    QString m_openedAt;
     QString m_lastError;
+    Access m_access = Access::ReadWrite;
+    int m_busyTimeoutMs = -1;
+    QStringList m_pragmas;
+    bool m_inTransaction = false;
+    int m_fd = -1; // O_PATH on the open file: it names the file wherever it goes and holds no lock
+    int m_lockFd = -1;
     quint64 m_device = 0;
     quint64 m_inode = 0;
+    std::function<void(const QString&)> m_notice;
 };
 
 // A static cursor: the result is read whole when opened, so the statement never holds a lock afterwards.

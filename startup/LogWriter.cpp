@@ -56,7 +56,8 @@ bool LogWriter::WriteLogRow(Failure failure)
     // period nor count it twice.
     DbCommand cmd;
     cmd.bind(m_db);
-    // A file deleted or replaced under us is reopened first, so the row lands where the user will find it.
+    // A file moved under us is followed first, and one deleted is replaced, so the row lands where the user will
+    // find it.
     const bool ok = DatabaseFile::reopenIfMoved(m_db, nullptr) && m_db.transaction([&] {
         return cmd.execute(
                    QStringLiteral("INSERT INTO log (DateAndTimeStart, DateAndTimeEnd, BytesSent, bytesrcvd,"
@@ -95,6 +96,14 @@ QString LogWriter::WriteLastRow(PeriodJournal& journal, int busyWaitMs)
         double(m_state.TotalBytesRcvd + m_state.TotalBytesSent - m_state.LoggedBytesRcvd - m_state.LoggedBytesSent)
             / (1024.0 * 1024.0),
         'f', 1);
+    // The database file has no name left and nothing of this run's could take its place: a file kept beside that
+    // path would be logged into whatever database is there next, perhaps by another copy that counted the same traffic.
+    if (!m_db.isOpen()) {
+        return QCoreApplication::translate("LogWriter",
+                                           "The last traffic log row could not be written:\n%1\n\n"
+                                           "Its %2 MB are not logged.")
+            .arg(why, mb);
+    }
     QString asideError;
     if (journal.keepAside(m_state, m_clock.now(), &asideError)) {
         return QCoreApplication::translate("LogWriter",
@@ -115,4 +124,5 @@ LogWriter::LogWriter(DbConnection& db, TrafficState& state, const Clock& clock, 
     , m_clock(clock)
     , m_report(std::move(report))
 {
+    m_db.setNotice(m_report);
 }

@@ -13,7 +13,8 @@ struct TrafficState;
 class LogWriter
 {
 public:
-    // report receives what the user must be told of a row that could not be written.
+    // report receives what the user must be told of a row that could not be written, and of the database file
+    // moved or replaced under the connection, whichever statement came upon it.
     using Report = std::function<void(const QString&)>;
     LogWriter(DbConnection& db, TrafficState& state, const Clock& clock, Report report = {});
 
@@ -25,7 +26,8 @@ public:
 
     // The row written at exit. A database held by another program is waited for up to busyWaitMs, since nothing
     // else is left to do then; when the row still cannot be written, the period is kept aside for the next start
-    // (PeriodJournal::keepAside). Returns an empty text when the row was written, else what the user must be told.
+    // (PeriodJournal::keepAside), unless the file is gone and could not be replaced. Returns an empty text when the
+    // row was written, else what the user must be told, reason included.
     QString WriteLastRow(PeriodJournal& journal, int busyWaitMs);
 
 private:

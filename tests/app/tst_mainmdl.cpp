@@ -1,6 +1,7 @@
 #include "Clock.h"
 #include "FakeIfTable.h"
 #include "FrmMain.h"
+#include "InstanceLock.h"
 #include "MainMdl.h"
 #include "MessageBox.h"
 #include "Notifier.h"
@@ -15,6 +16,8 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <cstdio>
 
 class TestMainMdl : public QObject
 {
@@ -98,6 +101,42 @@ private Q_SLOTS:
         QVERIFY(options && options->isVisible());
         QCOMPARE(options->windowHandle()->transientParent(), mdl.monitor()->windowHandle());
         mdl.shutdown();
+    }
+
+    // The database is moved while the program runs. It keeps logging into the file it opened, at its new name: the
+    // rows and a setting go there, and nothing goes through the old name, where a folder in the way of a rollback
+    // journal would fail any write made through it. A copy started on either name is refused.
+    void movedDatabaseKeepsItsRows()
+    {
+        const QTemporaryDir runtime;
+        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime.path()));
+        InstanceLock lock(path());
+        QVERIFY(lock.tryLock());
+        MainMdl mdl(platform());
+        QVERIFY(mdl.start(path()));
+        QVERIFY(lock.settle().isEmpty());
+        QDir dir(m_dir.path());
+        QVERIFY(dir.mkdir("moved"));
+        const QString moved = dir.filePath("moved/Zovodazad.mdb");
+        QCOMPARE(::rename(QFile::encodeName(path()), QFile::encodeName(moved)), 0);
+        QVERIFY(dir.mkdir("Zovodazad.mdb-journal"));
+        QVERIFY(!InstanceLock(path()).tryLock());
+        QVERIFY(!InstanceLock(moved).tryLock());
+
+        mdl.commitData();
+        QString error;
+        QVERIFY2(mdl.engine().settings().saveMonitorPosition({7, 9}, &error), qPrintable(error));
+        mdl.shutdown();
+        QCOMPARE(dir.entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot),
+                 QStringList({"moved", "Zovodazad.mdb-journal"}));
+        TempDatabase check(QStringLiteral("check"), dir.filePath("moved"));
+        QCOMPARE(check
+                     .scalar("SELECT count(*) || ' ' || (SELECT group_concat(Settingvalue) FROM settings"
+                             " WHERE settingname LIKE 'monitor%') FROM log")
+                     .toString(),
+                 QString("2 7,9"));
+        QVERIFY(m_boxes.shown.last().prompt.contains(moved));
+        QVERIFY(dir.rmdir("Zovodazad.mdb-journal") && QDir(dir.filePath("moved")).removeRecursively());
     }
 };
 

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The real program under a real X server with a tray host: it creates its database, keeps running, writes
-# exactly one row at SIGTERM and ends promptly; a second launch shows its window; a broken database is refused.
+# exactly one row at SIGTERM and ends promptly, into its database even when that was moved; a second launch shows
+# its window; a broken database is refused.
 source "$(dirname "$0")/lib.sh" "$1"
 start_desktop
 
@@ -26,10 +27,20 @@ XDG_RUNTIME_DIR="$E2E_DIR/runtime2" timeout 10 "$OTHER/zovodazad" >"$E2E_DIR/thi
 kill -0 $APP_PID || fail "the running copy ended"
 [ "$(rows)" = 0 ] || fail "a second copy wrote to the database"
 
+# The database moved away while the program runs: a launch on the old name still reaches the running copy, which
+# logs into the moved file and makes nothing at the old name.
+MOVED="$E2E_DIR/moved.mdb"
+mv "$DB" "$MOVED"
+timeout 10 "$APP_DIR/zovodazad" >"$E2E_DIR/fourth.log" 2>&1 && rc=0 || rc=$?
+[ $rc = 0 ] || fail "a launch on the moved database's old name exited with $rc"
+kill -0 $APP_PID || fail "the running copy ended"
+
 start=$(date +%s%N)
 kill -TERM $APP_PID
 wait_for 1 app_gone || fail "still running a second after SIGTERM"
 elapsed=$((($(date +%s%N) - start) / 1000000))
+[ ! -e "$DB" ] && [ ! -e "$DB-journal" ] || fail "something was written at the moved database's old name"
+mv "$MOVED" "$DB"
 [ "$(rows)" = 1 ] || fail "expected one row after SIGTERM, found $(rows)"
 echo "SIGTERM to exit: ${elapsed} ms"
 

@@ -9,7 +9,9 @@
 #include <QProcess>
 #include <QTest>
 
+#include <fcntl.h>
 #include <functional>
+#include <sys/file.h>
 #include <sys/mount.h>
 #include <unistd.h>
 
@@ -101,19 +103,22 @@ private Q_SLOTS:
         QCOMPARE(r.t.scalar("SELECT count(*) FROM open_period").toInt(), 0); // removed with the row
     }
 
-    // Each fault: writes fail quickly, the user is told once, the traffic stays pending, and the first write
-    // after the fault clears holds all of it.
+    // Each fault: writes fail quickly, the user is told once, and why, also by the message at exit; the traffic
+    // stays pending, and the first write after the fault clears holds all of it.
     void faultsKeepTheTrafficPending_data()
     {
         QTest::addColumn<QString>("fault");
-        for (const char* f :
-             {"query only", "locked by another process", "read-only file", "disk full", "file replaced by junk"})
-            QTest::newRow(f) << f;
+        QTest::addColumn<QString>("toldWhenCleared");
+        for (const char* f : {"query only", "locked by another process", "read-only file", "disk full"})
+            QTest::newRow(f) << f << QString();
+        QTest::newRow("file replaced by junk") << "file replaced by junk"
+                                               << "A new database was made there";
     }
 
     void faultsKeepTheTrafficPending()
     {
         QFETCH(QString, fault);
+        QFETCH(QString, toldWhenCleared);
         QTemporaryDir small;
         QProcess holder;
         std::function<void()> clear;
@@ -160,13 +165,60 @@ private Q_SLOTS:
         r.s.TotalBytesRcvd = 5000;
         QVERIFY(!r.w.WriteLogRow());
         QCOMPARE(r.told.size(), 1);
+        const QString atExit = r.w.WriteLastRow(r.j, 100);
+        for (const QString& text : {r.told.first(), atExit})
+            QVERIFY2(!text.section('\n', 1, 1).isEmpty(), qPrintable(text)); // the line after "...written:"
         clear();
         QVERIFY2(r.w.WriteLogRow(), qPrintable(r.t.db.lastError()));
         QCOMPARE(r.t.logRows(), QString("2002-12-04 11:00:00|2002-12-04 12:00:00|0.0|5000.0|0"));
-        QCOMPARE(r.told.size(), 1);
+        QCOMPARE(r.told.size(), toldWhenCleared.isEmpty() ? 1 : 2);
+        QVERIFY(r.told.last().contains(toldWhenCleared));
         r.t.db.close();
         if (fault == "disk full")
             QCOMPARE(::umount(QFile::encodeName(small.path())), 0);
+    }
+
+    // The file is deleted under the writer. The next start would look at its path, so the log goes on there, in a
+    // new file; but a file another copy of the program logs in, moved into its place, is never written, and the
+    // last row is not kept beside it either, since that copy would log it. The user is told why each time.
+    void deletedFileIsReplaced_data()
+    {
+        QTest::addColumn<bool>("anotherCopys");
+        QTest::newRow("deleted") << false;
+        QTest::newRow("another copy's file moved into its place") << true;
+    }
+
+    void deletedFileIsReplaced()
+    {
+        QFETCH(bool, anotherCopys);
+        Run r;
+        const QString path = r.t.path();
+        QVERIFY(QFile::remove(path));
+        int otherCopy = -1;
+        if (anotherCopys) {
+            TempDatabase other("other");
+            otherCopy = ::open(QFile::encodeName(other.path()), O_RDONLY | O_CLOEXEC);
+            QCOMPARE(::flock(otherCopy, LOCK_EX), 0);
+            QCOMPARE(::rename(QFile::encodeName(other.path()), QFile::encodeName(path)), 0);
+        }
+        r.s.TotalBytesRcvd = 1000;
+        QCOMPARE(r.w.WriteLogRow(), !anotherCopys);
+        r.s.TotalBytesRcvd = 3000;
+        const QString atExit = r.w.WriteLastRow(r.j, 100);
+        QVERIFY2(!r.told.isEmpty() && r.told.first().contains("was deleted"), qPrintable(r.told.join('|')));
+        DbConnection look("look");
+        QVERIFY(look.open(path));
+        DbRecordset rows;
+        QVERIFY(rows.open(look, "SELECT group_concat(bytesrcvd, ' ') AS rcvd FROM log"));
+        if (anotherCopys) {
+            QVERIFY2(atExit.contains("another copy") && atExit.contains("not logged"), qPrintable(atExit));
+            QVERIFY(rows.field("rcvd").isNull());
+            QVERIFY(!QFile::exists(PeriodJournal::asidePath(path)));
+            ::close(otherCopy);
+        } else {
+            QVERIFY2(atExit.isEmpty(), qPrintable(atExit));
+            QCOMPARE(rows.field("rcvd").toString(), QString("1000.0 2000.0"));
+        }
     }
 
     // At exit a database that another program keeps reading is waited for; when it stays held, the whole period is

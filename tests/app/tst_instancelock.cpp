@@ -1,0 +1,337 @@
+#include "InstanceLock.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QLocalSocket>
+#include <QProcess>
+#include <QSemaphore>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QThread>
+
+#include <memory>
+#include <optional>
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+const QString Key = QStringLiteral("0123456789abcdef0123456789abcdef");
+
+// The running copy's channel, answering "show" in a thread of its own, so that this thread can play the later
+// launch, whose calls block.
+class RunningCopy : public QThread
+{
+public:
+    RunningCopy()
+    {
+        start();
+        m_ready.acquire();
+    }
+    ~RunningCopy() override
+    {
+        quit();
+        wait();
+    }
+    QString problem;
+    QAtomicInt shown;
+
+protected:
+    void run() override
+    {
+        InstanceChannel channel;
+        channel.handle("show", [this] {
+            shown.ref();
+            return QByteArray("shown");
+        });
+        problem = channel.listen(Key);
+        m_ready.release();
+        exec();
+    }
+
+private:
+    QSemaphore m_ready;
+};
+
+// A user made for the test and removed after it; no name when this process may not add users.
+struct OtherUser
+{
+    OtherUser()
+    {
+        const QString wanted = QStringLiteral("zovotest%1").arg(::getpid());
+        const QStringList add = {"--system", "--no-create-home", "--shell", "/usr/sbin/nologin", wanted};
+        if (::geteuid() != 0 || QProcess::execute("useradd", add) != 0)
+            return;
+        const passwd* pw = ::getpwnam(qPrintable(wanted));
+        name = wanted;
+        ids = {"--reuid=" + QString::number(pw->pw_uid), "--regid=" + QString::number(pw->pw_gid), "--clear-groups"};
+    }
+    ~OtherUser()
+    {
+        if (!name.isEmpty())
+            QProcess::execute("userdel", {name});
+    }
+    // Starts python3 running script as this user: the system's own, which any user can run.
+    void python(QProcess& process, const char* script, const QStringList& args) const
+    {
+        process.start("setpriv", ids + QStringList {"/usr/bin/python3", "-c", script} + args);
+    }
+    QString name;
+    QStringList ids;
+};
+
+QString socketPath()
+{
+    QStringList skipped;
+    return QDir(InstanceChannel::privateFolder(&skipped)).filePath(Key);
+}
+
+// As another user: asks under both names and prints each answer, or squats the abstract name, answering anyone.
+const char* const AskAsPython = R"(
+import socket, sys
+def ask(address):
+    try:
+        s = socket.socket(socket.AF_UNIX); s.settimeout(5); s.connect(address); s.sendall(b"show\n")
+        return s.recv(64).decode().strip() or "refused"
+    except TimeoutError:
+        return "stalled"
+    except OSError:
+        return "refused"
+print(ask(sys.argv[1]), ask("\0" + sys.argv[2]))
+)";
+const char* const SquatAsPython = R"(
+import socket, sys
+s = socket.socket(socket.AF_UNIX); s.bind("\0" + sys.argv[2]); s.listen(); print("ready", flush=True)
+while True:
+    c, _ = s.accept()
+    try: c.sendall(b"shown\n"); c.close()
+    except OSError: pass  # the asker hung up first
+)";
+
+} // namespace
+
+class TestInstanceLock : public QObject
+{
+    Q_OBJECT
+
+private:
+    const QString m_base = QDir::tempPath();
+    std::unique_ptr<QTemporaryDir> m_runtime, m_temp, m_cache;
+
+private Q_SLOTS:
+    // Every test starts with folders of its own for the sockets, where nothing was planted.
+    void init()
+    {
+        const QString pattern = QDir(m_base).filePath("zovotest-XXXXXX");
+        m_runtime = std::make_unique<QTemporaryDir>(pattern);
+        m_temp = std::make_unique<QTemporaryDir>(pattern);
+        m_cache = std::make_unique<QTemporaryDir>(pattern);
+        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(m_runtime->path()));
+        qputenv("TMPDIR", QFile::encodeName(m_temp->path()));
+        qputenv("XDG_CACHE_HOME", QFile::encodeName(m_cache->path()));
+    }
+
+    // One copy per database, whichever way a second start reaches it; another database starts.
+    void secondCopyIsRefused_data()
+    {
+        QTest::addColumn<QString>("change"); // made while the first copy runs
+        QTest::addColumn<QString>("second"); // the database the second start uses, in the temporary folder
+        QTest::addColumn<bool>("refused");
+        QTest::newRow("same path") << QString() << "a/Zovodazad.mdb" << true;
+        QTest::newRow("symlink from another folder") << QString("symlink") << "b/Zovodazad.mdb" << true;
+        QTest::newRow("old path of the moved file") << QString("move file") << "a/Zovodazad.mdb" << true;
+        QTest::newRow("new path of the moved file") << QString("move file") << "b/Zovodazad.mdb" << true;
+        QTest::newRow("old path of the moved folder") << QString("move folder") << "a/Zovodazad.mdb" << true;
+        QTest::newRow("another database") << QString() << "b/Zovodazad.mdb" << false;
+    }
+
+    void secondCopyIsRefused()
+    {
+        QFETCH(QString, change);
+        QFETCH(QString, second);
+        QFETCH(bool, refused);
+        QTemporaryDir dir;
+        QDir top(dir.path());
+        QVERIFY(top.mkpath("a") && top.mkpath("b"));
+        const QString first = top.filePath("a/Zovodazad.mdb");
+        const QString other = top.filePath("b/Zovodazad.mdb");
+        QFile file(first);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        InstanceLock running(first);
+        QVERIFY(running.tryLock());
+        QVERIFY(running.settle().isEmpty());
+        if (change == "symlink")
+            QVERIFY(QFile::link(first, other));
+        else if (change == "move file")
+            QVERIFY(QFile::rename(first, other));
+        else if (change == "move folder")
+            QVERIFY(top.rename("a", "c") && top.mkpath("a"));
+        QCOMPARE(!InstanceLock(top.filePath(second)).tryLock(), refused);
+    }
+
+    // What a peer sends and how fast, and what it gets: an answer, or being dropped (nothing) when its line is too
+    // long, or it stays silent, or it is too slow.
+    void peersAreBounded_data()
+    {
+        QTest::addColumn<QByteArray>("request");
+        QTest::addColumn<int>("byteEveryMs"); // 0: all at once
+        QTest::addColumn<QByteArray>("answer");
+        QTest::addColumn<int>("atLeastMs");
+        QTest::addColumn<int>("atMostMs");
+        const int timeout = InstanceChannel::PeerTimeoutMs;
+        const QByteArray longest(InstanceChannel::MaxLineBytes - 1, 'x');
+        QTest::newRow("show") << QByteArray("show\n") << 0 << QByteArray("shown\n") << 0 << 1000;
+        QTest::newRow("a request not known")
+            << QByteArray("status\n") << 0 << QByteArray("error unknown request\n") << 0 << 1000;
+        QTest::newRow("longest line") << longest + '\n' << 0 << QByteArray("error unknown request\n") << 0 << 1000;
+        QTest::newRow("line too long") << longest + "x\n" << 0 << QByteArray() << 0 << 1000;
+        QTest::newRow("silent") << QByteArray() << 0 << QByteArray() << timeout - 100 << timeout + 1500;
+        QTest::newRow("a byte every 600 ms")
+            << QByteArray("show\n") << 600 << QByteArray() << timeout - 100 << timeout + 1500;
+    }
+
+    void peersAreBounded()
+    {
+        QFETCH(QByteArray, request);
+        QFETCH(int, byteEveryMs);
+        QFETCH(QByteArray, answer);
+        QFETCH(int, atLeastMs);
+        QFETCH(int, atMostMs);
+        InstanceChannel channel;
+        channel.handle("show", [] { return QByteArray("shown"); });
+        QVERIFY(channel.listen(Key).isEmpty());
+        QLocalSocket peer;
+        peer.connectToServer(socketPath());
+        QVERIFY(peer.waitForConnected(1000));
+        QElapsedTimer elapsed;
+        elapsed.start();
+        QByteArray received;
+        connect(&peer, &QLocalSocket::readyRead, this, [&] { received += peer.readAll(); });
+        if (byteEveryMs == 0)
+            peer.write(request);
+        for (int i = 0; byteEveryMs > 0 && i < request.size() && peer.state() == QLocalSocket::ConnectedState; ++i) {
+            peer.write(request.mid(i, 1));
+            QTest::qWait(byteEveryMs);
+        }
+        QTRY_COMPARE_WITH_TIMEOUT(peer.state(), QLocalSocket::UnconnectedState, atMostMs + 1000);
+        QCOMPARE(received, answer);
+        QVERIFY2(elapsed.elapsed() >= atLeastMs && elapsed.elapsed() <= atMostMs,
+                 qPrintable(QString::number(elapsed.elapsed())));
+    }
+
+    // A flood from a process of this user costs neither memory nor the answer to the next launch: a line without
+    // an end is cut after a few hundred bytes (the sender sees its connection closed), and beyond a few idle
+    // connections the rest are closed at once, the idle ones when their time is up.
+    void floodsAreBounded_data()
+    {
+        // python3, given the socket's path and the most peers served at once; its last line is compared
+        QTest::addColumn<QByteArray>("script");
+        QTest::addColumn<QString>("printed");
+        QTest::newRow("400 MB without a newline") << QByteArray(R"(
+import socket, sys
+s = socket.socket(socket.AF_UNIX); s.settimeout(10); s.connect(sys.argv[1]); sent = 0
+try:
+    while sent < 400 << 20: sent += s.send(b"x" * 65536)
+except TimeoutError: sent = "stalled"
+except OSError: pass
+print("cut" if isinstance(sent, int) and sent < 4 << 20 else sent)
+)") << "cut";
+        QTest::newRow("8,000 idle connections") << QByteArray(R"(
+import resource, socket, sys, time
+soft, hard = resource.getrlimit(resource.RLIMIT_NOFILE); n = min(8000, hard - 64)
+resource.setrlimit(resource.RLIMIT_NOFILE, (max(soft, n + 64), hard))
+deadline, peers = time.monotonic() + 10, []
+for _ in range(n):
+    peers.append(socket.socket(socket.AF_UNIX)); peers[-1].connect(sys.argv[1])  # waits while the queue is full
+def still_open():
+    count = 0
+    for s in peers:
+        try: count += s.recv(1, socket.MSG_DONTWAIT) != b""
+        except BlockingIOError: count += 1
+        except OSError: pass
+    return count
+held = still_open()
+while held > int(sys.argv[2]) and time.monotonic() < deadline: time.sleep(0.05); held = still_open()
+time.sleep(2.5); print(held, still_open())
+)") << QString("%1 0").arg(InstanceChannel::MaxPeers);
+    }
+
+    void floodsAreBounded()
+    {
+        QFETCH(QByteArray, script);
+        QFETCH(QString, printed);
+        RunningCopy copy;
+        QProcess flood;
+        flood.start("python3",
+                    {"-c", QString::fromUtf8(script), socketPath(), QString::number(InstanceChannel::MaxPeers)});
+        QVERIFY2(flood.waitForFinished(60000), "python3 did not finish");
+        QVERIFY2(flood.exitCode() == 0, flood.readAllStandardError().constData());
+        QCOMPARE(QString::fromUtf8(flood.readAllStandardOutput()).trimmed(), printed);
+        QCOMPARE(InstanceChannel::ask(Key, "show"), QByteArray("shown"));
+    }
+
+    // Another user can neither reach the socket in the private folder nor be answered under the abstract name,
+    // which anyone may connect to. Names others took first, or things planted where the sockets go: the copy says
+    // which and why, listens where it can, and a later launch still reaches it, never the squatter.
+    void otherUsersGetNothing_data()
+    {
+        QTest::addColumn<QString>("plant");
+        QTest::addColumn<QString>("reported");
+        QTest::newRow("another user asks") << QString() << QString();
+        QTest::newRow("runtime folder is a symbolic link") << QString("symlink") << "is a symbolic link";
+        QTest::newRow("runtime folder is a file") << QString("file") << "is not a folder";
+        QTest::newRow("runtime folder open to others") << QString("0777") << "open to other users (mode 777)";
+        QTest::newRow("runtime and temporary folders of another user")
+            << QString("foreign") << "belongs to another user";
+        QTest::newRow("abstract name bound by another user") << QString("abstract") << "of another user";
+    }
+
+    void otherUsersGetNothing()
+    {
+        QFETCH(QString, plant);
+        QFETCH(QString, reported);
+        const QString folder = QDir(m_runtime->path()).filePath("zovodazad");
+        const QByteArray native = QFile::encodeName(folder);
+        QTemporaryDir elsewhere;
+        std::optional<OtherUser> other;
+        QProcess python; // the other user's; it ends before its user is removed
+        if ((plant.isEmpty() || plant == "abstract") && other.emplace().name.isEmpty())
+            QSKIP("another user can be added only by root with useradd");
+        if (plant == "symlink") {
+            QVERIFY(QFile::link(elsewhere.path(), folder));
+        } else if (plant == "file") {
+            QFile file(folder);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+        } else if (plant == "0777") {
+            QCOMPARE(::mkdir(native, 0700), 0);
+            QCOMPARE(::chmod(native, 0777), 0);
+        } else if (plant == "foreign") {
+            if (::geteuid() != 0)
+                QSKIP("only root can give a folder to another user");
+            const QString temp = QDir(m_temp->path()).filePath(QString("zovodazad-%1").arg(::getuid()));
+            for (const QString& f : {folder, temp})
+                QVERIFY(QDir().mkdir(f) && ::chown(QFile::encodeName(f), 65534, 65534) == 0);
+        } else if (plant == "abstract") {
+            other->python(python, SquatAsPython, {socketPath(), InstanceChannel::abstractName(Key)});
+            QVERIFY(python.waitForReadyRead(10000));
+            QVERIFY(InstanceChannel::ask(Key, "show").isEmpty()); // the squatter's answer is not taken
+        }
+        RunningCopy copy;
+        QVERIFY2(copy.problem.contains(reported), qPrintable(copy.problem));
+        if (plant.isEmpty()) {
+            other->python(python, AskAsPython, {socketPath(), InstanceChannel::abstractName(Key)});
+            QVERIFY(python.waitForFinished(20000));
+            QCOMPARE(python.readAllStandardOutput().trimmed(), QByteArray("refused refused"));
+            QCOMPARE(copy.shown.loadRelaxed(), 0);
+        }
+        QCOMPARE(InstanceChannel::ask(Key, "show"), QByteArray("shown"));
+        QCOMPARE(copy.shown.loadRelaxed(), 1);
+        QVERIFY(QDir(elsewhere.path()).isEmpty());
+        python.kill();
+        python.waitForFinished();
+    }
+};
+
+QTEST_GUILESS_MAIN(TestInstanceLock)
+#include "tst_instancelock.moc"
