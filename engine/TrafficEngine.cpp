@@ -44,9 +44,10 @@ bool TrafficEngine::open(const QString& path, QString* error, QStringList* warni
         return false;
     }
     // A period left by a run that crashed or lost power becomes its row before anything new is counted; when that
-    // fails now, the journal tries again before its first save.
+    // fails now, the journal tries again before its first save. What it found beside the database that it could not
+    // log is told too.
     QString why;
-    if (!m_journal.recover(&why))
+    if (!m_journal.recover(m_platform.clock, &why, warnings))
         warnings->append(
             QCoreApplication::translate("TrafficEngine", "The traffic of the last run could not be logged yet:\n%1")
                 .arg(why));

@@ -7,18 +7,94 @@
 
 #include "RegularFile.h"
 
+#include <QByteArrayView>
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QSqlError>
 #include <QSqlQuery>
 
 #include <algorithm>
+#include <cmath>
 #include <limits>
+#include <optional>
+#include <utility>
 
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
 #include <unistd.h>
+
+namespace {
+
+bool isDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
+
+// The value of a run of digits, too short to overflow.
+qint64 decimal(QByteArrayView digits)
+{
+    qint64 n = 0;
+    for (const char c : digits)
+        n = n * 10 + (c - '0');
+    return n;
+}
+
+// The stored form, yyyy-MM-dd HH:mm:ss, of a day and a time that exist.
+bool isStoredDateTime(QByteArrayView field)
+{
+    constexpr QByteArrayView shape("0000-00-00 00:00:00");
+    if (field.size() != shape.size())
+        return false;
+    for (qsizetype i = 0; i < shape.size(); ++i) {
+        if (shape[i] == '0' ? !isDigit(field[i]) : field[i] != shape[i])
+            return false;
+    }
+    const auto number = [field](qsizetype at, qsizetype digits) { return int(decimal(field.sliced(at, digits))); };
+    return QDate(number(0, 4), number(5, 2), number(8, 2)).isValid()
+        && QTime(number(11, 2), number(14, 2), number(17, 2)).isValid();
+}
+
+// A count of octets: a whole number up to 2^53, which the log's double columns hold exactly.
+std::optional<qint64> octets(QByteArrayView field)
+{
+    if (field.isEmpty() || field.size() > 16 || !std::all_of(field.begin(), field.end(), isDigit))
+        return std::nullopt;
+    const qint64 n = decimal(field);
+    return n <= (qint64(1) << 53) ? std::optional(n) : std::nullopt;
+}
+
+// The longest line looked into; keepAside() writes some 60 octets.
+constexpr qsizetype MaxLineBytes = 256;
+static_assert(PeriodJournal::MaxAsideLines * (MaxLineBytes + 1) <= PeriodJournal::MaxAsideBytes,
+              "a file of well-formed lines reaches the line bound first");
+
+// Only what keepAside() writes becomes a row: anything else would put in the log traffic that never was, or a date
+// that throws the allowance's window. latestEnd: the stored form of the latest end that is accepted.
+// Returns the start, end, sent, rcvd and avg to log.
+std::optional<QVariantList> parseAsideLine(QByteArrayView text, QByteArrayView latestEnd)
+{
+    if (text.size() > MaxLineBytes || std::count(text.begin(), text.end(), '\t') != 4)
+        return std::nullopt;
+    QByteArrayView f[5];
+    for (QByteArrayView& field : f) {
+        const qsizetype tab = text.indexOf('\t');
+        field = tab < 0 ? text : text.first(tab);
+        text = tab < 0 ? QByteArrayView() : text.sliced(tab + 1);
+    }
+    bool isNumber = false;
+    const double avg = f[4].toDouble(&isNumber);
+    const std::optional<qint64> sent = octets(f[2]);
+    const std::optional<qint64> rcvd = octets(f[3]);
+    // The stored form sorts as time.
+    if (!isStoredDateTime(f[0]) || !isStoredDateTime(f[1]) || f[0] > f[1] || f[1] > latestEnd || !sent || !rcvd
+        || !isNumber || !std::isfinite(avg) || avg < 0)
+        return std::nullopt;
+    return QVariantList {QString::fromLatin1(f[0]), QString::fromLatin1(f[1]), *sent, *rcvd, avg};
+}
+
+} // namespace
 
 PeriodJournal::PeriodJournal(DbConnection& db)
     : m_db(db)
@@ -32,7 +108,7 @@ QString PeriodJournal::clearSql()
 
 [[gnu::hot]] void PeriodJournal::tick(const TrafficState& state, const Clock& clock)
 {
-    if (!state.PeriodStart.isValid() || (!m_recovered && !recover()))
+    if (!state.PeriodStart.isValid() || (!m_recovered && !recover(clock)))
         return;
     if (!unsaved(state))
         return;
@@ -111,65 +187,138 @@ bool PeriodJournal::keepAside(const TrafficState& state, const QDateTime& now, Q
     return ok;
 }
 
-bool PeriodJournal::recover(QString* error)
+bool PeriodJournal::recover(const Clock& clock, QString* error, QStringList* notes)
 {
-    // Each kept line is a whole period, newer than any save of it; its row replaces that save. A line whose row
-    // is already there (the file outlived its logging by a crash) is not logged twice.
-    QList<QByteArray> aside;
     const QString asideFile = asidePath(m_db.path());
+    QByteArray head;
+    bool asideRead = false;
     if (QFileInfo::exists(asideFile)) {
         QString reason;
         const int fd = openRegularFile(asideFile, O_RDONLY, &reason);
         QFile file;
-        if (fd < 0 || !file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
-            m_db.setLastError(asideFile + QLatin1String(": ") + reason);
-            if (error)
-                *error = m_db.lastError();
-            return false;
+        if (fd >= 0 && file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+            // One octet past the bound tells that the file goes on beyond it.
+            head = file.read(MaxAsideBytes + 1);
+            asideRead = file.error() == QFileDevice::NoError;
+            reason = file.errorString();
         }
-        aside = file.readAll().split('\n');
+        // The file may be another user's, or not a file at all. The database's own saved period does not depend
+        // on it, so it is left for the user to look at and the saves go on.
+        if (!asideRead) {
+            head.clear();
+            if (notes)
+                notes->append(QCoreApplication::translate("PeriodJournal",
+                                                          "Traffic kept aside by an earlier run could not be read:\n%1"
+                                                          "\nIt is not logged, and %2 is left as it is. This run's "
+                                                          "traffic is saved as usual.")
+                                  .arg(reason, asideFile));
+        }
     }
-    const bool ok = m_db.transaction([&] {
-        QSqlQuery q(m_db.database());
-        const auto run = [&q](const QString& sql, const QVariantList& binds) {
-            if (!q.prepare(sql))
-                return false;
-            for (const QVariant& v : binds)
-                q.addBindValue(v);
-            return q.exec();
-        };
-        bool done = true;
-        for (const QByteArray& line : aside) {
-            const QList<QByteArray> f = line.split('\t');
-            if (f.size() != 5)
-                continue;
-            const QVariantList row = {QString::fromUtf8(f[0]), QString::fromUtf8(f[1]), f[2].toLongLong(),
-                                      f[3].toLongLong(), f[4].toDouble()};
-            done = done
-                && run(QStringLiteral(
-                           "INSERT INTO log (DateAndTimeStart, DateAndTimeEnd, BytesSent, bytesrcvd, AvgDownloadSpeed)"
-                           " SELECT ?, ?, ?, ?, ? WHERE NOT EXISTS (SELECT 1 FROM log WHERE DateAndTimeStart = ?"
-                           " AND DateAndTimeEnd = ? AND BytesSent = ? AND bytesrcvd = ?)"),
-                       row + row.mid(0, 4))
-                // The kept start is the saved one, or the kept end when the clock had gone back past it.
-                && run(QStringLiteral("DELETE FROM open_period WHERE min(DateAndTimeStart, ?) = ?"), {row[1], row[0]});
+
+    QList<QVariantList> lines;
+    int linesRead = 0;
+    bool beyond = head.size() > MaxAsideBytes;
+    head.truncate(MaxAsideBytes);
+    const QByteArray latestEnd = dbDateTime(clock.now().addSecs(60)).toLatin1();
+    for (qsizetype from = 0; from < head.size(); ++linesRead) {
+        const qsizetype newline = head.indexOf('\n', from);
+        if ((newline < 0 && beyond) || linesRead == MaxAsideLines) {
+            beyond = true;
+            break;
         }
+        // A last line without its newline was cut short while it was written.
+        const qsizetype end = newline < 0 ? head.size() : newline;
+        if (const std::optional<QVariantList> line
+            = newline < 0 ? std::nullopt : parseAsideLine(QByteArrayView(head).sliced(from, end - from), latestEnd))
+            lines.append(*line);
+        from = end + 1;
+    }
+    const int damaged = linesRead - int(lines.size());
+
+    const bool ok = m_db.transaction([&] {
+        const QSqlDatabase db = m_db.database();
+        QString why;
+        const auto prepare = [&why](QSqlQuery& q, const QString& sql) {
+            if (!q.prepare(sql))
+                why = q.lastError().text();
+            return why.isEmpty();
+        };
+        const auto run = [&why](QSqlQuery& q, const QVariantList& binds) {
+            for (int i = 0; i < binds.size(); ++i)
+                q.bindValue(i, binds[i]);
+            if (!q.exec())
+                why = q.lastError().text();
+            return why.isEmpty();
+        };
+        // Each kept line is a whole period, newer than any save of it; its row replaces that save, whether still
+        // saved or already logged by a start that could not read the file. A line whose row is already there (the
+        // file outlived its logging by a crash) is not logged twice.
+        QSqlQuery superseded(db);
+        QSqlQuery insert(db);
+        QSqlQuery unsave(db);
+        bool done = lines.isEmpty()
+            || (prepare(
+                    superseded,
+                    QStringLiteral("DELETE FROM log WHERE DateAndTimeStart = ? AND DateAndTimeEnd > DateAndTimeStart"
+                                   " AND DateAndTimeEnd <= ? AND BytesSent <= ? AND bytesrcvd <= ?"))
+                && prepare(insert,
+                           QStringLiteral("INSERT INTO log (DateAndTimeStart, DateAndTimeEnd, BytesSent, bytesrcvd,"
+                                          " AvgDownloadSpeed) SELECT ?, ?, ?, ?, ? WHERE NOT EXISTS (SELECT 1"
+                                          " FROM log WHERE DateAndTimeStart = ? AND DateAndTimeEnd = ?"
+                                          " AND BytesSent = ? AND bytesrcvd = ?)"))
+                // The kept start is the saved one, or the kept end when the clock had gone back past it.
+                && prepare(unsave, QStringLiteral("DELETE FROM open_period WHERE min(DateAndTimeStart, ?) = ?")));
+        for (const QVariantList& row : std::as_const(lines)) {
+            done = done && run(superseded, row.mid(0, 4)) && run(insert, row + row.mid(0, 4))
+                && run(unsave, {row[1], row[0]});
+        }
+        QSqlQuery q(db);
         done = done
-            && run(QStringLiteral(
-                       "INSERT INTO log (DateAndTimeStart, DateAndTimeEnd, BytesSent, bytesrcvd, AvgDownloadSpeed)"
-                       " SELECT min(DateAndTimeStart, LastSave), LastSave, BytesSent, bytesrcvd, AvgDownloadSpeed"
-                       " FROM open_period"),
-                   {})
-            && run(clearSql(), {});
+            && prepare(q,
+                       QStringLiteral(
+                           "INSERT INTO log (DateAndTimeStart, DateAndTimeEnd, BytesSent, bytesrcvd, AvgDownloadSpeed)"
+                           " SELECT min(DateAndTimeStart, LastSave), LastSave, BytesSent, bytesrcvd, AvgDownloadSpeed"
+                           " FROM open_period"))
+            && run(q, {}) && prepare(q, clearSql()) && run(q, {});
         if (!done)
-            m_db.setLastError(q.lastError().text());
+            m_db.setLastError(why);
         return done;
     });
-    if (!ok && error)
-        *error = m_db.lastError();
+    if (!ok) {
+        if (error)
+            *error = m_db.lastError();
+        return false;
+    }
+    m_recovered = true;
+    if (!asideRead)
+        return true;
     // Logged now; the file was this program's, made by the run that could not write the rows.
-    if (ok && !aside.isEmpty())
+    if (damaged == 0 && !beyond) {
         QFile::remove(asideFile);
-    m_recovered = m_recovered || ok;
-    return ok;
+        return true;
+    }
+    // What was not logged is kept, in the whole file: its good lines are not logged twice should it come back.
+    QFile file(asideFile);
+    const QString rejected = asideFile + QLatin1String(".rejected");
+    const bool renamed = file.rename(rejected);
+    if (!notes)
+        return true;
+    QStringList note = {QCoreApplication::translate("PeriodJournal", "Not all of %1 could be logged.").arg(asideFile)};
+    if (damaged > 0)
+        note.append(QCoreApplication::translate("PeriodJournal",
+                                                "Lines that are damaged, cut short or dated ahead of the clock: %1.")
+                        .arg(damaged));
+    if (beyond)
+        note.append(QCoreApplication::translate("PeriodJournal",
+                                                "It is longer than any run leaves: what lies past its first %1 lines "
+                                                "or %2 KiB is not read.")
+                        .arg(MaxAsideLines)
+                        .arg(MaxAsideBytes / 1024));
+    note.append(QCoreApplication::translate("PeriodJournal", "Lines logged: %1.").arg(lines.size()));
+    note.append(renamed ? QCoreApplication::translate("PeriodJournal", "The whole file is kept as %1.").arg(rejected)
+                        : QCoreApplication::translate("PeriodJournal",
+                                                      "The file is left as it is: it could not be renamed to %1 (%2).")
+                              .arg(rejected, file.errorString()));
+    notes->append(note.join(QLatin1Char('\n')));
+    return true;
 }

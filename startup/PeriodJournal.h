@@ -2,6 +2,7 @@
 
 #include <QDateTime>
 #include <QString>
+#include <QStringList>
 
 class Clock;
 class DbConnection;
@@ -31,12 +32,21 @@ public:
     // Turns a period left by a run that did not end cleanly into one log row ending at its last save, and the
     // periods kept aside by runs that could not write their last row into their rows. Returns false with the
     // database's error when that failed; the saved periods are then kept.
-    bool recover(QString* error = nullptr);
+    // A kept-aside file that cannot be read is left as it is, and one with lines that keepAside() did not write
+    // (damaged, ending over a minute after the clock's now, or beyond the bounds below) is renamed with ".rejected"
+    // added once its good lines are logged; neither stops the recovery or the saves after it. What the user must be
+    // told of either is appended to notes.
+    bool recover(const Clock& clock, QString* error = nullptr, QStringList* notes = nullptr);
 
     // For a last row that the database refused at exit: appends the period, ending now, to a small file beside
     // the database (its path and "-pending"), which the next recover() logs. It replaces the saved period.
     bool keepAside(const TrafficState& state, const QDateTime& now, QString* error);
     static QString asidePath(const QString& databasePath);
+    // A run adds one line of some 60 octets at each exit whose last row failed, and the next start that can write
+    // logs them all, so no real file comes near these bounds. A longer one is not read past them: it cannot hold up
+    // the start.
+    static constexpr int MaxAsideLines = 1000;
+    static constexpr qsizetype MaxAsideBytes = 256 * 1024;
 
     // The statement that removes the saved period; the log writer runs it in the transaction of each row.
     static QString clearSql();

@@ -4,15 +4,21 @@
 #include "TempDatabase.h"
 #include "TrafficState.h"
 
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTest>
 
 #include <fcntl.h>
 #include <functional>
+#include <linux/capability.h>
 #include <sys/file.h>
 #include <sys/mount.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
 namespace {
@@ -37,6 +43,43 @@ struct Run
     LogWriter w {t.db, s, clock, [this](const QString& message) { told.append(message); }};
     PeriodJournal j {t.db};
 };
+
+// Root reads any file: while this lives, the thread meets permission bits as any other user does.
+class WithoutDacOverride
+{
+public:
+    WithoutDacOverride()
+    {
+        if (::syscall(SYS_capget, &m_header, m_saved) == 0) {
+            __user_cap_data_struct dropped[2] = {m_saved[0], m_saved[1]};
+            dropped[0].effective &= ~((1u << CAP_DAC_OVERRIDE) | (1u << CAP_DAC_READ_SEARCH));
+            ::syscall(SYS_capset, &m_header, dropped);
+        }
+    }
+    ~WithoutDacOverride() { ::syscall(SYS_capset, &m_header, m_saved); }
+
+private:
+    __user_cap_header_struct m_header {_LINUX_CAPABILITY_VERSION_3, 0};
+    __user_cap_data_struct m_saved[2] {};
+};
+
+// How far this process's resident memory rises above what is resident now while run() runs, in KiB.
+qint64 peakRiseKiB(const std::function<void()>& run)
+{
+    const auto peak = [] {
+        QFile status("/proc/self/status");
+        return status.open(QIODevice::ReadOnly)
+            ? QRegularExpression("VmHWM:\\s*(\\d+)").match(status.readAll()).captured(1).toLongLong()
+            : 0;
+    };
+    QFile clearRefs("/proc/self/clear_refs");
+    if (clearRefs.open(QIODevice::WriteOnly))
+        clearRefs.write("5"); // the high-water mark starts again from what is resident
+    clearRefs.close();
+    const qint64 before = peak();
+    run();
+    return peak() - before;
+}
 
 } // namespace
 
@@ -243,12 +286,131 @@ private Q_SLOTS:
         reader.closeWriteChannel();
         QVERIFY(reader.waitForFinished(5000));
 
+        // A start that cannot read the file logs the period as last saved; the next that can puts the whole period
+        // in its place.
         PeriodJournal next(r.t.db);
+        QCOMPARE(::chmod(QFile::encodeName(aside), 0), 0);
+        {
+            const WithoutDacOverride asAUser;
+            QVERIFY(next.recover(r.clock));
+        }
+        QCOMPARE(r.t.logRows(), QString("2002-12-04 11:00:00|2002-12-04 11:30:00|0.0|1000.0|0"));
+        QCOMPARE(::chmod(QFile::encodeName(aside), 0600), 0);
         QVERIFY(QFile::copy(aside, aside + "~"));
-        QVERIFY(next.recover());
+        QVERIFY(next.recover(r.clock));
         QVERIFY(!QFile::exists(aside) && QFile::rename(aside + "~", aside)); // as if a crash had kept the file
-        QVERIFY(next.recover()); // its row is logged already
+        QVERIFY(next.recover(r.clock)); // its row is logged already
         QCOMPARE(r.t.logRows(), QString("2002-12-04 11:00:00|2002-12-04 12:00:00|0.0|5000.0|0"));
+    }
+
+    // A kept-aside file that cannot be read holds nothing the database needs: the start says what is not logged and
+    // leaves the file, the period the earlier run saved is logged, and this run's period is saved at its first tick.
+    void unreadablePendingFileLeavesSavingOn_data()
+    {
+        QTest::addColumn<QString>("kind");
+        for (const char* kind : {"a folder", "a named pipe", "no read permission"})
+            QTest::newRow(kind) << kind;
+    }
+
+    void unreadablePendingFileLeavesSavingOn()
+    {
+        QFETCH(QString, kind);
+        Run r;
+        r.s.TotalBytesRcvd = 1000;
+        QVERIFY(r.j.save(r.s, at(4, 11, 30)));
+        const QString aside = PeriodJournal::asidePath(r.t.path());
+        if (kind == "a folder") {
+            QVERIFY(QDir().mkdir(aside));
+        } else if (kind == "a named pipe") {
+            QCOMPARE(::mkfifo(QFile::encodeName(aside), 0600), 0);
+        } else {
+            QVERIFY(QFile(aside).open(QIODevice::WriteOnly));
+            QCOMPARE(::chmod(QFile::encodeName(aside), 0), 0);
+        }
+        PeriodJournal next(r.t.db);
+        QStringList notes;
+        {
+            const WithoutDacOverride asAUser;
+            QVERIFY(next.recover(r.clock, nullptr, &notes));
+        }
+        QCOMPARE(notes.size(), 1);
+        QVERIFY2(notes[0].contains(aside) && notes[0].contains("not logged") && notes[0].contains("saved as usual"),
+                 qPrintable(notes[0]));
+        QVERIFY(QFileInfo::exists(aside));
+        QCOMPARE(r.t.logRows(), QString("2002-12-04 11:00:00|2002-12-04 11:30:00|0.0|1000.0|0"));
+        TrafficState thisRun;
+        thisRun.PeriodStart = at(4, 12, 0);
+        thisRun.TotalBytesRcvd = 8000;
+        next.tick(thisRun, r.clock);
+        QCOMPARE(r.t.scalar("SELECT DateAndTimeStart || '|' || bytesrcvd FROM open_period").toString(),
+                 QString("2002-12-04 12:00:00|8000.0"));
+    }
+
+    // Only lines as the program writes them are logged, and a file far larger than any run leaves is read only to
+    // its bounds, in little memory. Such a file is then kept whole under another name, and the user is told once.
+    void pendingLinesAreCheckedAndBounded_data()
+    {
+        QTest::addColumn<QByteArray>("lines"); // after a well-formed one
+        QTest::addColumn<qint64>("zeros"); // after the lines, taking no disk
+        QTest::addColumn<int>("logged");
+        QTest::addColumn<bool>("keptAside");
+        const auto row = [](const char* name, const QByteArray& lines, bool logged) {
+            QTest::newRow(name) << lines << qint64(0) << (logged ? 2 : 1) << !logged;
+        };
+        const QByteArray hour = "2002-12-04 10:00:00\t2002-12-04 11:00:00\t";
+        row("not dates, negative octets, not a number", "abc\tdef\t-5000000000\t-7000000\tNaN\n", false);
+        row("dated 9999", "9999-12-31 00:00:00\t9999-12-31 23:59:59\t1\t1\t0\n", false);
+        row("ends a minute after now", "2002-12-04 11:00:00\t2002-12-04 12:01:00\t1\t1\t0\n", true);
+        row("ends a minute and a second after now", "2002-12-04 11:00:00\t2002-12-04 12:01:01\t1\t1\t0\n", false);
+        row("starts after it ends", "2002-12-04 11:00:01\t2002-12-04 11:00:00\t1\t1\t0\n", false);
+        row("29 February of a common year", "2002-02-29 10:00:00\t2002-03-01 10:00:00\t1\t1\t0\n", false);
+        row("hour 24", "2002-12-03 24:00:00\t2002-12-04 10:00:00\t1\t1\t0\n", false);
+        row("a date in another form", "2002-12-4 10:00:00\t2002-12-04 11:00:00\t1\t1\t0\n", false);
+        row("2^53 octets", hour + "9007199254740992\t0\t0\n", true);
+        row("2^53 + 1 octets", hour + "9007199254740993\t0\t0\n", false);
+        row("octets with a sign", hour + "+5\t0\t0\n", false);
+        row("octets with a fraction", hour + "0\t5.5\t0\n", false);
+        row("negative average", hour + "0\t0\t-0.5\n", false);
+        row("infinite average", hour + "0\t0\tinf\n", false);
+        row("a field too many", hour + "0\t0\t0\t0\n", false);
+        row("cut short", hour + "0\t12", false);
+        row("binary garbage", QByteArray("\x00\xff\x7f\t\x01\x02\t\x03\t\x04\t\x05\n", 12), false);
+        row("several damaged lines", "abc\n\x01\x02\ndef\n", false);
+        QTest::newRow("300 MB without a newline") << QByteArray() << qint64(300) * 1024 * 1024 << 1 << true;
+        QByteArray many;
+        for (int i = 0; i < 3 * PeriodJournal::MaxAsideLines; ++i) {
+            const QDateTime start = at(1, 0, 0).addSecs(i * 60);
+            many += (dbDateTime(start) + '\t' + dbDateTime(start.addSecs(59)) + "\t1\t2\t0\n").toLatin1();
+        }
+        QTest::newRow("more lines than runs leave") << many << qint64(0) << PeriodJournal::MaxAsideLines << true;
+    }
+
+    void pendingLinesAreCheckedAndBounded()
+    {
+        QFETCH(QByteArray, lines);
+        QFETCH(qint64, zeros);
+        QFETCH(int, logged);
+        QFETCH(bool, keptAside);
+        Run r;
+        const QString aside = PeriodJournal::asidePath(r.t.path());
+        const QByteArray content = "2002-12-04 09:00:00\t2002-12-04 10:00:00\t700\t5000\t12.5000\n" + lines;
+        QFile file(aside);
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(content) == content.size());
+        QVERIFY(file.resize(content.size() + zeros));
+        file.close();
+        QStringList notes;
+        bool recovered = false;
+        const qint64 rise = peakRiseKiB([&] { recovered = r.j.recover(r.clock, nullptr, &notes); });
+        QVERIFY(recovered);
+        QVERIFY2(rise < 8 * 1024, qPrintable(QString::number(rise)));
+        QCOMPARE(r.t.logRows().section('\n', 0, 0),
+                 QString("2002-12-04 09:00:00|2002-12-04 10:00:00|700.0|5000.0|12.5"));
+        QCOMPARE(r.t.scalar("SELECT count(*) FROM log").toInt(), logged);
+        QVERIFY(!file.exists());
+        const QString rejected = aside + ".rejected";
+        QCOMPARE(notes.size(), keptAside ? 1 : 0);
+        QCOMPARE(QFileInfo(rejected).size(), keptAside ? content.size() + zeros : 0);
+        QVERIFY(!keptAside || notes[0].contains(rejected));
     }
 
     // The open period is saved at most once a minute and at every new period. After a crash it becomes one row
@@ -271,14 +433,14 @@ private Q_SLOTS:
         tickAt(at(4, 11, 0, 30)); // too soon
         QCOMPARE(saved().toString(), QString("2002-12-04 11:00:00|1000.0"));
         tickAt(at(4, 11, 1, 1));
-        QVERIFY(afterCrash.recover());
+        QVERIFY(afterCrash.recover(r.clock));
         r.s.PeriodStart = at(4, 11, 1, 2);
         tickAt(at(4, 11, 1, 2)); // a new period at once
         QCOMPARE(saved().toString(), QString("2002-12-04 11:01:02|2000.0"));
         r.s.TotalBytesRcvd = 3000;
         tickAt(at(4, 9, 0)); // the clock went back: still saved
         tickAt(at(4, 9, 5)); // idle: nothing new to write
-        QVERIFY(afterCrash.recover());
+        QVERIFY(afterCrash.recover(r.clock));
         QCOMPARE(r.t.logRows(),
                  QString("2002-12-04 11:00:00|2002-12-04 11:01:01|700.0|2000.0|12.5\n"
                          "2002-12-04 09:00:00|2002-12-04 09:00:00|700.0|3000.0|12.5"));
