@@ -7,6 +7,7 @@
 #include "InstanceLock.h"
 #include "MainMdl.h"
 #include "MessageBox.h"
+#include "Status.h"
 
 #include <QApplication>
 #include <QDir>
@@ -101,6 +102,13 @@ int runZovodazad(QApplication& app)
         return 1;
     }
     QObject::connect(&lock, &InstanceLock::showRequested, &mdl, &MainMdl::bringMonitorForward);
+    // `zovodazad status` asks for the figures of the last tick; answering costs no tick of its own. A watcher is
+    // answered every second on one connection, for one short wake-up a second.
+    const auto status = [&mdl, &clock] {
+        return statusLine(mdl.engine().snapshot(), mdl.engine().settings().current(), clock.now());
+    };
+    lock.handle(StatusRequest, status);
+    lock.handleEvery(StatusWatchRequest, 1000, status);
     if (const QString unreachable = lock.settle(); !unreachable.isEmpty())
         boxes.notify(unreachable, MessageBoxes::Icon::Warning, QStringLiteral("Zovodazad"));
     QObject::connect(&signals, &TerminationSignals::received, &mdl, &MainMdl::shutdown);

@@ -24,10 +24,14 @@ public:
     QString settle();
     // A later launch: asks the copy that holds the database to show its window. False when it did not answer.
     bool askRunningCopy();
-    // The running copy answers this request too.
+    // The running copy answers these requests too: once, or every interval for as long as the peer stays.
     void handle(const QByteArray& request, InstanceChannel::Answer answer)
     {
         m_channel.handle(request, std::move(answer));
+    }
+    void handleEvery(const QByteArray& request, int intervalMs, InstanceChannel::Answer answer)
+    {
+        m_channel.handleEvery(request, intervalMs, std::move(answer));
     }
 
 Q_SIGNALS:

@@ -2,6 +2,7 @@
 
 #include "DatabaseFile.h"
 #include "Db.h"
+#include "Status.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -225,8 +226,8 @@ int runCommand(const Invocation& invocation, QTextStream& out, QTextStream& err)
         return writeReport(db, invocation.report, QDateTime::currentDateTime(), out, err);
     }
     case Invocation::Kind::Status:
-        break;
+        return runStatus(invocation, invocation.database.isEmpty() ? defaultDatabase() : invocation.database, out,
+                         err);
     }
-    err << tr("zovodazad: no running copy answers.") << '\n';
-    return 3;
+    return 2;
 }

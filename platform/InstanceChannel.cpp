@@ -79,7 +79,7 @@ std::unique_ptr<QLocalSocket> connectOwn(const QString& name, QLocalSocket::Sock
     auto socket = std::make_unique<QLocalSocket>();
     socket->setSocketOptions(options);
     // The answer is one short line; nothing more is kept from a server that sends more.
-    socket->setReadBufferSize(InstanceChannel::MaxLineBytes);
+    socket->setReadBufferSize(InstanceChannel::MaxAnswerBytes);
     socket->connectToServer(name);
     if (!socket->waitForConnected(InstanceChannel::PeerTimeoutMs) || !isOwn(*socket))
         return nullptr;
@@ -119,6 +119,39 @@ InstanceChannel::InstanceChannel(QObject* parent)
 void InstanceChannel::handle(const QByteArray& request, Answer answer)
 {
     m_answers.insert(request, std::move(answer));
+}
+
+void InstanceChannel::handleEvery(const QByteArray& request, int intervalMs, Answer answer)
+{
+    auto* timer = new QTimer(this);
+    timer->setInterval(intervalMs);
+    m_followed.insert(request, {std::move(answer), timer, {}});
+    connect(timer, &QTimer::timeout, this, [this, request] {
+        Followed& f = m_followed[request];
+        const QByteArray line = f.answer() + '\n';
+        for (QLocalSocket* peer : std::as_const(f.peers)) {
+            // A peer that does not read its answers is not written to without end.
+            if (peer->bytesToWrite() > MaxAnswerBytes) {
+                peer->abort();
+                peer->deleteLater();
+            } else {
+                peer->write(line);
+            }
+        }
+    });
+}
+
+void InstanceChannel::follow(Followed& followed, QLocalSocket* peer)
+{
+    followed.peers.append(peer);
+    if (!followed.timer->isActive())
+        followed.timer->start();
+    connect(peer, &QObject::destroyed, followed.timer, [&followed, peer] {
+        followed.peers.removeOne(peer);
+        if (followed.peers.isEmpty())
+            followed.timer->stop();
+    });
+    peer->write(followed.answer() + '\n');
 }
 
 QString InstanceChannel::privateFolder(QStringList* skipped)
@@ -213,15 +246,27 @@ void InstanceChannel::serve(QLocalSocket* peer)
     };
     // Qt reads no further than this, so a line without an end never grows in memory.
     peer->setReadBufferSize(MaxLineBytes);
-    QTimer::singleShot(PeerTimeoutMs, peer, drop);
+    auto* timeout = new QTimer(peer);
+    timeout->setSingleShot(true);
+    connect(timeout, &QTimer::timeout, peer, drop);
+    timeout->start(PeerTimeoutMs);
     connect(peer, &QLocalSocket::disconnected, peer, &QObject::deleteLater);
-    connect(peer, &QLocalSocket::readyRead, peer, [this, peer, drop] {
+    connect(peer, &QLocalSocket::readyRead, peer, [this, peer, drop, timeout] {
         if (!peer->canReadLine()) {
             if (peer->bytesAvailable() >= MaxLineBytes)
                 drop();
             return;
         }
-        const auto answer = m_answers.constFind(peer->readLine().chopped(1));
+        const QByteArray request = peer->readLine().chopped(1);
+        if (const auto followed = m_followed.find(request); followed != m_followed.end() && timeout->isActive()) {
+            // Followed for as long as it stays; anything more it sends ends it.
+            timeout->stop();
+            follow(*followed, peer);
+            return;
+        }
+        if (!timeout->isActive())
+            return drop();
+        const auto answer = m_answers.constFind(request);
         peer->write((answer == m_answers.cend() ? QByteArray(UnknownRequest) : (*answer)()) + '\n');
         peer->disconnectFromServer();
     });
@@ -240,6 +285,27 @@ QByteArray InstanceChannel::ask(const QString& key, const QByteArray& request)
             return socket->readLine().chopped(1);
     }
     return {};
+}
+
+bool InstanceChannel::follow(const QString& key, const QByteArray& request, int intervalMs,
+                             const std::function<bool(const QByteArray&)>& onAnswer)
+{
+    for (const Name& n : namesOf(key)) {
+        const std::unique_ptr<QLocalSocket> socket = connectOwn(n.name, n.options);
+        if (!socket)
+            continue;
+        socket->write(request + '\n');
+        bool answered = false;
+        for (;;) {
+            while (!socket->canReadLine() && socket->waitForReadyRead(2 * intervalMs)) { }
+            if (!socket->canReadLine())
+                return answered;
+            answered = true;
+            if (!onAnswer(socket->readLine().chopped(1)))
+                return true;
+        }
+    }
+    return false;
 }
 
 bool InstanceChannel::listening(const QString& key)

@@ -9,9 +9,12 @@
 #include <functional>
 
 class QLocalSocket;
+class QTimer;
 
 // How later launches talk to the running copy: one request line in, one answer line out, then the connection
-// ends; a request is answered by the function given for it in handle(). Each key has two names. A socket in a
+// ends; a request is answered by the function given for it in handle(). A request given to handleEvery() keeps its
+// connection: the answer comes at once and again every interval, from one timer for all such peers that runs only
+// while there are any. Each key has two names. A socket in a
 // private folder (privateFolder) that no other user can reach or take, and an abstract name, which is the same for
 // every runtime folder (within a network namespace) but which anyone may connect to or bind first; so every peer's
 // user is checked on both sides, and a name someone else holds is reported, never taken over. Peers are bounded in
@@ -32,11 +35,16 @@ public:
 
     // The answer to a request; both lines without their newline.
     void handle(const QByteArray& request, Answer answer);
+    void handleEvery(const QByteArray& request, int intervalMs, Answer answer);
     // Starts answering under key. Returns, for the user, what kept a name from working, empty when both work.
     QString listen(const QString& key);
 
     // The answer of this user's copy listening under key; empty when none answered.
     static QByteArray ask(const QString& key, const QByteArray& request);
+    // Each answer to a request of handleEvery(), as it comes, until onAnswer returns false or the copy ends or stays
+    // silent for twice the interval. False when no copy answered at all.
+    static bool follow(const QString& key, const QByteArray& request, int intervalMs,
+                       const std::function<bool(const QByteArray&)>& onAnswer);
     // True when a process of this user listens under key.
     static bool listening(const QString& key);
     // <XDG_RUNTIME_DIR>/zovodazad, else zovodazad-<uid> in the temporary folder, else zovodazad-<host> in the cache
@@ -50,8 +58,17 @@ public:
     static QString canonical(const QString& path);
 
 private:
+    struct Followed
+    {
+        Answer answer;
+        QTimer* timer;
+        QList<QLocalSocket*> peers;
+    };
+
     void serve(QLocalSocket* peer);
+    void follow(Followed& followed, QLocalSocket* peer);
 
     QHash<QByteArray, Answer> m_answers;
+    QHash<QByteArray, Followed> m_followed;
     int m_peers = 0;
 };
