@@ -63,6 +63,13 @@ private:
     __user_cap_data_struct m_saved[2] {};
 };
 
+// AddressSanitizer keeps freed blocks in quarantine, so resident memory there says nothing about what the code holds.
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool residentMemoryMeaningful = false;
+#else
+constexpr bool residentMemoryMeaningful = true;
+#endif
+
 // How far this process's resident memory rises above what is resident now while run() runs, in KiB.
 qint64 peakRiseKiB(const std::function<void()>& run)
 {
@@ -402,7 +409,7 @@ private Q_SLOTS:
         bool recovered = false;
         const qint64 rise = peakRiseKiB([&] { recovered = r.j.recover(r.clock, nullptr, &notes); });
         QVERIFY(recovered);
-        QVERIFY2(rise < 8 * 1024, qPrintable(QString::number(rise)));
+        QVERIFY2(!residentMemoryMeaningful || rise < 8 * 1024, qPrintable(QString::number(rise)));
         QCOMPARE(r.t.logRows().section('\n', 0, 0),
                  QString("2002-12-04 09:00:00|2002-12-04 10:00:00|700.0|5000.0|12.5"));
         QCOMPARE(r.t.scalar("SELECT count(*) FROM log").toInt(), logged);
