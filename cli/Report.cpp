@@ -200,7 +200,7 @@ int allowance(DbConnection& db, const LogTotals& totals, ReportRequest::Format f
     }
     // The same rows the tray program counts: those that start on or after the window's first day.
     const double used = double(totals.sum(start, today).total());
-    const Remainder r = volumeLeft(s, today, used / BytesPerMB, 0);
+    const Remainder r = volumeLeft(s, now, used / BytesPerMB, 0);
     const double limit = s.MaxMbSize * BytesPerMB;
     const double left = limit - used;
     const double estimate = estimateAtEnd(used, start, end, interval, now);

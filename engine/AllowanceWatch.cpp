@@ -37,7 +37,7 @@ void AllowanceWatch::reload(const Settings& terms, quint64 unloggedOctets)
     m_today = m_clock.now().date();
     m_unlogged = unloggedOctets;
     // Without an allowance the log need not be read.
-    const Remainder window = volumeLeft(m_terms, m_today, 0.0, 0);
+    const Remainder window = volumeLeft(m_terms, m_today.startOfDay(), 0.0, 0);
     m_logged = window.band == AllowanceBand::None ? std::optional<double>(0.0) : loggedMB(window.start);
     update();
 }
@@ -57,19 +57,23 @@ void AllowanceWatch::checkDay()
 {
     if (m_clock.now().date() != m_today)
         reload(m_terms, m_unlogged);
+    else
+        update(); // the estimate follows the time, traffic or not
 }
 
 Remainder AllowanceWatch::whatIf(const Settings& terms, quint64 unloggedOctets)
 {
-    const QDate today = m_clock.now().date();
-    const Remainder r = volumeLeft(terms, today, 0.0, 0);
-    return volumeLeft(terms, today, r.band == AllowanceBand::None ? 0.0 : loggedMB(r.start), unloggedOctets);
+    const QDateTime now = m_clock.now();
+    const Remainder r = volumeLeft(terms, now, 0.0, 0);
+    return volumeLeft(terms, now, r.band == AllowanceBand::None ? 0.0 : loggedMB(r.start), unloggedOctets);
 }
 
 void AllowanceWatch::update()
 {
     const Remainder before = m_remainder;
-    m_remainder = volumeLeft(m_terms, m_today, m_logged, m_unlogged);
+    // The window stays the one the log was summed for until the day is looked at again.
+    const QDateTime now = m_clock.now();
+    m_remainder = volumeLeft(m_terms, now.date() == m_today ? now : m_today.endOfDay(), m_logged, m_unlogged);
     if (m_remainder != before)
         Q_EMIT changed();
     // A log that cannot be read for a moment says nothing about the remainder: what was told stands.

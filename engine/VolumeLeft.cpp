@@ -75,13 +75,16 @@ double dailyBudget(double left, const QDate& today, const QDate& end)
     return std::max(left, 0.0) / double(std::max<qint64>(today.daysTo(end) + 1, 1));
 }
 
-Remainder volumeLeft(const Settings& s, const QDate& today, std::optional<double> loggedMB, quint64 unloggedOctets)
+Remainder volumeLeft(const Settings& s, const QDateTime& now, std::optional<double> loggedMB, quint64 unloggedOctets)
 {
     Remainder r;
     // A window of negative length holds nothing to show.
     if (s.LogPeriod < 0)
         return r;
-    r.start = allowanceWindowStart(today, allowanceInterval(s.LogPeriodType), s.LogPeriod, s.BillingDay);
+    const QDate today = now.date();
+    const AllowanceInterval interval = allowanceInterval(s.LogPeriodType);
+    r.start = allowanceWindowStart(today, interval, s.LogPeriod, s.BillingDay);
+    r.end = allowanceWindowEnd(today, interval, s.LogPeriod, s.BillingDay);
     if (!(s.MaxMbSize > 0))
         return r;
     // Without the logged sum any figure would claim more left than there is.
@@ -91,6 +94,8 @@ Remainder volumeLeft(const Settings& s, const QDate& today, std::optional<double
     }
     const double used = *loggedMB + double(unloggedOctets) / BytesPerMB;
     r.leftMB = s.MaxMbSize - used;
+    r.estimateMB = estimateAtEnd(used, r.start, r.end, interval, now);
+    r.dailyMB = dailyBudget(r.leftMB, today, r.end);
     const double percentUsed = used * 100 / s.MaxMbSize;
     r.band = AllowanceBand::UsedUp;
     if (percentUsed < 100) {
@@ -115,4 +120,35 @@ QString VolumeLeftText(const Remainder& r)
     if (r.band != AllowanceBand::UsedUp)
         text += QStringLiteral(" (") + locale.toString(r.percentLeft, 'f', 1) + QStringLiteral(" %)");
     return text + QStringLiteral(" Left.");
+}
+
+namespace {
+
+bool hasOutlook(const Remainder& r)
+{
+    return r.band >= AllowanceBand::Green;
+}
+
+QString wholeMB(double mb)
+{
+    QLocale locale;
+    locale.setNumberOptions(locale.numberOptions() | QLocale::OmitGroupSeparator);
+    return locale.toString(std::round(mb), 'f', 0) + QStringLiteral(" MB");
+}
+
+} // namespace
+
+QString OutlookLine(const Remainder& r)
+{
+    if (!hasOutlook(r))
+        return {};
+    return QCoreApplication::translate("VolumeLeft", "Est. %1, %2/day").arg(wholeMB(r.estimateMB), wholeMB(r.dailyMB));
+}
+
+QString OutlookText(const Remainder& r)
+{
+    if (!hasOutlook(r))
+        return {};
+    return QCoreApplication::translate("VolumeLeft", "At this pace, %1 by %2; about %3 a day until then.")
+        .arg(wholeMB(r.estimateMB), QLocale().toString(r.end, QStringLiteral("d MMM yyyy")), wholeMB(r.dailyMB));
 }

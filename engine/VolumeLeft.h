@@ -49,18 +49,28 @@ struct Remainder
     double leftMB = 0; // below 0 when the allowance is overrun
     double percentLeft = 0; // meaningful while something is left
     QDate start; // the first day of the tracking window; invalid when its length is negative
+    QDate end; // its last day
+    double estimateMB = 0; // what the window will hold at its end at the pace so far (estimateAtEnd)
+    double dailyMB = 0; // what may be used a day up to its end (dailyBudget)
 
     friend bool operator==(const Remainder& a, const Remainder& b)
     {
-        return a.band == b.band && a.leftMB == b.leftMB && a.percentLeft == b.percentLeft && a.start == b.start;
+        return a.band == b.band && a.leftMB == b.leftMB && a.percentLeft == b.percentLeft && a.start == b.start
+            && a.end == b.end && a.estimateMB == b.estimateMB && a.dailyMB == b.dailyMB;
     }
     friend bool operator!=(const Remainder& a, const Remainder& b) { return !(a == b); }
 };
 
-// The remainder under the allowance terms of s on `today`. loggedMB is what the log holds since the window's start,
+// The remainder under the allowance terms of s at `now`. loggedMB is what the log holds since the window's start,
 // none when the log could not be read; unloggedOctets the traffic counted since the last row.
-Remainder volumeLeft(const Settings& s, const QDate& today, std::optional<double> loggedMB, quint64 unloggedOctets);
+Remainder volumeLeft(const Settings& s, const QDateTime& now, std::optional<double> loggedMB, quint64 unloggedOctets);
 
 // The remainder as the monitor window's bottom line and the options dialog's preview show it, for example
 // "750 MB (75.0 %) Left."; empty when no allowance is set.
 QString VolumeLeftText(const Remainder& r);
+
+// The estimate and the daily budget in a few words for the monitor window's line below what is left, for example
+// "Est. 1234 MB, 310 MB/day"; in a sentence for tooltips and the options preview, for example "At this pace,
+// 1234 MB by 16 Jan 2027; about 310 MB a day until then.". Both empty without figures to show.
+QString OutlookLine(const Remainder& r);
+QString OutlookText(const Remainder& r);

@@ -26,11 +26,12 @@ namespace {
 
 // The stored layout, in twips (1/1440 inch).
 constexpr int ClientWidth = 3015;
-constexpr int OuterHeightWhatsLeft = 1965;
+// The volume-left line and the estimate's line below it.
+constexpr int OuterHeightWhatsLeft = 2325;
 constexpr int OuterHeightPlain = 1600;
-// The outer heights include a caption and borders of 375 twips, the difference between the taller outer height
-// and the stored client height of 1590. Window managers draw frames of their own size, so the rule is applied to
-// the client area: the tall window shows every row and the short one cuts off the volume-left line.
+// The outer heights include a caption and borders of 375 twips, the difference between the stored outer height
+// of 1965 and the stored client height of 1590. Window managers draw frames of their own size, so the rule is applied
+// to the client area: the tall window shows every row and the short one cuts off the volume-left line.
 constexpr int FrameHeight = 375;
 
 const QString MonitorOn = QStringLiteral("Monitor &On.");
@@ -99,6 +100,7 @@ FrmMain::FrmMain(MessageBoxes& boxes, std::function<QRect()> iconRect, QWidget* 
     m_lblUpload = addLabel("LblUpload", QString(), false, {600, 480, 1095, 255});
     m_lblUp = addLabel("LblUp", QString(), false, {120, 840, 2895, 255});
     m_lblWhatsLeft = addLabel("lblwhatsLeft", QStringLiteral("50 % left - 20 MB Left"), true, {120, 1200, 2775, 255});
+    m_lblOutlook = addLabel("lblOutlook", QString(), false, {120, 1560, 2775, 255});
 
     m_downGraph = new Throughput(this);
     m_downGraph->setObjectName(QStringLiteral("DownGraph"));
@@ -222,6 +224,7 @@ void FrmMain::fitLayout()
         const QStringList texts = label == m_lblDownload || label == m_lblUpload ? volumes
             : label == m_lblUp        ? longestRateLines() << NothingCountedLine()
             : label == m_lblWhatsLeft ? QStringList {left}
+            : label == m_lblOutlook   ? QStringList {QStringLiteral("Est. 99999 MB, 9999 MB/day")}
                                       : QStringList {label->text()};
         needs.append(m_layout.need(label, widest(label, texts)));
     }
@@ -380,6 +383,9 @@ void FrmMain::hideEvent(QHideEvent* event)
                          : ZeroRateLine(snapshot.avgDown, snapshot.maxDown, bits));
     if (snapshot.whatsleft) {
         m_lblWhatsLeft->setText(VolumeLeftText(snapshot.allowance));
+        m_lblOutlook->setText(OutlookLine(snapshot.allowance));
+        m_lblWhatsLeft->setToolTip(OutlookText(snapshot.allowance));
+        m_lblOutlook->setToolTip(m_lblWhatsLeft->toolTip());
         if (const QColor colour = allowanceColour(snapshot.allowance.band); colour.isValid()) {
             m_whatsLeftColour = colour;
             shadeWhatsLeft();

@@ -94,6 +94,7 @@ private:
     QLabel* m_lblUpload;
     QLabel* m_lblUp;
     QLabel* m_lblWhatsLeft;
+    QLabel* m_lblOutlook;
     // The colour of the volume-left band; shown in a shade the palette can carry.
     QColor m_whatsLeftColour;
     Throughput* m_downGraph;

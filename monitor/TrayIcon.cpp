@@ -151,6 +151,17 @@ QRect TrayIcon::geometry() const
     return QRect(*m_clickedAt, QSize(1, 1));
 }
 
+namespace {
+
+// What is left and, below it, where the pace leads.
+QString allowanceLines(const Remainder& r)
+{
+    const QString outlook = OutlookText(r);
+    return outlook.isEmpty() ? VolumeLeftText(r) : VolumeLeftText(r) + QLatin1Char('\n') + outlook;
+}
+
+} // namespace
+
 [[gnu::hot]] void TrayIcon::showTick(const Snapshot& snapshot)
 {
     const bool traffic = snapshot.tick.downRate > 0 || snapshot.tick.upRate > 0;
@@ -163,7 +174,7 @@ QRect TrayIcon::geometry() const
     const AllowanceBand band = snapshot.allowance.band;
     setMark(band >= AllowanceBand::Orange ? allowanceColour(band) : QColor());
     auto from = std::make_tuple(snapshot.tick.downRate, snapshot.tick.upRate, snapshot.tick.bits,
-                                snapshot.rcvdSinceRow + snapshot.sentSinceRow, VolumeLeftText(snapshot.allowance),
+                                snapshot.rcvdSinceRow + snapshot.sentSinceRow, allowanceLines(snapshot.allowance),
                                 snapshot.tick.counted == 0);
     if (from == m_toolTipFrom)
         return;

@@ -442,6 +442,8 @@ void FrmOptions::preview()
 {
     const Remainder r = m_s.engine.allowance().whatIf(edited(), m_s.engine.unlogged());
     m_lblpreview->setText(VolumeLeftText(r));
+    // The page has no room for another line; the estimate and the daily budget show on hover.
+    m_lblpreview->setToolTip(OutlookText(r));
     if (r.start.isValid())
         m_PreviewStartDate = r.start;
     m_LblStartdate->setText(QStringLiteral("Starting from ")

@@ -37,6 +37,9 @@ public:
     bool visible = true;
     // The unit of the values, for the value axis.
     QString unit;
+    // A row whose period is still running, and the total it is expected to reach; no row when negative.
+    int estimateRow = -1;
+    double estimate = 0;
 
 private:
     QStringList m_rowLabels;

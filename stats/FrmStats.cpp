@@ -6,15 +6,22 @@
 #include "LogChart.h"
 #include "MessageBox.h"
 
+#include <QAction>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QComboBox>
 #include <QGuiApplication>
+#include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
+#include <QShortcut>
 #include <QSignalBlocker>
+#include <QStandardItemModel>
 #include <QStyle>
+#include <QTableView>
 #include <QTimer>
+#include <QToolButton>
 #include <algorithm>
 #include <cmath>
 #include <optional>
@@ -26,6 +33,10 @@ constexpr int InnerWidth = 9450;
 constexpr int InnerHeight = 7275;
 // Pixels between the plot and the OK button below the legend.
 constexpr int LegendGap = 8;
+// Twips between the chart and the row of buttons below it, and between the buttons.
+constexpr int RowGap = 120;
+// The table's sort key of a cell: the period's place in time, or the figure.
+constexpr int SortRole = Qt::UserRole;
 
 template<typename T> T* named(T* widget, const char* name)
 {
@@ -35,18 +46,28 @@ template<typename T> T* named(T* widget, const char* name)
 
 } // namespace
 
-FrmStats::FrmStats(DbConnection& db, const Clock& clock, MessageBoxes& boxes, QWidget* parent)
+FrmStats::FrmStats(DbConnection& db, const Clock& clock, MessageBoxes& boxes, QWidget* parent, StatsSource source)
     : QWidget(parent, Qt::Window)
     , m_db(db)
     , m_clock(clock)
     , m_boxes(boxes)
+    , m_source(std::move(source))
     , m_lst23d(named(new QComboBox(this), "lst23d"))
     , m_lstChrtLine(named(new QComboBox(this), "LstChrtLine"))
     , m_chkStacked(named(new QCheckBox(this), "ChkStacked"))
     , m_lblStack(named(new QLabel(tr("Stack"), this), "lblStack"))
     , m_label1(named(new QLabel(tr("Show:"), this), "Label1"))
     , m_lstChartPeriod(named(new QComboBox(this), "LstChartPeriod"))
+    , m_bttTable(named(new QToolButton(this), "BttTable"))
     , m_chart(named(new LogChart(this), "LogChart"))
+    , m_table(named(new QTableView(this), "TblFigures"))
+    , m_model(new QStandardItemModel(this))
+    , m_lblEmpty(named(new QLabel(tr("No traffic logged in this period."), this), "LblEmpty"))
+    , m_bttEarlier(named(new QPushButton(tr("< Earlier"), this), "BttEarlier"))
+    , m_bttLater(named(new QPushButton(tr("Later >"), this), "BttLater"))
+    , m_bttNow(named(new QPushButton(tr("Now"), this), "BttNow"))
+    , m_lblRange(named(new QLabel(this), "LblRange"))
+    , m_bttCopy(named(new QPushButton(tr("Copy"), this), "BttCopy"))
     , m_cmdOK(named(new QPushButton(tr("&OK"), this), "CmdOK"))
 {
     setObjectName(QStringLiteral("FrmStats"));
@@ -58,9 +79,50 @@ FrmStats::FrmStats(DbConnection& db, const Clock& clock, MessageBoxes& boxes, QW
     m_layout.place(m_lblStack, {2280, 270, 735, 255});
     m_layout.place(m_label1, {3720, 120, 1575, 255});
     m_layout.place(m_lstChartPeriod, {5400, 120, 3855, 360});
-    m_layout.place(m_chart, {0, 600, 9255, 6615});
+    m_layout.place(m_bttTable, {3060, 120, 735, 360});
+    m_layout.place(m_chart, {0, 600, 9255, 5280});
+    m_layout.place(m_table, {0, 600, 9255, 5280});
+    m_layout.place(m_lblEmpty, {0, 600, 9255, 5280});
+    m_layout.place(m_bttEarlier, {120, 6000, 1095, 495});
+    m_layout.place(m_bttLater, {1260, 6000, 1095, 495});
+    m_layout.place(m_bttNow, {2400, 6000, 855, 495});
+    m_layout.place(m_lblRange, {3360, 6000, 2880, 495});
+    m_layout.place(m_bttCopy, {6360, 6000, 1215, 495});
     m_layout.place(m_cmdOK, {7680, 6000, 1455, 495});
     m_label1->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    m_lblEmpty->setAlignment(Qt::AlignCenter);
+    m_lblEmpty->setWordWrap(true);
+    m_lblRange->setAlignment(Qt::AlignCenter);
+
+    // The table, a toggle beside the chart's look: the view's periods with their figures, sortable, copied with the
+    // usual keys or its menu.
+    m_bttTable->setText(tr("Table"));
+    m_bttTable->setCheckable(true);
+    m_table->setModel(m_model);
+    m_model->setSortRole(SortRole);
+    m_table->setSortingEnabled(true);
+    m_table->sortByColumn(0, Qt::AscendingOrder);
+    m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_table->verticalHeader()->hide();
+    m_table->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+    m_table->setContextMenuPolicy(Qt::ActionsContextMenu);
+    auto* copy = new QAction(tr("&Copy"), m_table);
+    copy->setShortcut(QKeySequence::Copy);
+    copy->setShortcutContext(Qt::WidgetShortcut);
+    m_table->addAction(copy);
+    connect(copy, &QAction::triggered, this, &FrmStats::copyTable);
+    connect(m_bttCopy, &QPushButton::clicked, this, &FrmStats::copyTable);
+    connect(m_bttTable, &QToolButton::toggled, this, &FrmStats::showView);
+
+    // Page Up shows earlier periods, as it shows earlier lines of a text.
+    m_bttEarlier->setToolTip(tr("Earlier periods (Page Up)"));
+    m_bttLater->setToolTip(tr("Later periods (Page Down)"));
+    connect(m_bttEarlier, &QPushButton::clicked, this, [this] { pageBy(1); });
+    connect(m_bttLater, &QPushButton::clicked, this, [this] { pageBy(-1); });
+    connect(m_bttNow, &QPushButton::clicked, this, &FrmStats::pageToNow);
+    connect(new QShortcut(QKeySequence(Qt::Key_PageUp), this), &QShortcut::activated, this, [this] { pageBy(1); });
+    connect(new QShortcut(QKeySequence(Qt::Key_PageDown), this), &QShortcut::activated, this, [this] { pageBy(-1); });
     // The button lies over the chart's legend column. The 3-D graph makes the chart a native window, so the
     // button is one too, raised after every drawing, to stay on top of it.
     m_cmdOK->setAttribute(Qt::WA_NativeWindow);
@@ -69,7 +131,8 @@ FrmStats::FrmStats(DbConnection& db, const Clock& clock, MessageBoxes& boxes, QW
     const auto rebuild = [this] { build(); };
     connect(m_lst23d, &QComboBox::activated, this, rebuild);
     connect(m_lstChrtLine, &QComboBox::activated, this, rebuild);
-    connect(m_lstChartPeriod, &QComboBox::activated, this, rebuild);
+    // Another period opens on its newest periods.
+    connect(m_lstChartPeriod, &QComboBox::activated, this, [this] { pageToNow(); });
     connect(m_chkStacked, &QCheckBox::toggled, this, rebuild);
     connect(m_cmdOK, &QPushButton::clicked, this, &QWidget::close);
 
@@ -86,11 +149,16 @@ void FrmStats::fitLayout()
 {
     QList<TwipLayout::Need> needs;
     for (const QWidget* w : std::initializer_list<const QWidget*> {m_lst23d, m_lstChrtLine, m_chkStacked, m_lblStack,
-                                                                   m_label1, m_lstChartPeriod})
+                                                                   m_label1, m_lstChartPeriod, m_bttTable})
         needs.append(m_layout.need(w, w->sizeHint()));
     const QFontMetrics fm(m_cmdOK->font());
-    needs.append(
-        m_layout.need(m_cmdOK, {fm.horizontalAdvance(m_cmdOK->text()) + 2 * fm.averageCharWidth(), fm.height() + 2}));
+    for (const QPushButton* b : {m_cmdOK, m_bttEarlier, m_bttLater, m_bttNow, m_bttCopy})
+        needs.append(m_layout.need(b, {fm.horizontalAdvance(b->text()) + 2 * fm.averageCharWidth(), fm.height() + 2}));
+    // The longest range: two dates of two-digit days in the longest month names.
+    ChartPage widest;
+    widest.first = QDate(2000, 9, 28);
+    widest.last = QDate(2000, 12, 30);
+    needs.append(m_layout.need(m_lblRange, {fm.horizontalAdvance(rangeText(widest)), fm.height()}));
     m_layout.fit(needs);
 }
 
@@ -125,6 +193,7 @@ void FrmStats::build()
           tr("Volume Per Year (GB)")});
 
     ChartChoice choice;
+    choice.back = m_back;
     choice.threeD = m_lst23d->currentIndex() == 0;
     choice.look = static_cast<ChartGrid::Look>(m_lstChrtLine->currentIndex());
     if (choice.look == ChartGrid::Look::Line) {
@@ -139,14 +208,108 @@ void FrmStats::build()
     choice.period = static_cast<ChartPeriod>(m_lstChartPeriod->currentIndex());
 
     QString error;
-    if (!buildChartGrid(choice, m_db, m_rs, m_clock, m_grid, &error)) {
+    m_readFailed = !buildChartGrid(choice, m_source, m_db, m_rs, m_clock, m_grid, m_page, &error);
+    if (m_readFailed) {
         m_boxes.ask(tr("The traffic log could not be read:\n%1").arg(error), MessageBoxes::Buttons::Ok,
                     MessageBoxes::Icon::Critical, QStringLiteral("Zovodazad"), {}, this);
     }
-    m_chart->setVisible(m_grid.visible);
+    m_bttEarlier->setEnabled(m_page.earlier);
+    m_bttLater->setEnabled(m_back > 0);
+    m_bttNow->setEnabled(m_back > 0);
+    m_lblRange->setText(m_readFailed ? QString() : rangeText(m_page));
+    QStringList tips;
+    for (const PeriodFigures& f : m_page.periods)
+        tips.append(tipOf(f));
     if (m_grid.visible)
-        m_chart->draw(m_grid);
+        m_chart->draw(m_grid, tips);
+    fillTable();
+    showView();
+}
+
+void FrmStats::pageBy(int step)
+{
+    const int back = std::max(0, m_back + step);
+    if (back == m_back || (step > 0 && !m_page.earlier))
+        return;
+    m_back = back;
+    build();
+}
+
+void FrmStats::pageToNow()
+{
+    m_back = 0;
+    build();
+}
+
+// The chart, or the table, or the words that there is nothing to show; neither after a failed read.
+void FrmStats::showView()
+{
+    const bool table = m_bttTable->isChecked();
+    m_chart->setVisible(m_grid.visible && !table);
+    m_table->setVisible(m_grid.visible && table);
+    m_bttCopy->setVisible(m_grid.visible && table);
+    m_lblEmpty->setVisible(!m_grid.visible && !m_readFailed);
     m_cmdOK->raise();
+}
+
+QString FrmStats::tipOf(const PeriodFigures& figures) const
+{
+    const QLocale locale;
+    const int decimals = m_page.period == ChartPeriod::Day ? 2 : 3;
+    const auto amount = [&](double v) { return locale.toString(v, 'f', decimals) + QLatin1Char(' ') + m_grid.unit; };
+    QString tip = periodName(m_page.period, figures.first) + QLatin1Char('\n')
+        + tr("Received: %1").arg(amount(figures.received)) + QLatin1Char('\n')
+        + tr("Sent: %1").arg(amount(figures.sent)) + QLatin1Char('\n') + tr("Total: %1").arg(amount(figures.total()));
+    if (m_page.estimateRow >= 0 && m_page.periods.at(m_page.estimateRow).first == figures.first)
+        tip += QLatin1Char('\n') + tr("Estimate at the month's end: %1").arg(amount(m_page.estimate));
+    return tip;
+}
+
+void FrmStats::fillTable()
+{
+    const QLocale locale;
+    const int decimals = m_page.period == ChartPeriod::Day ? 2 : 3;
+    m_model->clear();
+    m_model->setHorizontalHeaderLabels({tr("Period"), tr("Received (%1)").arg(m_grid.unit),
+                                        tr("Sent (%1)").arg(m_grid.unit), tr("Total (%1)").arg(m_grid.unit)});
+    for (int r = 0; r < m_page.periods.size(); ++r) {
+        const PeriodFigures& f = m_page.periods.at(r);
+        auto* period = new QStandardItem(periodName(m_page.period, f.first));
+        period->setData(r, SortRole);
+        QList<QStandardItem*> row {period};
+        for (double v : {f.received, f.sent, f.total()}) {
+            auto* cell = new QStandardItem(locale.toString(v, 'f', decimals));
+            cell->setData(v, SortRole);
+            cell->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+            row.append(cell);
+        }
+        m_model->appendRow(row);
+    }
+    // A new page keeps the order the user chose.
+    const QHeaderView* header = m_table->horizontalHeader();
+    m_model->sort(header->sortIndicatorSection(), header->sortIndicatorOrder());
+}
+
+void FrmStats::copyTable()
+{
+    QModelIndexList rows = m_table->selectionModel()->selectedRows();
+    if (rows.isEmpty()) {
+        for (int r = 0; r < m_model->rowCount(); ++r)
+            rows.append(m_model->index(r, 0));
+    }
+    std::sort(rows.begin(), rows.end(), [](const QModelIndex& a, const QModelIndex& b) { return a.row() < b.row(); });
+    QStringList lines;
+    QStringList cells;
+    for (int c = 0; c < m_model->columnCount(); ++c)
+        cells.append(m_model->headerData(c, Qt::Horizontal).toString());
+    lines.append(cells.join(QLatin1Char('\t')));
+    for (const QModelIndex& row : rows) {
+        cells.clear();
+        for (int c = 0; c < m_model->columnCount(); ++c)
+            cells.append(m_model->item(row.row(), c)->text());
+        lines.append(cells.join(QLatin1Char('\t')));
+    }
+    QGuiApplication::clipboard()->setText(lines.join(QLatin1Char('\n')) + QLatin1Char('\n'));
 }
 
 QPoint FrmStats::clearOf(const QRect& frame, const QRect& area, const QRect& available)
@@ -194,16 +357,29 @@ void FrmStats::resizeEvent(QResizeEvent* event)
     layOut();
 }
 
-// The chart fills the window below the top row and the button keeps its distance from the bottom right corner,
-// both measured on the outer frame as the window was designed.
+// The button keeps its distance from the bottom right corner, measured on the outer frame as the window was
+// designed; the paging buttons and the range share its row, and the chart fills the window between the top row
+// and that row.
 void FrmStats::layOut()
 {
     const double w = m_layout.toTwipsX(frameGeometry().width());
     const double h = m_layout.toTwipsY(frameGeometry().height());
     if (h <= 800)
         return;
-    m_layout.place(m_chart, {0, 600, w, h - 800});
     const QRectF button = m_layout.twips(m_cmdOK);
-    m_layout.place(m_cmdOK, {w - button.width() - 500, h - button.height() - 700, button.width(), button.height()});
+    const double rowTop = h - button.height() - 700;
+    const QRectF view(0, 600, w, std::max(0.0, rowTop - RowGap - 600));
+    for (QWidget* area : std::initializer_list<QWidget*> {m_chart, m_table, m_lblEmpty})
+        m_layout.place(area, view);
+    m_layout.place(m_cmdOK, {w - button.width() - 500, rowTop, button.width(), button.height()});
+    const QRectF copy = m_layout.twips(m_bttCopy);
+    m_layout.place(m_bttCopy, {w - button.width() - 500 - RowGap - copy.width(), rowTop, copy.width(), copy.height()});
+    for (QWidget* b : std::initializer_list<QWidget*> {m_bttEarlier, m_bttLater, m_bttNow}) {
+        const QRectF r = m_layout.twips(b);
+        m_layout.place(b, {r.left(), rowTop, r.width(), r.height()});
+    }
+    const QRectF range = m_layout.twips(m_lblRange);
+    const QRectF now = m_layout.twips(m_bttNow);
+    m_layout.place(m_lblRange, {now.right() + RowGap, rowTop, range.width(), button.height()});
     m_chart->setLegendWidth(m_layout.toPixelsX(button.width() + 500) + LegendGap);
 }

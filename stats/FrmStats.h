@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ChartBuild.h"
 #include "ChartGrid.h"
 #include "Db.h"
 #include "TwipLayout.h"
@@ -13,19 +14,32 @@ class QCheckBox;
 class QComboBox;
 class QLabel;
 class QPushButton;
+class QStandardItemModel;
+class QTableView;
+class QToolButton;
 
-// The statistics window: the logged volume per day, week, month or year as a chart. Every change of a list or
-// of the Stack box rebuilds the chart from the database.
+// The statistics window: the logged volume per day, week, month or year as a chart or a table, paged back in time
+// by the view's span. Every change of a list, of the Stack box or of the page rebuilds it from the database.
 class FrmStats : public QWidget
 {
     Q_OBJECT
 public:
-    FrmStats(DbConnection& db, const Clock& clock, MessageBoxes& boxes, QWidget* parent = nullptr);
+    // source: where the figures come from; the log's aggregate views unless given.
+    FrmStats(DbConnection& db, const Clock& clock, MessageBoxes& boxes, QWidget* parent = nullptr,
+             StatsSource source = StatsSource::wholeLog());
 
     // The build procedure: fills the lists when empty, reads the chosen period and draws it.
     Q_INVOKABLE void build();
 
     const ChartGrid& grid() const { return m_grid; }
+    const ChartPage& page() const { return m_page; }
+
+    // Moves the view by its span: to earlier periods with a positive step, later ones with a negative.
+    void pageBy(int step);
+    // Back to the view that ends now.
+    void pageToNow();
+    // The table's rows, or the selected ones, as tab-separated lines with a header, onto the clipboard.
+    void copyTable();
 
     // Moves the window, as little as it takes, off the area (the always-on-top monitor window), so that nothing of it
     // is hidden under that; within the screen, and nowhere when there is no room.
@@ -42,12 +56,19 @@ protected:
 private:
     void fitLayout();
     void layOut();
+    void showView();
+    QString tipOf(const PeriodFigures& figures) const;
+    void fillTable();
 
     DbConnection& m_db;
     const Clock& m_clock;
     MessageBoxes& m_boxes;
+    const StatsSource m_source;
     DbRecordset m_rs;
     ChartGrid m_grid;
+    ChartPage m_page;
+    int m_back = 0;
+    bool m_readFailed = false;
     TwipLayout m_layout {this};
 
     QComboBox* m_lst23d;
@@ -56,6 +77,15 @@ private:
     QLabel* m_lblStack;
     QLabel* m_label1;
     QComboBox* m_lstChartPeriod;
+    QToolButton* m_bttTable;
     LogChart* m_chart;
+    QTableView* m_table;
+    QStandardItemModel* m_model;
+    QLabel* m_lblEmpty;
+    QPushButton* m_bttEarlier;
+    QPushButton* m_bttLater;
+    QPushButton* m_bttNow;
+    QLabel* m_lblRange;
+    QPushButton* m_bttCopy;
     QPushButton* m_cmdOK;
 };

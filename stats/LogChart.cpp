@@ -10,8 +10,11 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineSeries>
+#include <QMouseEvent>
+#include <QScatterSeries>
 #include <QStackedBarSeries>
 #include <QStackedLayout>
+#include <QToolTip>
 #include <QValueAxis>
 #include <QtDataVisualization/Q3DCamera>
 #include <QtDataVisualization/Q3DScene>
@@ -41,6 +44,18 @@ QColor seriesColor(int column)
 {
     static const QColor colors[] = {QColor(0xe0, 0x7b, 0x28), QColor(0x2f, 0x6f, 0xc4), QColor(0x4f, 0x9a, 0x3c)};
     return colors[std::clamp(column, 0, 2)];
+}
+
+// The estimate is the total's colour, lighter: what the total is expected to become.
+QColor estimateColor()
+{
+    return seriesColor(2).lighter(160);
+}
+
+// The height the estimate is drawn at: a total grows to it, so it never lies below what the row already holds.
+double estimateTop(const ChartGrid& grid, const QVector<QVector<double>>& tops)
+{
+    return std::max(grid.estimate, tops.last().at(grid.estimateRow));
 }
 
 QVector<double> columnValues(const ChartGrid& grid, int column)
@@ -292,7 +307,30 @@ LogChart::LogChart(QWidget* parent)
     m_view2D = new QChartView(this);
     m_view2D->setRenderHint(QPainter::Antialiasing);
     m_view2D->setFrameShape(QFrame::NoFrame);
+    // The periods' figures show on hover, without a button pressed.
+    m_view2D->viewport()->setMouseTracking(true);
+    m_view2D->viewport()->installEventFilter(this);
     m_pages->addWidget(m_view2D);
+}
+
+QWidget* LogChart::viewport() const
+{
+    return m_view2D->viewport();
+}
+
+// Anywhere above a period in the plot, its figures show: the category under the mouse, whatever the look.
+bool LogChart::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_view2D->viewport() && event->type() == QEvent::MouseMove && chart()) {
+        const auto* move = static_cast<QMouseEvent*>(event);
+        const QPointF at = chart()->mapFromScene(m_view2D->mapToScene(move->position().toPoint()));
+        const int row = static_cast<int>(std::lround(chart()->mapToValue(at).x()));
+        if (chart()->plotArea().contains(at) && row >= 0 && row < m_tips.size())
+            QToolTip::showText(move->globalPosition().toPoint(), m_tips.at(row), m_view2D->viewport());
+        else
+            QToolTip::hideText();
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void LogChart::setLegendWidth(int pixels)
@@ -309,9 +347,10 @@ QChart* LogChart::chart() const
     return m_view2D->chart();
 }
 
-void LogChart::draw(const ChartGrid& grid)
+void LogChart::draw(const ChartGrid& grid, const QStringList& tips)
 {
     m_grid = grid;
+    m_tips = tips;
     if (ChartGrid::isThreeD(m_grid.type) && ensure3D()) {
         draw3D();
         return;
@@ -344,7 +383,9 @@ void LogChart::draw2D(const QString& note)
     styleAxis(xAxis);
 
     const QVector<QVector<double>> tops = columnTops(m_grid);
-    const ValueRange range = valueRange(tops);
+    const bool estimated = m_grid.estimateRow >= 0 && m_grid.estimateRow < m_grid.rowCount();
+    const ValueRange range
+        = valueRange(estimated ? tops + QVector<QVector<double>> {{estimateTop(m_grid, tops)}} : tops);
     auto* yAxis = new QValueAxis(chart);
     yAxis->setTitleText(m_grid.unit);
     yAxis->setRange(range.min, range.max);
@@ -403,6 +444,16 @@ void LogChart::draw2D(const QString& note)
         break;
     }
     }
+    if (estimated) {
+        auto* mark = new QScatterSeries(chart);
+        mark->setName(tr("Estimate"));
+        mark->setMarkerShape(QScatterSeries::MarkerShapeRectangle);
+        mark->setMarkerSize(12);
+        mark->setColor(estimateColor());
+        mark->setBorderColor(seriesColor(2));
+        mark->append(m_grid.estimateRow, estimateTop(m_grid, tops));
+        series.append(mark);
+    }
     for (QAbstractSeries* s : series) {
         chart->addSeries(s);
         s->attachAxis(xAxis);
@@ -443,7 +494,7 @@ bool LogChart::ensure3D()
     }
     m_surface = surface;
     m_surface->setShadowQuality(QAbstract3DGraph::ShadowQualityNone);
-    m_surface->setSelectionMode(QAbstract3DGraph::SelectionNone);
+    m_surface->setSelectionMode(QAbstract3DGraph::SelectionItem);
     m_surface->setLocale(QLocale());
     m_surface->setOrthoProjection(true);
     m_surface->scene()->activeCamera()->setCameraPosition(-30.0f, 25.0f, 100.0f);
@@ -470,6 +521,9 @@ bool LogChart::ensure3D()
     auto* entries = new QGridLayout(m_legend3D);
     entries->setContentsMargins(6, 0, 6, 0);
     entries->setHorizontalSpacing(6);
+    m_selected3D = new QLabel(m_legend3D);
+    m_selected3D->setObjectName(QStringLiteral("LblSelected"));
+    m_selected3D->setWordWrap(true);
     row->addWidget(m_legend3D);
     m_pages->addWidget(m_page3D);
     return true;
@@ -497,7 +551,9 @@ void LogChart::draw3D()
     apply3DTheme();
     const ChartGrid::Look look = ChartGrid::lookOf(m_grid.type);
     const QVector<QVector<double>> heights = columnTops(m_grid);
-    const ValueRange range = valueRange(heights);
+    const bool estimated = m_grid.estimateRow >= 0 && m_grid.estimateRow < m_grid.rowCount();
+    const ValueRange range
+        = valueRange(estimated ? heights + QVector<QVector<double>> {{estimateTop(m_grid, heights)}} : heights);
     const int rows = m_grid.rowCount();
     const int depthSlots = m_grid.stacked ? 1 : m_grid.columnCount();
 
@@ -506,20 +562,46 @@ void LogChart::draw3D()
         m_surface->removeSeries(s);
         delete s;
     }
+    const auto add = [this](const QString& name, const Piece3D& piece, const QColor& color) {
+        auto* series = new QSurface3DSeries;
+        series->setName(name);
+        series->dataProxy()->resetArray(piece.surfaceRows());
+        series->setDrawMode(QSurface3DSeries::DrawSurface);
+        series->setFlatShadingEnabled(true);
+        series->setColorStyle(Q3DTheme::ColorStyleUniform);
+        series->setBaseColor(color);
+        series->setItemLabelFormat(QString());
+        // A picked item names its period's figures beside the graph.
+        connect(series, &QSurface3DSeries::selectedPointChanged, this, [this, series](const QPoint& at) {
+            if (at.x() >= 0 && at.y() >= 0)
+                showSelected3D(int(std::lround(series->dataProxy()->itemAt(at)->x())));
+        });
+        m_surface->addSeries(series);
+    };
     for (int c = 0; c < m_grid.columnCount(); ++c) {
         const double shrink = m_grid.stacked ? std::pow(StackShrink, c) : 1.0;
         const float z = m_grid.stacked ? 0.0f : float(c);
-        for (const Piece3D& piece : pieces3D(look, heights.at(c), shrink, range, z)) {
-            auto* series = new QSurface3DSeries;
-            series->setName(m_grid.columnLabel(c));
-            series->dataProxy()->resetArray(piece.surfaceRows());
-            series->setDrawMode(QSurface3DSeries::DrawSurface);
-            series->setFlatShadingEnabled(true);
-            series->setColorStyle(Q3DTheme::ColorStyleUniform);
-            series->setBaseColor(seriesColor(c));
-            m_surface->addSeries(series);
-        }
+        for (const Piece3D& piece : pieces3D(look, heights.at(c), shrink, range, z))
+            add(m_grid.columnLabel(c), piece, seriesColor(c));
     }
+    // The estimate: a lighter block on the total, from what it holds up to what it is expected to reach.
+    if (estimated) {
+        const int last = m_grid.columnCount() - 1;
+        const double shrink = m_grid.stacked ? std::pow(StackShrink, last) : 1.0;
+        const float z = m_grid.stacked ? 0.0f : float(last);
+        const double w = BarHalfWidth * shrink;
+        const double held = heights.at(last).at(m_grid.estimateRow);
+        const double top = estimateTop(m_grid, heights);
+        Piece3D block;
+        block.z0 = z - SlabHalfDepth * float(shrink);
+        block.z1 = z + SlabHalfDepth * float(shrink);
+        block.add(m_grid.estimateRow - w, held, held);
+        block.add(m_grid.estimateRow - w, held, top);
+        block.add(m_grid.estimateRow + w, held, top);
+        block.add(m_grid.estimateRow + w, held, held);
+        add(tr("Estimate"), block, estimateColor());
+    }
+    m_selected3D->clear();
 
     QValue3DAxis* xAxis = m_surface->axisX();
     xAxis->setFormatter(new CategoryFormatter(m_grid.rowLabels()));
@@ -547,21 +629,35 @@ void LogChart::draw3D()
     m_surface->setHorizontalAspectRatio(std::clamp(0.6 * rows / depthSlots, 1.0, 6.0));
 
     auto* entries = static_cast<QGridLayout*>(m_legend3D->layout());
+    entries->removeWidget(m_selected3D);
     while (QLayoutItem* item = entries->takeAt(0)) {
         delete item->widget();
         delete item;
     }
+    for (int r = 0; r < entries->rowCount(); ++r)
+        entries->setRowStretch(r, 0);
     entries->setRowStretch(0, 1);
-    for (int c = 0; c < m_grid.columnCount(); ++c) {
+    const auto entry = [this, entries](int at, const QString& name, const QColor& color) {
         auto* swatch = new QLabel(m_legend3D);
         swatch->setFixedSize(12, 12);
-        swatch->setStyleSheet(QStringLiteral("background: %1; border: 1px solid %2;")
-                                  .arg(seriesColor(c).name(), seriesColor(c).darker(130).name()));
-        entries->addWidget(swatch, c + 1, 0);
-        entries->addWidget(new QLabel(m_grid.columnLabel(c), m_legend3D), c + 1, 1);
-    }
-    entries->setRowStretch(m_grid.columnCount() + 1, 1);
+        swatch->setStyleSheet(
+            QStringLiteral("background: %1; border: 1px solid %2;").arg(color.name(), color.darker(130).name()));
+        entries->addWidget(swatch, at, 0);
+        entries->addWidget(new QLabel(name, m_legend3D), at, 1);
+    };
+    for (int c = 0; c < m_grid.columnCount(); ++c)
+        entry(c + 1, m_grid.columnLabel(c), seriesColor(c));
+    const int below = m_grid.columnCount() + (estimated ? 2 : 1);
+    if (estimated)
+        entry(below - 1, tr("Estimate"), estimateColor());
+    entries->addWidget(m_selected3D, below, 0, 1, 2);
+    entries->setRowStretch(below + 1, 1);
     m_pages->setCurrentWidget(m_page3D);
+}
+
+void LogChart::showSelected3D(int row)
+{
+    m_selected3D->setText(row >= 0 && row < m_tips.size() ? m_tips.at(row) : QString());
 }
 
 #include "LogChart.moc"

@@ -7,6 +7,7 @@
 class QAbstractAxis;
 class QChart;
 class QChartView;
+class QLabel;
 class QStackedLayout;
 class Q3DSurface;
 
@@ -18,7 +19,8 @@ class LogChart : public QWidget
 public:
     explicit LogChart(QWidget* parent = nullptr);
 
-    void draw(const ChartGrid& grid);
+    // tips: what hovering a row's period shows in 2-D, and selecting its item in 3-D, one per row.
+    void draw(const ChartGrid& grid, const QStringList& tips = {});
     // The legend takes a column of this width at the right, which the window keeps clear of the plot for its
     // OK button.
     void setLegendWidth(int pixels);
@@ -26,6 +28,11 @@ public:
 
     // The 2-D chart last drawn (also used for the 3-D types where OpenGL is missing).
     QChart* chart() const;
+    // The 2-D chart's view, whose viewport takes the mouse.
+    QWidget* viewport() const;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void draw2D(const QString& note);
@@ -34,11 +41,15 @@ private:
     void apply3DTheme();
     bool ensure3D();
 
+    void showSelected3D(int row);
+
     ChartGrid m_grid;
+    QStringList m_tips;
     QStackedLayout* m_pages = nullptr;
     QChartView* m_view2D = nullptr;
     QWidget* m_page3D = nullptr;
     QWidget* m_legend3D = nullptr;
+    QLabel* m_selected3D = nullptr;
     int m_legendWidth = 0;
     Q3DSurface* m_surface = nullptr;
     bool m_noOpenGL = false;

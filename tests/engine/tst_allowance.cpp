@@ -50,18 +50,22 @@ private Q_SLOTS:
             {500, 0, "", AllowanceBand::None}, // no allowance
         };
         for (const auto& [logged, maxMB, text, band] : cases) {
-            const Remainder r = volumeLeft(terms(maxMB, 30, 0), QDate(2002, 11, 27), logged, quint64(100 * MB));
+            const Remainder r = volumeLeft(terms(maxMB, 30, 0), QDateTime(QDate(2002, 11, 27), QTime(12, 0)), logged,
+                                           quint64(100 * MB));
             QCOMPARE(std::make_pair(VolumeLeftText(r), r.band), std::make_pair(QString(text), band));
         }
         // A negative count is refused outright; a log that cannot be read leaves the figure unknown, never the
         // whole allowance in green.
-        QCOMPARE(volumeLeft(terms(1000, -1, 0), QDate(2002, 11, 27), 0.0, 0).band, AllowanceBand::None);
-        const Remainder unknown = volumeLeft(terms(1000, 1, 0), QDate(2002, 11, 27), std::nullopt, 0);
+        QCOMPARE(volumeLeft(terms(1000, -1, 0), QDateTime(QDate(2002, 11, 27), QTime(12, 0)), 0.0, 0).band,
+                 AllowanceBand::None);
+        const Remainder unknown
+            = volumeLeft(terms(1000, 1, 0), QDateTime(QDate(2002, 11, 27), QTime(12, 0)), std::nullopt, 0);
         QCOMPARE(VolumeLeftText(unknown), QString("MB left unknown (log unreadable)."));
         // The locale's decimal separator, never a group separator.
         QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
-        QCOMPARE(VolumeLeftText(volumeLeft(terms(100000, 1, 0), QDate(2002, 11, 27), 350.3, 0)),
-                 QStringLiteral("99650 MB (99,6 %) Left."));
+        QCOMPARE(
+            VolumeLeftText(volumeLeft(terms(100000, 1, 0), QDateTime(QDate(2002, 11, 27), QTime(12, 0)), 350.3, 0)),
+            QStringLiteral("99650 MB (99,6 %) Left."));
     }
 
     // The first day of the tracking window, from "today PeriodType PeriodCount billing-day start". Months start on
@@ -88,6 +92,37 @@ private Q_SLOTS:
         QCOMPARE(allowanceWindowStart(QDate::fromString(f[0], Qt::ISODate), allowanceInterval(f[1].toInt()),
                                       f[2].toInt(), f[3].toInt()),
                  QDate::fromString(f[4], Qt::ISODate));
+    }
+
+    // The estimate (used ÷ time since the window's start, at least an hour, × its length) and the daily budget (left
+    // ÷ days to the window's last day, today included) under a 1000 MB allowance. Row: "now type count billing-day
+    // MB-used last-day estimate budget".
+    void estimateAndBudget_data()
+    {
+        QTest::addColumn<QString>("row");
+        for (const char* row : {
+                 "2026-12-01T00:30 2 1 1 10 2026-12-31 7440 31.93548", // first hour: counted as a whole hour
+                 "2027-01-01T12:00 2 1 17 310 2027-01-16 620 43.125", // mid-window, across the year's end
+                 "2027-01-16T18:00 2 1 17 615 2027-01-16 620 385", // last day
+                 "2027-02-15T12:00 2 1 31 155 2027-02-27 280 65", // billing day 31 in February
+                 "2027-03-10T00:00 2 1 29 100 2027-03-28 290 47.36842", // billing day 29 after a short February
+                 "2028-02-29T06:00 2 1 30 5 2028-03-29 600 33.16667", // billing day 30 on a leap day
+                 "2027-01-01T12:00 2 1 17 1200 2027-01-16 2400 0", // overrun: nothing a day
+                 "2027-01-01T12:00 0 30 1 100 2027-01-01 100 900", // a window of days ends today and holds its use
+             })
+            QTest::newRow(row) << QString(row);
+    }
+    void estimateAndBudget()
+    {
+        QFETCH(QString, row);
+        const QStringList f = row.split(' ');
+        const Remainder r = volumeLeft(terms(1000, f[2].toInt(), f[1].toInt(), f[3].toInt()),
+                                       QDateTime::fromString(f[0], Qt::ISODate), f[4].toDouble(), 0);
+        QCOMPARE(r.end, QDate::fromString(f[5], Qt::ISODate));
+        QCOMPARE(r.estimateMB, f[6].toDouble());
+        QVERIFY2(qAbs(r.dailyMB - f[7].toDouble()) < 1e-4, qPrintable(QString::number(r.dailyMB)));
+        if (f[0] == "2027-01-01T12:00" && f[4] == "310")
+            QCOMPARE(OutlookText(r), QString("At this pace, 620 MB by 16 Jan 2027; about 43 MB a day until then."));
     }
 
     // A row that starts exactly at midnight at the window's start belongs to the window (the midnight split opens

@@ -40,7 +40,7 @@ Snapshot allowance(double usedMb)
     terms.LogPeriod = 1;
     Snapshot s;
     s.whatsleft = true;
-    s.allowance = volumeLeft(terms, QDate(2002, 11, 27), usedMb, 0);
+    s.allowance = volumeLeft(terms, QDateTime(QDate(2002, 11, 27), QTime(12, 0)), usedMb, 0);
     return s;
 }
 
@@ -231,6 +231,7 @@ private Q_SLOTS:
             QStringList({w.findChild<QLabel*>("lblDownload")->text(), w.windowTitle(),
                          w.findChild<QLabel*>("LblUp")->text(), line->text()}),
             QStringList({"122.1 kB", "122.1 kB", "250.0 kBps/s (Avg: 250.0 - Max: 250.0)", "100 MB (10.0 %) Left."}));
+        QCOMPARE(w.findChild<QLabel*>("lblOutlook")->text(), QString("Est. 900 MB, 100 MB/day"));
         const QColor red = line->palette().color(QPalette::WindowText);
         QCOMPARE(red.hslHue(), 0); // in a shade that reads on the window (the look test checks it)
         // With no adapter counted, the speed line says so and where to choose one.
@@ -245,15 +246,16 @@ private Q_SLOTS:
         QCOMPARE(std::pair(line->text(), line->palette().color(QPalette::WindowText)), std::pair(QString(), red));
         w.hide();
 
-        // The two heights keep the stored proportions (1590 and 1225 twips high, 3015 wide) at the window's scale.
+        // The two heights keep their proportions (1950 twips with the estimate's line, 1225 without either line,
+        // 3015 wide) at the window's scale.
         w.applyWhatsLeftHeight(false);
         const QSize plain = w.size();
         QVERIFY(line->geometry().bottom() >= w.height());
         w.applyWhatsLeftHeight(true);
         QVERIFY(line->geometry().bottom() < w.height());
         // Each side is rounded to whole pixels on its own.
-        QVERIFY(qAbs(w.height() * 1225.0 / 1590 - plain.height()) <= 1);
-        QVERIFY(qAbs(w.height() * 3015.0 / 1590 - w.width()) <= 1);
+        QVERIFY(qAbs(w.height() * 1225.0 / 1950 - plain.height()) <= 1);
+        QVERIFY(qAbs(w.height() * 3015.0 / 1950 - w.width()) <= 1);
 
         // The window has no Close. Each tray size is drawn on its own grid, never scaled from another.
         const auto argb = QImage::Format_ARGB32_Premultiplied;

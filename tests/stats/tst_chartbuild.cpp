@@ -4,6 +4,8 @@
 
 #include <QTest>
 
+Q_DECLARE_METATYPE(ChartPeriod)
+
 class TestChartBuild : public QObject
 {
     Q_OBJECT
@@ -15,15 +17,19 @@ private:
         t.addLogRow(day + " 10:00:00", day + " 11:00:00", kbUp * 1024, kbDown * 1024);
     }
 
-    ChartGrid build(TempDatabase& t, ChartPeriod period)
+    static std::pair<ChartGrid, ChartPage> page(TempDatabase& t, ChartPeriod period, int back, const Clock& clock)
     {
         DbRecordset rs;
         ChartGrid grid;
+        ChartPage page;
         QString error;
-        if (!buildChartGrid({true, ChartGrid::Look::Area, false, period}, t.db, rs, m_july20, grid, &error))
+        if (!buildChartGrid({true, ChartGrid::Look::Area, false, period, back}, StatsSource::wholeLog(), t.db, rs,
+                            clock, grid, page, &error))
             qWarning("build failed: %s", qPrintable(error));
-        return grid;
+        return {grid, page};
     }
+
+    ChartGrid build(TempDatabase& t, ChartPeriod period) { return page(t, period, 0, m_july20).first; }
 
     static QVector<double> row(const ChartGrid& g, int r) { return {g.value(r, 0), g.value(r, 1), g.value(r, 2)}; }
 
@@ -55,9 +61,9 @@ private Q_SLOTS:
         QCOMPARE(build(t, ChartPeriod::Week).rowLabels(), QStringList({"Wk 27", "Wk 28"}));
         QCOMPARE(build(t, ChartPeriod::Year).rowLabels(), QStringList({"2002"}));
 
-        // A record dated years ahead (a clock set wrong) does not stretch the chart past today.
+        // A record dated years ahead (a clock set wrong) does not stretch the day chart past today.
         logKb(t, "2031-01-01", 1, 1);
-        QCOMPARE(build(t, ChartPeriod::Day).rowLabels().mid(11), QStringList({"19/07", "20/07"}));
+        QCOMPARE(build(t, ChartPeriod::Day).rowLabels().last(), QString("12/07"));
         t.exec("DELETE FROM log");
         QVERIFY(!build(t, ChartPeriod::Year).visible);
     }
@@ -72,6 +78,79 @@ private Q_SLOTS:
                  QString("09/2001 10/2001 11/2001 12/2001 01/2002 02/2002 03/2002 04/2002 "
                          "05/2002 06/2002 07/2002 08/2002"));
         QCOMPARE(std::pair(g.value(0, 0), g.value(11, 0)), std::pair(8.0 / 1048576, 19.0 / 1048576));
+    }
+
+    // Each view pages back by its own span, across year ends; the month view opens on the 12 newest months, so an
+    // earlier page follows on from the oldest of them. The log: the 15th of every month of 2000 to 2002, and every
+    // day from 20 December 2002 to 8 January 2003; today is 10 January 2003.
+    void pagesBackBySpan_data()
+    {
+        QTest::addColumn<ChartPeriod>("period");
+        QTest::addColumn<int>("back");
+        QTest::addColumn<QDate>("first");
+        QTest::addColumn<QDate>("last");
+        QTest::addColumn<QStringList>("rows"); // the first and the last row's label, and how many rows
+        QTest::addColumn<bool>("earlier");
+        const auto rows = [](const char* first, const char* last, int count) {
+            return QStringList {first, last, QString::number(count)};
+        };
+        QTest::newRow("days, now") << ChartPeriod::Day << 0 << QDate(2002, 12, 27) << QDate(2003, 1, 10)
+                                   << rows("27/12", "08/01", 13) << true;
+        QTest::newRow("days, 15 back") << ChartPeriod::Day << 1 << QDate(2002, 12, 12) << QDate(2002, 12, 26)
+                                       << rows("15/12", "26/12", 12) << true;
+        QTest::newRow("days, 30 back") << ChartPeriod::Day << 2 << QDate(2002, 11, 27) << QDate(2002, 12, 11)
+                                       << rows("", "", 0) << true;
+        QTest::newRow("weeks, now") << ChartPeriod::Week << 0 << QDate(2002, 5, 13) << QDate(2003, 1, 12)
+                                    << rows("Wk 20", "Wk 02", 12) << true;
+        QTest::newRow("weeks, 12 back") << ChartPeriod::Week << 1 << QDate(2002, 2, 18) << QDate(2002, 5, 12)
+                                        << rows("Wk 11", "Wk 16", 2) << true;
+        QTest::newRow("months, now") << ChartPeriod::Month << 0 << QDate(2002, 2, 1) << QDate(2003, 1, 31)
+                                     << rows("02/2002", "01/2003", 12) << true;
+        QTest::newRow("months, 12 back") << ChartPeriod::Month << 1 << QDate(2001, 2, 1) << QDate(2002, 1, 31)
+                                         << rows("02/2001", "01/2002", 12) << true;
+        QTest::newRow("months, 36 back") << ChartPeriod::Month << 3 << QDate(1999, 2, 1) << QDate(2000, 1, 31)
+                                         << rows("01/2000", "01/2000", 1) << false;
+        QTest::newRow("years, now") << ChartPeriod::Year << 0 << QDate(2000, 1, 1) << QDate(2003, 12, 31)
+                                    << rows("2000", "2003", 4) << false;
+        QTest::newRow("years, 12 back") << ChartPeriod::Year << 1 << QDate(1988, 1, 1) << QDate(1999, 12, 31)
+                                        << rows("", "", 0) << false;
+    }
+    void pagesBackBySpan()
+    {
+        QFETCH(ChartPeriod, period);
+        QFETCH(int, back);
+        QFETCH(QDate, first);
+        QFETCH(QDate, last);
+        QFETCH(QStringList, rows);
+        QFETCH(bool, earlier);
+        TempDatabase t;
+        for (int m = 0; m < 36; ++m)
+            logKb(t, QDate(2000, 1, 15).addMonths(m).toString(Qt::ISODate), 1, 1);
+        for (QDate d(2002, 12, 20); d <= QDate(2003, 1, 8); d = d.addDays(1))
+            logKb(t, d.toString(Qt::ISODate), 1, 1);
+        const auto [grid, p] = page(t, period, back, FakeClock(QDateTime(QDate(2003, 1, 10), QTime(9, 30))));
+        const QStringList labels = grid.rowLabels();
+        QCOMPARE(std::tuple(p.first, p.last, p.earlier, grid.visible),
+                 std::tuple(first, last, earlier, !labels.isEmpty()));
+        QCOMPARE((QStringList {labels.value(0), labels.isEmpty() ? QString() : labels.last(),
+                               QString::number(labels.size())}),
+                 rows);
+    }
+
+    // The running month's total at the pace so far, on its row of the month view only: 8 MB logged in the first 9
+    // days and 9.5 hours of a 31-day January.
+    void estimatesTheRunningMonth()
+    {
+        TempDatabase t;
+        for (int d = 1; d <= 8; ++d)
+            logKb(t, QDate(2003, 1, d).toString(Qt::ISODate), 512, 512);
+        logKb(t, "2002-12-31", 1024, 1024);
+        const FakeClock clock(QDateTime(QDate(2003, 1, 10), QTime(9, 30)));
+        const ChartPage months = page(t, ChartPeriod::Month, 0, clock).second;
+        QCOMPARE(months.estimateRow, 1);
+        QCOMPARE(months.estimate, 8.0 / 1024 * 31 * 24 / (9 * 24 + 9.5));
+        QCOMPARE(page(t, ChartPeriod::Month, 1, clock).second.estimateRow, -1);
+        QCOMPARE(page(t, ChartPeriod::Day, 0, clock).second.estimateRow, -1);
     }
 };
 

@@ -22,10 +22,113 @@ private:
         Q_EMIT list->activated(index);
     }
 
+    // A row on each day of July from..to, of d KB sent and 2d MB received on day d.
+    static void logJuly(TempDatabase& t, int from, int to)
+    {
+        for (int d = from; d <= to; ++d)
+            t.addLogRow(QString("2002-07-%1 10:00:00").arg(d, 2, 10, QChar('0')),
+                        QString("2002-07-%1 11:00:00").arg(d, 2, 10, QChar('0')), d * 1024.0, 2 * d * 1048576.0);
+    }
+
     FakeClock m_clock {QDateTime(QDate(2002, 7, 20), QTime(9, 30))};
     FakeMessageBoxes m_boxes;
 
 private Q_SLOTS:
+    // Over any 2-D look, the period under the mouse names its figures in the view's unit.
+    void hoverNamesThePeriodsFigures_data()
+    {
+        QTest::addColumn<int>("look");
+        QTest::newRow("area") << 0;
+        QTest::newRow("line") << 1;
+        QTest::newRow("bars") << 2;
+    }
+    void hoverNamesThePeriodsFigures()
+    {
+        QFETCH(int, look);
+        TempDatabase t;
+        logJuly(t, 13, 19);
+        FrmStats w(t.db, m_clock, m_boxes);
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        pick(w.findChild<QComboBox*>("lst23d"), 1);
+        pick(w.findChild<QComboBox*>("LstChrtLine"), look);
+        QChart* chart = w.chart()->chart();
+        QTRY_VERIFY(chart->plotArea().isValid());
+        // Just above the floor of 16 July, the fourth day.
+        const QPointF spot = chart->mapToPosition(QPointF(3, 0)) - QPointF(0, 3);
+        auto* view = static_cast<QGraphicsView*>(w.chart()->viewport()->parentWidget());
+        // From outside the plot, as a mouse comes in; a move to where the pointer already is would be no move.
+        QTest::mouseMove(w.chart()->viewport(), QPoint(1, 1));
+        QTest::mouseMove(w.chart()->viewport(), view->mapFromScene(chart->mapToScene(spot)));
+        QTRY_COMPARE(QToolTip::text(), QString("Tue 16 Jul 2002\nReceived: 32.00 MB\nSent: 0.02 MB\nTotal: 32.02 MB"));
+    }
+
+    // The table lists the view's periods with their sums, sorts by any column and copies as tab-separated lines.
+    void tableListsSortsAndCopies()
+    {
+        TempDatabase t;
+        logJuly(t, 13, 19);
+        t.addLogRow("2002-07-16 12:00:00", "2002-07-16 13:00:00", 0, 100 * 1048576.0);
+        FrmStats w(t.db, m_clock, m_boxes);
+        w.show();
+        w.findChild<QToolButton*>("BttTable")->click();
+        auto* table = w.findChild<QTableView*>("TblFigures");
+        QVERIFY(table->isVisible() && w.chart()->isHidden());
+        const QAbstractItemModel* m = table->model();
+        QCOMPARE(m->rowCount(), 7);
+        const auto row = [m](int r) {
+            QStringList cells;
+            for (int c = 0; c < m->columnCount(); ++c)
+                cells.append(m->index(r, c).data().toString());
+            return cells.join('|');
+        };
+        QCOMPARE(row(3), QString("Tue 16 Jul 2002|132.00|0.02|132.02"));
+        table->sortByColumn(3, Qt::DescendingOrder);
+        QCOMPARE(row(0), QString("Tue 16 Jul 2002|132.00|0.02|132.02"));
+        QCOMPARE(row(1), QString("Fri 19 Jul 2002|38.00|0.02|38.02"));
+        w.findChild<QPushButton*>("BttCopy")->click();
+        const QStringList lines = QGuiApplication::clipboard()->text().split('\n', Qt::SkipEmptyParts);
+        QCOMPARE(lines.size(), 8);
+        QCOMPARE(lines.at(0), QString("Period\tReceived (MB)\tSent (MB)\tTotal (MB)"));
+        QCOMPARE(lines.at(1), QString("Tue 16 Jul 2002\t132.00\t0.02\t132.02"));
+    }
+
+    // Page Up and Page Down move the view by its span, Now brings it back, and the range reads in words; a span
+    // without a record says so instead of drawing empty axes.
+    void pagesAndSaysWhenEmpty()
+    {
+        TempDatabase t;
+        logJuly(t, 1, 3);
+        FrmStats w(t.db, m_clock, m_boxes);
+        w.show();
+        QApplication::setActiveWindow(&w);
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        auto* range = w.findChild<QLabel*>("LblRange");
+        auto* empty = w.findChild<QLabel*>("LblEmpty");
+        auto* later = w.findChild<QPushButton*>("BttLater");
+        QCOMPARE(range->text(), QString("6 Jul 2002 – 20 Jul 2002"));
+        QVERIFY(empty->isVisible() && w.chart()->isHidden() && !later->isEnabled());
+        QCOMPARE(empty->text(), QString("No traffic logged in this period."));
+
+        QTest::keyClick(&w, Qt::Key_PageUp);
+        QCOMPARE(range->text(), QString("21 Jun 2002 – 5 Jul 2002"));
+        QVERIFY(w.chart()->isVisible() && empty->isHidden() && later->isEnabled());
+        QCOMPARE(w.grid().rowLabels(), QStringList({"01/07", "02/07", "03/07"}));
+        QVERIFY(!w.findChild<QPushButton*>("BttEarlier")->isEnabled()); // nothing older is logged
+        QTest::keyClick(&w, Qt::Key_PageUp);
+        QCOMPARE(range->text(), QString("21 Jun 2002 – 5 Jul 2002"));
+
+        QTest::keyClick(&w, Qt::Key_PageDown);
+        QCOMPARE(range->text(), QString("6 Jul 2002 – 20 Jul 2002"));
+        QTest::keyClick(&w, Qt::Key_PageUp);
+        pick(w.findChild<QComboBox*>("LstChartPeriod"), 2); // another period opens on its newest
+        QCOMPARE(range->text(), QString("1 Jul 2002 – 31 Jul 2002"));
+        pick(w.findChild<QComboBox*>("LstChartPeriod"), 0);
+        QTest::keyClick(&w, Qt::Key_PageUp);
+        w.findChild<QPushButton*>("BttNow")->click();
+        QCOMPARE(range->text(), QString("6 Jul 2002 – 20 Jul 2002"));
+    }
+
     void choicesRebuildTheChart()
     {
         TempDatabase t;
@@ -64,10 +167,12 @@ private Q_SLOTS:
         pick(period, 2);
         QVERIFY(box->isChecked() && look->currentIndex() == 2);
         QCOMPARE(w.grid().rowLabels(), QStringList({"07/2002"}));
-        // One period as a line: one point, one marker, per series.
+        // One period as a line: one point, one marker, per series; the running month's estimate is a mark of its own.
         pick(look, 1);
-        for (QAbstractSeries* s : series())
-            QCOMPARE(qobject_cast<QLineSeries*>(s)->count(), 1);
+        QCOMPARE(series().size(), 4);
+        for (int c = 0; c < 3; ++c)
+            QCOMPARE(qobject_cast<QLineSeries*>(series().at(c))->count(), 1);
+        QCOMPARE(qobject_cast<QScatterSeries*>(series().at(3))->name(), QString("Estimate"));
 
         // A database error is reported and hides the chart; the window stays usable.
         t.exec("DROP VIEW DownloadPerWeek");
