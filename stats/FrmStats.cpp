@@ -35,6 +35,8 @@ constexpr int InnerHeight = 7275;
 constexpr int LegendGap = 8;
 // Twips between the chart and the row of buttons below it, and between the buttons.
 constexpr int RowGap = 120;
+// The designed width of the range in words.
+constexpr int RangeWidth = 2640;
 // The table's sort key of a cell: the period's place in time, or the figure.
 constexpr int SortRole = Qt::UserRole;
 
@@ -63,11 +65,11 @@ FrmStats::FrmStats(DbConnection& db, const Clock& clock, MessageBoxes& boxes, QW
     , m_table(named(new QTableView(this), "TblFigures"))
     , m_model(new QStandardItemModel(this))
     , m_lblEmpty(named(new QLabel(tr("No traffic logged in this period."), this), "LblEmpty"))
-    , m_bttEarlier(named(new QPushButton(tr("< Earlier"), this), "BttEarlier"))
-    , m_bttLater(named(new QPushButton(tr("Later >"), this), "BttLater"))
-    , m_bttNow(named(new QPushButton(tr("Now"), this), "BttNow"))
+    , m_bttEarlier(named(new QPushButton(tr("< &Earlier"), this), "BttEarlier"))
+    , m_bttLater(named(new QPushButton(tr("&Later >"), this), "BttLater"))
+    , m_bttNow(named(new QPushButton(tr("&Now"), this), "BttNow"))
     , m_lblRange(named(new QLabel(this), "LblRange"))
-    , m_bttCopy(named(new QPushButton(tr("Copy"), this), "BttCopy"))
+    , m_bttCopy(named(new QPushButton(tr("&Copy"), this), "BttCopy"))
     , m_cmdOK(named(new QPushButton(tr("&OK"), this), "CmdOK"))
 {
     setObjectName(QStringLiteral("FrmStats"));
@@ -86,7 +88,7 @@ FrmStats::FrmStats(DbConnection& db, const Clock& clock, MessageBoxes& boxes, QW
     m_layout.place(m_bttEarlier, {120, 6000, 1095, 495});
     m_layout.place(m_bttLater, {1260, 6000, 1095, 495});
     m_layout.place(m_bttNow, {2400, 6000, 855, 495});
-    m_layout.place(m_lblRange, {3360, 6000, 2880, 495});
+    m_layout.place(m_lblRange, {3375, 6000, RangeWidth, 495});
     m_layout.place(m_bttCopy, {6360, 6000, 1215, 495});
     m_layout.place(m_cmdOK, {7680, 6000, 1455, 495});
     m_label1->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
@@ -96,7 +98,7 @@ FrmStats::FrmStats(DbConnection& db, const Clock& clock, MessageBoxes& boxes, QW
 
     // The table, a toggle beside the chart's look: the view's periods with their figures, sortable, copied with the
     // usual keys or its menu.
-    m_bttTable->setText(tr("Table"));
+    m_bttTable->setText(tr("&Table"));
     m_bttTable->setCheckable(true);
     m_table->setModel(m_model);
     m_model->setSortRole(SortRole);
@@ -158,7 +160,8 @@ void FrmStats::fitLayout()
     ChartPage widest;
     widest.first = QDate(2000, 9, 28);
     widest.last = QDate(2000, 12, 30);
-    needs.append(m_layout.need(m_lblRange, {fm.horizontalAdvance(rangeText(widest)), fm.height()}));
+    // Measured on its designed width: the row gives it more on a wider window.
+    needs.append({QSizeF(RangeWidth, 495), QSize(fm.horizontalAdvance(rangeText(widest)), fm.height())});
     m_layout.fit(needs);
 }
 
@@ -373,13 +376,14 @@ void FrmStats::layOut()
         m_layout.place(area, view);
     m_layout.place(m_cmdOK, {w - button.width() - 500, rowTop, button.width(), button.height()});
     const QRectF copy = m_layout.twips(m_bttCopy);
-    m_layout.place(m_bttCopy, {w - button.width() - 500 - RowGap - copy.width(), rowTop, copy.width(), copy.height()});
+    const double copyLeft = w - button.width() - 500 - RowGap - copy.width();
+    m_layout.place(m_bttCopy, {copyLeft, rowTop, copy.width(), copy.height()});
     for (QWidget* b : std::initializer_list<QWidget*> {m_bttEarlier, m_bttLater, m_bttNow}) {
         const QRectF r = m_layout.twips(b);
         m_layout.place(b, {r.left(), rowTop, r.width(), r.height()});
     }
-    const QRectF range = m_layout.twips(m_lblRange);
-    const QRectF now = m_layout.twips(m_bttNow);
-    m_layout.place(m_lblRange, {now.right() + RowGap, rowTop, range.width(), button.height()});
+    // The range takes what is left of the row, up to the copy button.
+    const double rangeLeft = m_layout.twips(m_bttNow).right() + RowGap;
+    m_layout.place(m_lblRange, {rangeLeft, rowTop, std::max(0.0, copyLeft - RowGap - rangeLeft), button.height()});
     m_chart->setLegendWidth(m_layout.toPixelsX(button.width() + 500) + LegendGap);
 }
