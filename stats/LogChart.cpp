@@ -8,9 +8,9 @@
 #include <QChartView>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QHelpEvent>
 #include <QLabel>
 #include <QLineSeries>
-#include <QMouseEvent>
 #include <QScatterSeries>
 #include <QStackedBarSeries>
 #include <QStackedLayout>
@@ -318,19 +318,21 @@ QWidget* LogChart::viewport() const
     return m_view2D->viewport();
 }
 
-// Anywhere above a period in the plot, its figures show: the category under the mouse, whatever the look.
+// Anywhere above a period in the plot, its figures show as the tooltip: the category under the mouse, whatever the
+// look. The event is taken here, or the scene would answer it with the tooltip of the item under the mouse, and the
+// chart's items have none.
 bool LogChart::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == m_view2D->viewport() && event->type() == QEvent::MouseMove && chart()) {
-        const auto* move = static_cast<QMouseEvent*>(event);
-        const QPointF at = chart()->mapFromScene(m_view2D->mapToScene(move->position().toPoint()));
-        const int row = static_cast<int>(std::lround(chart()->mapToValue(at).x()));
-        if (chart()->plotArea().contains(at) && row >= 0 && row < m_tips.size())
-            QToolTip::showText(move->globalPosition().toPoint(), m_tips.at(row), m_view2D->viewport());
-        else
-            QToolTip::hideText();
-    }
-    return QWidget::eventFilter(watched, event);
+    if (watched != m_view2D->viewport() || event->type() != QEvent::ToolTip || !chart())
+        return QWidget::eventFilter(watched, event);
+    const auto* help = static_cast<QHelpEvent*>(event);
+    const QPointF at = chart()->mapFromScene(m_view2D->mapToScene(help->pos()));
+    const int row = static_cast<int>(std::lround(chart()->mapToValue(at).x()));
+    if (chart()->plotArea().contains(at) && row >= 0 && row < m_tips.size())
+        QToolTip::showText(help->globalPos(), m_tips.at(row), m_view2D->viewport());
+    else
+        QToolTip::hideText();
+    return true;
 }
 
 void LogChart::setLegendWidth(int pixels)

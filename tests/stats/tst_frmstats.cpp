@@ -49,7 +49,8 @@ private Q_SLOTS:
         logJuly(t, 13, 19);
         FrmStats w(t.db, m_clock, m_boxes);
         w.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        QApplication::setActiveWindow(&w); // tooltips come to the active window
+        QVERIFY(QTest::qWaitForWindowActive(&w));
         pick(w.findChild<QComboBox*>("lst23d"), 1);
         pick(w.findChild<QComboBox*>("LstChrtLine"), look);
         QChart* chart = w.chart()->chart();
