@@ -93,6 +93,10 @@ FrmStats::FrmStats(DbConnection& db, const Clock& clock, MessageBoxes& boxes, QW
     m_layout.place(m_cmdOK, {7680, 6000, 1455, 495});
     m_label1->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     m_lblEmpty->setAlignment(Qt::AlignCenter);
+    // It stands in the chart's place, on the chart's background.
+    m_lblEmpty->setAutoFillBackground(true);
+    m_lblEmpty->setBackgroundRole(QPalette::Base);
+    m_lblEmpty->setForegroundRole(QPalette::Text);
     m_lblEmpty->setWordWrap(true);
     m_lblRange->setAlignment(Qt::AlignCenter);
 

@@ -31,6 +31,8 @@ namespace {
 
 // Half the width of a bar, and of a series' slab in depth, in units of one period or one series.
 constexpr double BarHalfWidth = 0.35;
+// The width a period's group of flat bars takes, in units of one period.
+constexpr double BarGroupWidth = 0.8;
 constexpr float SlabHalfDepth = 0.3f;
 constexpr float LineHalfDepth = 0.1f;
 // Half the height of a 3-D line, as a share of the value axis.
@@ -441,7 +443,7 @@ void LogChart::draw2D(const QString& note)
             set->setBorderColor(seriesColor(c).darker(130));
             bars->append(set);
         }
-        bars->setBarWidth(0.8);
+        bars->setBarWidth(BarGroupWidth);
         series.append(bars);
         break;
     }
@@ -453,7 +455,11 @@ void LogChart::draw2D(const QString& note)
         mark->setMarkerSize(12);
         mark->setColor(estimateColor());
         mark->setBorderColor(seriesColor(2));
-        mark->append(m_grid.estimateRow, estimateTop(m_grid, tops));
+        // Above the total: side by side bars put it right of the period's middle, as the last of the group.
+        const int n = m_grid.columnCount();
+        const bool sideBySide = ChartGrid::lookOf(m_grid.type) == ChartGrid::Look::Bars && !m_grid.stacked;
+        mark->append(m_grid.estimateRow + (sideBySide ? BarGroupWidth * (n - 1) / (2.0 * n) : 0.0),
+                     estimateTop(m_grid, tops));
         series.append(mark);
     }
     for (QAbstractSeries* s : series) {
