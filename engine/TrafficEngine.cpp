@@ -39,7 +39,7 @@ TrafficEngine::~TrafficEngine()
 
 bool TrafficEngine::open(const QString& path, QString* error, QStringList* warnings)
 {
-    if (!DatabaseFile::openOrCreate(m_db, path, error)) {
+    if (!DatabaseFile::openOrCreate(m_db, path, error, warnings)) {
         m_db.close();
         return false;
     }

@@ -32,7 +32,8 @@ struct Log
         };
         for (const auto& r : rows)
             t.addLogRow(r.start, r.end, double(r.rx / 10), double(r.rx));
-        t.exec("INSERT INTO open_period VALUES (1, '2026-12-06 10:00:00', '2026-12-06 10:30:00', 6400, 64000, 0, 0)");
+        t.exec("INSERT INTO open_period VALUES (1, '2026-12-06 10:00:00', '2026-12-06 10:30:00', 6400, 64000, 0, 0, "
+               "NULL)");
     }
     // The report's output, with its exit status.
     std::pair<int, QString> report(ReportRequest r)
