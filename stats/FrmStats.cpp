@@ -31,7 +31,7 @@ namespace {
 // The window's inner size as designed, in twips.
 constexpr int InnerWidth = 9450;
 constexpr int InnerHeight = 7275;
-// Pixels between the plot and the OK button below the legend.
+// Pixels between the plot and the legend's column, which is as wide as the OK button and its margin below it.
 constexpr int LegendGap = 8;
 // Twips between the chart and the row of buttons below it, and between the buttons.
 constexpr int RowGap = 120;
@@ -129,9 +129,6 @@ FrmStats::FrmStats(DbConnection& db, const Clock& clock, MessageBoxes& boxes, QW
     connect(m_bttNow, &QPushButton::clicked, this, &FrmStats::pageToNow);
     connect(new QShortcut(QKeySequence(Qt::Key_PageUp), this), &QShortcut::activated, this, [this] { pageBy(1); });
     connect(new QShortcut(QKeySequence(Qt::Key_PageDown), this), &QShortcut::activated, this, [this] { pageBy(-1); });
-    // The button lies over the chart's legend column. The 3-D graph makes the chart a native window, so the
-    // button is one too, raised after every drawing, to stay on top of it.
-    m_cmdOK->setAttribute(Qt::WA_NativeWindow);
 
     // Every pick rebuilds from the database, the entry already chosen included, so picking it again refreshes.
     const auto rebuild = [this] { build(); };
@@ -256,7 +253,6 @@ void FrmStats::showView()
     m_table->setVisible(m_grid.visible && table);
     m_bttCopy->setVisible(m_grid.visible && table);
     m_lblEmpty->setVisible(!m_grid.visible && !m_readFailed);
-    m_cmdOK->raise();
 }
 
 QString FrmStats::tipOf(const PeriodFigures& figures) const

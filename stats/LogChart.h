@@ -21,8 +21,7 @@ public:
 
     // tips: what hovering a row's period shows in 2-D, and selecting its item in 3-D, one per row.
     void draw(const ChartGrid& grid, const QStringList& tips = {});
-    // The legend takes a column of this width at the right, which the window keeps clear of the plot for its
-    // OK button.
+    // The legend takes a column of this width at the right, lined up with the OK button below the chart.
     void setLegendWidth(int pixels);
     const ChartGrid& grid() const { return m_grid; }
 
