@@ -218,7 +218,7 @@ void FrmOptions::build()
     // What the allowance counts: all counted adapters, or one capped link alone. The box is full, so the choice sits
     // below it, beside OK.
     m_lblAllowanceAdapter
-        = caption(make(new QLabel(this), "lblAllowanceAdapter", {240, 3300, 1215, 375}), "Count the traffic of :");
+        = caption(make(new QLabel(this), "lblAllowanceAdapter", {240, 3270, 1215, 315}), "Count the traffic of :");
     m_CboAllowanceAdapter = make(new QComboBox(this), "CboAllowanceAdapter", {1455, 3270, 2625, 315});
     m_lblAllowanceAdapter->setBuddy(m_CboAllowanceAdapter);
 
