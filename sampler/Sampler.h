@@ -25,6 +25,11 @@ struct AdapterActivity
     quint64 sentInPeriod = 0;
     double downRate = 0; // kB/s
     double upRate = 0;
+    friend bool operator==(const AdapterActivity& a, const AdapterActivity& b)
+    {
+        return a.name == b.name && a.rcvdInPeriod == b.rcvdInPeriod && a.sentInPeriod == b.sentInPeriod
+            && a.downRate == b.downRate && a.upRate == b.upRate;
+    }
 };
 
 // What a tick leaves for the views besides the byte counters: figures, never texts, which a view builds only when

@@ -56,6 +56,12 @@ private Q_SLOTS:
         // The icon's hover text: the name first; without an allowance, no line for it.
         QCOMPARE(TrayToolTip(124.9, 0, true, 1000, ""),
                  QString("Zovodazad\nDownload: 1,023.2 Kbps/s, upload: 0.0 Kbps/s\nSince the last log row: 1.0 kB"));
+        // Each adapter with traffic since the row has a line of its own, with its rates and volume.
+        QCOMPARE(TrayToolTip(1500, 3, false, 3 * 1048576, "", false,
+                             {{"wlan0", 1048576, 0, 0, 0}, {"usb0", 2097152, 0, 1500, 3}}),
+                 QString("Zovodazad\nDownload: 1,500.0 kBps/s, upload: 3.0 kBps/s\nSince the last log row: 3.00 MB\n"
+                         "  wlan0: 0.0 kBps/s down, 0.0 kBps/s up, 1.00 MB\n"
+                         "  usb0: 1,500.0 kBps/s down, 3.0 kBps/s up, 2.00 MB"));
 
         // kB up to a MB; figures of 10,000 and more step up a unit, with two decimals; below that the lines stay as
         // they were.
