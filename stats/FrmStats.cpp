@@ -255,11 +255,16 @@ void FrmStats::showView()
     m_lblEmpty->setVisible(!m_grid.visible && !m_readFailed);
 }
 
+// A figure in the user's format: megabytes to the hundredth, gigabytes to the thousandth, so both read to about ten
+// kilobytes or a megabyte.
+QString FrmStats::figureText(double value) const
+{
+    return QLocale().toString(value, 'f', m_page.period == ChartPeriod::Day ? 2 : 3);
+}
+
 QString FrmStats::tipOf(const PeriodFigures& figures) const
 {
-    const QLocale locale;
-    const int decimals = m_page.period == ChartPeriod::Day ? 2 : 3;
-    const auto amount = [&](double v) { return locale.toString(v, 'f', decimals) + QLatin1Char(' ') + m_grid.unit; };
+    const auto amount = [this](double v) { return figureText(v) + QLatin1Char(' ') + m_grid.unit; };
     QString tip = periodName(m_page.period, figures.first) + QLatin1Char('\n')
         + tr("Received: %1").arg(amount(figures.received)) + QLatin1Char('\n')
         + tr("Sent: %1").arg(amount(figures.sent)) + QLatin1Char('\n') + tr("Total: %1").arg(amount(figures.total()));
@@ -270,8 +275,6 @@ QString FrmStats::tipOf(const PeriodFigures& figures) const
 
 void FrmStats::fillTable()
 {
-    const QLocale locale;
-    const int decimals = m_page.period == ChartPeriod::Day ? 2 : 3;
     m_model->clear();
     m_model->setHorizontalHeaderLabels({tr("Period"), tr("Received (%1)").arg(m_grid.unit),
                                         tr("Sent (%1)").arg(m_grid.unit), tr("Total (%1)").arg(m_grid.unit)});
@@ -281,7 +284,7 @@ void FrmStats::fillTable()
         period->setData(r, SortRole);
         QList<QStandardItem*> row {period};
         for (double v : {f.received, f.sent, f.total()}) {
-            auto* cell = new QStandardItem(locale.toString(v, 'f', decimals));
+            auto* cell = new QStandardItem(figureText(v));
             cell->setData(v, SortRole);
             cell->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
             row.append(cell);

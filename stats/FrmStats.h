@@ -57,6 +57,7 @@ private:
     void fitLayout();
     void layOut();
     void showView();
+    QString figureText(double value) const;
     QString tipOf(const PeriodFigures& figures) const;
     void fillTable();
 
