@@ -27,6 +27,9 @@ public:
     // The 2-D chart last drawn (also used for the 3-D types where OpenGL is missing).
     QChart* chart() const;
 
+protected:
+    void changeEvent(QEvent* event) override;
+
 private:
     void draw2D(const QString& note);
     void draw3D();
@@ -35,6 +38,7 @@ private:
     bool ensure3D();
 
     ChartGrid m_grid;
+    bool m_drawn = false;
     QStackedLayout* m_pages = nullptr;
     QChartView* m_view2D = nullptr;
     QWidget* m_page3D = nullptr;
