@@ -22,6 +22,9 @@
 #include <QPainter>
 #include <QScreen>
 #include <QSvgRenderer>
+#include <QWindow>
+
+#include <utility>
 
 namespace {
 
@@ -186,6 +189,7 @@ void FrmMain::placeWindow()
     if (screens.isEmpty())
         return;
     const QMargins frame = x11::frameExtents(windowHandle());
+    m_placedFrame = frame;
     m_placedAt = monitorPosition(size().grownBy(frame), screens, m_iconRect ? m_iconRect() : QRect(), m_userPosition);
     m_placing = true;
     setGeometry(QRect(m_placedAt + QPoint(frame.left(), frame.top()), size()));
@@ -201,11 +205,33 @@ QPoint FrmMain::framePosition() const
 void FrmMain::moveEvent(QMoveEvent* event)
 {
     QWidget::moveEvent(event);
+    if (!isVisible() || m_placing)
+        return;
     // Only the user's moves are kept: made with a pointer button held (the title bar dragged), to elsewhere than
     // the program put the window. The window manager framing it, or keeping it clear of a panel that grew, is not
     // the user's choice.
-    if (isVisible() && !m_placing && x11::pointerButtonHeld() && framePosition() != m_placedAt)
+    if (!x11::pointerButtonHeld())
+        followFrame();
+    else if (framePosition() != m_placedAt)
         m_savePosition.start();
+}
+
+// A window manager that did not tell its frame before the window was mapped (GNOME's, when busy) has framed it by
+// the time it shows: placed again with the real frame, the window stands where it was meant to and meets the panel.
+void FrmMain::followFrame()
+{
+    if (x11::frameExtents(windowHandle()) != m_placedFrame)
+        placeWindow();
+}
+
+bool FrmMain::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == windowHandle() && event->type() == QEvent::Expose && isVisible() && !m_placing) {
+        if (std::exchange(m_mapping, false))
+            x11::keepAbove(windowHandle());
+        followFrame();
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 // The layout grows with the font until the widest text each label can show fits it: the speed line and the
@@ -375,6 +401,8 @@ void FrmMain::showEvent(QShowEvent* event)
         // Shown and hidden through the icon or a second launch, the window offers no minimise button: Qt asks the
         // window manager for nothing when a window has no buttons, which lets it offer everything.
         x11::allowMoveOnly(windowHandle());
+        windowHandle()->installEventFilter(this);
+        m_mapping = true;
         placeWindow();
     }
     QWidget::showEvent(event);

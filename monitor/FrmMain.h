@@ -3,6 +3,7 @@
 #include "TwipLayout.h"
 #include "VolumeLeft.h"
 
+#include <QMargins>
 #include <QMenu>
 #include <QTimer>
 #include <QWidget>
@@ -68,6 +69,7 @@ Q_SIGNALS:
     void positionChosen(const QPoint& position);
 
 protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
@@ -80,6 +82,7 @@ private:
     void fitLayout();
     void placeWindow();
     QPoint framePosition() const;
+    void followFrame();
     void savePosition();
     void showMonitor();
     void hideMonitor();
@@ -98,7 +101,11 @@ private:
     std::optional<QPoint> m_userPosition;
     // Where the program last put the frame.
     QPoint m_placedAt;
+    // The window manager's frame the placement counted with.
+    QMargins m_placedFrame;
     bool m_placing = false;
+    // Shown and not yet on screen: once it is, keep-above is asked for again.
+    bool m_mapping = false;
     QTimer m_savePosition;
     // The scale the graphs were last given; the graphs' hover texts change only when it does.
     qint32 m_graphMax = 5;

@@ -195,6 +195,16 @@ void allowMoveOnly(QWindow* window)
     xcb_flush(c);
 }
 
+void keepAbove(QWindow* window)
+{
+    xcb_connection_t* c = connection();
+    if (!c || !window)
+        return;
+    // Action 1 adds the states; source 1: an application. KDE's older name for the state goes with it, as Qt's does.
+    clientMessage(c, idOf(window), atom(c, "_NET_WM_STATE"),
+                  {1, atom(c, "_NET_WM_STATE_ABOVE"), atom(c, "_NET_WM_STATE_STAYS_ON_TOP"), 1});
+}
+
 void setUserTime(QWindow* window, quint32 time)
 {
     xcb_connection_t* c = connection();

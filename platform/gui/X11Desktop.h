@@ -28,6 +28,10 @@ bool pointerButtonHeld();
 // closing. Qt writes no functions at all for a window without buttons, which lets the window manager offer all.
 void allowMoveOnly(QWindow* window);
 
+// Asks the window manager to keep the shown window above others: some (KWin) drop the state while a window is
+// minimised, and do not read it again from a window mapped afresh.
+void keepAbove(QWindow* window);
+
 // What the window manager reads from a window it is asked to map or activate on the user's request: the time of
 // the request (_NET_WM_USER_TIME) and the startup sequence it answers (_NET_STARTUP_ID).
 void setUserTime(QWindow* window, quint32 time);
