@@ -1,5 +1,6 @@
 #include "AppRuntime.h"
 
+#include "Activation.h"
 #include "Clock.h"
 #include "DBusNotifier.h"
 #include "DatabaseFile.h"
@@ -78,9 +79,12 @@ int runZovodazad(QApplication& app)
     TerminationSignals signals;
     InstanceLock lock(path);
     if (!lock.tryLock()) {
-        // Launched again from the menu: the running copy shows its window and this one leaves without a word.
-        if (lock.askRunningCopy())
+        // Launched again from the menu: the running copy shows its window and this one leaves without a word, its
+        // launch answered, so that the desktop's busy cursor does not wait for a window of this copy.
+        if (lock.askRunningCopy()) {
+            Activation::ofLaunch().complete();
             return 0;
+        }
         // Reading the box, or a termination signal, ends this copy.
         boxes.ask(QCoreApplication::translate("Zovodazad", "Zovodazad is already running."), MessageBoxes::Buttons::Ok,
                   MessageBoxes::Icon::Information, QStringLiteral("Zovodazad"),

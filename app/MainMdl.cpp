@@ -1,15 +1,16 @@
 #include "MainMdl.h"
 
+#include "Activation.h"
 #include "FrmMain.h"
 #include "FrmOptions.h"
 #include "MessageBox.h"
 #include "TrayIcon.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QGuiApplication>
 #include <QLoggingCategory>
 #include <QTimer>
 
@@ -97,15 +98,18 @@ bool MainMdl::start(const QString& databasePath)
     for (const QString& warning : warnings)
         m_platform.boxes.notify(warning, MessageBoxes::Icon::Warning, QStringLiteral("Zovodazad"));
 
+    // The desktop's colours, before the first window is made, and followed while the program runs.
+    m_desktopPalette = std::make_unique<DesktopPalette>();
     m_frmMain = std::make_unique<FrmMain>(m_platform.boxes, [this] { return m_tray->geometry(); });
     m_frmMain->setWindowTitle(FrmMain::versionCaption());
-    m_tray = std::make_unique<TrayIcon>(m_frmMain->popupMenu(), m_platform.findTrayHost);
+    // Every window carries the program's icon: the dialogs and message boxes too.
+    QApplication::setWindowIcon(m_frmMain->windowIcon());
+    if (!m_platform.trayHosts)
+        m_desktopTrayHosts = std::make_unique<DesktopTrayHosts>();
+    m_tray = std::make_unique<TrayIcon>(m_frmMain->popupMenu(),
+                                        m_platform.trayHosts ? *m_platform.trayHosts : *m_desktopTrayHosts);
     m_tray->setIcon(m_frmMain->windowIcon());
     m_tray->setToolTip(QStringLiteral("Zovodazad"));
-    // Topmost, and without Close, minimise or maximise, by the window's own flags.
-    const bool trayAdded = m_tray->show();
-    m_frmMain->setTrayPresent(trayAdded);
-    m_frmMain->hide();
     const Settings& settings = m_engine.settings().current();
     m_frmMain->setStoredPosition(settings.monitorPosition);
     // The options dialog shows the loaded settings; it stays, hidden, until exit.
@@ -115,10 +119,11 @@ bool MainMdl::start(const QString& databasePath)
         [this](bool whatsleft) { m_frmMain->applyWhatsLeftHeight(whatsleft); }, m_frmMain.get());
     m_frmMain->applyWhatsLeftHeight(settings.whatsleft != 0);
     wireViews();
-    // Without an icon nothing else could ever show the window. A session that starts its programs before its
-    // panel gets the icon as soon as the panel appears.
-    if (!trayAdded)
-        m_frmMain->ToggleMonitorWindow();
+    // Without an icon the window stands in for it. A session that starts its programs before its panel gets the
+    // icon as soon as the panel appears.
+    m_frmMain->setTrayPresent(m_tray->show());
+    // The launch is answered, also when no window shows for it.
+    Activation::ofLaunch().complete();
 
     m_running = true;
     hookProcessEnd();
@@ -132,7 +137,7 @@ void MainMdl::wireViews()
     FrmMain* window = m_frmMain.get();
     TrayIcon* tray = m_tray.get();
     connect(tray, &TrayIcon::toggleRequested, window, &FrmMain::ToggleMonitorWindow);
-    connect(tray, &TrayIcon::placed, window, [window] { window->setTrayPresent(true); });
+    connect(tray, &TrayIcon::reachableChanged, window, &FrmMain::setTrayPresent);
 
     connect(&m_engine, &TrafficEngine::ticked, this, [this, window, tray](const Snapshot& snapshot) {
         window->showTick(snapshot);
@@ -166,8 +171,7 @@ void MainMdl::wireViews()
 
     connect(window, &FrmMain::optionsRequested, this, [this] {
         m_frmOptions->show();
-        m_frmOptions->raise();
-        m_frmOptions->activateWindow();
+        Activation::ofUserRequest().raise(*m_frmOptions);
     });
     connect(window, &FrmMain::volumeGraphsRequested, this, &MainMdl::openStats);
     connect(window, &FrmMain::resetCountersRequested, &m_engine, &TrafficEngine::WriteLogRow);
@@ -178,20 +182,14 @@ void MainMdl::openStats()
 {
     m_engine.logBeforeGraphs();
     // The monitor window stays on top: the statistics window keeps clear of it.
-    m_stats.show(m_engine.databasePath(), m_frmMain->isVisible() ? m_frmMain->frameGeometry() : QRect());
+    m_stats.show(m_engine.databasePath(), m_frmMain->shownToUser() ? m_frmMain->frameGeometry() : QRect(),
+                 Activation::ofUserRequest());
 }
 
 void MainMdl::bringMonitorForward()
 {
-    if (!m_running)
-        return;
-    // A Wayland compositor does not tell its clients when it minimises their windows; shown afresh, it is back.
-    if (QGuiApplication::platformName() == QLatin1String("wayland"))
-        m_frmMain->hide();
-    if (!m_frmMain->isVisible())
-        m_frmMain->ToggleMonitorWindow();
-    m_frmMain->raise();
-    m_frmMain->activateWindow();
+    if (m_running)
+        m_frmMain->bringForward(Activation::ofUserRequest());
 }
 
 void MainMdl::commitData()

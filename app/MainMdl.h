@@ -1,5 +1,6 @@
 #pragma once
 
+#include "DesktopPalette.h"
 #include "FolderPicker.h"
 #include "StatsProcess.h"
 #include "TrafficEngine.h"
@@ -29,7 +30,8 @@ public:
         const Clock& clock;
         MessageBoxes& boxes;
         Notifier& notifier;
-        TrayHostProbe findTrayHost = &::findTrayHost;
+        // The notification areas to show the icon in; none: the desktop's own.
+        TrayHosts* trayHosts = nullptr;
     };
 
     explicit MainMdl(Platform platform, QObject* parent = nullptr);
@@ -55,7 +57,7 @@ public:
     FrmMain* monitor() const { return m_frmMain.get(); }
     TrayIcon* tray() const { return m_tray.get(); }
 
-    // A second launch: the monitor window is shown, if hidden, and brought to the front.
+    // A second launch: the monitor window is shown, if hidden or minimised, and brought to the front.
     void bringMonitorForward();
 
     // The Volume Graphs command: opens the statistics window without making it modal, or brings the open one
@@ -71,6 +73,8 @@ private:
 
     Platform m_platform;
     TrafficEngine m_engine;
+    std::unique_ptr<DesktopPalette> m_desktopPalette;
+    std::unique_ptr<TrayHosts> m_desktopTrayHosts;
     std::unique_ptr<FrmMain> m_frmMain;
     std::unique_ptr<TrayIcon> m_tray;
     QtFolderPicker m_folderPicker;

@@ -1,5 +1,6 @@
 #include "StatsProcess.h"
 
+#include "Activation.h"
 #include "MessageBox.h"
 #include "StatsCommands.h"
 
@@ -39,11 +40,11 @@ bool StatsProcess::isRunning() const
     return m_process && m_process->state() != QProcess::NotRunning;
 }
 
-void StatsProcess::show(const QString& databasePath, const QRect& area)
+void StatsProcess::show(const QString& databasePath, const QRect& area, const Activation& request)
 {
     const QByteArray avoid = area.isEmpty() ? QByteArray() : StatsCommands::rectText(area);
     if (isRunning()) {
-        m_process->write(QByteArray(StatsCommands::Show) + (avoid.isEmpty() ? "" : " " + avoid) + '\n');
+        m_process->write(StatsCommands::showLine(area, request.id()));
         return;
     }
     const QString program = locateProgram();
@@ -74,6 +75,11 @@ void StatsProcess::show(const QString& databasePath, const QRect& area)
             m_process = nullptr;
         process->deleteLater();
     });
+    // The new window answers the request the way any program started on one does.
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    if (!request.isEmpty())
+        environment.insert(QStringLiteral("DESKTOP_STARTUP_ID"), QString::fromUtf8(request.id()));
+    process->setProcessEnvironment(environment);
     QStringList arguments {databasePath};
     if (!avoid.isEmpty())
         arguments << QLatin1String(StatsCommands::Avoid) << QString::fromLatin1(avoid);

@@ -4,6 +4,7 @@
 #include <QRect>
 #include <QString>
 
+class Activation;
 class MessageBoxes;
 class QProcess;
 
@@ -18,7 +19,8 @@ public:
     ~StatsProcess() override;
 
     // area: where the monitor window is on screen, which the statistics window keeps clear of; empty when hidden.
-    void show(const QString& databasePath, const QRect& area);
+    // The window comes to the front as the answer to the user's request.
+    void show(const QString& databasePath, const QRect& area, const Activation& request);
     // Closes the window and waits briefly for the process to end.
     void close();
     bool isRunning() const;

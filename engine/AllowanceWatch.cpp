@@ -95,13 +95,13 @@ void AllowanceWatch::update()
         QString summary;
         switch (band) {
         case AllowanceBand::Orange:
-            summary = QStringLiteral("Less than 30 % of the volume allowance is left");
+            summary = QStringLiteral("Under 30 % of the allowance left");
             break;
         case AllowanceBand::Red:
-            summary = QStringLiteral("Less than 15 % of the volume allowance is left");
+            summary = QStringLiteral("Under 15 % of the allowance left");
             break;
         default:
-            summary = QStringLiteral("The volume allowance is used up");
+            summary = QStringLiteral("The allowance is used up");
             break;
         }
         const QString body = VolumeLeftText(m_remainder) + QStringLiteral("\nCounted from ")

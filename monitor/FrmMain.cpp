@@ -1,5 +1,6 @@
 #include "FrmMain.h"
 
+#include "Activation.h"
 #include "Contrast.h"
 #include "Readouts.h"
 #include "TwipLayout.h"
@@ -9,6 +10,7 @@
 #include "MonitorPlacement.h"
 #include "Throughput.h"
 #include "TrafficEngine.h"
+#include "X11Desktop.h"
 
 #include <QAction>
 #include <QApplication>
@@ -19,8 +21,10 @@
 #include <QMoveEvent>
 #include <QPainter>
 #include <QScreen>
-#include <QStyle>
 #include <QSvgRenderer>
+#include <QWindow>
+
+#include <utility>
 
 namespace {
 
@@ -145,7 +149,6 @@ FrmMain::FrmMain(MessageBoxes& boxes, std::function<QRect()> iconRect, QWidget* 
     fitLayout();
     applyWhatsLeftHeight(true);
 
-    // A move is saved once the user has let go of the window for a moment.
     m_savePosition.setSingleShot(true);
     m_savePosition.setInterval(1000);
     connect(&m_savePosition, &QTimer::timeout, this, &FrmMain::savePosition);
@@ -163,14 +166,17 @@ void FrmMain::setStoredPosition(const std::optional<QPoint>& position)
     m_userPosition = position;
 }
 
+// A move is saved once the user has let go of the window for a moment.
 void FrmMain::savePosition()
 {
     m_savePosition.stop();
-    if (m_userPosition)
-        Q_EMIT positionChosen(*m_userPosition);
+    m_userPosition = framePosition();
+    m_placedAt = *m_userPosition;
+    Q_EMIT positionChosen(*m_userPosition);
 }
 
-// Next to the icon, or where the user left the window, always whole on a screen that exists now.
+// Next to the icon, or where the user left the window, always whole on a screen that exists now. Positions are
+// the frame's, the window manager's title bar and borders included, so that a spot is kept as the user sees it.
 void FrmMain::placeWindow()
 {
     QList<ScreenArea> screens;
@@ -184,25 +190,50 @@ void FrmMain::placeWindow()
     }
     if (screens.isEmpty())
         return;
-    // The frame is known once the window manager has framed the window; until then the title bar is estimated.
-    QSize frame = frameGeometry().size();
-    if (frame == size())
-        frame.rheight() += style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, this);
-    m_placedAt = monitorPosition(frame, screens, m_iconRect ? m_iconRect() : QRect(), m_userPosition);
+    const QMargins frame = x11::frameExtents(windowHandle());
+    m_placedFrame = frame;
+    m_placedAt = monitorPosition(size().grownBy(frame), screens, m_iconRect ? m_iconRect() : QRect(), m_userPosition);
     m_placing = true;
-    move(m_placedAt);
+    setGeometry(QRect(m_placedAt + QPoint(frame.left(), frame.top()), size()));
     m_placing = false;
+}
+
+QPoint FrmMain::framePosition() const
+{
+    const QMargins frame = x11::frameExtents(windowHandle());
+    return geometry().topLeft() - QPoint(frame.left(), frame.top());
 }
 
 void FrmMain::moveEvent(QMoveEvent* event)
 {
     QWidget::moveEvent(event);
-    // The window manager framing the window puts it where it was placed; any other move is the user's.
-    if (!isVisible() || m_placing || pos() == m_placedAt)
+    if (!isVisible() || m_placing)
         return;
-    m_userPosition = pos();
-    m_placedAt = pos();
-    m_savePosition.start();
+    // Only the user's moves are kept: made with a pointer button held (the title bar dragged), to elsewhere than
+    // the program put the window. The window manager framing it, or keeping it clear of a panel that grew, is not
+    // the user's choice.
+    if (!x11::pointerButtonHeld())
+        followFrame();
+    else if (framePosition() != m_placedAt)
+        m_savePosition.start();
+}
+
+// A window manager that did not tell its frame before the window was mapped (GNOME's, when busy) has framed it by
+// the time it shows: placed again with the real frame, the window stands where it was meant to and meets the panel.
+void FrmMain::followFrame()
+{
+    if (x11::frameExtents(windowHandle()) != m_placedFrame)
+        placeWindow();
+}
+
+bool FrmMain::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == windowHandle() && event->type() == QEvent::Expose && isVisible() && !m_placing) {
+        if (std::exchange(m_mapping, false))
+            x11::keepAbove(windowHandle());
+        followFrame();
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 // The layout grows with the font until the widest text each label can show fits it: the speed line and the
@@ -265,19 +296,49 @@ void FrmMain::applyWhatsLeftHeight(bool whatsLeft)
     setFixedSize(m_layout.toPixelsX(ClientWidth), m_layout.toPixelsY(outer - FrameHeight));
 }
 
+bool FrmMain::shownToUser() const
+{
+    return isVisible() && !isMinimized();
+}
+
 void FrmMain::ToggleMonitorWindow()
 {
-    if (isVisible()) {
-        if (m_savePosition.isActive())
-            savePosition();
+    const Activation request = Activation::ofUserRequest();
+    if (shownToUser())
+        hideMonitor();
+    else
+        showMonitor();
+    request.complete();
+}
+
+void FrmMain::bringForward(const Activation& request)
+{
+    showMonitor();
+    request.raise(*this);
+}
+
+void FrmMain::showMonitor()
+{
+    // A minimised window is mapped afresh, so that it comes back whole and on top: window managers may drop
+    // keep-above while a window is minimised. A Wayland compositor does not tell its clients when it minimises
+    // their windows: there the window is always shown afresh.
+    if (isVisible() && (isMinimized() || QGuiApplication::platformName() == QLatin1String("wayland")))
         hide();
-        m_showLog->setText(MonitorOn);
-    } else {
-        // A window manager may have minimised it; shown again, it comes back whole.
-        setWindowState(windowState() & ~Qt::WindowMinimized);
-        show();
-        m_showLog->setText(MonitorOff);
-    }
+    setWindowState(windowState() & ~Qt::WindowMinimized);
+    show();
+}
+
+void FrmMain::hideMonitor()
+{
+    if (m_savePosition.isActive())
+        savePosition();
+    hide();
+}
+
+// The toggle names what it will do: a minimised window counts as hidden.
+void FrmMain::followState()
+{
+    m_showLog->setText(shownToUser() ? MonitorOff : MonitorOn);
 }
 
 void FrmMain::showAbout()
@@ -289,10 +350,18 @@ void FrmMain::showAbout()
 
 void FrmMain::setTrayPresent(bool present)
 {
+    const bool had = m_trayPresent;
     m_trayPresent = present;
     m_showLog->setEnabled(present);
     m_hide->setEnabled(present);
     m_exit->setEnabled(present);
+    if (!present && !shownToUser()) {
+        m_hiddenForTray = had;
+        showMonitor();
+    } else if (present && m_hiddenForTray) {
+        m_hiddenForTray = false;
+        hideMonitor();
+    }
 }
 
 QMenu& FrmMain::windowMenu()
@@ -326,20 +395,28 @@ void FrmMain::closeEvent(QCloseEvent* event)
     // anyway: there it hides the window, which the icon or a second launch brings back.
     event->ignore();
     if (isVisible() && QGuiApplication::platformName() == QLatin1String("wayland"))
-        ToggleMonitorWindow();
+        hideMonitor();
 }
 
 void FrmMain::showEvent(QShowEvent* event)
 {
-    if (!event->spontaneous())
+    if (!event->spontaneous()) {
+        // Shown and hidden through the icon or a second launch, the window offers no minimise button: Qt asks the
+        // window manager for nothing when a window has no buttons, which lets it offer everything.
+        x11::allowMoveOnly(windowHandle());
+        windowHandle()->installEventFilter(this);
+        m_mapping = true;
         placeWindow();
+    }
     QWidget::showEvent(event);
+    followState();
     Q_EMIT shownChanged(true);
 }
 
 void FrmMain::hideEvent(QHideEvent* event)
 {
     QWidget::hideEvent(event);
+    followState();
     if (!event->spontaneous())
         Q_EMIT shownChanged(false);
 }
@@ -424,10 +501,22 @@ void FrmMain::shadeWhatsLeft()
 void FrmMain::changeEvent(QEvent* event)
 {
     QWidget::changeEvent(event);
-    if (event->type() == QEvent::PaletteChange) {
+    switch (event->type()) {
+    case QEvent::PaletteChange:
         shadeWhatsLeft();
-    } else if (event->type() == QEvent::FontChange) {
+        // The graphs' pictures hold the colours they were drawn in: they start afresh in the new ones.
+        for (Throughput* graph : {m_downGraph, m_upGraph})
+            graph->Resize();
+        break;
+    case QEvent::FontChange:
+    case QEvent::StyleChange:
         fitLayout();
         applyWhatsLeftHeight(m_whatsLeftShown);
+        break;
+    case QEvent::WindowStateChange:
+        followState();
+        break;
+    default:
+        break;
     }
 }

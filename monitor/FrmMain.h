@@ -3,6 +3,7 @@
 #include "TwipLayout.h"
 #include "VolumeLeft.h"
 
+#include <QMargins>
 #include <QMenu>
 #include <QTimer>
 #include <QWidget>
@@ -10,6 +11,7 @@
 #include <functional>
 #include <optional>
 
+class Activation;
 class MessageBoxes;
 class QAction;
 class QLabel;
@@ -27,12 +29,17 @@ public:
     explicit FrmMain(MessageBoxes& boxes, std::function<QRect()> iconRect = {}, QWidget* parent = nullptr);
     ~FrmMain() override;
 
+    // Hides the window the user sees; shows it when hidden or minimised.
     void ToggleMonitorWindow();
+    // Shows the window, whole and on top, and makes it the active one as the answer to the request.
+    void bringForward(const Activation& request);
+    // Shown, and not minimised by the window manager.
+    bool shownToUser() const;
 
-    // With a notification icon the window is reached through it, and its own menu carries Hide and Exit; without
-    // one the window stays up and its menu carries every command.
+    // With a notification icon the window is reached through it, and its own menu carries Hide and Exit. When no
+    // host shows the icon the window stands in for it, shown, with every command on its menu; when one shows it
+    // again, a window that was hidden before is hidden again.
     void setTrayPresent(bool present);
-    bool trayPresent() const { return m_trayPresent; }
 
     // The outer height rule: the taller window shows the volume-left line.
     void applyWhatsLeftHeight(bool whatsLeft);
@@ -58,10 +65,11 @@ Q_SIGNALS:
     void exitRequested();
     // Shown or hidden: the readouts are live only while shown.
     void shownChanged(bool shown);
-    // The user moved the window here.
+    // The user moved the window here: the top left corner of its frame.
     void positionChosen(const QPoint& position);
 
 protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
@@ -73,7 +81,12 @@ private:
     QLabel* addLabel(const char* name, const QString& text, bool bold, const QRectF& twips);
     void fitLayout();
     void placeWindow();
+    QPoint framePosition() const;
+    void followFrame();
     void savePosition();
+    void showMonitor();
+    void hideMonitor();
+    void followState();
     void showAbout();
     void shadeWhatsLeft();
 
@@ -82,10 +95,17 @@ private:
     TwipLayout m_layout {this};
     bool m_whatsLeftShown = true;
     bool m_trayPresent = false;
-    // Where the user last left the window; none until the user moves it.
+    // Shown because the icon went away; hidden again when it is back.
+    bool m_hiddenForTray = false;
+    // Where the user last left the window's frame; none until the user moves it.
     std::optional<QPoint> m_userPosition;
+    // Where the program last put the frame.
     QPoint m_placedAt;
+    // The window manager's frame the placement counted with.
+    QMargins m_placedFrame;
     bool m_placing = false;
+    // Shown and not yet on screen: once it is, keep-above is asked for again.
+    bool m_mapping = false;
     QTimer m_savePosition;
     // The scale the graphs were last given; the graphs' hover texts change only when it does.
     qint32 m_graphMax = 5;

@@ -1,5 +1,6 @@
 #include "TrayIcon.h"
 
+#include "Activation.h"
 #include "FrmMain.h"
 #include "Readouts.h"
 #include "TrafficEngine.h"
@@ -40,52 +41,56 @@ QIcon markedIcon(const QIcon& base, const QColor& mark)
 
 } // namespace
 
-TrayIcon::TrayIcon(QMenu& menu, HostProbe probe, QObject* parent)
+TrayIcon::TrayIcon(QMenu& menu, TrayHosts& hosts, QObject* parent)
     : QObject(parent)
     , m_menu(menu)
-    , m_probe(std::move(probe))
+    , m_hosts(hosts)
 {
-    m_watch.setInterval(1000);
-    connect(&m_watch, &QTimer::timeout, this, &TrayIcon::lookAgain);
+    m_settle.setSingleShot(true);
+    m_settle.setInterval(1000);
+    connect(&m_settle, &QTimer::timeout, this, [this] { followHosts(true); });
+    connect(&m_hosts, &TrayHosts::changed, this, [this] { followHosts(false); });
 }
 
 bool TrayIcon::show()
 {
     m_wanted = true;
-    if (m_icon) {
+    if (m_icon)
         m_icon->show();
-        return true;
-    }
-    const Host host = m_probe();
-    if (host != Host::None) {
-        place(host);
-        return true;
-    }
-    m_lastSeen = Host::None;
-    m_watch.start();
-    return false;
+    else if (m_hosts.best() != Host::None)
+        place(m_hosts.best());
+    followHosts(false);
+    return m_reachable;
 }
 
 void TrayIcon::hide()
 {
     m_wanted = false;
-    m_watch.stop();
+    m_settle.stop();
     if (m_icon)
         m_icon->hide();
 }
 
-void TrayIcon::lookAgain()
+void TrayIcon::followHosts(bool settled)
 {
-    const Host host = m_probe();
-    // A panel may claim the X11 selection a moment before it registers on D-Bus; the D-Bus icon is the better one,
-    // so an X11-only host is taken when it is seen a second time.
-    const bool settled = host == Host::StatusNotifier || (host == Host::XEmbed && m_lastSeen == Host::XEmbed);
-    m_lastSeen = host;
-    if (!settled)
+    if (!m_wanted)
         return;
-    m_watch.stop();
-    place(host);
-    Q_EMIT placed();
+    if (!m_icon) {
+        const Host best = m_hosts.best();
+        // A host that appears later: an X11 tray is taken once it has stood for the settling time without a
+        // D-Bus host joining it.
+        if (best == Host::StatusNotifier || (best == Host::XEmbed && settled))
+            place(best);
+        else if (best == Host::XEmbed && !m_settle.isActive())
+            m_settle.start();
+    }
+    const bool reachable = m_host == Host::StatusNotifier ? m_hosts.statusNotifier()
+        : m_host == Host::XEmbed                          ? m_hosts.xembed()
+                                                          : false;
+    if (reachable == m_reachable)
+        return;
+    m_reachable = reachable;
+    Q_EMIT reachableChanged(reachable);
 }
 
 void TrayIcon::place(Host host)
@@ -109,11 +114,13 @@ void TrayIcon::onActivated(QSystemTrayIcon::ActivationReason reason)
         return;
     }
     // StatusNotifierItem hosts send one activation per click and none for a double-click's second press, except
-    // those (Xfce) that send two: a second activation within the double-click time belongs to the first.
-    if (reason != QSystemTrayIcon::Trigger && reason != QSystemTrayIcon::DoubleClick)
+    // those (Xfce) that send two: a second activation within the double-click time belongs to the first. A click
+    // that does nothing still answers the activation token the host may have handed with it.
+    if ((reason != QSystemTrayIcon::Trigger && reason != QSystemTrayIcon::DoubleClick)
+        || (m_lastToggle.isValid() && m_lastToggle.elapsed() <= QApplication::doubleClickInterval())) {
+        Activation::ofUserRequest().complete();
         return;
-    if (m_lastToggle.isValid() && m_lastToggle.elapsed() <= QApplication::doubleClickInterval())
-        return;
+    }
     m_lastToggle.start();
     Q_EMIT toggleRequested();
 }

@@ -19,22 +19,23 @@ struct Snapshot;
 
 // The notification-area icon with the command menu. Qt decides once per process, when the first icon is made,
 // whether the tray speaks StatusNotifierItem over D-Bus or XEmbed, so the icon is made only once a tray host is
-// there: a panel that starts after the program still gets a D-Bus icon. A host that restarts later is served by
-// Qt itself on both paths.
+// there: a panel that starts after the program still gets a D-Bus icon. Qt serves a host that restarts on both
+// paths; the hosts are followed all the same, so that the program knows when nothing shows its icon.
 class TrayIcon : public QObject
 {
     Q_OBJECT
 public:
     using Host = TrayHost;
-    using HostProbe = TrayHostProbe;
 
     // menu becomes the icon's context menu; hosts on D-Bus receive it with every later change of its items.
-    explicit TrayIcon(QMenu& menu, HostProbe probe = &findTrayHost, QObject* parent = nullptr);
+    TrayIcon(QMenu& menu, TrayHosts& hosts, QObject* parent = nullptr);
 
-    // True when the icon is placed now; otherwise false, and placed() follows as soon as a host appears.
+    // Puts the icon up wherever a host shows it, now or as soon as one appears; true when a host shows it now.
     bool show();
     void hide();
-    bool isPlaced() const { return m_wanted && m_icon; }
+    // A host shows the icon now.
+    bool isReachable() const { return m_reachable; }
+    // The kind of host the icon was made for; None before it is made.
     Host host() const { return m_host; }
 
     void setIcon(const QIcon& icon);
@@ -56,18 +57,18 @@ public:
     void showFigures(const Snapshot& snapshot);
 
 Q_SIGNALS:
-    // A host appeared after show() found none.
-    void placed();
+    // A host began or ceased to show the icon.
+    void reachableChanged(bool reachable);
     // The user asked to show or hide the monitor window, in the host's own way of clicking.
     void toggleRequested();
 
 private:
     void place(Host host);
-    void lookAgain();
+    void followHosts(bool settled);
     void onActivated(QSystemTrayIcon::ActivationReason reason);
 
     QMenu& m_menu;
-    HostProbe m_probe;
+    TrayHosts& m_hosts;
     QIcon m_base;
     QColor m_mark;
     QIcon m_image;
@@ -75,8 +76,9 @@ private:
     QSystemTrayIcon* m_icon = nullptr;
     Host m_host = Host::None;
     bool m_wanted = false;
-    QTimer m_watch;
-    Host m_lastSeen = Host::None;
+    bool m_reachable = false;
+    // A panel may claim the X11 tray a moment before it registers on D-Bus; the D-Bus icon is the better one.
+    QTimer m_settle;
     QElapsedTimer m_lastToggle;
     quint64 m_ticks = 0;
     std::optional<QPoint> m_clickedAt;

@@ -148,9 +148,6 @@ void FrmOptions::build()
     m_txtAdapters->setReadOnly(true);
     m_txtAdapters->setFrame(false);
     m_txtAdapters->setFocusPolicy(Qt::NoFocus);
-    QPalette heading = m_txtAdapters->palette();
-    heading.setColor(QPalette::Base, heading.color(QPalette::Window));
-    m_txtAdapters->setPalette(heading);
 
     m_LstAdapters = make(new QListView(this), "LstAdapters", {360, 720, 3975, 2010});
     AdapterList& adapters = m_s.engine.settings().adapters();
@@ -192,7 +189,7 @@ void FrmOptions::build()
     m_lblAttention = make(new QLabel(f), "lblAttention", {120, 360, 3975, 1695});
     m_lblAttention->setFont(bold);
     m_lblAttention->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    shadeAttention();
+    shadePalette();
 
     m_lblvolume1 = caption(make(new QLabel(f), "lblvolume1", {120, 240, 3015, 375}), "Maximum volume allowed (MB) :");
     m_TxtMaxMB = caption(make(new QLineEdit(f), "TxtMaxMB", {3480, 240, 495, 315}), "0");
@@ -373,17 +370,22 @@ void FrmOptions::changeEvent(QEvent* event)
 {
     QDialog::changeEvent(event);
     if (event->type() == QEvent::PaletteChange)
-        shadeAttention();
+        shadePalette();
     else if (event->type() == QEvent::FontChange)
         fitLayout();
 }
 
-// The warning is red in every palette, in a shade that reads on the window's background.
-void FrmOptions::shadeAttention()
+// The colours taken from the palette, again at every change of it: the warning is red in every palette, in a shade
+// that reads on the window's background, and the adapters' heading lies on the window's own colour.
+void FrmOptions::shadePalette()
 {
-    QPalette pal = m_lblAttention->palette();
-    pal.setColor(QPalette::WindowText, readableOn(Qt::red, palette().color(QPalette::Window)));
-    m_lblAttention->setPalette(pal);
+    const QColor window = palette().color(QPalette::Window);
+    QPalette attention = m_lblAttention->palette();
+    attention.setColor(QPalette::WindowText, readableOn(Qt::red, window));
+    m_lblAttention->setPalette(attention);
+    QPalette heading = m_txtAdapters->palette();
+    heading.setColor(QPalette::Base, window);
+    m_txtAdapters->setPalette(heading);
 }
 
 void FrmOptions::showPage(const QString& caption)

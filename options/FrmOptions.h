@@ -71,7 +71,7 @@ private:
     void showBillingDay(int day);
     // The check of a number box as the focus leaves it, then the preview.
     void checkBox(QLineEdit* box);
-    void shadeAttention();
+    void shadePalette();
     void saveAndHide();
     void browse();
     void exportCsv();

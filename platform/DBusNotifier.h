@@ -6,7 +6,8 @@
 
 // The freedesktop notification service (org.freedesktop.Notifications) on the session bus. Calls are
 // asynchronous, so a slow or missing service never holds up the user-interface thread. Each message replaces the
-// previous one of this program while that one is still shown.
+// previous one of this program while that one is still shown, and carries the program's icon: by name where the icon
+// theme has it (the installed layout), else as pixels.
 class DBusNotifier : public QObject, public Notifier
 {
     Q_OBJECT

@@ -5,9 +5,9 @@ packages=(
     build-essential cmake ninja-build clang-format clang libclang-rt-14-dev
     qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite qt6-charts-dev
     qt6-datavisualization-dev qt6-declarative-dev qt6-svg-dev libqt6svg6 libgl-dev qt6-wayland
-    libsqlite3-dev sqlite3 libbenchmark-dev libxcb1-dev pkg-config
+    libsqlite3-dev sqlite3 libbenchmark-dev libxcb1-dev libxcb-xfixes0-dev qt6-base-private-dev pkg-config
     xvfb xauth trayer xdotool x11-utils imagemagick iproute2 procps psmisc python3 e2fsprogs desktop-file-utils
-    xfce4-panel dbus python3-dbus dbus-daemon dbus-bin dunst valgrind strace tzdata
+    xfce4-panel xfwm4 dbus python3-dbus dbus-daemon dbus-bin dunst valgrind strace tzdata
 )
 missing=()
 for p in "${packages[@]}"; do

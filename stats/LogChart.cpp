@@ -355,12 +355,21 @@ void LogChart::draw(const ChartGrid& grid, const QStringList& tips)
 {
     m_grid = grid;
     m_tips = tips;
+    m_drawn = true;
     if (ChartGrid::isThreeD(m_grid.type) && ensure3D()) {
         draw3D();
         return;
     }
     draw2D(ChartGrid::isThreeD(m_grid.type) ? tr("3-D charts need OpenGL, which is not available; drawn flat.")
                                             : QString());
+}
+
+// The chart takes its colours from the palette when it is drawn: a new palette draws it again.
+void LogChart::changeEvent(QEvent* event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::PaletteChange && m_drawn)
+        draw(ChartGrid(m_grid), QStringList(m_tips));
 }
 
 void LogChart::draw2D(const QString& note)

@@ -32,6 +32,7 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     void draw2D(const QString& note);
@@ -44,6 +45,7 @@ private:
 
     ChartGrid m_grid;
     QStringList m_tips;
+    bool m_drawn = false;
     QStackedLayout* m_pages = nullptr;
     QChartView* m_view2D = nullptr;
     QWidget* m_page3D = nullptr;

@@ -2,11 +2,13 @@
 // libraries (Qt Charts, Qt Data Visualization and the Qt Quick stack beneath it) and their heap then live only
 // while the window is open, closing it gives all of that back, and a crash in them cannot take the monitor down.
 //
-// Usage: zovodazad-stats <database> [--avoid x,y,width,height]. A line "show [x,y,width,height]" on standard input
-// rebuilds the window from the log and brings it forward, clear of the area given; the end of standard input (the
-// monitor ended) closes the window.
+// Usage: zovodazad-stats <database> [--avoid x,y,width,height]. A line "show [x,y,width,height] [id:<startup id>]"
+// on standard input rebuilds the window from the log and brings it forward, clear of the area given; the end of
+// standard input (the monitor ended) closes the window.
+#include "Activation.h"
 #include "Clock.h"
 #include "Db.h"
+#include "DesktopPalette.h"
 #include "FrmStats.h"
 #include "MessageBox.h"
 #include "StatsCommands.h"
@@ -31,6 +33,7 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "usage: %s <database> [%s x,y,width,height]\n", argv[0], StatsCommands::Avoid);
         return 2;
     }
+    const DesktopPalette palette;
     QtMessageBoxes boxes;
     SystemClock clock;
     DbConnection db(QStringLiteral("zovodazad-stats"));
@@ -43,9 +46,12 @@ int main(int argc, char** argv)
         return app.exec();
     }
     FrmStats window(db, clock, boxes);
+    // Started on the user's request: the window comes to the front as its answer.
+    const Activation launch = Activation::ofLaunch();
     window.show();
     if (avoid)
         window.keepClearOf(StatsCommands::rectFrom(args[3].toLatin1()));
+    launch.raise(window);
 
     QSocketNotifier commands(STDIN_FILENO, QSocketNotifier::Read);
     QByteArray pending;
@@ -59,13 +65,11 @@ int main(int argc, char** argv)
         }
         pending.append(buffer, int(n));
         for (auto end = pending.indexOf('\n'); end >= 0; end = pending.indexOf('\n')) {
-            const QByteArray line = pending.left(end);
-            if (line == StatsCommands::Show || line.startsWith(QByteArray(StatsCommands::Show) + ' ')) {
+            if (const auto request = StatsCommands::showRequestFrom(pending.left(end))) {
                 window.build();
                 window.show();
-                window.keepClearOf(StatsCommands::rectFrom(line.mid(int(qstrlen(StatsCommands::Show)))));
-                window.raise();
-                window.activateWindow();
+                window.keepClearOf(request->area);
+                Activation::fromId(request->startupId).raise(window);
             }
             pending.remove(0, end + 1);
         }

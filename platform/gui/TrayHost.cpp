@@ -1,58 +1,116 @@
 #include "TrayHost.h"
 
+#include "X11Desktop.h"
+
+#include <QAbstractEventDispatcher>
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QDBusVariant>
 #include <QGuiApplication>
-#include <QtGui/qguiapplication_platform.h>
-
-#include <xcb/xcb.h>
-
-#include <cstdlib>
 
 namespace {
 
 const QString WatcherService = QStringLiteral("org.kde.StatusNotifierWatcher");
+const char TraySelection[] = "_NET_SYSTEM_TRAY_S0";
 
-bool statusNotifierHostRegistered()
+// Hosts that run apart from their watcher register under names like these.
+bool isHostName(const QString& name)
 {
-    QDBusConnection bus = QDBusConnection::sessionBus();
-    if (!bus.isConnected() || !bus.interface()->isServiceRegistered(WatcherService))
-        return false;
-    QDBusMessage get
-        = QDBusMessage::createMethodCall(WatcherService, QStringLiteral("/StatusNotifierWatcher"),
-                                         QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
-    get << WatcherService << QStringLiteral("IsStatusNotifierHostRegistered");
-    // A hung panel must not stall the sampler's thread for long.
-    const QDBusMessage reply = bus.call(get, QDBus::Block, 500);
-    return reply.type() == QDBusMessage::ReplyMessage && !reply.arguments().isEmpty()
-        && reply.arguments().first().value<QDBusVariant>().variant().toBool();
+    return name.startsWith(QLatin1String("org.kde.StatusNotifierHost-"))
+        || name.startsWith(QLatin1String("org.freedesktop.StatusNotifierHost-"));
 }
 
-bool xembedTrayOwned()
+bool isKdeDaemon(const QString& name)
 {
-    const auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
-    xcb_connection_t* c = x11 && QGuiApplication::platformName() == QLatin1String("xcb") ? x11->connection() : nullptr;
-    if (!c)
-        return false;
-    static const char Name[] = "_NET_SYSTEM_TRAY_S0";
-    xcb_intern_atom_reply_t* atom = xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, sizeof Name - 1, Name), nullptr);
-    if (!atom)
-        return false;
-    xcb_get_selection_owner_reply_t* owner
-        = xcb_get_selection_owner_reply(c, xcb_get_selection_owner(c, atom->atom), nullptr);
-    const bool owned = owner && owner->owner != XCB_NONE;
-    std::free(owner);
-    std::free(atom);
-    return owned;
+    return name == QLatin1String("org.kde.kded5") || name == QLatin1String("org.kde.kded6");
 }
 
 } // namespace
 
-TrayHost findTrayHost()
+TrayHost TrayHosts::best() const
 {
-    if (statusNotifierHostRegistered())
-        return TrayHost::StatusNotifier;
-    return xembedTrayOwned() ? TrayHost::XEmbed : TrayHost::None;
+    return statusNotifier() ? TrayHost::StatusNotifier : xembed() ? TrayHost::XEmbed : TrayHost::None;
+}
+
+DesktopTrayHosts::DesktopTrayHosts(QObject* parent)
+    : TrayHosts(parent)
+{
+    m_settle.setSingleShot(true);
+    m_settle.setInterval(100);
+    connect(&m_settle, &QTimer::timeout, this, &DesktopTrayHosts::look);
+
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (bus.isConnected()) {
+        bus.connect(QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
+                    QStringLiteral("org.freedesktop.DBus"), QStringLiteral("NameOwnerChanged"), this,
+                    SLOT(onNameOwnerChanged(QString, QString, QString)));
+        for (const char* signal : {"StatusNotifierHostRegistered", "StatusNotifierHostUnregistered"}) {
+            bus.connect(QString(), QStringLiteral("/StatusNotifierWatcher"), WatcherService, QLatin1String(signal),
+                        this, SLOT(onHostsChanged()));
+        }
+    }
+    m_selectionEvent = x11::watchSelectionOwner(TraySelection);
+    if (m_selectionEvent != 0)
+        QAbstractEventDispatcher::instance()->installNativeEventFilter(this);
+    look();
+}
+
+DesktopTrayHosts::~DesktopTrayHosts()
+{
+    if (m_selectionEvent != 0 && QAbstractEventDispatcher::instance())
+        QAbstractEventDispatcher::instance()->removeNativeEventFilter(this);
+}
+
+bool DesktopTrayHosts::nativeEventFilter(const QByteArray& eventType, void* message, qintptr*)
+{
+    if (eventType == "xcb_generic_event_t" && (static_cast<const quint8*>(message)[0] & 0x7f) == m_selectionEvent)
+        onHostsChanged();
+    return false;
+}
+
+void DesktopTrayHosts::onNameOwnerChanged(const QString& name, const QString&, const QString&)
+{
+    if (name == WatcherService || isHostName(name) || isKdeDaemon(name))
+        onHostsChanged();
+}
+
+void DesktopTrayHosts::onHostsChanged()
+{
+    m_settle.start();
+}
+
+void DesktopTrayHosts::look()
+{
+    bool statusNotifier = false;
+    bool kdeWatcher = false;
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    const QString watcher = bus.isConnected() ? bus.interface()->serviceOwner(WatcherService).value() : QString();
+    if (!watcher.isEmpty()) {
+        const QStringList names = bus.interface()->registeredServiceNames().value();
+        // Plasma's watcher lives in the KDE daemon, and goes on saying a host is registered after plasmashell has
+        // ended; there only a host's own name on the bus counts.
+        for (const QString& name : names) {
+            statusNotifier = statusNotifier || isHostName(name);
+            kdeWatcher = kdeWatcher || (isKdeDaemon(name) && bus.interface()->serviceOwner(name).value() == watcher);
+        }
+        if (!statusNotifier && !kdeWatcher) {
+            QDBusMessage get = QDBusMessage::createMethodCall(WatcherService, QStringLiteral("/StatusNotifierWatcher"),
+                                                              QStringLiteral("org.freedesktop.DBus.Properties"),
+                                                              QStringLiteral("Get"));
+            get << WatcherService << QStringLiteral("IsStatusNotifierHostRegistered");
+            // A hung panel must not hold the windows up for long.
+            const QDBusMessage reply = bus.call(get, QDBus::Block, 500);
+            statusNotifier = reply.type() == QDBusMessage::ReplyMessage && !reply.arguments().isEmpty()
+                && reply.arguments().first().value<QDBusVariant>().variant().toBool();
+        }
+    }
+    // Where KDE's watcher runs, the X11 tray is Plasma's proxy that hands embedded icons on to the StatusNotifier
+    // host: without that host it shows nothing.
+    const bool xembed = !kdeWatcher && x11::selectionOwned(TraySelection);
+    if (statusNotifier == m_statusNotifier && xembed == m_xembed)
+        return;
+    m_statusNotifier = statusNotifier;
+    m_xembed = xembed;
+    Q_EMIT changed();
 }

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # A plan of 100 MB that renews on the 17th, with 69 MB logged in this billing month and more just before it. Traffic
 # that crosses into the orange band brings exactly one message to the desktop's notification service (dunst on a
-# session bus of the test's own), the red band one more, and running out one more; the tray icon carries the band's
-# mark, and hovering it shows what is left.
+# session bus of the test's own), the red band one more, and running out one more, each with the program's icon; the
+# tray icon carries the band's mark, and hovering it shows what is left.
 source "$(dirname "$0")/lib.sh" "$1"
 for tool in dunst dbus-daemon dbus-monitor dbus-send import convert; do
     command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed"; exit 77; }
@@ -67,7 +67,9 @@ sleep 3 # 31 % left: green, nothing to tell
 icon_has FF8000 && fail "an orange mark while the remainder is green"
 
 send_loopback 1 # 69 + 2 MB: 29 % left
-wait_for 15 told 'Less than 30 % of the volume allowance is left' || fail "no orange notification reached the service"
+wait_for 15 told 'Under 30 % of the allowance left' || fail "no orange notification reached the service"
+# The scratch copy's icon is in no icon theme: the message carries its pixels, 48 by 48 RGBA.
+grep -A3 'string "image-data"' "$E2E_DIR/notify.log" | grep -q 'int32 48' || fail "the message carries no icon"
 sleep 0.5
 shot allowance-orange-notification
 wait_for 10 icon_has FF8000 || fail "no orange mark on the icon"
@@ -80,10 +82,10 @@ shot allowance-tooltip
 xdotool mousemove 10 10
 
 send_loopback 14 # 99 MB: 1 % left
-wait_for 15 told 'Less than 15 % of the volume allowance is left' || fail "no red notification reached the service"
+wait_for 15 told 'Under 15 % of the allowance left' || fail "no red notification reached the service"
 wait_for 10 icon_has FF0000 || fail "no red mark on the icon"
 send_loopback 1 # 101 MB: used up
-wait_for 15 told 'The volume allowance is used up' || fail "no used-up notification reached the service"
+wait_for 15 told 'The allowance is used up' || fail "no used-up notification reached the service"
 sleep 0.5
 shot allowance-used-up-notification
 sleep 3

@@ -23,7 +23,8 @@ def watcher(name):
 
 def item():
     items = watcher("RegisteredStatusNotifierItems") or sys.exit("no item registered")
-    service, _, path = str(items[0]).partition("/")
+    # "service/path"; GNOME's AppIndicator extension writes "service@/path".
+    service, _, path = str(items[0]).replace("@/", "/").partition("/")
     return bus.get_object(service, "/" + path), service
 
 

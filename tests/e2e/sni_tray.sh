@@ -3,19 +3,8 @@
 # program and still gets the item, also after a restart; the menu reaches the panel over D-Bus with the seven
 # commands and opens on a right click; a click on the item hides the monitor window, the two activations of a
 # double-click show it once; Exit chosen through the menu writes the last row and ends the process.
-if [ -z "${ZOVO_E2E_BUS:-}" ]; then
-    for tool in dbus-run-session xfce4-panel; do
-        command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed"; exit 77; }
-    done
-    /usr/bin/python3 -c 'import dbus' 2>/dev/null || { echo "SKIP: python3-dbus is not installed"; exit 77; }
-    # The panel's settings and caches stay in a scratch home; its layout comes from the folder beside this script.
-    home=$(mktemp -d /tmp/zovo-e2e-home.XXXXXX)
-    ZOVO_E2E_BUS=1 HOME="$home" XDG_CONFIG_HOME="$home/.config" XDG_CACHE_HOME="$home/.cache" \
-        XDG_CONFIG_DIRS="$(cd "$(dirname "$0")" && pwd)/xfce" NO_AT_BRIDGE=1 \
-        dbus-run-session -- "$0" "$@" && rc=0 || rc=$?
-    rm -rf "$home"
-    exit $rc
-fi
+SESSION_TOOLS=(xfce4-panel)
+source "$(dirname "$0")/own_session.sh"
 source "$(dirname "$0")/lib.sh" "$1"
 SNI="$(dirname "$0")/sni.py"
 start_desktop none

@@ -201,10 +201,9 @@ private Q_SLOTS:
             }
         }
         QCOMPARE(told,
-                 QStringList({"04 Dec Less than 30 % of the volume allowance is left",
-                              "08 Dec Less than 15 % of the volume allowance is left",
-                              "12 Dec The volume allowance is used up", "14 Dec The volume allowance is used up",
-                              "20 Dec Less than 30 % of the volume allowance is left"}));
+                 QStringList({"04 Dec Under 30 % of the allowance left", "08 Dec Under 15 % of the allowance left",
+                              "12 Dec The allowance is used up", "14 Dec The allowance is used up",
+                              "20 Dec Under 30 % of the allowance left"}));
         QCOMPARE(notifier.shown[2].body, QString("-2 MB Left.\nCounted from 17 Nov 2026."));
         QVERIFY(notifier.shown[2].urgency == Notifier::Urgency::Critical
                 && notifier.shown[4].urgency == Notifier::Urgency::Normal);

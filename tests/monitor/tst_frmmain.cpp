@@ -1,3 +1,4 @@
+#include "DesktopPalette.h"
 #include "FrmMain.h"
 #include "MessageBox.h"
 #include "Throughput.h"
@@ -52,13 +53,22 @@ struct Fixture
     QSignalSpy exits {&window, &FrmMain::exitRequested};
 
     QAction* item(const char* name) { return window.popupMenu().findChild<QAction*>(QLatin1String(name)); }
-    // Whether the window is shown after a command, and the toggle's caption then.
+    // Whether the user sees the window after a command, and the toggle's caption then.
     QString after(QAction* command)
     {
         command->trigger();
-        return (window.isVisible() ? "shown " : "hidden ") + item("MP_ShowLog")->text();
+        return state();
     }
+    QString state() { return (window.shownToUser() ? "shown " : "hidden ") + item("MP_ShowLog")->text(); }
 };
+
+// Plasma's kdeglobals as Breeze Dark writes it, the groups the palette is read from.
+const char BreezeDark[] = "[Colors:Button]\nBackgroundNormal=49,54,59\nForegroundNormal=252,252,252\n"
+                          "[Colors:Selection]\nBackgroundNormal=61,174,233\nForegroundNormal=252,252,252\n"
+                          "[Colors:View]\nBackgroundNormal=27,30,32\nForegroundNormal=252,252,252\n"
+                          "ForegroundInactive=161,169,177\n"
+                          "[Colors:Window]\nBackgroundNormal=42,46,50\nForegroundNormal=252,252,252\n"
+                          "ForegroundInactive=161,169,177\n[General]\nColorScheme=BreezeDark\n";
 
 } // namespace
 
@@ -125,10 +135,10 @@ private Q_SLOTS:
         QCOMPARE(f.exits.count(), 1);
 
         f.window.setTrayPresent(true);
-        // Minimised by the window manager, it is still shown as far as the toggle goes; shown again, it is whole.
-        showLog->trigger();
+        QCOMPARE(f.after(showLog), "shown Monitor &Off.");
+        // Minimised by the window manager, it counts as hidden: the toggle brings it back whole.
         f.window.setWindowState(Qt::WindowMinimized);
-        QCOMPARE(f.after(showLog), "hidden Monitor &On.");
+        QCOMPARE(f.state(), "hidden Monitor &On.");
         QCOMPARE(f.after(showLog), "shown Monitor &Off.");
         QVERIFY(!f.window.isMinimized());
         QMenu& menu = f.window.windowMenu();
@@ -138,21 +148,67 @@ private Q_SLOTS:
         QCOMPARE(f.exits.count(), 2);
     }
 
+    void iconHostComesAndGoes_data()
+    {
+        QTest::addColumn<bool>("iconAtStart");
+        QTest::addColumn<Qt::WindowState>("whenItLeft");
+        QTest::addColumn<bool>("shownWhenBack");
+        QTest::addRow("started without one") << false << Qt::WindowNoState << true;
+        QTest::addRow("hidden when it left") << true << Qt::WindowNoState << false;
+        QTest::addRow("minimised when it left") << true << Qt::WindowMinimized << false;
+        QTest::addRow("shown when it left") << true << Qt::WindowActive << true;
+    }
+
+    // When no host shows the icon (a panel restarting, GNOME's extension turned off), the window stands in for it
+    // with every command; when one is back, the window is as the user left it.
+    void iconHostComesAndGoes()
+    {
+        QFETCH(bool, iconAtStart);
+        QFETCH(Qt::WindowState, whenItLeft);
+        QFETCH(bool, shownWhenBack);
+        Fixture f;
+        f.window.setTrayPresent(iconAtStart);
+        if (whenItLeft != Qt::WindowNoState) {
+            f.window.ToggleMonitorWindow();
+            f.window.setWindowState(whenItLeft);
+        }
+        f.window.setTrayPresent(false);
+        QCOMPARE(f.state(), "shown Monitor &Off.");
+        QCOMPARE(captions(f.window.windowMenu()), Commands.mid(1));
+        f.window.setTrayPresent(true);
+        QCOMPARE(f.window.shownToUser(), shownWhenBack);
+        QCOMPARE(captions(f.window.windowMenu()), QStringList({"Hide", "-", "E&xit"}));
+    }
+
     // A panel that starts after the program gets the icon, as a D-Bus item when the panel registers one a moment
-    // after claiming the X11 tray. Such a host does not say where the icon is: the window is placed by the click.
+    // after claiming the X11 tray, as an X11 one when none follows. Whether a host shows the icon is followed: a
+    // D-Bus icon is not shown by an X11 tray. Such a host does not say where the icon is: the window is placed by
+    // the click.
     void lateTrayHost()
     {
         using H = TrayIcon::Host;
         QMenu menu;
-        QVector<H> hosts {H::None, H::XEmbed, H::StatusNotifier};
-        TrayIcon late(menu, [&hosts] { return hosts.size() > 1 ? hosts.takeFirst() : hosts.first(); });
-        QSignalSpy placed(&late, &TrayIcon::placed);
-        QVERIFY(!late.show() && !late.isPlaced());
-        QTRY_COMPARE_WITH_TIMEOUT(placed.count(), 1, 5000);
+        FakeTrayHosts hosts;
+        TrayIcon late(menu, hosts);
+        QSignalSpy reachable(&late, &TrayIcon::reachableChanged);
+        QVERIFY(!late.show());
+        hosts.set(false, true);
+        hosts.set(true, true);
         QCOMPARE(late.host(), H::StatusNotifier);
+        hosts.set(false, true);
+        hosts.set(true, false);
+        QCOMPARE(reachable, QList<QVariantList>({{true}, {false}, {true}}));
         QCursor::setPos(600, 790);
         Q_EMIT late.findChild<QSystemTrayIcon*>()->activated(QSystemTrayIcon::Trigger);
         QCOMPARE(late.geometry(), QRect(600, 790, 1, 1));
+
+        FakeTrayHosts x11;
+        TrayIcon embedded(menu, x11);
+        QVERIFY(!embedded.show());
+        x11.set(false, true);
+        QVERIFY(!embedded.isReachable());
+        QTRY_VERIFY_WITH_TIMEOUT(embedded.isReachable(), 3000);
+        QCOMPARE(embedded.host(), H::XEmbed);
     }
 
     // With no word from the tray on its icon's place, the window opens in the corner by the panel; once the user
@@ -174,10 +230,16 @@ private Q_SLOTS:
         QVERIFY(whole(f.window));
         QVERIFY((f.window.frameGeometry().bottomRight() - area.bottomRight()).manhattanLength() < 40);
 
+        // The user drags the window with a button held; a move without one is the window manager's, not kept.
         QSignalSpy chosen(&f.window, &FrmMain::positionChosen);
+        QTest::mousePress(f.window.windowHandle(), Qt::LeftButton, {}, QPoint(5, 5));
         f.window.move(2300, 300);
+        QTest::mouseRelease(f.window.windowHandle(), Qt::LeftButton, {}, QPoint(5, 5));
         QTRY_COMPARE(chosen.count(), 1);
         QCOMPARE(chosen.first().first().toPoint(), QPoint(2300, 300));
+        f.window.move(2300, 100);
+        f.window.ToggleMonitorWindow(); // a pending move is saved when the window hides
+        QCOMPARE(chosen.count(), 1);
         FrmMain next(f.boxes);
         next.setStoredPosition(QPoint(2300, 300));
         QVERIFY(open(next));
@@ -203,6 +265,44 @@ private Q_SLOTS:
         QTest::mouseMove(graph, graph->rect().center());
         QTRY_VERIFY(QToolTip::isVisible());
         QCOMPARE(QToolTip::text(), QString("Graph Max: 7"));
+    }
+
+    void followsTheDesktopsColours_data()
+    {
+        QTest::addColumn<QPalette>("palette");
+        QTest::addColumn<QColor>("window");
+        QTemporaryFile kdeglobals;
+        QVERIFY(kdeglobals.open() && kdeglobals.write(BreezeDark) > 0 && kdeglobals.flush());
+        const std::optional<QPalette> breezeDark = DesktopPalette::fromKdeGlobals(kdeglobals.fileName());
+        QVERIFY(breezeDark);
+        const QPalette light = QApplication::palette();
+        QTest::addRow("Plasma switched to Breeze Dark") << *breezeDark << QColor(42, 46, 50);
+        QTest::addRow("GNOME switched to its dark style")
+            << DesktopPalette::forColorScheme(1, light) << QColor(0x24, 0x24, 0x24);
+        QTest::addRow("GNOME back to its default")
+            << DesktopPalette::forColorScheme(0, light) << light.color(QPalette::Window);
+    }
+
+    // A colour scheme the desktop changes to while the program runs reaches the shown window at once: its
+    // background and texts, the volume-left line in a shade that reads on it, and both graphs, whose pictures start
+    // afresh on the new background.
+    void followsTheDesktopsColours()
+    {
+        QFETCH(QPalette, palette);
+        QFETCH(QColor, window);
+        const QPalette before = QApplication::palette();
+        Fixture f;
+        f.window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&f.window));
+        f.window.showTick(tick(3, 2));
+        f.window.showFigures(allowance(950));
+        QApplication::setPalette(palette);
+        QTRY_COMPARE(f.window.palette().color(QPalette::Window), window);
+        for (Throughput* graph : f.window.findChildren<Throughput*>())
+            QCOMPARE(QColor(graph->surface().pixel(0, 0)), palette.color(QPalette::Disabled, QPalette::WindowText));
+        const QStringList problems = looks::problems(f.window);
+        QApplication::setPalette(before);
+        QVERIFY2(problems.isEmpty(), qPrintable(problems.join("; ")));
     }
 
     // What the window shows: the graphs, the volume-left line and the two heights that show or cut it, the icon.
