@@ -120,7 +120,19 @@ void TrayIcon::onActivated(QSystemTrayIcon::ActivationReason reason)
 
 void TrayIcon::setIcon(const QIcon& icon)
 {
-    m_base = icon;
+    m_still = icon;
+    m_base = m_activity.draw(m_still);
+    refresh();
+}
+
+void TrayIcon::setActivityForm(ActivityIcon::Form form)
+{
+    if (m_activity.setForm(form))
+        setIcon(m_still);
+}
+
+void TrayIcon::refresh()
+{
     m_image = markedIcon(m_base, m_mark);
     if (m_icon)
         m_icon->setIcon(m_image);
@@ -131,7 +143,7 @@ void TrayIcon::setIcon(const QIcon& icon)
     if (colour == m_mark)
         return;
     m_mark = colour;
-    setIcon(m_base);
+    refresh();
 }
 
 void TrayIcon::setToolTip(const QString& text)
@@ -154,8 +166,32 @@ QRect TrayIcon::geometry() const
 [[gnu::hot]] void TrayIcon::showTick(const Snapshot& snapshot)
 {
     const bool traffic = snapshot.tick.downRate > 0 || snapshot.tick.upRate > 0;
+    if (m_activity.form() != ActivityIcon::Form::Still)
+        showActivity(snapshot, traffic);
     if (++m_ticks % 2 == 0 || !traffic)
         showFigures(snapshot);
+}
+
+// One reading a second, drawn at most once a second and only when the picture changes: on a StatusNotifierItem
+// host every drawing is a D-Bus signal and a transfer of pixels. After a tick without traffic the engine rests
+// until something moves, so the picture empties then and costs nothing while it stays so.
+void TrayIcon::showActivity(const Snapshot& snapshot, bool traffic)
+{
+    const quint64 ticks = 1 + snapshot.quietBefore;
+    m_sinceReading += ticks;
+    m_sinceDrawn += ticks;
+    if (!traffic) {
+        m_redraw |= m_activity.clear();
+    } else if (m_sinceReading >= 2) {
+        m_sinceReading = 0;
+        m_redraw |= m_activity.add(snapshot.tick.downRate, snapshot.tick.upRate, snapshot.tick.bits);
+    }
+    if (!m_redraw || m_sinceDrawn < 2)
+        return;
+    m_redraw = false;
+    m_sinceDrawn = 0;
+    m_base = m_activity.draw(m_still);
+    refresh();
 }
 
 [[gnu::hot]] void TrayIcon::showFigures(const Snapshot& snapshot)

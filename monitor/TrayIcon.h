@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ActivityIcon.h"
 #include "TrayHost.h"
 
 #include <QColor>
@@ -36,7 +37,9 @@ public:
     bool isPlaced() const { return m_wanted && m_icon; }
     Host host() const { return m_host; }
 
+    // The still picture; the other forms draw the traffic in its place.
     void setIcon(const QIcon& icon);
+    void setActivityForm(ActivityIcon::Form form);
     // A small round mark in the icon's lower right corner, in this colour; an invalid colour shows none.
     void setMark(const QColor& colour);
     // Hosts are told only of a text that changed: StatusNotifierItem hosts hear of each change over D-Bus.
@@ -64,10 +67,20 @@ private:
     void place(Host host);
     void lookAgain();
     void onActivated(QSystemTrayIcon::ActivationReason reason);
+    void showActivity(const Snapshot& snapshot, bool traffic);
+    // The image of the picture and the mark, to the host.
+    void refresh();
 
     QMenu& m_menu;
     HostProbe m_probe;
+    QIcon m_still;
+    // The picture of the form shown: the still one or the traffic's.
     QIcon m_base;
+    ActivityIcon m_activity;
+    // Ticks since the last reading and since the last drawing of the traffic, the engine's skipped ones counted.
+    quint64 m_sinceReading = 2;
+    quint64 m_sinceDrawn = 2;
+    bool m_redraw = false;
     QColor m_mark;
     QIcon m_image;
     QString m_toolTip;
