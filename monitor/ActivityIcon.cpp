@@ -54,13 +54,6 @@ bool ActivityIcon::add(double downRate, double upRate, bool bits)
     return update();
 }
 
-bool ActivityIcon::clear()
-{
-    m_columns.clear();
-    m_rate = 0;
-    return update();
-}
-
 // Works out the picture; true when it differs from the one before.
 bool ActivityIcon::update()
 {

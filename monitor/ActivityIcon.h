@@ -21,8 +21,6 @@ public:
     Form form() const { return m_form; }
     // One reading a second, rates in kB/s; true when the picture changes.
     bool add(double downRate, double upRate, bool bits);
-    // Nothing moves: the graph empties and the rate reads 0; true when the picture changes.
-    bool clear();
     // The picture at the tray's sizes; in the still form, `still` itself.
     QIcon draw(const QIcon& still) const;
 

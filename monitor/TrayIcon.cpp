@@ -47,6 +47,9 @@ TrayIcon::TrayIcon(QMenu& menu, HostProbe probe, QObject* parent)
 {
     m_watch.setInterval(1000);
     connect(&m_watch, &QTimer::timeout, this, &TrayIcon::lookAgain);
+    m_drawLater.setSingleShot(true);
+    m_drawLater.setInterval(500);
+    connect(&m_drawLater, &QTimer::timeout, this, &TrayIcon::drawActivity);
 }
 
 bool TrayIcon::show()
@@ -172,22 +175,33 @@ QRect TrayIcon::geometry() const
         showFigures(snapshot);
 }
 
-// One reading a second, drawn at most once a second and only when the picture changes: on a StatusNotifierItem
-// host every drawing is a D-Bus signal and a transfer of pixels. After a tick without traffic the engine rests
-// until something moves, so the picture empties then and costs nothing while it stays so.
+// One reading a second, the mean of its two ticks, drawn at most once a second and only when the picture changes:
+// on a StatusNotifierItem host every drawing is a D-Bus signal and a transfer of pixels. After a tick without
+// traffic the engine rests until something moves: that tick ends its second early, and its picture, the one the
+// icon rests on, is drawn a second after the one before; then nothing is drawn until traffic comes back.
 void TrayIcon::showActivity(const Snapshot& snapshot, bool traffic)
 {
-    const quint64 ticks = 1 + snapshot.quietBefore;
-    m_sinceReading += ticks;
-    m_sinceDrawn += ticks;
-    if (!traffic) {
-        m_redraw |= m_activity.clear();
-    } else if (m_sinceReading >= 2) {
-        m_sinceReading = 0;
-        m_redraw |= m_activity.add(snapshot.tick.downRate, snapshot.tick.upRate, snapshot.tick.bits);
+    const bool bits = snapshot.tick.bits;
+    // The seconds the engine skipped while nothing moved are empty ones.
+    for (quint64 second = 0; second < std::min<quint64>(snapshot.quietBefore / 2, ActivityIcon::Seconds); ++second)
+        m_redraw |= m_activity.add(0, 0, bits);
+    m_sinceDrawn += 1 + snapshot.quietBefore;
+    m_downSum += snapshot.tick.downRate;
+    m_upSum += snapshot.tick.upRate;
+    if (++m_readingTicks == 2 || !traffic) {
+        m_redraw |= m_activity.add(m_downSum / m_readingTicks, m_upSum / m_readingTicks, bits);
+        m_readingTicks = 0;
+        m_downSum = m_upSum = 0;
     }
-    if (!m_redraw || m_sinceDrawn < 2)
-        return;
+    if (m_redraw && m_sinceDrawn >= 2)
+        drawActivity();
+    else if (m_redraw && !traffic)
+        m_drawLater.start();
+}
+
+void TrayIcon::drawActivity()
+{
+    m_drawLater.stop();
     m_redraw = false;
     m_sinceDrawn = 0;
     m_base = m_activity.draw(m_still);

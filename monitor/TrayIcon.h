@@ -68,6 +68,7 @@ private:
     void lookAgain();
     void onActivated(QSystemTrayIcon::ActivationReason reason);
     void showActivity(const Snapshot& snapshot, bool traffic);
+    void drawActivity();
     // The image of the picture and the mark, to the host.
     void refresh();
 
@@ -77,10 +78,15 @@ private:
     // The picture of the form shown: the still one or the traffic's.
     QIcon m_base;
     ActivityIcon m_activity;
-    // Ticks since the last reading and since the last drawing of the traffic, the engine's skipped ones counted.
-    quint64 m_sinceReading = 2;
+    // The second being read: its ticks and their rates' sums.
+    int m_readingTicks = 0;
+    double m_downSum = 0;
+    double m_upSum = 0;
+    // Ticks since the traffic was last drawn, the engine's skipped ones counted.
     quint64 m_sinceDrawn = 2;
     bool m_redraw = false;
+    // The picture the engine rests on, drawn a second after the one before.
+    QTimer m_drawLater;
     QColor m_mark;
     QIcon m_image;
     QString m_toolTip;
