@@ -61,6 +61,7 @@ Invocation parseReport(const QStringList& arguments)
                   {QStringLiteral("begin"), QString(), QStringLiteral("date")},
                   {QStringLiteral("end"), QString(), QStringLiteral("date")},
                   {QStringLiteral("limit"), QString(), QStringLiteral("n")},
+                  {QStringLiteral("adapter"), QString(), QStringLiteral("name")},
                   {QStringLiteral("database"), QString(), QStringLiteral("path")}});
     if (!p.parse(arguments))
         return failed(p.errorText());
@@ -93,6 +94,9 @@ Invocation parseReport(const QStringList& arguments)
         if (!ok || i.report.limit < 1)
             return failed(tr("--limit takes a whole number from 1 up, not '%1'").arg(p.value(QStringLiteral("limit"))));
     }
+    i.report.adapter = p.value(QStringLiteral("adapter"));
+    if (p.isSet(QStringLiteral("adapter")) && i.report.adapter.isEmpty())
+        return failed(tr("--adapter takes an adapter's name"));
     i.database = p.value(QStringLiteral("database"));
     return i;
 }
@@ -181,6 +185,8 @@ Commands:
      --begin DATE    only periods from DATE on (YYYY-MM-DD)
      --end DATE      only periods up to DATE
      --limit N       the newest N periods
+     --adapter NAME  only the traffic of one adapter, from the per-adapter log (rows from before it have
+                     none); for allowance, the adapter to count instead of the one set in Options
      --database PATH another database than the tray program's
   status             the running program's current rates, the volumes since its last log row and the
                      allowance; exit status 3 when no copy runs
@@ -226,8 +232,7 @@ int runCommand(const Invocation& invocation, QTextStream& out, QTextStream& err)
         return writeReport(db, invocation.report, QDateTime::currentDateTime(), out, err);
     }
     case Invocation::Kind::Status:
-        return runStatus(invocation, invocation.database.isEmpty() ? defaultDatabase() : invocation.database, out,
-                         err);
+        return runStatus(invocation, invocation.database.isEmpty() ? defaultDatabase() : invocation.database, out, err);
     }
     return 2;
 }

@@ -1,5 +1,6 @@
 #include "LogTotals.h"
 
+#include "AdapterShares.h"
 #include "Db.h"
 
 #include <QMap>
@@ -43,9 +44,23 @@ void shareByHour(const QDateTime& start, const QDateTime& end, const Traffic& t,
 
 } // namespace
 
-LogTotals::LogTotals(DbConnection& db)
+LogTotals::LogTotals(DbConnection& db, QString adapter)
     : m_db(db)
+    , m_adapter(std::move(adapter))
 {
+}
+
+bool LogTotals::adapters(DbConnection& db, QStringList* into, QString* error)
+{
+    DbRecordset rs;
+    if (!rs.open(db, QStringLiteral("select distinct adapter from log_adapter_day order by 1"))) {
+        if (error)
+            *error = rs.lastError();
+        return false;
+    }
+    for (; !rs.atEnd(); rs.moveNext())
+        into->append(rs.field(QStringLiteral("adapter")).toString());
+    return true;
 }
 
 bool LogTotals::read(QString* error)
@@ -57,11 +72,14 @@ bool LogTotals::read(QString* error)
     const bool summed = rs.open(m_db, QStringLiteral("select count(*) as n from sqlite_master where name = ?"),
                                 {QStringLiteral("log_day")})
         && rs.field(QStringLiteral("n")).toInt() == 1;
-    const QString sql = summed
+    const QString sql = !m_adapter.isEmpty()
+        ? QStringLiteral("select day, bytesrcvd, BytesSent from log_adapter_day where adapter = ? and day <> ''"
+                         " order by day")
+        : summed
         ? QStringLiteral("select day, bytesrcvd, BytesSent from log_day where day <> '' order by day")
         : QStringLiteral("select date(DateAndTimeStart) as day, total(bytesrcvd) as bytesrcvd,"
                          " total(BytesSent) as BytesSent from log where day is not null group by 1 order by 1");
-    if (!rs.open(m_db, sql)) {
+    if (!rs.open(m_db, sql, m_adapter.isEmpty() ? QVariantList() : QVariantList {m_adapter})) {
         if (error)
             *error = rs.lastError();
         return false;
@@ -73,12 +91,19 @@ bool LogTotals::read(QString* error)
                 {day, {octets(rs.field(QStringLiteral("bytesrcvd"))), octets(rs.field(QStringLiteral("BytesSent")))}});
     }
     // A file without the table (an older one) simply has no period saved.
-    if (rs.open(m_db, QStringLiteral("select DateAndTimeStart, LastSave, BytesSent, bytesrcvd from open_period"))
-        && !rs.atEnd()) {
-        const Period open {
-            fromDbDateTime(rs.field(QStringLiteral("DateAndTimeStart"))),
-            fromDbDateTime(rs.field(QStringLiteral("LastSave"))),
-            {octets(rs.field(QStringLiteral("bytesrcvd"))), octets(rs.field(QStringLiteral("BytesSent")))}};
+    if (rs.open(m_db, QStringLiteral("select * from open_period")) && !rs.atEnd()) {
+        Period open {fromDbDateTime(rs.field(QStringLiteral("DateAndTimeStart"))),
+                     fromDbDateTime(rs.field(QStringLiteral("LastSave"))),
+                     {octets(rs.field(QStringLiteral("bytesrcvd"))), octets(rs.field(QStringLiteral("BytesSent")))}};
+        if (!m_adapter.isEmpty()) {
+            open.traffic = {};
+            const std::string name = m_adapter.toStdString();
+            const auto shares = parseShares(rs.field(QStringLiteral("adapters")).toString().toUtf8());
+            for (const AdapterShare& a : shares ? *shares : AdapterShares()) {
+                if (a.name == name)
+                    open.traffic = {qint64(a.rcvd), qint64(a.sent)};
+            }
+        }
         if (open.start.isValid()) {
             m_open = open;
             const auto at = std::lower_bound(m_days.begin(), m_days.end(), open.start.date(),
@@ -107,10 +132,18 @@ bool LogTotals::hours(const QDateTime& from, const QDateTime& to, QVector<Hour>*
 {
     // Rows are split at every midnight, so none that reaches into the range starts more than a day before it.
     DbRecordset rs;
-    if (!rs.open(m_db,
-                 QStringLiteral("select DateAndTimeStart, DateAndTimeEnd, BytesSent, bytesrcvd from log"
-                                " where DateAndTimeStart >= ? and DateAndTimeStart < ?"),
-                 {dbDateTime(from.addDays(-2)), dbDateTime(to)})) {
+    const bool read = m_adapter.isEmpty()
+        ? rs.open(m_db,
+                  QStringLiteral("select DateAndTimeStart, DateAndTimeEnd, BytesSent, bytesrcvd from log"
+                                 " where DateAndTimeStart >= ? and DateAndTimeStart < ?"),
+                  {dbDateTime(from.addDays(-2)), dbDateTime(to)})
+        : rs.open(m_db,
+                  QStringLiteral("select a.DateAndTimeStart, l.DateAndTimeEnd, a.BytesSent, a.bytesrcvd"
+                                 " from log_adapter a join log l on l.rowid = a.logrow"
+                                 " and l.DateAndTimeStart = a.DateAndTimeStart"
+                                 " where a.adapter = ? and a.DateAndTimeStart >= ? and a.DateAndTimeStart < ?"),
+                  {m_adapter, dbDateTime(from.addDays(-2)), dbDateTime(to)});
+    if (!read) {
         if (error)
             *error = rs.lastError();
         return false;

@@ -3,6 +3,7 @@
 #include <QDate>
 #include <QDateTime>
 #include <QString>
+#include <QStringList>
 #include <QVector>
 
 #include <optional>
@@ -25,11 +26,12 @@ struct Traffic
 
 // The traffic log summed for reports, read from a database opened read-only. A row counts in the period its start
 // lies in, as the statistics views count it; the period being counted, as its last save left it (at most a minute
-// old), counts like a row.
+// old), counts like a row. Given an adapter's name, only the traffic that adapter carried counts, from the
+// per-adapter log; rows from before that log existed count for no adapter.
 class LogTotals
 {
 public:
-    explicit LogTotals(DbConnection& db);
+    explicit LogTotals(DbConnection& db, QString adapter = {});
 
     // False with the database's error when the log cannot be read.
     bool read(QString* error);
@@ -55,8 +57,12 @@ public:
     // The log's first day; invalid for an empty log.
     QDate firstDay() const { return m_days.isEmpty() ? QDate() : m_days.first().date; }
 
+    // The adapters with per-adapter records, by name.
+    static bool adapters(DbConnection& db, QStringList* into, QString* error);
+
 private:
     DbConnection& m_db;
+    QString m_adapter;
     QVector<Day> m_days;
     // The period being counted, from its start to its last save.
     struct Period

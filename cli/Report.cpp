@@ -173,9 +173,10 @@ QVector<Line> summary(const LogTotals& totals, const QDateTime& now)
     return lines;
 }
 
-int allowance(DbConnection& db, const LogTotals& totals, ReportRequest::Format format, const QDateTime& now,
-              QTextStream& out, QTextStream& err)
+// The allowance counts the adapter asked for, else the one the settings name, else all counted adapters.
+int allowance(DbConnection& db, const ReportRequest& request, const QDateTime& now, QTextStream& out, QTextStream& err)
 {
+    const ReportRequest::Format format = request.format;
     SettingsStore store(db);
     QString error;
     if (!store.load(&error)) {
@@ -183,6 +184,13 @@ int allowance(DbConnection& db, const LogTotals& totals, ReportRequest::Format f
         return LogUnreadable;
     }
     const Settings& s = store.current();
+    const QString adapter = request.adapter.isEmpty() ? s.allowanceadapter : request.adapter;
+    LogTotals totals(db, adapter);
+    if (!totals.read(&error)) {
+        err << tr("zovodazad: the traffic log cannot be read: %1").arg(error) << '\n';
+        return LogUnreadable;
+    }
+    const QJsonValue adapterJson = adapter.isEmpty() ? QJsonValue() : QJsonValue(adapter);
     const QDate today = now.date();
     const AllowanceInterval interval = allowanceInterval(s.LogPeriodType);
     const QDate start = allowanceWindowStart(today, interval, s.LogPeriod, s.BillingDay);
@@ -190,6 +198,7 @@ int allowance(DbConnection& db, const LogTotals& totals, ReportRequest::Format f
     if (!(s.MaxMbSize > 0) || s.LogPeriod < 0) {
         if (format == ReportRequest::Format::Json)
             out << QJsonDocument(QJsonObject {{QStringLiteral("jsonversion"), 1},
+                                              {QStringLiteral("adapter"), adapterJson},
                                               {QStringLiteral("limit"), QJsonValue()},
                                               {QStringLiteral("state"), QStringLiteral("none")}})
                        .toJson(QJsonDocument::Compact)
@@ -209,6 +218,7 @@ int allowance(DbConnection& db, const LogTotals& totals, ReportRequest::Format f
     const QString state = QLatin1String(States[int(r.band)]);
     if (format == ReportRequest::Format::Json) {
         out << QJsonDocument(QJsonObject {{QStringLiteral("jsonversion"), 1},
+                                          {QStringLiteral("adapter"), adapterJson},
                                           {QStringLiteral("limit"), std::round(limit)},
                                           {QStringLiteral("used"), used},
                                           {QStringLiteral("left"), std::round(left)},
@@ -229,7 +239,8 @@ int allowance(DbConnection& db, const LogTotals& totals, ReportRequest::Format f
     } else {
         const QLocale locale = QLocale::system();
         const auto day = [&locale](const QDate& d) { return locale.toString(d, QStringLiteral("d MMM yyyy")); };
-        out << tr("Volume allowance: %1 from %2 to %3").arg(octetsText(qint64(limit)), day(start), day(end)) << '\n'
+        out << tr("Volume allowance: %1 from %2 to %3").arg(octetsText(qint64(limit)), day(start), day(end))
+            << (adapter.isEmpty() ? QString() : tr(", on %1").arg(adapter)) << '\n'
             << tr("used:      %1").arg(octetsText(qint64(used))) << '\n'
             << tr("left:      %1 (%2 %), %3")
                    .arg(octetsText(qint64(left)), locale.toString(std::max(r.percentLeft, 0.0), 'f', 1), state)
@@ -275,14 +286,28 @@ QString octetsText(qint64 octets)
 
 int writeReport(DbConnection& db, const ReportRequest& r, const QDateTime& now, QTextStream& out, QTextStream& err)
 {
-    LogTotals totals(db);
+    if (r.kind == QLatin1String("allowance"))
+        return allowance(db, r, now, out, err);
     QString error;
+    if (!r.adapter.isEmpty()) {
+        // An adapter with no records is most likely a name mistyped: the ones there are are listed.
+        QStringList known;
+        if (!LogTotals::adapters(db, &known, &error)) {
+            err << tr("zovodazad: this traffic log has no per-adapter figures: %1").arg(error) << '\n';
+            return LogUnreadable;
+        }
+        if (!known.contains(r.adapter)) {
+            err << tr("zovodazad: no traffic is recorded for adapter '%1'; adapters with records: %2")
+                       .arg(r.adapter, known.isEmpty() ? tr("none yet") : known.join(QStringLiteral(", ")))
+                << '\n';
+            return 2;
+        }
+    }
+    LogTotals totals(db, r.adapter);
     if (!totals.read(&error)) {
         err << tr("zovodazad: the traffic log cannot be read: %1").arg(error) << '\n';
         return LogUnreadable;
     }
-    if (r.kind == QLatin1String("allowance"))
-        return allowance(db, totals, r.format, now, out, err);
 
     const Kind* kind = kindNamed(r.kind);
     QVector<Line> lines;
@@ -315,7 +340,8 @@ int writeReport(DbConnection& db, const ReportRequest& r, const QDateTime& now, 
     if (r.format == ReportRequest::Format::Csv) {
         writeCsv(out, lines);
     } else if (r.format == ReportRequest::Format::Json) {
-        QJsonObject doc {{QStringLiteral("jsonversion"), 1}, {QStringLiteral("adapter"), QJsonValue()}};
+        QJsonObject doc {{QStringLiteral("jsonversion"), 1},
+                         {QStringLiteral("adapter"), r.adapter.isEmpty() ? QJsonValue() : QJsonValue(r.adapter)}};
         if (!kind) {
             QJsonObject periodsJson;
             for (const Line& l : lines) {

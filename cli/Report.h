@@ -19,6 +19,8 @@ struct ReportRequest
     QDate end;
     // The newest this many periods; 0 for the kind's own number.
     int limit = 0;
+    // Only this adapter's traffic; empty for all counted adapters (for the allowance: the adapter it counts).
+    QString adapter;
 };
 
 // The kinds a report can be of.
@@ -27,8 +29,8 @@ const QStringList& reportKinds();
 // The exit status of a report whose log cannot be found or read (said on err), apart from the allowance's states.
 constexpr int LogUnreadable = 5;
 
-// Writes the report and returns the exit status: 0, or LogUnreadable. The allowance report returns 0 while green,
-// 1 orange, 2 red or used up, and 4 with no allowance set.
+// Writes the report and returns the exit status: 0, LogUnreadable, or 2 for an adapter with no records. The
+// allowance report returns 0 while green, 1 orange, 2 red or used up, and 4 with no allowance set.
 int writeReport(DbConnection& db, const ReportRequest& request, const QDateTime& now, QTextStream& out,
                 QTextStream& err);
 

@@ -15,16 +15,24 @@ AllowanceWatch::AllowanceWatch(DbConnection& db, const Clock& clock, Notifier& n
 {
 }
 
-std::optional<double> AllowanceWatch::loggedMB(const QDate& windowStart)
+std::optional<double> AllowanceWatch::loggedMB(const QDate& windowStart, const QString& adapter)
 {
     // Every row that starts at or after midnight at the start of the window counts: the midnight split opens each
     // day's first row at 00:00:00, and that row belongs to its day. The covering index on
-    // (DateAndTimeStart, BytesSent, bytesrcvd) answers this without reading the table.
+    // (DateAndTimeStart, BytesSent, bytesrcvd) answers this without reading the table; one adapter's per-day sums
+    // answer it for that adapter.
     DbRecordset rs;
-    if (!rs.open(m_db,
-                 QStringLiteral("select sum(BytesSent+bytesrcvd)/(1024*1024.0) as loggedVolume from log"
-                                " where DateAndTimeStart>=?"),
-                 {windowStart.toString(QStringLiteral("yyyy-MM-dd")) + QStringLiteral(" 00:00:00")})) {
+    const QString day = windowStart.toString(QStringLiteral("yyyy-MM-dd"));
+    const bool ok = adapter.isEmpty()
+        ? rs.open(m_db,
+                  QStringLiteral("select sum(BytesSent+bytesrcvd)/(1024*1024.0) as loggedVolume from log"
+                                 " where DateAndTimeStart>=?"),
+                  {day + QStringLiteral(" 00:00:00")})
+        : rs.open(m_db,
+                  QStringLiteral("select total(BytesSent+bytesrcvd)/(1024*1024.0) as loggedVolume from log_adapter_day"
+                                 " where adapter=? and day>=?"),
+                  {adapter, day});
+    if (!ok) {
         qCWarning(lcEngine) << "volume left: the log could not be summed:" << rs.lastError();
         return std::nullopt;
     }
@@ -38,7 +46,8 @@ void AllowanceWatch::reload(const Settings& terms, quint64 unloggedOctets)
     m_unlogged = unloggedOctets;
     // Without an allowance the log need not be read.
     const Remainder window = volumeLeft(m_terms, m_today, 0.0, 0);
-    m_logged = window.band == AllowanceBand::None ? std::optional<double>(0.0) : loggedMB(window.start);
+    m_logged = window.band == AllowanceBand::None ? std::optional<double>(0.0)
+                                                  : loggedMB(window.start, m_terms.allowanceadapter);
     update();
 }
 
@@ -63,7 +72,8 @@ Remainder AllowanceWatch::whatIf(const Settings& terms, quint64 unloggedOctets)
 {
     const QDate today = m_clock.now().date();
     const Remainder r = volumeLeft(terms, today, 0.0, 0);
-    return volumeLeft(terms, today, r.band == AllowanceBand::None ? 0.0 : loggedMB(r.start), unloggedOctets);
+    return volumeLeft(terms, today, r.band == AllowanceBand::None ? 0.0 : loggedMB(r.start, terms.allowanceadapter),
+                      unloggedOctets);
 }
 
 void AllowanceWatch::update()

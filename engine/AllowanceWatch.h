@@ -39,8 +39,9 @@ Q_SIGNALS:
     void changed();
 
 private:
-    // The MB logged since the window's start; none when the log cannot be read.
-    std::optional<double> loggedMB(const QDate& windowStart);
+    // The MB logged since the window's start, by all counted adapters or by the one named; none when the log cannot
+    // be read.
+    std::optional<double> loggedMB(const QDate& windowStart, const QString& adapter);
     void update();
 
     DbConnection& m_db;

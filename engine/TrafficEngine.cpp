@@ -26,7 +26,7 @@ TrafficEngine::TrafficEngine(Platform platform, QObject* parent)
     m_timer.setInterval(TmrCheckitInterval);
     connect(&m_timer, &SampleTimer::reading, this, &TrafficEngine::onReading);
     connect(&m_settings, &SettingsStore::changed, this, [this] {
-        m_allowance.reload(m_settings.current(), unlogged());
+        m_allowance.reload(m_settings.current(), allowanceUnlogged());
         publish(false);
         Q_EMIT figuresChanged(m_snapshot);
     });
@@ -39,7 +39,7 @@ TrafficEngine::~TrafficEngine()
 
 bool TrafficEngine::open(const QString& path, QString* error, QStringList* warnings)
 {
-    if (!DatabaseFile::openOrCreate(m_db, path, error)) {
+    if (!DatabaseFile::openOrCreate(m_db, path, error, warnings)) {
         m_db.close();
         return false;
     }
@@ -82,9 +82,15 @@ QString TrafficEngine::stop(int busyWaitMs)
     return lost;
 }
 
-quint64 TrafficEngine::unlogged() const
+quint64 TrafficEngine::unlogged(const QString& adapter) const
 {
-    return m_state.TotalBytesRcvd - m_state.LoggedBytesRcvd + m_state.TotalBytesSent - m_state.LoggedBytesSent;
+    if (adapter.isEmpty())
+        return m_state.TotalBytesRcvd - m_state.LoggedBytesRcvd + m_state.TotalBytesSent - m_state.LoggedBytesSent;
+    for (const AdapterShare& s : m_state.PeriodShares) {
+        if (QAnyStringView::equal(adapter, QUtf8StringView(s.name)))
+            return s.rcvd + s.sent;
+    }
+    return 0;
 }
 
 [[gnu::hot]] void TrafficEngine::onReading(Reading& reading)
@@ -106,7 +112,7 @@ quint64 TrafficEngine::unlogged() const
         m_minute = minute;
         m_allowance.checkDay();
     }
-    m_allowance.setUnlogged(unlogged());
+    m_allowance.setUnlogged(allowanceUnlogged());
     publish(true);
     m_snapshot.quietBefore = reading.quietBefore;
     Q_EMIT ticked(m_snapshot);
@@ -119,7 +125,7 @@ quint64 TrafficEngine::unlogged() const
 
 void TrafficEngine::afterRow()
 {
-    m_allowance.reload(unlogged());
+    m_allowance.reload(allowanceUnlogged());
 }
 
 [[gnu::hot]] void TrafficEngine::publish(bool tick)

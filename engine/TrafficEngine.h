@@ -86,8 +86,8 @@ public:
     const Snapshot& snapshot() const { return m_snapshot; }
     const TrafficState& state() const { return m_state; }
     QString databasePath() const { return m_db.path(); }
-    // The traffic counted since the last row, both directions.
-    quint64 unlogged() const;
+    // The traffic counted since the last row, both directions: by all counted adapters, or by the one named.
+    quint64 unlogged(const QString& adapter = {}) const;
 
 Q_SIGNALS:
     // A tick: bars for the graphs and new figures.
@@ -100,6 +100,8 @@ Q_SIGNALS:
 private:
     void onReading(Reading& reading);
     void afterRow();
+    // The traffic since the last row that the allowance counts.
+    quint64 allowanceUnlogged() const { return unlogged(m_settings.current().allowanceadapter); }
     // Fills the snapshot; after a tick the volumes are the readouts', otherwise the counters' as they stand.
     void publish(bool tick);
     // How long ticks on an unchanged table may be skipped: up to the day's end, or the next save of the period.

@@ -214,11 +214,14 @@ void TrayIcon::drawActivity()
     setMark(band >= AllowanceBand::Orange ? allowanceColour(band) : QColor());
     auto from = std::make_tuple(snapshot.tick.downRate, snapshot.tick.upRate, snapshot.tick.bits,
                                 snapshot.rcvdSinceRow + snapshot.sentSinceRow, VolumeLeftText(snapshot.allowance),
-                                snapshot.tick.counted == 0);
+                                snapshot.tick.counted == 0, snapshot.tick.adapters);
     if (from == m_toolTipFrom)
         return;
-    setToolTip(std::apply([](double down, double up, bool bits, quint64 sinceRow, const QString& left,
-                             bool nothing) { return TrayToolTip(down, up, bits, double(sinceRow), left, nothing); },
-                          from));
+    setToolTip(std::apply(
+        [](double down, double up, bool bits, quint64 sinceRow, const QString& left, bool nothing,
+           const std::vector<AdapterActivity>& adapters) {
+            return TrayToolTip(down, up, bits, double(sinceRow), left, nothing, adapters);
+        },
+        from));
     m_toolTipFrom = std::move(from);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ActivityIcon.h"
+#include "Sampler.h"
 #include "TrayHost.h"
 
 #include <QColor>
@@ -99,5 +100,5 @@ private:
     quint64 m_ticks = 0;
     std::optional<QPoint> m_clickedAt;
     // What the hover text was last built from; an idle link gives the same figures tick after tick.
-    std::optional<std::tuple<double, double, bool, quint64, QString, bool>> m_toolTipFrom;
+    std::optional<std::tuple<double, double, bool, quint64, QString, bool, std::vector<AdapterActivity>>> m_toolTipFrom;
 };

@@ -229,6 +229,12 @@ void FrmOptions::build()
     m_lblpreview = caption(make(new QLabel(f), "lblpreview", {120, 2040, 3855, 300}), "...");
     m_lblpreview->setAlignment(Qt::AlignHCenter | Qt::AlignVCenter);
     m_LblStartdate = caption(make(new QLabel(f), "LblStartdate", {1200, 2340, 2895, 300}), "Starting from");
+    // What the allowance counts: all counted adapters, or one capped link alone. The box is full, so the choice sits
+    // below it, beside OK.
+    m_lblAllowanceAdapter
+        = caption(make(new QLabel(this), "lblAllowanceAdapter", {240, 3270, 1215, 315}), "Count the traffic of :");
+    m_CboAllowanceAdapter = make(new QComboBox(this), "CboAllowanceAdapter", {1455, 3270, 2625, 315});
+    m_lblAllowanceAdapter->setBuddy(m_CboAllowanceAdapter);
 
     // Created last, so the focus reaches it after the controls of every page.
     m_BttOK = caption(make(new QPushButton(this), "BttOK", {4200, 3240 + AddedRows, 975, 495}), "&OK");
@@ -272,6 +278,7 @@ void FrmOptions::connectSettings()
         preview();
     });
     connect(m_cboPeriodType, &QComboBox::activated, this, &FrmOptions::preview);
+    connect(m_CboAllowanceAdapter, &QComboBox::activated, this, &FrmOptions::preview);
 
     connect(m_TbPages, &QTabBar::currentChanged, this, [this](int i) { showPage(m_TbPages->tabText(i)); });
     connect(m_BttOK, &QPushButton::clicked, this, &FrmOptions::saveAndHide);
@@ -299,6 +306,18 @@ void FrmOptions::showSettings()
     m_ChkNotifyLeft->setCheckState(checkState(values.notifyleft));
     m_ChkGraphColours->setCheckState(checkState(values.graphcolours));
     m_CboTrayIcon->setCurrentIndex(values.trayicon);
+    // The adapters there are now, and the one chosen even when it is gone: its history still counts.
+    QStringList names;
+    const AdapterList& adapters = m_s.engine.settings().adapters();
+    for (int k = 0; k < adapters.count(); ++k)
+        names.append(adapters.text(k));
+    if (!values.allowanceadapter.isEmpty() && !names.contains(values.allowanceadapter))
+        names.append(values.allowanceadapter);
+    m_CboAllowanceAdapter->clear();
+    m_CboAllowanceAdapter->addItem(QStringLiteral("All counted adapters"));
+    m_CboAllowanceAdapter->addItems(names);
+    m_CboAllowanceAdapter->setCurrentIndex(
+        values.allowanceadapter.isEmpty() ? 0 : int(names.indexOf(values.allowanceadapter)) + 1);
     preview();
 }
 
@@ -429,9 +448,9 @@ void FrmOptions::showPage(const QString& caption)
     m_lblAttention->setVisible(reset);
     if (volume)
         layoutVolumePage();
-    for (QWidget* w :
-         std::initializer_list<QWidget*> {m_lblvolume1, m_lblvolume2, m_Txtperiod, m_TxtMaxMB, m_cboPeriodType,
-                                          m_lblBillingDay, m_SpnBillingDay, m_ChkNotifyLeft})
+    for (QWidget* w : std::initializer_list<QWidget*> {m_lblvolume1, m_lblvolume2, m_Txtperiod, m_TxtMaxMB,
+                                                       m_cboPeriodType, m_lblBillingDay, m_SpnBillingDay,
+                                                       m_ChkNotifyLeft, m_lblAllowanceAdapter, m_CboAllowanceAdapter})
         w->setVisible(volume);
     if (volume)
         preview();
@@ -469,12 +488,14 @@ Settings FrmOptions::edited() const
     values.LogPeriod = ok ? periods : 0;
     values.LogPeriodType = m_cboPeriodType->currentIndex();
     values.BillingDay = m_SpnBillingDay->value();
+    values.allowanceadapter
+        = m_CboAllowanceAdapter->currentIndex() > 0 ? m_CboAllowanceAdapter->currentText() : QString();
     return values;
 }
 
 void FrmOptions::preview()
 {
-    const Remainder r = m_s.engine.allowance().whatIf(edited(), m_s.engine.unlogged());
+    const Remainder r = m_s.engine.allowance().whatIf(edited(), m_s.engine.unlogged(edited().allowanceadapter));
     m_lblpreview->setText(VolumeLeftText(r));
     if (r.start.isValid())
         m_PreviewStartDate = r.start;

@@ -115,4 +115,6 @@ private:
     QCheckBox* m_ChkNotifyLeft = nullptr;
     QLabel* m_lblpreview = nullptr;
     QLabel* m_LblStartdate = nullptr;
+    QLabel* m_lblAllowanceAdapter = nullptr;
+    QComboBox* m_CboAllowanceAdapter = nullptr;
 };

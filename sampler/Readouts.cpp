@@ -1,5 +1,7 @@
 #include "Readouts.h"
 
+#include "Sampler.h"
+
 #include <QCoreApplication>
 #include <QLocale>
 
@@ -98,13 +100,18 @@ QString NothingCountedLine()
 }
 
 QString TrayToolTip(double downRate, double upRate, bool bits, double octetsSinceRow, const QString& left,
-                    bool nothingCounted)
+                    bool nothingCounted, const std::vector<AdapterActivity>& adapters)
 {
     QString tip = QStringLiteral("Zovodazad\n")
         + (nothingCounted ? NothingCountedLine()
                           : QStringLiteral("Download: ") + RateText(downRate, bits) + QStringLiteral(", upload: ")
                    + RateText(upRate, bits))
         + QStringLiteral("\nSince the last log row: ") + VolumeText(octetsSinceRow);
+    for (const AdapterActivity& a : adapters) {
+        tip += QStringLiteral("\n  ") + QString::fromStdString(a.name) + QStringLiteral(": ")
+            + RateText(a.downRate, bits) + QStringLiteral(" down, ") + RateText(a.upRate, bits)
+            + QStringLiteral(" up, ") + VolumeText(double(a.rcvdInPeriod + a.sentInPeriod));
+    }
     if (!left.isEmpty())
         tip += QStringLiteral("\nAllowance: ") + left;
     return tip;

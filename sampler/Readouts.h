@@ -4,6 +4,10 @@
 #include <QStringList>
 #include <QtGlobal>
 
+#include <vector>
+
+struct AdapterActivity;
+
 // The texts the sampler shows. Pure functions of their arguments and the default QLocale, so the monitor window
 // and the tests format exactly as the tick does.
 
@@ -31,10 +35,10 @@ QString ZeroRateLine(double avg, double max, bool bits);
 QString NothingCountedLine();
 
 // The notification icon's hover text: the program's name, the current rates, the volume counted since the last log
-// row and, when an allowance is set, the text of what is left of it.
-// With nothing counted, the line that says so stands in place of the rates.
+// row, a line for each adapter that carried traffic since then with its current rates, and, when an allowance is
+// set, the text of what is left of it. With nothing counted, the line that says so stands in place of the rates.
 QString TrayToolTip(double downRate, double upRate, bool bits, double octetsSinceRow, const QString& left,
-                    bool nothingCounted = false);
+                    bool nothingCounted = false, const std::vector<AdapterActivity>& adapters = {});
 
 // Hover text of a throughput graph with full scale `max` kB/s.
 QString GraphToolTip(qint32 max, bool bits);

@@ -17,6 +17,21 @@ struct TrafficState;
 // between ticks.
 constexpr int TmrCheckitInterval = 500;
 
+// A counted adapter that carried traffic in the current period: its share of the period and its rates this tick.
+struct AdapterActivity
+{
+    std::string name;
+    quint64 rcvdInPeriod = 0;
+    quint64 sentInPeriod = 0;
+    double downRate = 0; // kB/s
+    double upRate = 0;
+    friend bool operator==(const AdapterActivity& a, const AdapterActivity& b)
+    {
+        return a.name == b.name && a.rcvdInPeriod == b.rcvdInPeriod && a.sentInPeriod == b.sentInPeriod
+            && a.downRate == b.downRate && a.upRate == b.upRate;
+    }
+};
+
 // What a tick leaves for the views besides the byte counters: figures, never texts, which a view builds only when
 // someone can see them.
 struct TickFigures
@@ -36,6 +51,8 @@ struct TickFigures
     bool bits = false;
     // How many of the adapters in the table are counted; -1 before the table was first read.
     int counted = -1;
+    // The counted adapters with traffic in the period, in the order they first carried some.
+    std::vector<AdapterActivity> adapters;
 };
 
 // The handler of the timer `TmrCheckit`: samples the selected adapters of a reading of the interface table, works
@@ -97,6 +114,8 @@ private:
     void showUpload();
     void RescaleGraphs(double m);
     void decideLogging(bool ticking);
+    void addTickShares();
+    void showAdapters();
     bool newDayOrOffset();
 
     TrafficState& m_state;
@@ -121,4 +140,12 @@ private:
     int m_minute = -1;
     std::uint64_t m_addedRcvd = 0;
     std::uint64_t m_addedSent = 0;
+    // What each adapter that counted traffic this tick added, by its place in m_before once the tick is counted.
+    struct TickShare
+    {
+        std::size_t at;
+        std::uint64_t in;
+        std::uint64_t out;
+    };
+    std::vector<TickShare> m_tickShares;
 };

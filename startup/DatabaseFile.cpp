@@ -10,6 +10,8 @@
 #include <QSqlError>
 #include <QSqlQuery>
 
+#include <algorithm>
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -70,13 +72,63 @@ QString removeRow(const char* row)
         .arg(dayKey(row), QLatin1String(row), speedSeconds(row), seconds(row));
 }
 
-// The period being accumulated, saved while it runs so a crash loses no more than the last minute.
+// The period being accumulated, saved while it runs so a crash loses no more than the last minute. Its
+// adapters' shares are a text in the same row (AdapterShares), so a save still writes one page.
 QString openPeriodSql()
 {
     return QStringLiteral("CREATE TABLE open_period (id INTEGER PRIMARY KEY CHECK (id = 1),"
                           " DateAndTimeStart DATETIME NOT NULL, LastSave DATETIME NOT NULL,"
                           " BytesSent DOUBLE NOT NULL, bytesrcvd DOUBLE NOT NULL, AvgDownloadSpeed CURRENCY NOT NULL,"
-                          " SampleCount DOUBLE NOT NULL)");
+                          " SampleCount DOUBLE NOT NULL, adapters TEXT)");
+}
+
+// Each row's traffic per adapter, by the name the adapter had. A record names its row by the row's rowid and start:
+// a VACUUM may renumber the rows of `log`, and a record whose row was renumbered then still counts in its own period
+// and never collides with a later row's. Records of no traffic are not kept. Per-day sums per adapter are kept by
+// triggers, like the log's, for the charts and the allowance of one adapter.
+// The version that brought the per-adapter log.
+constexpr int AdapterLogSince = 3;
+constexpr const char* AdapterColumns[] = {"logrow", "DateAndTimeStart", "adapter", "bytesrcvd", "BytesSent"};
+
+QString adapterTableSql(const QString& name)
+{
+    return QStringLiteral("CREATE TABLE %1 (logrow INTEGER NOT NULL, DateAndTimeStart DATETIME NOT NULL,"
+                          " adapter TEXT NOT NULL, bytesrcvd INTEGER NOT NULL CHECK (bytesrcvd >= 0),"
+                          " BytesSent INTEGER NOT NULL CHECK (BytesSent >= 0),"
+                          " PRIMARY KEY (logrow, DateAndTimeStart, adapter)) WITHOUT ROWID")
+        .arg(name);
+}
+
+QString adapterDayChange(const char* row, const char* sign)
+{
+    return QStringLiteral("INSERT INTO log_adapter_day VALUES (%1.adapter, coalesce(date(%1.DateAndTimeStart), ''),"
+                          " %2%1.bytesrcvd, %2%1.BytesSent) ON CONFLICT (adapter, day) DO UPDATE SET"
+                          " bytesrcvd = bytesrcvd + excluded.bytesrcvd, BytesSent = BytesSent + excluded.BytesSent;")
+        .arg(QLatin1String(row), QLatin1String(sign));
+}
+
+QStringList adapterSummarySql()
+{
+    return {
+        QStringLiteral("CREATE TABLE log_adapter_day (adapter TEXT NOT NULL, day TEXT NOT NULL,"
+                       " bytesrcvd INTEGER NOT NULL, BytesSent INTEGER NOT NULL, PRIMARY KEY (adapter, day))"
+                       " WITHOUT ROWID"),
+        QStringLiteral("CREATE TRIGGER log_adapter_day_insert AFTER INSERT ON log_adapter BEGIN %1 END")
+            .arg(adapterDayChange("NEW", "")),
+        QStringLiteral("CREATE TRIGGER log_adapter_day_delete AFTER DELETE ON log_adapter BEGIN %1 END")
+            .arg(adapterDayChange("OLD", "-")),
+        QStringLiteral("CREATE TRIGGER log_adapter_day_update AFTER UPDATE ON log_adapter BEGIN %1 %2 END")
+            .arg(adapterDayChange("OLD", "-"), adapterDayChange("NEW", "")),
+        QStringLiteral("INSERT INTO log_adapter_day SELECT adapter, coalesce(date(DateAndTimeStart), ''),"
+                       " total(bytesrcvd), total(BytesSent) FROM log_adapter GROUP BY 1, 2"),
+    };
+}
+
+// A row removed from the log takes its records along.
+QString adapterRowDeleteSql()
+{
+    return QStringLiteral("CREATE TRIGGER log_adapter_row_delete AFTER DELETE ON log BEGIN DELETE FROM log_adapter"
+                          " WHERE logrow = OLD.rowid AND DateAndTimeStart = OLD.DateAndTimeStart; END");
 }
 
 QStringList summarySql()
@@ -107,21 +159,31 @@ QString viewSql(const char* name, const char* key)
         .arg(QLatin1String(name), QLatin1String(key));
 }
 
+// The per-adapter views: the same periods, one line per adapter that has records in it.
+QString adapterViewSql(const char* name, const char* key)
+{
+    return QStringLiteral("CREATE VIEW %1 AS SELECT adapter, %2 AS ddate, sum(bytesrcvd) / 1024.0 AS kbdown,"
+                          " sum(BytesSent) / 1024.0 AS kbup FROM log_adapter_day WHERE day <> '' GROUP BY 1, 2")
+        .arg(QLatin1String(name), QLatin1String(key));
+}
+
 struct ViewDef
 {
     const char* name;
     const char* key;
+    const char* adapterName;
 };
 constexpr ViewDef Views[] = {
-    {"DownloadPerday", "nullif(day, '')"},
+    {"DownloadPerday", "nullif(day, '')", "AdapterPerday"},
     // ISO 8601 weeks, Monday to Sunday: the year and number of the week's Thursday, so the week around New Year is
     // one week and its number is the one calendars show. The key ends in the two-digit week number.
     {"DownloadPerWeek",
      "(SELECT strftime('%Y', thursday) || printf('%02d', (strftime('%j', thursday) - 1) / 7 + 1) FROM"
      " (SELECT date(nullif(day, ''), '-' || ((strftime('%w', nullif(day, '')) + 6) % 7) || ' days', '+3 days')"
-     " AS thursday))"},
-    {"DownloadPerMonth", "strftime('%Y%m', nullif(day, ''))"},
-    {"DownloadPerYear", "strftime('%Y', nullif(day, ''))"},
+     " AS thursday))",
+     "AdapterPerWeek"},
+    {"DownloadPerMonth", "strftime('%Y%m', nullif(day, ''))", "AdapterPerMonth"},
+    {"DownloadPerYear", "strftime('%Y', nullif(day, ''))", "AdapterPerYear"},
 };
 
 bool exec(QSqlQuery& q, const QString& sql, QString* error)
@@ -203,56 +265,129 @@ bool validate(DbConnection& db, QString* error)
     return true;
 }
 
-// A file made before the per-day sums existed gets them, filled from its log, and views that read them; a file
-// that only lacks some views, or the open-period table, gets those.
-bool createMissingObjects(DbConnection& db, QString* error)
+QStringList columns(DbConnection& db, const QString& table)
+{
+    QStringList names;
+    QSqlQuery q(db.database());
+    q.prepare(QStringLiteral("SELECT lower(name) FROM pragma_table_info(?)"));
+    q.addBindValue(table);
+    if (q.exec()) {
+        while (q.next())
+            names.append(q.value(0).toString());
+    }
+    return names;
+}
+
+// A name no object of the file has yet, for a table kept aside.
+QString unusedName(const QStringList& taken, const QString& stem)
+{
+    QString name = stem;
+    for (int k = 2; taken.contains(name); ++k)
+        name = stem + QLatin1Char('_') + QString::number(k);
+    return name;
+}
+
+// Brings the program's own objects up to this version: a file made before the per-day sums or the per-adapter log
+// existed gets them (the sums filled from the log; the rows before have no per-adapter records), and one that lost
+// some of them gets them back. A per-adapter table of a shape this version does not know is kept aside under
+// another name, never emptied or dropped, and a new one made; the user is told in notes.
+bool createMissingObjects(DbConnection& db, QString* error, QStringList* notes)
 {
     const QStringList tables = schemaObjects(db, "table");
-    const bool openPeriodMissing = !tables.contains(QLatin1String("open_period"));
-    // The sums are rebuilt from the log when their table or any of the triggers that keep them is missing.
     const QStringList triggers = schemaObjects(db, "trigger");
-    bool summaryMissing = !tables.contains(QLatin1String("log_day"));
-    for (const char* trigger : {"log_day_insert", "log_day_delete", "log_day_update"})
-        summaryMissing = summaryMissing || !triggers.contains(QLatin1String(trigger));
-    // Files of an earlier version get this version's sums and views: rows that end before they start no longer
-    // count negative, and weeks are ISO weeks.
-    QSqlQuery version(db.database());
-    const bool outdated = version.exec(QStringLiteral("PRAGMA user_version")) && version.next()
-        && version.value(0).toInt() < SchemaVersion;
-    version.finish();
-    summaryMissing = summaryMissing || outdated;
     const QStringList views = schemaObjects(db, "view");
-    bool missing = summaryMissing || openPeriodMissing;
+    const auto missingAny = [](const QStringList& have, std::initializer_list<const char*> names) {
+        return std::any_of(names.begin(), names.end(),
+                           [&](const char* n) { return !have.contains(QString::fromLatin1(n).toLower()); });
+    };
+    QSqlQuery version(db.database());
+    const int fileVersion = version.exec(QStringLiteral("PRAGMA user_version")) && version.next()
+        ? version.value(0).toInt()
+        : SchemaVersion;
+    version.finish();
+
+    const bool openPeriodMissing = !tables.contains(QLatin1String("open_period"));
+    const bool openPeriodOld = !openPeriodMissing && !columns(db, QStringLiteral("open_period")).contains("adapters");
+    // Files before version 2 get this version's sums and views: rows that end before they start no longer count
+    // negative, and weeks are ISO weeks.
+    const bool summaryMissing = fileVersion < 2 || !tables.contains(QLatin1String("log_day"))
+        || missingAny(triggers, {"log_day_insert", "log_day_delete", "log_day_update"});
+    const bool adapterMissing = !tables.contains(QLatin1String("log_adapter"));
+    QStringList expected;
+    for (const char* c : AdapterColumns)
+        expected.append(QString::fromLatin1(c).toLower());
+    const bool adapterStrange = !adapterMissing && columns(db, QStringLiteral("log_adapter")) != expected;
+    const bool adapterSummaryMissing = adapterMissing || adapterStrange
+        || !tables.contains(QLatin1String("log_adapter_day"))
+        || missingAny(triggers, {"log_adapter_day_insert", "log_adapter_day_delete", "log_adapter_day_update"});
+    const bool rowTriggerMissing = !triggers.contains(QLatin1String("log_adapter_row_delete"));
+    bool viewMissing = false;
     for (const ViewDef& v : Views)
-        missing = missing || !views.contains(QString::fromLatin1(v.name).toLower());
-    if (!missing)
+        viewMissing = viewMissing || missingAny(views, {v.name, v.adapterName});
+    if (!openPeriodMissing && !openPeriodOld && !summaryMissing && !adapterSummaryMissing && !rowTriggerMissing
+        && !viewMissing && fileVersion >= SchemaVersion)
         return true;
+
+    const QString asideName = unusedName(tables, QStringLiteral("log_adapter_unknown"));
     const bool ok = db.transaction([&] {
         QSqlQuery q(db.database());
-        if (openPeriodMissing && !exec(q, openPeriodSql(), error))
-            return false;
+        QStringList sql;
+        if (openPeriodMissing)
+            sql.append(openPeriodSql());
+        if (openPeriodOld)
+            sql.append(QStringLiteral("ALTER TABLE open_period ADD COLUMN adapters TEXT"));
         if (summaryMissing) {
-            const QStringList stale = {QStringLiteral("DROP TRIGGER IF EXISTS log_day_insert"),
-                                       QStringLiteral("DROP TRIGGER IF EXISTS log_day_delete"),
-                                       QStringLiteral("DROP TRIGGER IF EXISTS log_day_update"),
-                                       QStringLiteral("DROP TABLE IF EXISTS log_day")};
-            for (const QString& sql : stale + summarySql()) {
-                if (!exec(q, sql, error))
-                    return false;
-            }
+            sql += {QStringLiteral("DROP TRIGGER IF EXISTS log_day_insert"),
+                    QStringLiteral("DROP TRIGGER IF EXISTS log_day_delete"),
+                    QStringLiteral("DROP TRIGGER IF EXISTS log_day_update"),
+                    QStringLiteral("DROP TABLE IF EXISTS log_day")};
+            sql += summarySql();
         }
+        // Triggers that name the records' columns go first: SQLite checks them at every change of the schema.
+        if (adapterSummaryMissing) {
+            sql += {QStringLiteral("DROP TRIGGER IF EXISTS log_adapter_row_delete"),
+                    QStringLiteral("DROP TRIGGER IF EXISTS log_adapter_day_insert"),
+                    QStringLiteral("DROP TRIGGER IF EXISTS log_adapter_day_delete"),
+                    QStringLiteral("DROP TRIGGER IF EXISTS log_adapter_day_update"),
+                    QStringLiteral("DROP TABLE IF EXISTS log_adapter_day")};
+            for (const ViewDef& v : Views)
+                sql.append(QStringLiteral("DROP VIEW IF EXISTS %1").arg(QLatin1String(v.adapterName)));
+        }
+        if (adapterStrange)
+            sql.append(QStringLiteral("ALTER TABLE log_adapter RENAME TO %1").arg(asideName));
+        if (adapterMissing || adapterStrange)
+            sql.append(adapterTableSql(QStringLiteral("log_adapter")));
+        if (adapterSummaryMissing)
+            sql += adapterSummarySql();
+        if (rowTriggerMissing || adapterSummaryMissing)
+            sql.append(adapterRowDeleteSql());
         for (const ViewDef& v : Views) {
             const bool exists = views.contains(QString::fromLatin1(v.name).toLower());
-            if (exists && summaryMissing && !exec(q, QStringLiteral("DROP VIEW %1").arg(QLatin1String(v.name)), error))
-                return false;
-            if ((!exists || summaryMissing) && !exec(q, viewSql(v.name, v.key), error))
-                return false;
+            if (exists && summaryMissing)
+                sql.append(QStringLiteral("DROP VIEW %1").arg(QLatin1String(v.name)));
+            if (!exists || summaryMissing)
+                sql.append(viewSql(v.name, v.key));
+            if (adapterSummaryMissing || !views.contains(QString::fromLatin1(v.adapterName).toLower()))
+                sql.append(adapterViewSql(v.adapterName, v.key));
         }
-        return exec(q, QStringLiteral("PRAGMA user_version = %1").arg(SchemaVersion), error);
+        sql.append(QStringLiteral("PRAGMA user_version = %1").arg(SchemaVersion));
+        return std::all_of(sql.cbegin(), sql.cend(),
+                           [&](const QString& statement) { return exec(q, statement, error); });
     });
-    if (!ok && error && error->isEmpty())
-        *error = db.lastError();
-    return ok;
+    if (!ok) {
+        if (error && error->isEmpty())
+            *error = db.lastError();
+        return false;
+    }
+    // A file of this version had its per-adapter log: its loss is the user's to know of.
+    if (notes && adapterStrange)
+        notes->append(tr("The per-adapter traffic log had a shape this version does not know. It is kept as table %1, "
+                         "and a new one is kept from now on; the rows before have no per-adapter figures.")
+                          .arg(asideName));
+    else if (notes && adapterMissing && fileVersion >= AdapterLogSince)
+        notes->append(tr("The per-adapter traffic log was missing from the database. A new one is kept from now on; "
+                         "the rows before have no per-adapter figures."));
+    return true;
 }
 
 // Builds a new database under a temporary name in the folder of path and moves it there only when it is complete,
@@ -337,18 +472,20 @@ bool createSchema(DbConnection& db, QString* error)
             // Covers the volume-allowance sum, so it reads the index alone.
             QStringLiteral("CREATE INDEX log_by_start ON log (DateAndTimeStart, BytesSent, bytesrcvd)"),
             openPeriodSql(),
+            adapterTableSql(QStringLiteral("log_adapter")),
+            adapterRowDeleteSql(),
             QStringLiteral("PRAGMA user_version = %1").arg(SchemaVersion),
         };
         for (const QString& sql : statements) {
             if (!exec(q, sql, error))
                 return false;
         }
-        for (const QString& sql : summarySql()) {
+        for (const QString& sql : summarySql() + adapterSummarySql()) {
             if (!exec(q, sql, error))
                 return false;
         }
         for (const ViewDef& v : Views) {
-            if (!exec(q, viewSql(v.name, v.key), error))
+            if (!exec(q, viewSql(v.name, v.key), error) || !exec(q, adapterViewSql(v.adapterName, v.key), error))
                 return false;
         }
         return true;
@@ -390,7 +527,7 @@ bool reopenIfMoved(DbConnection& db, QString* error)
     return true;
 }
 
-bool openOrCreate(DbConnection& db, const QString& path, QString* error)
+bool openOrCreate(DbConnection& db, const QString& path, QString* error, QStringList* notes)
 {
     QString scratch;
     if (!error)
@@ -443,8 +580,15 @@ bool openOrCreate(DbConnection& db, const QString& path, QString* error)
         *error = db.lastError();
         return false;
     }
-    if (validate(db, error) && applyConnectionSettings(db, error) && createMissingObjects(db, error))
+    QStringList repaired;
+    if (validate(db, error) && applyConnectionSettings(db, error) && createMissingObjects(db, error, &repaired)) {
+        if (notes)
+            *notes += repaired;
+        else
+            for (const QString& note : std::as_const(repaired))
+                db.notice(note);
         return true;
+    }
     db.close();
     return false;
 }

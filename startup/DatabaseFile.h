@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 class DbConnection;
 
@@ -9,14 +10,15 @@ class DbConnection;
 namespace DatabaseFile {
 
 inline constexpr const char* FileName = "Zovodazad.mdb";
-inline constexpr int SchemaVersion = 2;
+inline constexpr int SchemaVersion = 3;
 
 // exeDir: the executable's directory with symlinks resolved; dataDir: the per-user data directory.
 QString locate(const QString& exeDir, const QString& dataDir);
 
 // Opens the file at path, creating it with its tables, index and views when it does not exist.
 // A file that exists but is not a usable traffic database is never modified; the reason is returned in error.
-bool openOrCreate(DbConnection& db, const QString& path, QString* error);
+// What was repaired that the user should know of goes to notes, or, without notes, to the connection's notice.
+bool openOrCreate(DbConnection& db, const QString& path, QString* error, QStringList* notes = nullptr);
 
 // Before a write: a file moved since it was opened is followed to its new name (DbConnection::followFile). One
 // that has no name left is let go, and the path it was opened at is opened (made anew when nothing is there) and

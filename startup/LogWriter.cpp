@@ -26,6 +26,21 @@ QDateTime offsetChange(const QDateTime& start, const QDateTime& now)
 
 } // namespace
 
+bool writeShares(DbCommand& cmd, const AdapterShares& shares, const QString& rowStart)
+{
+    // last_insert_rowid() is the row's: records and per-day sums live in tables without rowids, which leave it.
+    QString sql = QStringLiteral("INSERT INTO log_adapter VALUES ");
+    QVariantList binds;
+    for (const AdapterShare& s : shares) {
+        if (s.rcvd == 0 && s.sent == 0)
+            continue;
+        sql += binds.isEmpty() ? QStringLiteral("(last_insert_rowid(), ?, ?, ?, ?)")
+                               : QStringLiteral(", (last_insert_rowid(), ?, ?, ?, ?)");
+        binds += {rowStart, QString::fromStdString(s.name), qint64(s.rcvd), qint64(s.sent)};
+    }
+    return binds.isEmpty() || cmd.execute(sql, binds);
+}
+
 bool LogWriter::WriteLogRow(Failure failure)
 {
     const QDateTime now = m_clock.now();
@@ -58,13 +73,14 @@ bool LogWriter::WriteLogRow(Failure failure)
     cmd.bind(m_db);
     // A file moved under us is followed first, and one deleted is replaced, so the row lands where the user will
     // find it.
+    const QString rowStartText = dbDateTime(rowStart);
     const bool ok = DatabaseFile::reopenIfMoved(m_db, nullptr) && m_db.transaction([&] {
-        return cmd.execute(
-                   QStringLiteral("INSERT INTO log (DateAndTimeStart, DateAndTimeEnd, BytesSent, bytesrcvd,"
-                                  " AvgDownloadSpeed) VALUES (?, ?, ?, ?, ?)"),
-                   {dbDateTime(rowStart), dbDateTime(end), qint64(m_state.TotalBytesSent - m_state.LoggedBytesSent),
-                    qint64(m_state.TotalBytesRcvd - m_state.LoggedBytesRcvd), m_state.PeriodAvgDownSpeed.toDouble()})
-            && cmd.execute(PeriodJournal::clearSql());
+        return cmd.execute(QStringLiteral("INSERT INTO log (DateAndTimeStart, DateAndTimeEnd, BytesSent, bytesrcvd,"
+                                          " AvgDownloadSpeed) VALUES (?, ?, ?, ?, ?)"),
+                           {rowStartText, dbDateTime(end), qint64(m_state.TotalBytesSent - m_state.LoggedBytesSent),
+                            qint64(m_state.TotalBytesRcvd - m_state.LoggedBytesRcvd),
+                            m_state.PeriodAvgDownSpeed.toDouble()})
+            && writeShares(cmd, m_state.PeriodShares, rowStartText) && cmd.execute(PeriodJournal::clearSql());
     });
     if (!ok) {
         if (failure == Failure::Notify && !m_failureReported && m_report) {
@@ -81,6 +97,7 @@ bool LogWriter::WriteLogRow(Failure failure)
     m_state.PeriodStart = nextStart;
     m_state.LoggedBytesSent = m_state.TotalBytesSent;
     m_state.LoggedBytesRcvd = m_state.TotalBytesRcvd;
+    m_state.PeriodShares.clear();
     m_state.PeriodAvgDownSpeed = 0.0;
     m_state.PeriodSampleCount = 0;
     return true;

@@ -1,13 +1,20 @@
 #pragma once
 
+#include "AdapterShares.h"
+
 #include <QString>
 
 #include <functional>
 
 class Clock;
+class DbCommand;
 class DbConnection;
 class PeriodJournal;
 struct TrafficState;
+
+// Records each adapter's share of the log row just inserted through cmd, in its transaction; rowStart is the row's
+// start as stored.
+bool writeShares(DbCommand& cmd, const AdapterShares& shares, const QString& rowStart);
 
 // Writes the traffic counted since the last row as one row of table `log` and starts the next period.
 class LogWriter

@@ -1,5 +1,6 @@
 #include "PeriodJournal.h"
 
+#include "AdapterShares.h"
 #include "Clock.h"
 #include "DatabaseFile.h"
 #include "Db.h"
@@ -26,6 +27,18 @@
 #include <unistd.h>
 
 namespace {
+
+// The shares add up to the row's octets.
+bool sharesMatch(const AdapterShares& shares, quint64 rcvd, quint64 sent)
+{
+    quint64 r = 0;
+    quint64 t = 0;
+    for (const AdapterShare& a : shares) {
+        r += a.rcvd;
+        t += a.sent;
+    }
+    return r == rcvd && t == sent;
+}
 
 bool isDigit(char c)
 {
@@ -65,19 +78,28 @@ std::optional<qint64> octets(QByteArrayView field)
     return n <= (qint64(1) << 53) ? std::optional(n) : std::nullopt;
 }
 
-// The longest line looked into; keepAside() writes some 60 octets.
-constexpr qsizetype MaxLineBytes = 256;
+// The longest line looked into: keepAside() writes some 60 octets and the adapters' shares, which it leaves out when
+// they would make the line longer.
+constexpr qsizetype MaxLineBytes = 4096;
 static_assert(PeriodJournal::MaxAsideLines * (MaxLineBytes + 1) <= PeriodJournal::MaxAsideBytes,
               "a file of well-formed lines reaches the line bound first");
 
-// Only what keepAside() writes becomes a row: anything else would put in the log traffic that never was, or a date
-// that throws the allowance's window. latestEnd: the stored form of the latest end that is accepted.
-// Returns the start, end, sent, rcvd and avg to log.
-std::optional<QVariantList> parseAsideLine(QByteArrayView text, QByteArrayView latestEnd)
+// One period kept aside: the row's start, end, sent, rcvd and avg, and the adapters' shares when the line has them.
+struct AsideLine
 {
-    if (text.size() > MaxLineBytes || std::count(text.begin(), text.end(), '\t') != 4)
+    QVariantList row;
+    std::optional<AdapterShares> shares;
+};
+
+// Only what keepAside() writes becomes a row: anything else would put in the log traffic that never was, or a date
+// that throws the allowance's window. Shares must add up to the row exactly. latestEnd: the stored form of the
+// latest end that is accepted.
+std::optional<AsideLine> parseAsideLine(QByteArrayView text, QByteArrayView latestEnd)
+{
+    const qsizetype tabs = std::count(text.begin(), text.end(), '\t');
+    if (text.size() > MaxLineBytes || (tabs != 4 && tabs != 5))
         return std::nullopt;
-    QByteArrayView f[5];
+    QByteArrayView f[6];
     for (QByteArrayView& field : f) {
         const qsizetype tab = text.indexOf('\t');
         field = tab < 0 ? text : text.first(tab);
@@ -91,7 +113,13 @@ std::optional<QVariantList> parseAsideLine(QByteArrayView text, QByteArrayView l
     if (!isStoredDateTime(f[0]) || !isStoredDateTime(f[1]) || f[0] > f[1] || f[1] > latestEnd || !sent || !rcvd
         || !isNumber || !std::isfinite(avg) || avg < 0)
         return std::nullopt;
-    return QVariantList {QString::fromLatin1(f[0]), QString::fromLatin1(f[1]), *sent, *rcvd, avg};
+    AsideLine line {{QString::fromLatin1(f[0]), QString::fromLatin1(f[1]), *sent, *rcvd, avg}, std::nullopt};
+    if (tabs == 5) {
+        line.shares = parseShares(f[5]);
+        if (!line.shares || !sharesMatch(*line.shares, quint64(*rcvd), quint64(*sent)))
+            return std::nullopt;
+    }
+    return line;
 }
 
 } // namespace
@@ -147,10 +175,10 @@ bool PeriodJournal::save(const TrafficState& state, const QDateTime& now)
     const bool ok = DatabaseFile::reopenIfMoved(m_db, nullptr)
         && cmd.execute(
             QStringLiteral("INSERT OR REPLACE INTO open_period (id, DateAndTimeStart, LastSave, BytesSent, bytesrcvd,"
-                           " AvgDownloadSpeed, SampleCount) VALUES (1, ?, ?, ?, ?, ?, ?)"),
+                           " AvgDownloadSpeed, SampleCount, adapters) VALUES (1, ?, ?, ?, ?, ?, ?, ?)"),
             {dbDateTime(state.PeriodStart), dbDateTime(now), qint64(state.TotalBytesSent - state.LoggedBytesSent),
              qint64(state.TotalBytesRcvd - state.LoggedBytesRcvd), state.PeriodAvgDownSpeed.toDouble(),
-             state.PeriodSampleCount});
+             state.PeriodSampleCount, QString::fromUtf8(sharesText(state.PeriodShares))});
     // A failed save is retried at the next tick; the log writer reports database trouble to the user.
     if (ok) {
         m_lastSave = now;
@@ -170,13 +198,17 @@ bool PeriodJournal::keepAside(const TrafficState& state, const QDateTime& now, Q
 {
     // A clock set back would end the period before it starts; it then starts where it ends.
     const QDateTime start = state.PeriodStart.isValid() ? std::min(state.PeriodStart, now) : now;
-    const QByteArray line = (QStringList {dbDateTime(start), dbDateTime(now),
-                                          QString::number(state.TotalBytesSent - state.LoggedBytesSent),
-                                          QString::number(state.TotalBytesRcvd - state.LoggedBytesRcvd),
-                                          QString::number(state.PeriodAvgDownSpeed.toDouble(), 'f', 4)}
-                                 .join(QLatin1Char('\t'))
-                             + QLatin1Char('\n'))
-                                .toUtf8();
+    QByteArray line = QStringList {dbDateTime(start), dbDateTime(now),
+                                   QString::number(state.TotalBytesSent - state.LoggedBytesSent),
+                                   QString::number(state.TotalBytesRcvd - state.LoggedBytesRcvd),
+                                   QString::number(state.PeriodAvgDownSpeed.toDouble(), 'f', 4)}
+                          .join(QLatin1Char('\t'))
+                          .toUtf8();
+    // Shares that would make the line too long to be read back are left out: the row is logged without them.
+    if (const QByteArray shares = sharesText(state.PeriodShares);
+        !shares.isEmpty() && line.size() + 1 + shares.size() <= MaxLineBytes)
+        line += '\t' + shares;
+    line += '\n';
     const int fd = openRegularFile(asidePath(m_db.path()), O_WRONLY | O_CREAT | O_APPEND, error);
     if (fd < 0)
         return false;
@@ -215,7 +247,7 @@ bool PeriodJournal::recover(const Clock& clock, QString* error, QStringList* not
         }
     }
 
-    QList<QVariantList> lines;
+    QList<AsideLine> lines;
     int linesRead = 0;
     bool beyond = head.size() > MaxAsideBytes;
     head.truncate(MaxAsideBytes);
@@ -228,9 +260,9 @@ bool PeriodJournal::recover(const Clock& clock, QString* error, QStringList* not
         }
         // A last line without its newline was cut short while it was written.
         const qsizetype end = newline < 0 ? head.size() : newline;
-        if (const std::optional<QVariantList> line
+        if (std::optional<AsideLine> line
             = newline < 0 ? std::nullopt : parseAsideLine(QByteArrayView(head).sliced(from, end - from), latestEnd))
-            lines.append(*line);
+            lines.append(std::move(*line));
         from = end + 1;
     }
     const int damaged = linesRead - int(lines.size());
@@ -268,10 +300,43 @@ bool PeriodJournal::recover(const Clock& clock, QString* error, QStringList* not
                                           " AND BytesSent = ? AND bytesrcvd = ?)"))
                 // The kept start is the saved one, or the kept end when the clock had gone back past it.
                 && prepare(unsave, QStringLiteral("DELETE FROM open_period WHERE min(DateAndTimeStart, ?) = ?")));
-        for (const QVariantList& row : std::as_const(lines)) {
+        QSqlQuery share(db);
+        done = done && prepare(share, QStringLiteral("INSERT INTO log_adapter VALUES (?, ?, ?, ?, ?)"));
+        // The records of the row the last insert made, if it made one.
+        const auto addShares
+            = [&](const QSqlQuery& inserted, const QVariant& start, const std::optional<AdapterShares>& shares) {
+                  if (inserted.numRowsAffected() != 1 || !shares)
+                      return true;
+                  const QVariant row = inserted.lastInsertId();
+                  for (const AdapterShare& a : *shares) {
+                      if (!run(share, {row, start, QString::fromStdString(a.name), qint64(a.rcvd), qint64(a.sent)}))
+                          return false;
+                  }
+                  return true;
+              };
+        for (const AsideLine& line : std::as_const(lines)) {
+            const QVariantList& row = line.row;
             done = done && run(superseded, row.mid(0, 4)) && run(insert, row + row.mid(0, 4))
-                && run(unsave, {row[1], row[0]});
+                && addShares(insert, row[0], line.shares) && run(unsave, {row[1], row[0]});
         }
+        // The saved period's shares are logged when they add up to it; otherwise its row has none.
+        QSqlQuery saved(db);
+        std::optional<AdapterShares> savedShares;
+        QVariant savedStart;
+        done = done
+            && prepare(saved,
+                       QStringLiteral("SELECT min(DateAndTimeStart, LastSave), bytesrcvd, BytesSent, adapters"
+                                      " FROM open_period"))
+            && run(saved, {});
+        if (done && saved.next()) {
+            savedStart = saved.value(0);
+            savedShares = parseShares(saved.value(3).toString().toUtf8());
+            if (savedShares
+                && !sharesMatch(*savedShares, quint64(saved.value(1).toLongLong()),
+                                quint64(saved.value(2).toLongLong())))
+                savedShares.reset();
+        }
+        saved.finish();
         QSqlQuery q(db);
         done = done
             && prepare(q,
@@ -279,7 +344,7 @@ bool PeriodJournal::recover(const Clock& clock, QString* error, QStringList* not
                            "INSERT INTO log (DateAndTimeStart, DateAndTimeEnd, BytesSent, bytesrcvd, AvgDownloadSpeed)"
                            " SELECT min(DateAndTimeStart, LastSave), LastSave, BytesSent, bytesrcvd, AvgDownloadSpeed"
                            " FROM open_period"))
-            && run(q, {}) && prepare(q, clearSql()) && run(q, {});
+            && run(q, {}) && addShares(q, savedStart, savedShares) && prepare(q, clearSql()) && run(q, {});
         if (!done)
             m_db.setLastError(why);
         return done;

@@ -42,11 +42,11 @@ public:
     // the database (its path and "-pending"), which the next recover() logs. It replaces the saved period.
     bool keepAside(const TrafficState& state, const QDateTime& now, QString* error);
     static QString asidePath(const QString& databasePath);
-    // A run adds one line of some 60 octets at each exit whose last row failed, and the next start that can write
-    // logs them all, so no real file comes near these bounds. A longer one is not read past them: it cannot hold up
-    // the start.
-    static constexpr int MaxAsideLines = 1000;
-    static constexpr qsizetype MaxAsideBytes = 256 * 1024;
+    // A run adds one line (some 60 octets and its adapters' shares) at each exit whose last row failed, and the next
+    // start that can write logs them all, so no real file comes near these bounds. A longer one is not read past
+    // them: it cannot hold up the start.
+    static constexpr int MaxAsideLines = 256;
+    static constexpr qsizetype MaxAsideBytes = 1024 * 1024 + 1024;
 
     // The statement that removes the saved period; the log writer runs it in the transaction of each row.
     static QString clearSql();

@@ -57,6 +57,7 @@ void copyValue(Settings& to, const Settings& from, const NumberKey& key)
         to.MaxMbSize = from.MaxMbSize;
 }
 const QString ExportFolderKey = QStringLiteral("ExportFolder");
+const QString AllowanceAdapterKey = QStringLiteral("allowanceadapter");
 const QString PositionKeys[2] = {QStringLiteral("monitorleft"), QStringLiteral("monitortop")};
 const QString AdapterPrefix = QStringLiteral("Adapter");
 
@@ -127,6 +128,8 @@ bool SettingsStore::load(QString* error)
         }
         if (name == ExportFolderKey) {
             s.ExportFolder = value;
+        } else if (name == AllowanceAdapterKey) {
+            s.allowanceadapter = value;
         } else if (name == PositionKeys[0] || name == PositionKeys[1]) {
             position[name == PositionKeys[1]] = readStoredWhole(value, -MaxPosition, MaxPosition);
         } else if (name.startsWith(AdapterPrefix)) {
@@ -210,6 +213,10 @@ QStringList SettingsStore::save(const Settings& values, QString* error)
         else
             unsaved.append(name);
     }
+    if (replace(AllowanceAdapterKey, values.allowanceadapter, error))
+        m_stored.allowanceadapter = values.allowanceadapter;
+    else
+        unsaved.append(AllowanceAdapterKey);
     // The export path and the window's position are not the dialog's: they are stored where they change.
     const QString exportFolder = m_current.ExportFolder;
     const std::optional<QPoint> position = m_current.monitorPosition;

@@ -33,6 +33,8 @@ struct Settings
     qint32 LogPeriod = 0;
     qint32 LogPeriodType = 0;
     qint32 BillingDay = 1;
+    // The one adapter the allowance counts, by name; empty for all counted adapters.
+    QString allowanceadapter;
     // Where the user last left the monitor window, in screen pixels.
     std::optional<QPoint> monitorPosition;
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "AdapterShares.h"
 #include "Currency.h"
 
 #include <QDateTime>
@@ -20,6 +21,10 @@ struct TrafficState
     quint64 PrevBytesRcvd = 0;
     quint64 PrevBytesSent = 0;
     bool HavePrevious = false;
+
+    // The counted adapters that carried traffic in the current period, each with its share of it: together exactly
+    // the totals less those at the period's start.
+    AdapterShares PeriodShares;
 
     QDateTime PeriodStart;
     Currency PeriodAvgDownSpeed; // kB/s

@@ -32,7 +32,8 @@ struct Log
         };
         for (const auto& r : rows)
             t.addLogRow(r.start, r.end, double(r.rx / 10), double(r.rx));
-        t.exec("INSERT INTO open_period VALUES (1, '2026-12-06 10:00:00', '2026-12-06 10:30:00', 6400, 64000, 0, 0)");
+        t.exec("INSERT INTO open_period VALUES (1, '2026-12-06 10:00:00', '2026-12-06 10:30:00', 6400, 64000, 0, 0, "
+               "NULL)");
     }
     // The report's output, with its exit status.
     std::pair<int, QString> report(ReportRequest r)
@@ -194,6 +195,44 @@ private Q_SLOTS:
                          a["daily_budget"].toVariant().toString()}),
             QStringList({"105600", "942976", "2026-12-01", "2026-12-31", QString::number(qRound64(942976 / 26.0))}));
         QCOMPARE(a["estimate"].toInteger(), qRound64(105600.0 * 31 / 5.5));
+    }
+
+    // One adapter's report comes from its records and its share of the period being counted; its allowance is the
+    // one Options chose unless --adapter names another; a name with no records is refused with the names there are.
+    void oneAdapter()
+    {
+        Log log;
+        log.t.exec("INSERT INTO log_adapter VALUES (5, '2026-11-30 23:00:00', 'usb0', 10000, 600),"
+                   " (5, '2026-11-30 23:00:00', 'eth0', 6000, 1000), (6, '2026-12-01 00:00:00', 'usb0', 32000, 3200)");
+        log.t.exec("UPDATE open_period SET adapters = 'usb0:64000:6400'");
+        ReportRequest r;
+        r.kind = "months";
+        r.format = ReportRequest::Format::Json;
+        r.adapter = "usb0";
+        const QJsonObject doc = QJsonDocument::fromJson(log.report(r).second.toUtf8()).object();
+        QCOMPARE(doc["adapter"].toString(), QString("usb0"));
+        QCOMPARE(items(doc, "months", "month"), QStringList({"2026-11 10000/600", "2026-12 96000/9600"}));
+        r.kind = "hours";
+        r.begin = r.end = QDate(2026, 12, 1);
+        QCOMPARE(items(QJsonDocument::fromJson(log.report(r).second.toUtf8()).object(), "hours", "hour"),
+                 QStringList({"2026-12-01T00 12800/1280", "2026-12-01T01 12800/1280", "2026-12-01T02 6400/640"}));
+        r.adapter = "wlan7";
+        const auto [status, text] = log.report(r);
+        QCOMPARE(status, 2);
+        QVERIFY2(text.contains("eth0, usb0"), qPrintable(text));
+
+        log.t.exec("INSERT INTO settings VALUES ('maxmbsize', '1'), ('logperiodtype', '2'), ('logperiod', '1'),"
+                   " ('allowanceadapter', 'eth0')");
+        r = {};
+        r.kind = "allowance";
+        r.format = ReportRequest::Format::Json;
+        const auto used = [&] {
+            const QJsonObject a = QJsonDocument::fromJson(log.report(r).second.toUtf8()).object();
+            return a["adapter"].toString() + ' ' + a["used"].toVariant().toString();
+        };
+        QCOMPARE(used(), QString("eth0 0"));
+        r.adapter = "usb0";
+        QCOMPARE(used(), QString("usb0 105600"));
     }
 
     // A report reads the file and changes nothing in it, nor makes anything beside it.

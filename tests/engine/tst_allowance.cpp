@@ -125,6 +125,14 @@ private Q_SLOTS:
         clock.set(QDateTime(QDate(2002, 11, 28), QTime(0, 0, 30)));
         watch.checkDay();
         QCOMPARE(watch.remainder().leftMB, 1000.0 - 64);
+        // An allowance on one adapter counts that adapter's records alone, from the window's first day.
+        t.exec("INSERT INTO log_adapter VALUES (1, '2002-08-31 23:59:59', 'usb0', ?, 0), (2, '2002-09-01 00:00:00',"
+               " 'usb0', ?, 0), (4, '2002-11-27 00:00:00', 'usb0', ?, 0), (4, '2002-11-27 00:00:00', 'eth0', ?, 0)",
+               {MB, 2 * MB, 2 * MB, 6 * MB});
+        Settings usb = terms(1000, 3, 2);
+        usb.allowanceadapter = "usb0";
+        watch.reload(usb, quint64(MB));
+        QCOMPARE(watch.remainder().leftMB, 1000.0 - 2 - 2 - 1);
     }
 
     // A plan of 1000 MB renewing on the 17th, used hour by hour over five weeks and checked twice an hour: each band

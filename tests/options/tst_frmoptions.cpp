@@ -168,9 +168,8 @@ private Q_SLOTS:
         const QStringList controls
             = QString("ChkAutoReset Chkkbits ChkWhatsleft BttExport BttBrowse CboChartType LblExport1 LblExport2 "
                       "TxtCsvFile ChkAutostart ChkGraphColours lblTrayIcon CboTrayIcon LstAdapters txtAdapters "
-                      "BttClear lblAttention "
-                      "lblvolume1 lblvolume2 Txtperiod "
-                      "TxtMaxMB cboPeriodType lblBillingDay SpnBillingDay ChkNotifyLeft lblpreview LblStartdate")
+                      "BttClear lblAttention lblvolume1 lblvolume2 Txtperiod TxtMaxMB cboPeriodType lblBillingDay "
+                      "SpnBillingDay ChkNotifyLeft lblpreview LblStartdate lblAllowanceAdapter CboAllowanceAdapter")
                   .split(' ');
         auto* frame = f.get<QGroupBox>("brGeneral");
         // The frame's title, or "-" when it is hidden, then the controls shown.

@@ -56,6 +56,12 @@ private Q_SLOTS:
         // The icon's hover text: the name first; without an allowance, no line for it.
         QCOMPARE(TrayToolTip(124.9, 0, true, 1000, ""),
                  QString("Zovodazad\nDownload: 1,023.2 Kbps/s, upload: 0.0 Kbps/s\nSince the last log row: 1.0 kB"));
+        // Each adapter with traffic since the row has a line of its own, with its rates and volume.
+        QCOMPARE(TrayToolTip(1500, 3, false, 3 * 1048576, "", false,
+                             {{"wlan0", 1048576, 0, 0, 0}, {"usb0", 2097152, 0, 1500, 3}}),
+                 QString("Zovodazad\nDownload: 1,500.0 kBps/s, upload: 3.0 kBps/s\nSince the last log row: 3.00 MB\n"
+                         "  wlan0: 0.0 kBps/s down, 0.0 kBps/s up, 1.00 MB\n"
+                         "  usb0: 1,500.0 kBps/s down, 3.0 kBps/s up, 2.00 MB"));
 
         // kB up to a MB; figures of 10,000 and more step up a unit, with two decimals; below that the lines stay as
         // they were.
@@ -190,30 +196,43 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("events");
         QTest::addColumn<QString>("rows"); // received octets per row, the exit row last
-        QTest::newRow("traffic from a total of 0") << "tick 0|tick 500|tick 500" << QString("2000");
+        QTest::addColumn<QString>("adapters"); // each row's records, adapter:received
+        QTest::newRow("traffic from a total of 0")
+            << "tick 0|tick 500|tick 500" << QString("2000") << "eth0:1000 wlan0:1000";
         QTest::newRow("64-bit counters pass 2^32 without a row")
-            << "tick 4294967000|tick 4294967000|tick 0" << QString("17179868000");
-        QTest::newRow("reset counters between ticks") << "tick 700|reset 300|tick 50|tick 0" << QString("1400 700");
-        QTest::newRow("deselected adapter") << "tick 100|deselect 60|tick 5|tick 0" << QString("200 65");
-        QTest::newRow("vanished adapter") << "tick 100|vanish 60|tick 5|tick 0" << QString("200 65");
-        QTest::newRow("recreated adapter") << "tick 100|recreate 60|tick 5|tick 0" << QString("200 130");
+            << "tick 4294967000|tick 4294967000|tick 0" << QString("17179868000") << "eth0:8589934000 wlan0:8589934000";
+        QTest::newRow("reset counters between ticks")
+            << "tick 700|reset 300|tick 50|tick 0" << QString("1400 700") << "eth0:700 wlan0:700|eth0:350 wlan0:350";
+        QTest::newRow("deselected adapter")
+            << "tick 100|deselect 60|tick 5|tick 0" << QString("200 65") << "eth0:100 wlan0:100|eth0:65";
+        QTest::newRow("vanished adapter")
+            << "tick 100|vanish 60|tick 5|tick 0" << QString("200 65") << "eth0:100 wlan0:100|eth0:65";
+        QTest::newRow("recreated adapter")
+            << "tick 100|recreate 60|tick 5|tick 0" << QString("200 130") << "eth0:100 wlan0:100|eth0:65 wlan0:65";
         // An adapter that comes back under another index with its counters takes up where it was left; one renamed
-        // goes on; one never seen counts what it shows only when a new link could have carried that.
-        QTest::newRow("away and back") << "tick 100|vanish 60|tick 5|back 7|tick 0" << QString("200 79");
-        QTest::newRow("renamed adapter") << "tick 100|rename 60|tick 0" << QString("320");
-        QTest::newRow("new adapter") << "tick 100|fresh 5|tick 0" << QString("1215");
-        QTest::newRow("adapter moved in with a history") << "tick 100|moved 5|tick 0" << QString("210");
-        QTest::newRow("exit between ticks") << "tick 100|exit 40" << QString("280");
+        // goes on, its traffic from then on under its new name; one never seen counts what it shows only when a new
+        // link could have carried that.
+        QTest::newRow("away and back") << "tick 100|vanish 60|tick 5|back 7|tick 0" << QString("200 79")
+                                       << "eth0:100 wlan0:100|eth0:72 wlan0:7";
+        QTest::newRow("renamed adapter") << "tick 100|rename 60|tick 0" << QString("320")
+                                         << "eth0:160 wlan0:100 wlan9:60";
+        QTest::newRow("new adapter") << "tick 100|fresh 5|tick 0" << QString("1215") << "eth0:105 usb0:1005 wlan0:105";
+        QTest::newRow("adapter moved in with a history")
+            << "tick 100|moved 5|tick 0" << QString("210") << "eth0:105 wlan0:105";
+        QTest::newRow("exit between ticks") << "tick 100|exit 40" << QString("280") << "eth0:140 wlan0:140";
         // A period begun the day before is written in the first minute of the day, and retried there after a
         // failure; one begun in that minute is not.
-        QTest::newRow("midnight") << "midnight 100|tick 50|tick 0" << QString("200 100");
-        QTest::newRow("midnight row refused") << "refused 100|tick 50|tick 0" << QString("300 0");
+        QTest::newRow("midnight") << "midnight 100|tick 50|tick 0" << QString("200 100")
+                                  << "eth0:100 wlan0:100|eth0:50 wlan0:50";
+        QTest::newRow("midnight row refused")
+            << "refused 100|tick 50|tick 0" << QString("300 0") << "eth0:150 wlan0:150|";
     }
 
     void everyOctetInOneRow()
     {
         QFETCH(QString, events);
         QFETCH(QString, rows);
+        QFETCH(QString, adapters);
         Rig r;
         r.clock.set(QDateTime(QDate(2026, 12, 4), QTime(12, 0)));
         r.table = {{1, "eth0", true}, {2, "wlan0", true}};
@@ -252,6 +271,11 @@ private Q_SLOTS:
                 .toString(),
             rows);
         QCOMPARE(r.t.scalar("SELECT count(*) FROM log WHERE DateAndTimeEnd < DateAndTimeStart").toInt(), 0);
+        QCOMPARE(r.t.scalar("SELECT group_concat(coalesce((SELECT group_concat(adapter || ':' || bytesrcvd, ' ') FROM"
+                            " (SELECT * FROM log_adapter WHERE logrow = log.rowid ORDER BY adapter)), ''), '|')"
+                            " FROM (SELECT rowid, * FROM log ORDER BY rowid) AS log")
+                     .toString(),
+                 adapters);
     }
 
     // When the clocks go back from summer to winter time, the first tick after the change ends the period the

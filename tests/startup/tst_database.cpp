@@ -32,6 +32,15 @@ private Q_SLOTS:
             "CREATE VIEW DownloadPerWeek AS SELECT strftime('%Y%W', day) AS ddate, 0 AS kbdown,"
             " 0 AS kbup, 0 AS avgdown FROM log_day",
             "PRAGMA user_version = 1"};
+        QTest::newRow("before the per-adapter log") << QStringList {"DROP TRIGGER log_adapter_row_delete",
+                                                                    "DROP TABLE log_adapter",
+                                                                    "DROP TABLE log_adapter_day",
+                                                                    "DROP VIEW AdapterPerday",
+                                                                    "DROP VIEW AdapterPerWeek",
+                                                                    "DROP VIEW AdapterPerMonth",
+                                                                    "DROP VIEW AdapterPerYear",
+                                                                    "ALTER TABLE open_period DROP COLUMN adapters",
+                                                                    "PRAGMA user_version = 2"};
     }
 
     void fileIsBroughtUpToDate()
@@ -54,6 +63,51 @@ private Q_SLOTS:
         QCOMPARE(t.scalar("SELECT (SELECT count(*) FROM open_period) || ' ' || user_version FROM pragma_user_version")
                      .toString(),
                  "0 " + QString::number(DatabaseFile::SchemaVersion));
+        // The rows from before have no per-adapter records; the next row's are kept and summed.
+        QCOMPARE(t.scalar("SELECT count(*) FROM log_adapter").toInt(), 0);
+        t.exec("INSERT INTO log_adapter SELECT max(rowid), '2026-12-05 16:00:00', 'usb0', 1024, 0 FROM log");
+        QCOMPARE(t.scalar("SELECT adapter || ' ' || ddate || ' ' || kbdown FROM AdapterPerWeek").toString(),
+                 QString("usb0 202649 1.0"));
+    }
+
+    // The per-adapter log is the user's history too: one lost is made anew and the user told; one of a shape this
+    // version does not know is kept under another name, never emptied; its per-day sums are rebuilt without a word.
+    void adapterLogIsRepairedNeverEmptied_data()
+    {
+        QTest::addColumn<QStringList>("change");
+        QTest::addColumn<QString>("note");
+        QTest::addColumn<QString>("kept"); // a query on the repaired file # its answer
+        QTest::newRow("lost") << QStringList {"DROP TABLE log_adapter"} << "was missing"
+                              << "SELECT count(*) || ' ' || (SELECT count(*) FROM log) FROM log_adapter#0 1";
+        QTest::newRow("another shape") << QStringList {"DROP TABLE log_adapter", "CREATE TABLE log_adapter (x, y)",
+                                                       "INSERT INTO log_adapter VALUES (1, 2)"}
+                                       << "log_adapter_unknown"
+                                       << "SELECT x || ' ' || y FROM log_adapter_unknown#1 2";
+        QTest::newRow("sums lost") << QStringList {"DROP TABLE log_adapter_day"} << QString()
+                                   << "SELECT adapter || ' ' || kbdown FROM AdapterPerday#eth0 2.0";
+    }
+
+    void adapterLogIsRepairedNeverEmptied()
+    {
+        QFETCH(QStringList, change);
+        QFETCH(QString, note);
+        QFETCH(QString, kept);
+        TempDatabase t;
+        t.addLogRow("2026-12-05 10:00:00", "2026-12-05 11:00:00", 0, 2048, 10);
+        t.exec("INSERT INTO log_adapter VALUES (1, '2026-12-05 10:00:00', 'eth0', 2048, 0)");
+        for (const QString& sql : change)
+            t.exec(sql);
+        t.db.close();
+        QString error;
+        QStringList notes;
+        QVERIFY2(DatabaseFile::openOrCreate(t.db, t.path(), &error, &notes), qPrintable(error));
+        QCOMPARE(notes.size(), note.isEmpty() ? 0 : 1);
+        QVERIFY(note.isEmpty() || notes[0].contains(note));
+        QCOMPARE(t.scalar(kept.section('#', 0, 0)).toString(), kept.section('#', 1));
+        notes.clear();
+        t.db.close();
+        QVERIFY(DatabaseFile::openOrCreate(t.db, t.path(), &error, &notes));
+        QVERIFY(notes.isEmpty()); // repaired once
     }
 
     // Reading the whole file for damage would make every start as slow as the log is long; only a start after a run
@@ -65,7 +119,8 @@ private Q_SLOTS:
             t.exec("WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < 2000)"
                    " INSERT INTO log SELECT '2002-12-04 08:00:00', '2002-12-04 09:00:00', i, i, 0 FROM n");
             if (unclean)
-                t.exec("INSERT INTO open_period VALUES (1, '2002-12-04 09:00:00', '2002-12-04 09:01:00', 1, 2, 0, 1)");
+                t.exec("INSERT INTO open_period VALUES (1, '2002-12-04 09:00:00', '2002-12-04 09:01:00', 1, 2, 0, 1, "
+                       "NULL)");
             const qint64 pageSize = t.scalar("PRAGMA page_size").toLongLong();
             const qint64 logRoot = t.scalar("SELECT rootpage FROM sqlite_master WHERE name = 'log'").toLongLong();
             t.db.close();

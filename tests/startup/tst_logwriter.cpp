@@ -422,6 +422,59 @@ private Q_SLOTS:
 
     // The open period is saved at most once a minute and at every new period. After a crash it becomes one row
     // ending at its last save, which a clock set back does not make end before it starts.
+    // Each adapter's share of a period reaches the log with the period's row, by whichever way the row is written:
+    // at once, from the save after a crash, or from the file kept aside at an exit whose row failed. Shares that do
+    // not add up to their period are never logged: the row goes without them from the save, and a kept line is
+    // rejected whole, as any damaged line is.
+    void sharesGoWhereTheRowGoes_data()
+    {
+        QTest::addColumn<QString>("route");
+        QTest::addColumn<QString>("records"); // adapter:received:sent
+        const QString both = "usb0:400:500 wlan0:600:200";
+        QTest::newRow("row written") << "write" << both;
+        QTest::newRow("saved, then a crash") << "save" << both;
+        QTest::newRow("saved shares damaged") << "save damaged" << QString();
+        QTest::newRow("kept aside at exit") << "aside" << both;
+        QTest::newRow("kept shares that do not add up") << "aside damaged" << QString();
+    }
+
+    void sharesGoWhereTheRowGoes()
+    {
+        QFETCH(QString, route);
+        QFETCH(QString, records);
+        Run r;
+        r.s.TotalBytesRcvd = 1000;
+        r.s.TotalBytesSent = 700;
+        r.s.PeriodShares = {{"wlan0", 600, 200}, {"usb0", 400, 500}};
+        const QString aside = PeriodJournal::asidePath(r.t.path());
+        if (route == "write") {
+            QVERIFY(r.w.WriteLogRow());
+            QVERIFY(r.s.PeriodShares.empty());
+        } else if (route.startsWith("save")) {
+            QVERIFY(r.j.save(r.s, at(4, 11, 30)));
+            if (route.endsWith("damaged"))
+                r.t.exec("UPDATE open_period SET adapters = 'usb0:400:500 wlan0:600:199'");
+        } else {
+            QString error;
+            QVERIFY(r.j.keepAside(r.s, at(4, 11, 30), &error));
+            if (route.endsWith("damaged")) {
+                QFile f(aside);
+                QVERIFY(f.open(QIODevice::ReadOnly));
+                const QByteArray line = f.readAll().replace("wlan0:600", "wlan0:601");
+                f.close();
+                QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(line) == line.size());
+            }
+        }
+        if (route != "write")
+            QVERIFY(PeriodJournal(r.t.db).recover(r.clock));
+        QCOMPARE(r.t.scalar("SELECT count(*) FROM log").toInt(), route == "aside damaged" ? 0 : 1);
+        QCOMPARE(r.t.scalar("SELECT coalesce(group_concat(adapter || ':' || bytesrcvd || ':' || BytesSent, ' '), '')"
+                            " FROM (SELECT * FROM log_adapter JOIN log ON logrow = log.rowid"
+                            " AND log_adapter.DateAndTimeStart = log.DateAndTimeStart ORDER BY adapter)")
+                     .toString(),
+                 records);
+    }
+
     void journalSavesAndRecovers()
     {
         Run r;
