@@ -79,12 +79,15 @@ done
 median() { awk -v f=$1 -v c=$2 '$1 == f { print $c }' "$E2E_DIR/rounds" | sort -n | awk '{ v[NR] = $1 } END {
     print NR % 2 ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
 for f in 0 1 2; do
+    [ -s "$E2E_DIR/rounds" ] || break
     echo "${forms[$f]}: program $(median $f 2) us/s, panel $(median $f 3) us/s (medians of $ROUNDS rounds)"
 done
 
 # The three forms on an XEmbed tray.
 if [ -n "$PHOTOS" ]; then
-    kill $PANEL
+    # The panel and its plug-in hand the tray over once they are gone.
+    kill $PANEL $(pgrep -P $PANEL) 2>/dev/null || true
+    wait_for 10 sh -c "! kill -0 $PANEL 2>/dev/null" || fail "the panel did not end"
     start_tray
     for f in 0 1 2; do
         sqlite3 "$DB" "delete from settings where settingname = 'trayicon'; insert into settings values ('trayicon', '$f')"
