@@ -70,6 +70,7 @@ void Sampler::sampleBeforeExit(const std::vector<IfEntry>* table)
     m_sampled = false;
     m_addedRcvd = 0;
     m_addedSent = 0;
+    m_tickShares.clear();
     if (!table)
         return;
     readTable(*table, m_now);
@@ -180,7 +181,6 @@ void Sampler::countedIndexes(std::vector<std::uint32_t>& into) const
     std::uint64_t in = 0;
     std::uint64_t out = 0;
     bool dropped = false;
-    m_tickShares.clear();
     for (std::size_t k = 0; k < m_now.size(); ++k) {
         const Counted& a = m_now[k];
         if (!a.selected)
@@ -203,7 +203,7 @@ void Sampler::countedIndexes(std::vector<std::uint32_t>& into) const
         if (addIn != 0 || addOut != 0) {
             in += addIn;
             out += addOut;
-            m_tickShares.push_back({k, addIn, addOut});
+            m_tickShares.push_back({k, addIn, addOut, 0});
         }
     }
     for (std::size_t k = 0; k < m_before.size() && !dropped; ++k) {
@@ -364,8 +364,11 @@ void Sampler::RescaleGraphs(double m)
 
 [[gnu::hot]] void Sampler::addTickShares()
 {
-    for (const TickShare& t : m_tickShares)
-        addShare(m_state.PeriodShares, m_before[t.at].name, t.in, t.out);
+    std::size_t hint = 0;
+    for (TickShare& t : m_tickShares) {
+        t.slot = addShare(m_state.PeriodShares, m_before[t.at].name, t.in, t.out, hint);
+        hint = t.slot + 1;
+    }
 }
 
 // The list reuses its entries' strings, so a steady set of adapters allocates nothing from tick to tick.
@@ -382,11 +385,12 @@ void Sampler::RescaleGraphs(double m)
         a.sentInPeriod = shares[k].sent;
         a.downRate = 0;
         a.upRate = 0;
-        for (const TickShare& t : m_tickShares) {
-            if (m_before[t.at].name == a.name) {
-                a.downRate = ratePerSecond(double(t.in));
-                a.upRate = ratePerSecond(double(t.out));
-            }
+    }
+    // A row written after this tick's shares were added left none: the slots then lie past the list's end.
+    for (const TickShare& t : m_tickShares) {
+        if (t.slot < list.size()) {
+            list[t.slot].downRate = ratePerSecond(double(t.in));
+            list[t.slot].upRate = ratePerSecond(double(t.out));
         }
     }
 }

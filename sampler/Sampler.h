@@ -146,6 +146,7 @@ private:
         std::size_t at;
         std::uint64_t in;
         std::uint64_t out;
+        std::size_t slot; // its adapter's place among the period's shares, once added
     };
     std::vector<TickShare> m_tickShares;
 };

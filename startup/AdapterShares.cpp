@@ -28,15 +28,18 @@ std::optional<quint64> octets(QByteArrayView field)
 
 } // namespace
 
-void addShare(AdapterShares& shares, std::string_view name, quint64 rcvd, quint64 sent)
+std::size_t addShare(AdapterShares& shares, std::string_view name, quint64 rcvd, quint64 sent, std::size_t hint)
 {
-    const auto it = std::find_if(shares.begin(), shares.end(), [&](const AdapterShare& s) { return s.name == name; });
+    auto it = hint < shares.size() && shares[hint].name == name
+        ? shares.begin() + std::ptrdiff_t(hint)
+        : std::find_if(shares.begin(), shares.end(), [&](const AdapterShare& s) { return s.name == name; });
     if (it == shares.end()) {
         shares.push_back({std::string(name), rcvd, sent});
-        return;
+        return shares.size() - 1;
     }
     it->rcvd += rcvd;
     it->sent += sent;
+    return std::size_t(it - shares.begin());
 }
 
 QByteArray sharesText(const AdapterShares& shares)

@@ -17,8 +17,9 @@ struct AdapterShare
 };
 using AdapterShares = std::vector<AdapterShare>;
 
-// Adds octets to the adapter's share, making one when it has none yet.
-void addShare(AdapterShares& shares, std::string_view name, quint64 rcvd, quint64 sent);
+// Adds octets to the adapter's share, making one when it has none yet, and returns the share's place. The share at
+// hint is looked at first: adapters that carry traffic tick after tick come in the same order each time.
+std::size_t addShare(AdapterShares& shares, std::string_view name, quint64 rcvd, quint64 sent, std::size_t hint = 0);
 
 // The shares as text, "name:rcvd:sent" joined by spaces, as the saved open period and the pending file keep them.
 // Interface names hold no space or colon (the kernel refuses them), so the text splits back unambiguously.

@@ -220,6 +220,8 @@ private Q_SLOTS:
         QTest::newRow("adapter moved in with a history")
             << "tick 100|moved 5|tick 0" << QString("210") << "eth0:105 wlan0:105";
         QTest::newRow("exit between ticks") << "tick 100|exit 40" << QString("280") << "eth0:140 wlan0:140";
+        QTest::newRow("table unreadable for a tick")
+            << "tick 100|unreadable 0|tick 0" << QString("200") << "eth0:100 wlan0:100";
         // A period begun the day before is written in the first minute of the day, and retried there after a
         // failure; one begun in that minute is not.
         QTest::newRow("midnight") << "midnight 100|tick 50|tick 0" << QString("200 100")
@@ -257,6 +259,10 @@ private Q_SLOTS:
             else if (event == "midnight" || event == "refused")
                 r.clock.set(QDateTime(QDate(2026, 12, 5), QTime(0, 0, 10)));
             r.t.exec(event == "refused" ? "PRAGMA query_only = ON" : "PRAGMA query_only = OFF");
+            if (event == "unreadable") {
+                r.sampler.TmrCheckit_Timer(nullptr);
+                continue;
+            }
             if (event == "exit") {
                 for (IfEntry& e : r.table)
                     e.inOctets += octets;
