@@ -99,27 +99,32 @@ QString adapterTableSql(const QString& name)
         .arg(name);
 }
 
+// A record's octets added to (sign "") or taken from (sign "-") its day's sums; a day left without records goes.
 QString adapterDayChange(const char* row, const char* sign)
 {
     return QStringLiteral("INSERT INTO log_adapter_day VALUES (%1.adapter, coalesce(date(%1.DateAndTimeStart), ''),"
-                          " %2%1.bytesrcvd, %2%1.BytesSent) ON CONFLICT (adapter, day) DO UPDATE SET"
-                          " bytesrcvd = bytesrcvd + excluded.bytesrcvd, BytesSent = BytesSent + excluded.BytesSent;")
+                          " %2 1, %2%1.bytesrcvd, %2%1.BytesSent) ON CONFLICT (adapter, day) DO UPDATE SET"
+                          " records = records + excluded.records, bytesrcvd = bytesrcvd + excluded.bytesrcvd,"
+                          " BytesSent = BytesSent + excluded.BytesSent;"
+                          " DELETE FROM log_adapter_day WHERE adapter = %1.adapter"
+                          " AND day = coalesce(date(%1.DateAndTimeStart), '') AND records <= 0;")
         .arg(QLatin1String(row), QLatin1String(sign));
 }
 
 QStringList adapterSummarySql()
 {
     return {
-        QStringLiteral("CREATE TABLE log_adapter_day (adapter TEXT NOT NULL, day TEXT NOT NULL,"
-                       " bytesrcvd INTEGER NOT NULL, BytesSent INTEGER NOT NULL, PRIMARY KEY (adapter, day))"
-                       " WITHOUT ROWID"),
+        QStringLiteral(
+            "CREATE TABLE log_adapter_day (adapter TEXT NOT NULL, day TEXT NOT NULL, records INTEGER NOT NULL,"
+            " bytesrcvd INTEGER NOT NULL, BytesSent INTEGER NOT NULL, PRIMARY KEY (adapter, day))"
+            " WITHOUT ROWID"),
         QStringLiteral("CREATE TRIGGER log_adapter_day_insert AFTER INSERT ON log_adapter BEGIN %1 END")
             .arg(adapterDayChange("NEW", "")),
         QStringLiteral("CREATE TRIGGER log_adapter_day_delete AFTER DELETE ON log_adapter BEGIN %1 END")
             .arg(adapterDayChange("OLD", "-")),
         QStringLiteral("CREATE TRIGGER log_adapter_day_update AFTER UPDATE ON log_adapter BEGIN %1 %2 END")
             .arg(adapterDayChange("OLD", "-"), adapterDayChange("NEW", "")),
-        QStringLiteral("INSERT INTO log_adapter_day SELECT adapter, coalesce(date(DateAndTimeStart), ''),"
+        QStringLiteral("INSERT INTO log_adapter_day SELECT adapter, coalesce(date(DateAndTimeStart), ''), count(*),"
                        " total(bytesrcvd), total(BytesSent) FROM log_adapter GROUP BY 1, 2"),
     };
 }

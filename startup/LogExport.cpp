@@ -94,8 +94,9 @@ bool clearLog(DbConnection& db, const QDateTime& now, QString* error)
 {
     DbCommand command;
     command.bind(db);
-    // Both statements are tried even when the first fails.
+    // Every statement is tried even when one before failed. Records a VACUUM parted from their rows go too.
     bool ok = command.execute(QStringLiteral("Delete from log;"));
+    ok = command.execute(QStringLiteral("Delete from log_adapter;")) && ok;
     ok = command.execute(QStringLiteral("INSERT INTO Log values(?, ?, 0, 0, 0);"), {dbDateTime(now), dbDateTime(now)})
         && ok;
     if (!ok && error)
