@@ -104,6 +104,7 @@ bool MainMdl::start(const QString& databasePath)
     m_frmMain->setWindowTitle(FrmMain::versionCaption());
     // Every window carries the program's icon: the dialogs and message boxes too.
     QApplication::setWindowIcon(m_frmMain->windowIcon());
+    m_frmMain->setDatabasePath([this] { return m_engine.databasePath(); });
     if (!m_platform.trayHosts)
         m_desktopTrayHosts = std::make_unique<DesktopTrayHosts>();
     m_tray = std::make_unique<TrayIcon>(m_frmMain->popupMenu(),
@@ -118,6 +119,14 @@ bool MainMdl::start(const QString& databasePath)
         FrmOptions::Services {m_engine, m_platform.boxes, m_folderPicker},
         [this](bool whatsleft) { m_frmMain->applyWhatsLeftHeight(whatsleft); }, m_frmMain.get());
     m_frmMain->applyWhatsLeftHeight(settings.whatsleft != 0);
+    // The graphs' colours and the icon's form follow the dialog at once, as its check boxes act.
+    const auto showLooks = [this] {
+        const Settings& now = m_engine.settings().current();
+        m_frmMain->setGraphColours(now.graphcolours != 0);
+        m_tray->setActivityForm(static_cast<ActivityIcon::Form>(now.trayicon));
+    };
+    showLooks();
+    connect(&m_engine.settings(), &SettingsStore::changed, m_frmMain.get(), showLooks);
     wireViews();
     // Without an icon the window stands in for it. A session that starts its programs before its panel gets the
     // icon as soon as the panel appears.

@@ -5,6 +5,7 @@
 #include "Readouts.h"
 #include "TwipLayout.h"
 
+#include "FrmAbout.h"
 #include "MessageBox.h"
 #include "MonitorLog.h"
 #include "MonitorPlacement.h"
@@ -16,6 +17,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QContextMenuEvent>
+#include <QDesktopServices>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QMoveEvent>
@@ -37,6 +39,12 @@ constexpr int OuterHeightPlain = 1600;
 // of 1965 and the stored client height of 1590. Window managers draw frames of their own size, so the rule is applied
 // to the client area: the tall window shows every row and the short one cuts off the volume-left line.
 constexpr int FrameHeight = 375;
+
+const QColor DownGreen(0, 255, 0);
+const QColor UpRed(255, 0, 0);
+// The blue and orange of Okabe and Ito's palette, which every kind of colour vision tells apart.
+const QColor DownBlue(0, 114, 178);
+const QColor UpOrange(230, 159, 0);
 
 const QString MonitorOn = QStringLiteral("Monitor &On.");
 const QString MonitorOff = QStringLiteral("Monitor &Off.");
@@ -90,6 +98,8 @@ FrmMain::FrmMain(MessageBoxes& boxes, std::function<QRect()> iconRect, QWidget* 
 {
     initResources();
     setObjectName(QStringLiteral("FrmMain"));
+    // Its caption is the volume; screen readers name the window by the program.
+    setAccessibleName(QStringLiteral("Zovodazad"));
     setWindowIcon(monitorIcon());
     // The window stays on top beside the user's work and is rarely the active one; its graphs' hover texts show
     // all the same.
@@ -102,21 +112,26 @@ FrmMain::FrmMain(MessageBoxes& boxes, std::function<QRect()> iconRect, QWidget* 
     addLabel("Label4", QStringLiteral("Out :"), true, {0, 480, 495, 255})
         ->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     m_lblUpload = addLabel("LblUpload", QString(), false, {600, 480, 1095, 255});
+    m_lblDownload->setAccessibleDescription(tr("Received since the last log row"));
+    m_lblUpload->setAccessibleDescription(tr("Sent since the last log row"));
     m_lblUp = addLabel("LblUp", QString(), false, {120, 840, 2895, 255});
     m_lblWhatsLeft = addLabel("lblwhatsLeft", QStringLiteral("50 % left - 20 MB Left"), true, {120, 1200, 2775, 255});
     m_lblOutlook = addLabel("lblOutlook", QString(), false, {120, 1560, 2775, 255});
 
     m_downGraph = new Throughput(this);
     m_downGraph->setObjectName(QStringLiteral("DownGraph"));
-    setUpGraph(m_downGraph, QColor(0, 255, 0), false, m_graphMax);
+    m_downGraph->setAccessibleName(tr("Download graph"));
+    setUpGraph(m_downGraph, DownGreen, false, m_graphMax);
     m_layout.place(m_downGraph, {1800, 120, 1095, 255});
     m_upGraph = new Throughput(this);
     m_upGraph->setObjectName(QStringLiteral("UpGraph"));
-    setUpGraph(m_upGraph, QColor(255, 0, 0), true, m_graphMax);
+    m_upGraph->setAccessibleName(tr("Upload graph"));
+    setUpGraph(m_upGraph, UpRed, true, m_graphMax);
     m_layout.place(m_upGraph, {1800, 480, 1095, 255});
 
     m_popup.setObjectName(QStringLiteral("MP_IconPopup"));
     m_popup.setTitle(QStringLiteral("IconPopup"));
+    m_popup.setAccessibleName(QStringLiteral("Zovodazad"));
     auto addItem = [this](const char* name, const QString& caption) {
         QAction* action = m_popup.addAction(caption);
         action->setObjectName(QLatin1String(name));
@@ -141,6 +156,9 @@ FrmMain::FrmMain(MessageBoxes& boxes, std::function<QRect()> iconRect, QWidget* 
     m_hide->setObjectName(QStringLiteral("Hide"));
     m_hide->setEnabled(false);
     connect(m_hide, &QAction::triggered, this, &FrmMain::ToggleMonitorWindow);
+    // The keyboard's way to put the window away; the menu shows the key beside Hide.
+    m_hide->setShortcut(QKeySequence::Cancel);
+    addAction(m_hide);
     m_exit = new QAction(QStringLiteral("E&xit"), this);
     m_exit->setObjectName(QStringLiteral("Exit"));
     m_exit->setEnabled(false);
@@ -289,6 +307,12 @@ QString FrmMain::versionCaption()
     return QStringLiteral("Zovodazad %1.%2").arg(ZOVO_VERSION_MAJOR).arg(ZOVO_VERSION_MINOR);
 }
 
+void FrmMain::setGraphColours(bool blueOrange)
+{
+    m_downGraph->setForeColor(blueOrange ? DownBlue : DownGreen);
+    m_upGraph->setForeColor(blueOrange ? UpOrange : UpRed);
+}
+
 void FrmMain::applyWhatsLeftHeight(bool whatsLeft)
 {
     m_whatsLeftShown = whatsLeft;
@@ -343,9 +367,16 @@ void FrmMain::followState()
 
 void FrmMain::showAbout()
 {
-    const QString caption = versionCaption();
-    m_boxes.ask(caption + QStringLiteral("\nNetwork traffic monitor"), MessageBoxes::Buttons::Ok,
-                MessageBoxes::Icon::Information, caption);
+    // One box at a time, naming where the database is now.
+    if (m_about)
+        m_about->close();
+    const auto openFolder = [this](const QUrl& folder) {
+        if (!QDesktopServices::openUrl(folder))
+            m_boxes.ask(tr("No program could open the folder %1.").arg(folder.toLocalFile()), MessageBoxes::Buttons::Ok,
+                        MessageBoxes::Icon::Warning, versionCaption(), {}, m_about);
+    };
+    m_about = new FrmAbout(m_databasePath ? m_databasePath() : QString(), openFolder, this);
+    m_about->show();
 }
 
 void FrmMain::setTrayPresent(bool present)
@@ -454,6 +485,7 @@ void FrmMain::hideEvent(QHideEvent* event)
     m_lblDownload->setText(VolumeText(double(snapshot.rcvdSinceRow)));
     m_lblUpload->setText(VolumeText(double(snapshot.sentSinceRow)));
     setWindowTitle(VolumeText(double(snapshot.rcvdSinceRow + snapshot.sentSinceRow)));
+    describeGraphs(snapshot);
     m_lblUp->setText(snapshot.tick.counted == 0 ? NothingCountedLine()
                          : snapshot.tick.downRate > 0
                          ? RateLine(snapshot.tick.downRate, snapshot.avgDown, snapshot.maxDown, bits)
@@ -467,6 +499,20 @@ void FrmMain::hideEvent(QHideEvent* event)
             m_whatsLeftColour = colour;
             shadeWhatsLeft();
         }
+    }
+}
+
+// Assistive technology reads a graph's current rate and the rate its full height stands for.
+void FrmMain::describeGraphs(const Snapshot& snapshot)
+{
+    const bool bits = snapshot.tick.bits;
+    const QString top = RateText(m_graphMax, bits);
+    const std::pair<Throughput*, double> graphs[]
+        = {{m_downGraph, snapshot.tick.downRate}, {m_upGraph, snapshot.tick.upRate}};
+    for (const auto& [graph, rate] : graphs) {
+        const QString text = tr("Now %1, full height %2").arg(RateText(rate, bits), top);
+        if (graph->accessibleDescription() != text)
+            graph->setAccessibleDescription(text);
     }
 }
 

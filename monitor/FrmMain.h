@@ -5,6 +5,7 @@
 
 #include <QMargins>
 #include <QMenu>
+#include <QPointer>
 #include <QTimer>
 #include <QWidget>
 
@@ -12,6 +13,7 @@
 #include <optional>
 
 class Activation;
+class FrmAbout;
 class MessageBoxes;
 class QAction;
 class QLabel;
@@ -43,8 +45,12 @@ public:
 
     // The outer height rule: the taller window shows the volume-left line.
     void applyWhatsLeftHeight(bool whatsLeft);
+    // Blue and orange graphs, told apart with red-green colour blindness, or the green and red ones.
+    void setGraphColours(bool blueOrange);
     // Where the user left the window in an earlier run, if anywhere.
     void setStoredPosition(const std::optional<QPoint>& position);
+    // Where the database is now, for the About box; the program follows a file moved while it runs.
+    void setDatabasePath(std::function<QString()> path) { m_databasePath = std::move(path); }
 
     // The engine's figures: a tick's bars go to the graphs; the texts are built only while the window is shown.
     void showTick(const Snapshot& snapshot);
@@ -89,9 +95,12 @@ private:
     void followState();
     void showAbout();
     void shadeWhatsLeft();
+    void describeGraphs(const Snapshot& snapshot);
 
     MessageBoxes& m_boxes;
     std::function<QRect()> m_iconRect;
+    std::function<QString()> m_databasePath;
+    QPointer<FrmAbout> m_about;
     TwipLayout m_layout {this};
     bool m_whatsLeftShown = true;
     bool m_trayPresent = false;

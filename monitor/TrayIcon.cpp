@@ -50,6 +50,9 @@ TrayIcon::TrayIcon(QMenu& menu, TrayHosts& hosts, QObject* parent)
     m_settle.setInterval(1000);
     connect(&m_settle, &QTimer::timeout, this, [this] { followHosts(true); });
     connect(&m_hosts, &TrayHosts::changed, this, [this] { followHosts(false); });
+    m_drawLater.setSingleShot(true);
+    m_drawLater.setInterval(500);
+    connect(&m_drawLater, &QTimer::timeout, this, &TrayIcon::drawActivity);
 }
 
 bool TrayIcon::show()
@@ -127,7 +130,19 @@ void TrayIcon::onActivated(QSystemTrayIcon::ActivationReason reason)
 
 void TrayIcon::setIcon(const QIcon& icon)
 {
-    m_base = icon;
+    m_still = icon;
+    m_base = m_activity.draw(m_still);
+    refresh();
+}
+
+void TrayIcon::setActivityForm(ActivityIcon::Form form)
+{
+    if (m_activity.setForm(form))
+        setIcon(m_still);
+}
+
+void TrayIcon::refresh()
+{
     m_image = markedIcon(m_base, m_mark);
     if (m_icon)
         m_icon->setIcon(m_image);
@@ -138,7 +153,7 @@ void TrayIcon::setIcon(const QIcon& icon)
     if (colour == m_mark)
         return;
     m_mark = colour;
-    setIcon(m_base);
+    refresh();
 }
 
 void TrayIcon::setToolTip(const QString& text)
@@ -172,8 +187,43 @@ QString allowanceLines(const Remainder& r)
 [[gnu::hot]] void TrayIcon::showTick(const Snapshot& snapshot)
 {
     const bool traffic = snapshot.tick.downRate > 0 || snapshot.tick.upRate > 0;
+    if (m_activity.form() != ActivityIcon::Form::Still)
+        showActivity(snapshot, traffic);
     if (++m_ticks % 2 == 0 || !traffic)
         showFigures(snapshot);
+}
+
+// One reading a second, the mean of its two ticks, drawn at most once a second and only when the picture changes:
+// on a StatusNotifierItem host every drawing is a D-Bus signal and a transfer of pixels. After a tick without
+// traffic the engine rests until something moves: that tick ends its second early, and its picture, the one the
+// icon rests on, is drawn a second after the one before; then nothing is drawn until traffic comes back.
+void TrayIcon::showActivity(const Snapshot& snapshot, bool traffic)
+{
+    const bool bits = snapshot.tick.bits;
+    // The seconds the engine skipped while nothing moved are empty ones.
+    for (quint64 second = 0; second < std::min<quint64>(snapshot.quietBefore / 2, ActivityIcon::Seconds); ++second)
+        m_redraw |= m_activity.add(0, 0, bits);
+    m_sinceDrawn += 1 + snapshot.quietBefore;
+    m_downSum += snapshot.tick.downRate;
+    m_upSum += snapshot.tick.upRate;
+    if (++m_readingTicks == 2 || !traffic) {
+        m_redraw |= m_activity.add(m_downSum / m_readingTicks, m_upSum / m_readingTicks, bits);
+        m_readingTicks = 0;
+        m_downSum = m_upSum = 0;
+    }
+    if (m_redraw && m_sinceDrawn >= 2)
+        drawActivity();
+    else if (m_redraw && !traffic)
+        m_drawLater.start();
+}
+
+void TrayIcon::drawActivity()
+{
+    m_drawLater.stop();
+    m_redraw = false;
+    m_sinceDrawn = 0;
+    m_base = m_activity.draw(m_still);
+    refresh();
 }
 
 [[gnu::hot]] void TrayIcon::showFigures(const Snapshot& snapshot)

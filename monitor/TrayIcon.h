@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ActivityIcon.h"
 #include "Sampler.h"
 #include "TrayHost.h"
 
@@ -38,7 +39,9 @@ public:
     // The kind of host the icon was made for; None before it is made.
     Host host() const { return m_host; }
 
+    // The still picture; the other forms draw the traffic in its place.
     void setIcon(const QIcon& icon);
+    void setActivityForm(ActivityIcon::Form form);
     // A small round mark in the icon's lower right corner, in this colour; an invalid colour shows none.
     void setMark(const QColor& colour);
     // Hosts are told only of a text that changed: StatusNotifierItem hosts hear of each change over D-Bus.
@@ -66,10 +69,26 @@ private:
     void place(Host host);
     void followHosts(bool settled);
     void onActivated(QSystemTrayIcon::ActivationReason reason);
+    void showActivity(const Snapshot& snapshot, bool traffic);
+    void drawActivity();
+    // The image of the picture and the mark, to the host.
+    void refresh();
 
     QMenu& m_menu;
     TrayHosts& m_hosts;
+    QIcon m_still;
+    // The picture of the form shown: the still one or the traffic's.
     QIcon m_base;
+    ActivityIcon m_activity;
+    // The second being read: its ticks and their rates' sums.
+    int m_readingTicks = 0;
+    double m_downSum = 0;
+    double m_upSum = 0;
+    // Ticks since the traffic was last drawn, the engine's skipped ones counted.
+    quint64 m_sinceDrawn = 2;
+    bool m_redraw = false;
+    // The picture the engine rests on, drawn a second after the one before.
+    QTimer m_drawLater;
     QColor m_mark;
     QIcon m_image;
     QString m_toolTip;

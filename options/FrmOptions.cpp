@@ -12,6 +12,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFocusEvent>
 #include <QGroupBox>
@@ -30,6 +31,9 @@ namespace {
 
 // Pixels between the left edge of the page area and the first tab.
 constexpr int TabInset = 2;
+// Twips added below the described layout for three rows of the General page: starting with the session, the
+// graphs' colours and the icon's form.
+constexpr int AddedRows = 1080;
 // Exclusive upper bounds of the two whole numbers the Volume Left page accepts.
 constexpr double MaxMbLimit = 5120000;
 constexpr double PeriodLimit = 366;
@@ -100,6 +104,7 @@ FrmOptions::FrmOptions(Services services, std::function<void(bool whatsleft)> se
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::MSWindowsFixedSizeDialogHint)
     , m_s(services)
     , m_setMonitorHeight(std::move(setMonitorHeight))
+    , m_autostart(QCoreApplication::applicationFilePath())
 {
     setObjectName(QStringLiteral("FrmOptions"));
     setWindowTitle(QStringLiteral("Options."));
@@ -133,7 +138,7 @@ void FrmOptions::build()
 
     // The tab strip's rectangle is its page area. The row of tabs hangs below it, since the frame and the
     // headings start where a row of tabs on top would be.
-    m_pane = make(new TabPane(this), "TbPagesPane", {120, 120, 5055, 2895});
+    m_pane = make(new TabPane(this), "TbPagesPane", {120, 120, 5055, 2895 + AddedRows});
     m_TbPages = new QTabBar(this);
     m_TbPages->setObjectName(QStringLiteral("TbPages"));
     m_TbPages->setShape(QTabBar::RoundedSouth);
@@ -157,7 +162,7 @@ void FrmOptions::build()
     m_LstAdapters->setSelectionMode(QAbstractItemView::MultiSelection);
     m_LstAdapters->setEditTriggers(QAbstractItemView::NoEditTriggers);
 
-    m_brGeneral = make(new QGroupBox(this), "brGeneral", {240, 240, 4215, 2655});
+    m_brGeneral = make(new QGroupBox(this), "brGeneral", {240, 240, 4215, 2655 + AddedRows});
     m_brGeneral->setTitle(QStringLiteral("General Options - Export Logs."));
     // On the window, not in the frame, but drawn over it.
     m_ChkAutoReset = caption(make(new QCheckBox(this), "ChkAutoReset", {360, 480, 3975, 375}),
@@ -184,6 +189,15 @@ void FrmOptions::build()
     m_BttExport = make(new QPushButton(f), "BttExport", {3720, 1920, 375, 375});
     m_BttExport->setIcon(style()->standardIcon(QStyle::SP_DialogSaveButton, nullptr, m_BttExport));
     m_BttExport->setToolTip(QStringLiteral("Export !"));
+    m_ChkAutostart
+        = caption(make(new QCheckBox(f), "ChkAutostart", {120, 2400, 3855, 375}), "Start Zovodazad when I log in.");
+    m_ChkGraphColours = make(new QCheckBox(f), "ChkGraphColours", {120, 2760, 3855, 375});
+    m_ChkGraphColours->setText(tr("Draw the graphs in blue and orange."));
+    m_lblTrayIcon = make(new QLabel(f), "lblTrayIcon", {120, 3150, 1575, 255});
+    m_lblTrayIcon->setText(tr("The icon shows :"));
+    m_CboTrayIcon = make(new QComboBox(f), "CboTrayIcon", {1800, 3120, 2175, 315});
+    m_CboTrayIcon->addItems({tr("The program's picture"), tr("A graph of the last seconds"), tr("The download rate")});
+    m_lblTrayIcon->setBuddy(m_CboTrayIcon);
 
     m_BttClear = caption(make(new QPushButton(f), "BttClear", {120, 2040, 3975, 495}), "Clear Database");
     m_lblAttention = make(new QLabel(f), "lblAttention", {120, 360, 3975, 1695});
@@ -220,8 +234,20 @@ void FrmOptions::build()
     m_lblAllowanceAdapter->setBuddy(m_CboAllowanceAdapter);
 
     // Created last, so the focus reaches it after the controls of every page.
-    m_BttOK = caption(make(new QPushButton(this), "BttOK", {4200, 3240, 975, 495}), "&OK");
+    m_BttOK = caption(make(new QPushButton(this), "BttOK", {4200, 3240 + AddedRows, 975, 495}), "&OK");
     m_BttOK->setDefault(true);
+
+    // Screen readers name a box by its label (a list that drops down by the label's relation to it), and a picture
+    // button, the list or the heading by the text they stand for.
+    m_lblvolume1->setBuddy(m_TxtMaxMB);
+    m_lblvolume2->setBuddy(m_cboPeriodType);
+    m_Txtperiod->setAccessibleName(m_lblvolume2->text());
+    m_LblExport1->setBuddy(m_TxtCsvFile);
+    m_LblExport2->setBuddy(m_CboChartType);
+    m_LstAdapters->setAccessibleName(m_txtAdapters->text());
+    m_txtAdapters->setAccessibleName(m_txtAdapters->text());
+    for (QPushButton* button : {m_BttBrowse, m_BttExport})
+        button->setAccessibleName(button->toolTip());
 }
 
 void FrmOptions::connectSettings()
@@ -239,6 +265,9 @@ void FrmOptions::connectSettings()
     bindCheck(m_Chkkbits, &Settings::kilobit);
     bindCheck(m_ChkWhatsleft, &Settings::whatsleft);
     bindCheck(m_ChkNotifyLeft, &Settings::notifyleft);
+    bindCheck(m_ChkGraphColours, &Settings::graphcolours);
+    connect(m_CboTrayIcon, &QComboBox::currentIndexChanged, this,
+            [this](int form) { m_s.engine.settings().setLive(&Settings::trayicon, form); });
     connect(m_cboPeriodType, &QComboBox::currentIndexChanged, this,
             [this](int i) { m_SpnBillingDay->setEnabled(i == 2); });
     connect(m_SpnBillingDay, &QSpinBox::valueChanged, this, [this](int day) {
@@ -252,6 +281,7 @@ void FrmOptions::connectSettings()
     connect(m_BttOK, &QPushButton::clicked, this, &FrmOptions::saveAndHide);
     connect(m_BttBrowse, &QPushButton::clicked, this, &FrmOptions::browse);
     connect(m_BttExport, &QPushButton::clicked, this, &FrmOptions::exportCsv);
+    connect(m_ChkAutostart, &QCheckBox::clicked, this, &FrmOptions::switchAutostart);
     connect(m_BttClear, &QPushButton::clicked, this, [this] { clearTrafficLog(m_s.engine, m_s.boxes, this); });
     m_TxtMaxMB->installEventFilter(this);
     m_Txtperiod->installEventFilter(this);
@@ -271,6 +301,8 @@ void FrmOptions::showSettings()
     m_SpnBillingDay->setEnabled(values.LogPeriodType == 2);
     showBillingDay(values.BillingDay);
     m_ChkNotifyLeft->setCheckState(checkState(values.notifyleft));
+    m_ChkGraphColours->setCheckState(checkState(values.graphcolours));
+    m_CboTrayIcon->setCurrentIndex(values.trayicon);
     // The adapters there are now, and the one chosen even when it is gone: its history still counts.
     QStringList names;
     const AdapterList& adapters = m_s.engine.settings().adapters();
@@ -319,7 +351,7 @@ void FrmOptions::fitLayout()
     const QRectF ok = m_layout.twips(m_BttOK);
     needs.append({QSizeF(ok.left() - pane.left(), 0), QSize(m_TbPages->sizeHint().width() + TabInset, 0)});
     m_layout.fit(needs);
-    setFixedSize(m_layout.toPixels({0, 0, 5280, 3930}).size());
+    setFixedSize(m_layout.toPixels({0, 0, 5280, 3930 + AddedRows}).size());
 
     // The row of tabs hangs from the bottom edge of the page area, as a south tab widget's would.
     const QRect paneRect = m_pane->geometry();
@@ -336,6 +368,8 @@ void FrmOptions::closeEvent(QCloseEvent* event)
 
 void FrmOptions::showEvent(QShowEvent* event)
 {
+    // The user may have added or removed the entry since: the box shows the file as it is now.
+    m_ChkAutostart->setChecked(m_autostart.enabled());
     QDialog::showEvent(event);
     Q_EMIT shownChanged(true);
 }
@@ -404,9 +438,9 @@ void FrmOptions::showPage(const QString& caption)
     m_brGeneral->setVisible(!adapters);
     if (!adapters)
         m_brGeneral->setTitle(QString::fromLatin1(Titles[page]));
-    for (QWidget* w :
-         std::initializer_list<QWidget*> {m_ChkAutoReset, m_Chkkbits, m_ChkWhatsleft, m_BttExport, m_BttBrowse,
-                                          m_CboChartType, m_LblExport1, m_LblExport2, m_TxtCsvFile})
+    for (QWidget* w : std::initializer_list<QWidget*> {
+             m_ChkAutoReset, m_Chkkbits, m_ChkWhatsleft, m_BttExport, m_BttBrowse, m_CboChartType, m_LblExport1,
+             m_LblExport2, m_TxtCsvFile, m_ChkAutostart, m_ChkGraphColours, m_lblTrayIcon, m_CboTrayIcon})
         w->setVisible(general);
     m_LstAdapters->setVisible(adapters);
     m_txtAdapters->setVisible(adapters);
@@ -510,4 +544,32 @@ void FrmOptions::exportCsv()
     CsvExport(m_s.engine, m_s.boxes, this)
         .run(m_TxtCsvFile->text(), m_CboChartType->currentIndex(),
              [this](const QString& path) { m_TxtCsvFile->setText(path); });
+}
+
+void FrmOptions::switchAutostart(bool on)
+{
+    const auto apply = [this, on] {
+        QString error;
+        if (on ? m_autostart.write(&error) : m_autostart.remove(&error))
+            return;
+        m_ChkAutostart->setChecked(!on);
+        m_s.boxes.ask(tr("%1 could not be changed: %2").arg(m_autostart.path(), error), MessageBoxes::Buttons::Ok,
+                      MessageBoxes::Icon::Critical, windowTitle(), {}, this);
+    };
+    if (m_autostart.state() != Autostart::State::Edited) {
+        apply();
+        return;
+    }
+    // The user wrote this entry: it goes only when the user says so.
+    const QString prompt = on ? tr("%1 was changed by hand. Replace it with Zovodazad's own entry?")
+                              : tr("%1 was changed by hand. Remove it?");
+    m_s.boxes.ask(
+        prompt.arg(m_autostart.path()), MessageBoxes::Buttons::YesNo, MessageBoxes::Icon::Question, windowTitle(),
+        [this, on, apply](MessageBoxes::Answer answer) {
+            if (answer == MessageBoxes::Answer::Yes)
+                apply();
+            else
+                m_ChkAutostart->setChecked(!on);
+        },
+        this);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Autostart.h"
 #include "TwipLayout.h"
 
 #include <QDate>
@@ -49,8 +50,8 @@ Q_SIGNALS:
     void shownChanged(bool shown);
 
 public Q_SLOTS:
-    // Escape must not close the dialog: OK is its only way out.
-    void reject() override { }
+    // Escape closes the dialog as OK does: the check boxes act at once, so there is nothing to cancel.
+    void reject() override { saveAndHide(); }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -75,10 +76,12 @@ private:
     void saveAndHide();
     void browse();
     void exportCsv();
+    void switchAutostart(bool on);
 
     Services m_s;
     std::function<void(bool)> m_setMonitorHeight;
     QDate m_PreviewStartDate;
+    Autostart m_autostart;
     TwipLayout m_layout {this};
 
     QWidget* m_pane = nullptr;
@@ -96,6 +99,10 @@ private:
     QLineEdit* m_TxtCsvFile = nullptr;
     QPushButton* m_BttBrowse = nullptr;
     QPushButton* m_BttExport = nullptr;
+    QCheckBox* m_ChkAutostart = nullptr;
+    QCheckBox* m_ChkGraphColours = nullptr;
+    QLabel* m_lblTrayIcon = nullptr;
+    QComboBox* m_CboTrayIcon = nullptr;
     QPushButton* m_BttClear = nullptr;
     QLabel* m_lblAttention = nullptr;
     QLabel* m_lblvolume1 = nullptr;

@@ -8,6 +8,7 @@ packages=(
     libsqlite3-dev sqlite3 libbenchmark-dev libxcb1-dev libxcb-xfixes0-dev qt6-base-private-dev pkg-config
     xvfb xauth trayer xdotool x11-utils imagemagick iproute2 procps psmisc python3 e2fsprogs desktop-file-utils
     xfce4-panel xfwm4 dbus python3-dbus dbus-daemon dbus-bin dunst valgrind strace tzdata
+    lintian appstream at-spi2-core python3-pyatspi
 )
 missing=()
 for p in "${packages[@]}"; do

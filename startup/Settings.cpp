@@ -32,6 +32,8 @@ constexpr NumberKey NumberKeys[] = {
     {"maxmbsize", nullptr, 0, 5119999},
     {"billingday", &Settings::BillingDay, 1, 31},
     {"notifyleft", &Settings::notifyleft, 0, 2},
+    {"graphcolours", &Settings::graphcolours, 0, 2},
+    {"trayicon", &Settings::trayicon, 0, 2},
 };
 
 QString storedValue(const Settings& s, const NumberKey& key)

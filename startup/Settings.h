@@ -21,6 +21,10 @@ struct Settings
     int whatsleft = 0;
     // Desktop notifications when the allowance's remainder turns orange, red or runs out.
     int notifyleft = 1;
+    // The graphs in blue and orange, which a red-green colour-blind user tells apart, instead of green and red.
+    int graphcolours = 0;
+    // The notification icon: the still picture (0), a graph of the last seconds (1), the download rate (2).
+    int trayicon = 0;
     // The CSV export's file.
     QString ExportFolder = defaultExportPath();
     // The volume allowance: MaxMbSize megabytes over the last LogPeriod days (LogPeriodType 0), weeks (1) or months

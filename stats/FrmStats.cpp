@@ -138,6 +138,13 @@ FrmStats::FrmStats(DbConnection& db, const Clock& clock, MessageBoxes& boxes, QW
     connect(m_lstChartPeriod, &QComboBox::activated, this, [this] { pageToNow(); });
     connect(m_chkStacked, &QCheckBox::toggled, this, rebuild);
     connect(m_cmdOK, &QPushButton::clicked, this, &QWidget::close);
+    connect(new QShortcut(QKeySequence::Cancel, this), &QShortcut::activated, this, &QWidget::close);
+    // Screen readers name each control by the text that stands for it on the window.
+    m_label1->setBuddy(m_lstChartPeriod);
+    m_chkStacked->setAccessibleName(m_lblStack->text());
+    m_lst23d->setAccessibleName(tr("Chart dimensions"));
+    m_lstChrtLine->setAccessibleName(tr("Chart type"));
+    m_chart->setAccessibleName(tr("Volume chart"));
 
     build();
     fitLayout();

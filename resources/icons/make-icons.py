@@ -11,8 +11,12 @@ BACKGROUND = (0x1E, 0x2A, 0x33)
 GREEN = (0x3D, 0xDC, 0x4A)
 RED = (0xFF, 0x4A, 0x3D)
 
-# Per size: margin, bar width and gap, in whole pixels, so that the four bars fill the width evenly.
-GRIDS = {16: (1, 2, 2), 22: (2, 3, 2), 24: (1, 4, 2), 32: (2, 4, 4), 48: (3, 6, 6)}
+# Per size: margin, bar width and gap, in whole pixels, so that the four bars fill the width evenly; the three
+# largest are for menus and software centres.
+GRIDS = {
+    16: (1, 2, 2), 22: (2, 3, 2), 24: (1, 4, 2), 32: (2, 4, 4), 48: (3, 6, 6),
+    64: (4, 8, 8), 128: (8, 16, 16), 256: (16, 32, 32),
+}
 # Bar heights on the 16-pixel design: green above the middle line (rows 1..7), red below it (rows 9..15).
 UP = (5, 3, 6, 4)
 DOWN = (2, 4, 5, 2)

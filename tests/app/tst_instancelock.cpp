@@ -123,13 +123,11 @@ private Q_SLOTS:
     // Every test starts with folders of its own for the sockets, where nothing was planted.
     void init()
     {
-        const QString pattern = QDir(m_base).filePath("zovotest-XXXXXX");
-        m_runtime = std::make_unique<QTemporaryDir>(pattern);
-        m_temp = std::make_unique<QTemporaryDir>(pattern);
-        m_cache = std::make_unique<QTemporaryDir>(pattern);
-        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(m_runtime->path()));
-        qputenv("TMPDIR", QFile::encodeName(m_temp->path()));
-        qputenv("XDG_CACHE_HOME", QFile::encodeName(m_cache->path()));
+        for (auto [dir, variable] : {std::pair(&m_runtime, "XDG_RUNTIME_DIR"), std::pair(&m_temp, "TMPDIR"),
+                                     std::pair(&m_cache, "XDG_CACHE_HOME")}) {
+            *dir = std::make_unique<QTemporaryDir>(QDir(m_base).filePath("zovotest-XXXXXX"));
+            qputenv(variable, QFile::encodeName((*dir)->path()));
+        }
     }
 
     // One copy per database, whichever way a second start reaches it; another database starts.

@@ -11,8 +11,8 @@
 namespace {
 
 // Rows over the edges that matter: a leap day, an ISO week 53 across a new year, a month's end, rows that span
-// hours, and the period being counted (saved in open_period). Each row's octets are distinct powers of two times
-// 1000, so every sum names its rows.
+// hours, and the period being counted (saved in open_period), with records for two adapters. Each row's octets are
+// distinct powers of two times 1000, so every sum names its rows.
 struct Log
 {
     Log()
@@ -33,10 +33,12 @@ struct Log
         for (const auto& r : rows)
             t.addLogRow(r.start, r.end, double(r.rx / 10), double(r.rx));
         t.exec("INSERT INTO open_period VALUES (1, '2026-12-06 10:00:00', '2026-12-06 10:30:00', 6400, 64000, 0, 0, "
-               "NULL)");
+               "'usb0:64000:6400')");
+        t.exec("INSERT INTO log_adapter VALUES (5, '2026-11-30 23:00:00', 'usb0', 10000, 600),"
+               " (5, '2026-11-30 23:00:00', 'eth0', 6000, 1000), (6, '2026-12-01 00:00:00', 'usb0', 32000, 3200)");
     }
     // The report's output, with its exit status.
-    std::pair<int, QString> report(ReportRequest r)
+    std::pair<int, QString> report(const ReportRequest& r)
     {
         QString out;
         QString err;
@@ -46,13 +48,9 @@ struct Log
         o.flush();
         return {status, out + err};
     }
-    QJsonObject json(QString kind, QDate begin = {}, QDate end = {})
+    QJsonObject json(const QString& kind, QDate begin = {}, QDate end = {}, const QString& adapter = {})
     {
-        ReportRequest r;
-        r.kind = kind;
-        r.format = ReportRequest::Format::Json;
-        r.begin = begin;
-        r.end = end;
+        const ReportRequest r {kind, ReportRequest::Format::Json, begin, end, 0, adapter};
         return QJsonDocument::fromJson(report(r).second.toUtf8()).object();
     }
 
@@ -83,55 +81,59 @@ class TestReport : public QObject
 private Q_SLOTS:
     void initTestCase() { QLocale::setDefault(QLocale::c()); }
 
-    // Each kind of period against sums worked out by hand, in the documented JSON shape.
+    // Each kind of period against sums worked out by hand, in the documented JSON shape. Hours share a row by time,
+    // in whole octets that add up to the row; --begin and --end choose. One adapter's report comes from its records
+    // and its share of the period being counted.
     void periods_data()
     {
         QTest::addColumn<QString>("kind");
+        QTest::addColumn<QDate>("begin");
+        QTest::addColumn<QDate>("end");
+        QTest::addColumn<QString>("adapter");
         QTest::addColumn<QStringList>("expected");
-        QTest::newRow("days") << "days"
-                              << QStringList {"2020-12-31 1000/100",  "2021-01-01 2000/200",   "2024-02-28 4000/400",
-                                              "2024-02-29 8000/800",  "2026-11-30 16000/1600", "2026-12-01 32000/3200",
-                                              "2026-12-06 64000/6400"};
-        QTest::newRow("weeks") << "weeks"
-                               << QStringList {"2020-W53 3000/300", "2024-W09 12000/1200", "2026-W49 112000/11200"};
-        QTest::newRow("months") << "months"
-                                << QStringList {"2020-12 1000/100", "2021-01 2000/200", "2024-02 12000/1200",
-                                                "2026-11 16000/1600", "2026-12 96000/9600"};
-        QTest::newRow("years") << "years"
-                               << QStringList {"2020 1000/100", "2021 2000/200", "2024 12000/1200",
-                                               "2026 112000/11200"};
-        QTest::newRow("top") << "top"
-                             << QStringList {"2026-12-06 64000/6400", "2026-12-01 32000/3200", "2026-11-30 16000/1600",
-                                             "2024-02-29 8000/800",   "2024-02-28 4000/400",   "2021-01-01 2000/200",
-                                             "2020-12-31 1000/100"};
+        const auto row = [](const char* name, const char* kind, const QStringList& expected, QDate begin = {},
+                            QDate end = {}, const QString& adapter = {}) {
+            QTest::newRow(name) << QString(kind) << begin << end << adapter << expected;
+        };
+        row("days", "days",
+            {"2020-12-31 1000/100", "2021-01-01 2000/200", "2024-02-28 4000/400", "2024-02-29 8000/800",
+             "2026-11-30 16000/1600", "2026-12-01 32000/3200", "2026-12-06 64000/6400"});
+        row("weeks", "weeks", {"2020-W53 3000/300", "2024-W09 12000/1200", "2026-W49 112000/11200"});
+        row("months", "months",
+            {"2020-12 1000/100", "2021-01 2000/200", "2024-02 12000/1200", "2026-11 16000/1600", "2026-12 96000/9600"});
+        row("years", "years", {"2020 1000/100", "2021 2000/200", "2024 12000/1200", "2026 112000/11200"});
+        row("top", "top",
+            {"2026-12-06 64000/6400", "2026-12-01 32000/3200", "2026-11-30 16000/1600", "2024-02-29 8000/800",
+             "2024-02-28 4000/400", "2021-01-01 2000/200", "2020-12-31 1000/100"});
+        const QStringList hours {"2026-12-01T00 12800/1280", "2026-12-01T01 12800/1280", "2026-12-01T02 6400/640"};
+        const QDate first(2026, 12, 1);
+        row("hours of a day", "hours", hours, first, first);
+        // The last 24 hours by default: the period being counted, as saved.
+        row("hours by default", "hours", {"2026-12-06T10 64000/6400"});
+        row("months in a range", "months", {"2021-01 2000/200", "2024-02 12000/1200"}, {2021, 1, 1}, {2024, 2, 1});
+        row("one adapter's months", "months", {"2026-11 10000/600", "2026-12 96000/9600"}, {}, {}, "usb0");
+        row("one adapter's hours", "hours", hours, first, first, "usb0");
     }
     void periods()
     {
         QFETCH(QString, kind);
+        QFETCH(QDate, begin);
+        QFETCH(QDate, end);
+        QFETCH(QString, adapter);
         QFETCH(QStringList, expected);
         Log log;
-        const QJsonObject doc = log.json(kind);
+        const QJsonObject doc = log.json(kind, begin, end, adapter);
         QCOMPARE(doc[QStringLiteral("jsonversion")].toInt(), 1);
-        QVERIFY(doc[QStringLiteral("adapter")].isNull());
-        const char* key = kind == "weeks" ? "week" : kind == "months" ? "month" : kind == "years" ? "year" : "date";
-        QCOMPARE(items(doc, qPrintable(kind), key), expected);
+        QCOMPARE(doc[QStringLiteral("adapter")], adapter.isEmpty() ? QJsonValue() : QJsonValue(adapter));
+        const QString key = kind == "days" || kind == "top" ? QString("date") : kind.chopped(1); // "weeks": "week"
+        QCOMPARE(items(doc, qPrintable(kind), qPrintable(key)), expected);
     }
 
-    // Hours share a row by time, in whole octets that add up to the row; --begin, --end and --limit choose.
-    void hoursAndRanges()
+    // --limit keeps the newest periods; CSV has a heading line.
+    void limitAndCsv()
     {
         Log log;
-        QCOMPARE(items(log.json("hours", QDate(2026, 12, 1), QDate(2026, 12, 1)), "hours", "hour"),
-                 QStringList({"2026-12-01T00 12800/1280", "2026-12-01T01 12800/1280", "2026-12-01T02 6400/640"}));
-        // The last 24 hours by default: the period being counted, as saved.
-        QCOMPARE(items(log.json("hours"), "hours", "hour"), QStringList({"2026-12-06T10 64000/6400"}));
-        QCOMPARE(items(log.json("months", QDate(2021, 1, 1), QDate(2024, 2, 1)), "months", "month"),
-                 QStringList({"2021-01 2000/200", "2024-02 12000/1200"}));
-        ReportRequest r;
-        r.kind = "days";
-        r.format = ReportRequest::Format::Csv;
-        r.limit = 2;
-        QCOMPARE(log.report(r),
+        QCOMPARE(log.report({"days", ReportRequest::Format::Csv, {}, {}, 2, {}}),
                  std::make_pair(0, QString("period,rx,tx\n2026-12-01,32000,3200\n2026-12-06,64000,6400\n")));
     }
 
@@ -180,10 +182,7 @@ private Q_SLOTS:
                    {QString::number(state == "red" ? 1 : maxMb)});
         if (state == "red")
             log.t.addLogRow("2026-12-02 10:00:00", "2026-12-02 11:00:00", 0, 1048576 - 105600 - 10000);
-        ReportRequest r;
-        r.kind = "allowance";
-        r.format = ReportRequest::Format::Json;
-        const auto [exit, text] = log.report(r);
+        const auto [exit, text] = log.report({"allowance", ReportRequest::Format::Json, {}, {}, 0, {}});
         QCOMPARE(exit, status);
         const QJsonObject a = QJsonDocument::fromJson(text.toUtf8()).object();
         QCOMPARE(a[QStringLiteral("state")].toString(), state);
@@ -197,42 +196,22 @@ private Q_SLOTS:
         QCOMPARE(a["estimate"].toInteger(), qRound64(105600.0 * 31 / 5.5));
     }
 
-    // One adapter's report comes from its records and its share of the period being counted; its allowance is the
-    // one Options chose unless --adapter names another; a name with no records is refused with the names there are.
+    // An adapter with no records is refused with the names there are. The allowance is on the adapter Options
+    // chose unless --adapter names another.
     void oneAdapter()
     {
         Log log;
-        log.t.exec("INSERT INTO log_adapter VALUES (5, '2026-11-30 23:00:00', 'usb0', 10000, 600),"
-                   " (5, '2026-11-30 23:00:00', 'eth0', 6000, 1000), (6, '2026-12-01 00:00:00', 'usb0', 32000, 3200)");
-        log.t.exec("UPDATE open_period SET adapters = 'usb0:64000:6400'");
-        ReportRequest r;
-        r.kind = "months";
-        r.format = ReportRequest::Format::Json;
-        r.adapter = "usb0";
-        const QJsonObject doc = QJsonDocument::fromJson(log.report(r).second.toUtf8()).object();
-        QCOMPARE(doc["adapter"].toString(), QString("usb0"));
-        QCOMPARE(items(doc, "months", "month"), QStringList({"2026-11 10000/600", "2026-12 96000/9600"}));
-        r.kind = "hours";
-        r.begin = r.end = QDate(2026, 12, 1);
-        QCOMPARE(items(QJsonDocument::fromJson(log.report(r).second.toUtf8()).object(), "hours", "hour"),
-                 QStringList({"2026-12-01T00 12800/1280", "2026-12-01T01 12800/1280", "2026-12-01T02 6400/640"}));
-        r.adapter = "wlan7";
-        const auto [status, text] = log.report(r);
+        const auto [status, text] = log.report({"hours", ReportRequest::Format::Json, {}, {}, 0, "wlan7"});
         QCOMPARE(status, 2);
         QVERIFY2(text.contains("eth0, usb0"), qPrintable(text));
-
         log.t.exec("INSERT INTO settings VALUES ('maxmbsize', '1'), ('logperiodtype', '2'), ('logperiod', '1'),"
                    " ('allowanceadapter', 'eth0')");
-        r = {};
-        r.kind = "allowance";
-        r.format = ReportRequest::Format::Json;
-        const auto used = [&] {
-            const QJsonObject a = QJsonDocument::fromJson(log.report(r).second.toUtf8()).object();
+        const auto used = [&log](const QString& adapter) {
+            const QJsonObject a = log.json("allowance", {}, {}, adapter);
             return a["adapter"].toString() + ' ' + a["used"].toVariant().toString();
         };
-        QCOMPARE(used(), QString("eth0 0"));
-        r.adapter = "usb0";
-        QCOMPARE(used(), QString("usb0 105600"));
+        QCOMPARE(used({}), QString("eth0 0"));
+        QCOMPARE(used("usb0"), QString("usb0 105600"));
     }
 
     // A report reads the file and changes nothing in it, nor makes anything beside it.
@@ -252,9 +231,7 @@ private Q_SLOTS:
         for (const QString& kind : reportKinds()) {
             QString out;
             QTextStream o(&out);
-            ReportRequest r;
-            r.kind = kind;
-            writeReport(db, r, log.now, o, o);
+            writeReport(db, {kind, ReportRequest::Format::Text, {}, {}, 0, {}}, log.now, o, o);
             QVERIFY2(!out.contains("cannot"), qPrintable(out));
         }
         db.close();

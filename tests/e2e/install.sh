@@ -14,7 +14,7 @@ for f in bin/zovodazad libexec/zovodazad/zovodazad-stats share/applications/zovo
     [ -f "$PREFIX/$f" ] || fail "not installed: $f"
 done
 # The theme's fixed sizes: each PNG exactly as large as the folder it is in says.
-for size in 16 22 24 32 48; do
+for size in 16 22 24 32 48 64 128 256; do
     png="$PREFIX/share/icons/hicolor/${size}x${size}/apps/zovodazad.png"
     [ "$(identify -format '%wx%h' "$png" 2>/dev/null)" = "${size}x${size}" ] || fail "no ${size}-pixel icon in the theme"
 done

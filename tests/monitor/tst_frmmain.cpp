@@ -1,4 +1,6 @@
+#include "ActivityIcon.h"
 #include "DesktopPalette.h"
+#include "FrmAbout.h"
 #include "FrmMain.h"
 #include "MessageBox.h"
 #include "Throughput.h"
@@ -180,6 +182,134 @@ private Q_SLOTS:
         QCOMPARE(captions(f.window.windowMenu()), QStringList({"Hide", "-", "E&xit"}));
     }
 
+    // Esc puts the window away while an icon can bring it back, and not without one.
+    void escapeHidesTheWindow()
+    {
+        Fixture f;
+        f.window.show();
+        f.window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&f.window));
+        QTest::keyClick(&f.window, Qt::Key_Escape);
+        QVERIFY(f.window.isVisible());
+        f.window.setTrayPresent(true);
+        QTest::keyClick(&f.window, Qt::Key_Escape);
+        QVERIFY(!f.window.isVisible());
+        QCOMPARE(f.item("MP_ShowLog")->text(), QString("Monitor &On."));
+    }
+
+    // About names the version the program was built as, its licence and where the database is now, and opens the
+    // folder that holds it.
+    void about()
+    {
+        Fixture f;
+        QString path = "/home/u/.local/share/Zovodazad/Zovodazad.mdb";
+        f.window.setDatabasePath([&path] { return path; });
+        f.item("MP_About")->trigger();
+        path = "/media/new place/Zovodazad.mdb";
+        f.item("MP_About")->trigger();
+        QList<FrmAbout*> boxes = f.window.findChildren<FrmAbout*>();
+        boxes.removeIf([](const FrmAbout* box) { return !box->isVisible(); });
+        QCOMPARE(boxes.size(), 1);
+        QCOMPARE(boxes[0]->windowTitle(), FrmMain::versionCaption());
+        const QString text = boxes[0]->findChild<QLabel*>("lblAbout")->text();
+        QVERIFY2(text.startsWith(FrmMain::versionCaption()) && text.contains("GNU General Public License"),
+                 qPrintable(text));
+        QCOMPARE(boxes[0]->findChild<QLabel*>("lblDatabasePath")->text(), path);
+
+        QUrl opened;
+        FrmAbout about(path, [&opened](const QUrl& folder) { opened = folder; });
+        about.findChild<QPushButton*>("BttOpenFolder")->click();
+        QCOMPARE(opened, QUrl::fromLocalFile("/media/new place"));
+    }
+
+    // The icon's picture of the traffic changes only when what it shows does: the graph while its columns move in
+    // or their heights change, the rate when its text does; nothing changes the still picture.
+    void activityPicture()
+    {
+        ActivityIcon icon;
+        QVERIFY(!icon.add(100, 10, false));
+        QVERIFY(icon.setForm(ActivityIcon::Form::Graph));
+        int changes = 0;
+        for (int second = 0; second < 20; ++second)
+            changes += icon.add(100, 10, false);
+        QCOMPARE(changes, ActivityIcon::Seconds);
+        for (int second = 0; second < ActivityIcon::Seconds; ++second)
+            icon.add(0, 0, false);
+        QVERIFY(!icon.add(0, 0, false));
+        QVERIFY(icon.setForm(ActivityIcon::Form::Rate));
+        QVERIFY(icon.add(850, 0, false) && !icon.add(850.2, 5, false) && icon.add(1200, 0, false));
+        const QIcon still(QPixmap(16, 16));
+        QCOMPARE(icon.draw(still).availableSizes().size(), 6);
+        icon.setForm(ActivityIcon::Form::Still);
+        QCOMPARE(icon.draw(still).cacheKey(), still.cacheKey());
+    }
+
+    void shortRate_data()
+    {
+        QTest::addColumn<double>("rate");
+        QTest::addColumn<bool>("bits");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("nothing") << 0.4 << false << "0";
+        QTest::newRow("kB/s") << 850.0 << false << "850k";
+        QTest::newRow("rounds up to MB/s") << 999.6 << false << "1.0M";
+        QTest::newRow("MB/s") << 1234.0 << false << "1.2M";
+        QTest::newRow("ten MB/s") << 9950.0 << false << "10M";
+        QTest::newRow("hundreds of MB/s") << 120000.0 << false << "120M";
+        QTest::newRow("GB/s") << 2.5e6 << false << "2.5G";
+        QTest::newRow("Kbit/s") << 100.0 << true << "819k";
+    }
+    void shortRate()
+    {
+        QFETCH(double, rate);
+        QFETCH(bool, bits);
+        QFETCH(QString, text);
+        QCOMPARE(ActivityIcon::shortRate(rate, bits), text);
+    }
+
+    // Under traffic that changes every tick the icon is drawn at most once a second; the picture of a tick without
+    // traffic, after which the engine rests, follows a second after the last one; traffic after a rest shows at once.
+    void activityIconDrawsAtMostOnceASecond()
+    {
+        QMenu menu;
+        FakeTrayHosts hosts;
+        TrayIcon tray(menu, hosts);
+        tray.setIcon(QIcon(QPixmap(16, 16)));
+        tray.setActivityForm(ActivityIcon::Form::Graph);
+        qint64 shown = tray.image().cacheKey();
+        int drawn = 0;
+        const auto tick = [&](double down, quint64 quietBefore = 0) {
+            Snapshot s;
+            s.tick.downRate = down;
+            s.tick.upRate = down / 2;
+            s.quietBefore = quietBefore;
+            tray.showTick(s);
+            drawn += std::exchange(shown, tray.image().cacheKey()) != shown;
+        };
+        for (int t = 0; t < 20; ++t)
+            tick(t % 4 == 0 ? 100 : 10);
+        QCOMPARE(drawn, 10);
+        tick(0);
+        QCOMPARE(drawn, 10);
+        QTRY_VERIFY_WITH_TIMEOUT(tray.image().cacheKey() != shown, 1000);
+        shown = tray.image().cacheKey();
+        tick(50, 40);
+        QCOMPARE(drawn, 11);
+    }
+
+    // Screen readers read the icon's menu by the program's name, and each command without its mnemonic.
+    void accessibleMenu()
+    {
+        Fixture f;
+        QAccessibleInterface* menu = QAccessible::queryAccessibleInterface(&f.window.popupMenu());
+        QCOMPARE(std::pair(menu->role(), menu->text(QAccessible::Name)),
+                 std::pair(QAccessible::PopupMenu, QString("Zovodazad")));
+        QStringList items;
+        for (int i = 0; i < menu->childCount(); ++i)
+            items.append(menu->child(i)->text(QAccessible::Name));
+        QCOMPARE(items,
+                 QStringList({"Monitor On.", "Options", "Volume Graphs", "Reset Counters.", "About", "", "Exit"}));
+    }
+
     // A panel that starts after the program gets the icon, as a D-Bus item when the panel registers one a moment
     // after claiming the X11 tray, as an X11 one when none follows. Whether a host shows the icon is followed: a
     // D-Bus icon is not shown by an X11 tray. Such a host does not say where the icon is: the window is placed by
@@ -316,6 +446,13 @@ private Q_SLOTS:
         auto* up = w.findChild<Throughput*>("UpGraph");
         QVERIFY(!down->Inverted() && up->Inverted());
         QCOMPARE(std::make_tuple(down->Max(), up->Max(), down->toolTip()), std::make_tuple(5, 5, QString()));
+        // Green and red, or blue and orange, which red-green colour-blind eyes tell apart.
+        const auto hues = [&] { return std::pair(down->ForeColor().hue(), up->ForeColor().hue()); };
+        QCOMPARE(hues(), std::pair(120, 0));
+        w.setGraphColours(true);
+        QCOMPARE(hues(), std::pair(201, 41));
+        w.setGraphColours(false);
+        QCOMPARE(hues(), std::pair(120, 0));
 
         // Hidden, the window keeps its graphs going but builds no text; shown, it shows the figures at once.
         Snapshot s = allowance(900);
@@ -332,6 +469,10 @@ private Q_SLOTS:
                          w.findChild<QLabel*>("LblUp")->text(), line->text()}),
             QStringList({"122.1 kB", "122.1 kB", "250.0 kBps/s (Avg: 250.0 - Max: 250.0)", "100 MB (10.0 %) Left."}));
         QCOMPARE(w.findChild<QLabel*>("lblOutlook")->text(), QString("Est. 900 MB, 100 MB/day"));
+        // Screen readers read each graph's rate and what its full height stands for.
+        QCOMPARE(std::pair(down->accessibleDescription(), up->accessibleDescription()),
+                 std::pair(QString("Now 250.0 kBps/s, full height 5.0 kBps/s"),
+                           QString("Now 0.0 kBps/s, full height 5.0 kBps/s")));
         const QColor red = line->palette().color(QPalette::WindowText);
         QCOMPARE(red.hslHue(), 0); // in a shade that reads on the window (the look test checks it)
         // With no adapter counted, the speed line says so and where to choose one.

@@ -1,3 +1,4 @@
+#include "Autostart.h"
 #include "FolderPicker.h"
 #include "FrmOptions.h"
 #include "MessageBox.h"
@@ -11,6 +12,7 @@
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTabBar>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include "WindowLooks.h"
@@ -23,6 +25,9 @@ const QString RowsSql
 // The dialog on an engine that has opened a fresh database and not started counting.
 struct Fixture : TempEngine
 {
+    // The user's autostart folder, in a scratch folder: no test reads or writes the real one.
+    QTemporaryDir config;
+    const bool configHome = qputenv("XDG_CONFIG_HOME", config.path().toUtf8());
     FakeMessageBoxes boxes;
     FakeFolderPicker folders;
     QVector<bool> heights;
@@ -82,6 +87,8 @@ private Q_SLOTS:
         f.get<QCheckBox>("ChkWhatsleft")->setChecked(true);
         f.get<QSpinBox>("SpnBillingDay")->setValue(17);
         f.get<QCheckBox>("ChkNotifyLeft")->setChecked(false);
+        f.get<QCheckBox>("ChkGraphColours")->setChecked(true);
+        f.get<QComboBox>("CboTrayIcon")->setCurrentIndex(2);
         // Enter in a box: the focus leaves it, so it is checked first. The box the user never entered keeps its
         // stored half megabyte.
         f.get("TxtMaxMB")->setText("0.5");
@@ -91,10 +98,10 @@ private Q_SLOTS:
         f.get("Txtperiod")->setFocus();
         f.get("Txtperiod")->setText("12.4");
         QTest::keyClick(f.get("Txtperiod"), Qt::Key_Return);
-        QCOMPARE(
-            f.rows("%"),
-            QString::fromUtf8("Adapter0=lo|Adapter2=it's \"Wi-Fi Ä\" 100%|AutoReset=0|kilobit=0|"
-                              "whatsleft=1|logperiod=12|logperiodtype=2|maxmbsize=0.5|billingday=17|notifyleft=0"));
+        QCOMPARE(f.rows("%"),
+                 QString::fromUtf8("Adapter0=lo|Adapter2=it's \"Wi-Fi Ä\" 100%|AutoReset=0|kilobit=0|"
+                                   "whatsleft=1|logperiod=12|logperiodtype=2|maxmbsize=0.5|billingday=17|notifyleft=0|"
+                                   "graphcolours=1|trayicon=2"));
         QCOMPARE(f.heights, QVector<bool> {true});
         QVERIFY(!f.dlg.isVisible() && f.boxes.shown.isEmpty());
 
@@ -160,9 +167,9 @@ private Q_SLOTS:
         Fixture f;
         const QStringList controls
             = QString("ChkAutoReset Chkkbits ChkWhatsleft BttExport BttBrowse CboChartType LblExport1 LblExport2 "
-                      "TxtCsvFile LstAdapters txtAdapters BttClear lblAttention lblvolume1 lblvolume2 Txtperiod "
-                      "TxtMaxMB cboPeriodType lblBillingDay SpnBillingDay ChkNotifyLeft lblpreview LblStartdate "
-                      "lblAllowanceAdapter CboAllowanceAdapter")
+                      "TxtCsvFile ChkAutostart ChkGraphColours lblTrayIcon CboTrayIcon LstAdapters txtAdapters "
+                      "BttClear lblAttention lblvolume1 lblvolume2 Txtperiod TxtMaxMB cboPeriodType lblBillingDay "
+                      "SpnBillingDay ChkNotifyLeft lblpreview LblStartdate lblAllowanceAdapter CboAllowanceAdapter")
                   .split(' ');
         auto* frame = f.get<QGroupBox>("brGeneral");
         // The frame's title, or "-" when it is hidden, then the controls shown.
@@ -174,8 +181,8 @@ private Q_SLOTS:
             return names;
         };
         const QStringList pages[] = {
-            QStringList("General Options - Export Logs.") + controls.mid(0, 9), QStringList("-") + controls.mid(9, 2),
-            QStringList("!!! CAUTION !!!") + controls.mid(11, 2), QStringList("Volume Left") + controls.mid(13)};
+            QStringList("General Options - Export Logs.") + controls.mid(0, 13), QStringList("-") + controls.mid(13, 2),
+            QStringList("!!! CAUTION !!!") + controls.mid(15, 2), QStringList("Volume Left") + controls.mid(17)};
         f.get("TxtMaxMB")->setText("1000");
         f.get("Txtperiod")->setText("2");
         f.t.addLogRow("2002-11-20 10:00:00", "2002-11-20 11:00:00", 0, 250.3 * 1048576);
@@ -206,6 +213,107 @@ private Q_SLOTS:
         QCOMPARE(preview(), QString("750 MB (75.0 %) Left.Starting from 01 Oct 2002 | Month(s)-1/mm enabled"));
         day->setValue(21);
         QCOMPARE(preview(), QString("750 MB (75.0 %) Left.Starting from 21 Oct 2002 | Month(s)-21/mm enabled"));
+    }
+
+    // The box shows whether the session starts the program; a click writes or removes the entry under
+    // XDG_CONFIG_HOME, and an entry the user wrote is replaced or removed only when the user says yes.
+    void autostartSwitch()
+    {
+        Fixture f;
+        const QString config = f.config.path();
+        QFile entry(config + "/autostart/zovodazad.desktop");
+        const auto content = [&entry] {
+            if (!entry.open(QIODevice::ReadOnly))
+                return QByteArray("none");
+            const QByteArray all = entry.readAll();
+            entry.close();
+            return all;
+        };
+        auto* box = f.get<QCheckBox>("ChkAutostart");
+        // Shown as the file stands each time the dialog opens; then clicked, with the answer to any question.
+        const auto openAndClick = [&](const QByteArray& before, MessageBoxes::Answer answer) {
+            if (before != "none") {
+                QVERIFY(entry.open(QIODevice::WriteOnly));
+                entry.write(before);
+                entry.close();
+            }
+            f.dlg.hide();
+            f.dlg.show();
+            QCOMPARE(box->isChecked(), before != "none" && !before.contains("Hidden=true"));
+            f.boxes.answers = {answer};
+            box->click();
+        };
+        const auto yes = MessageBoxes::Answer::Yes;
+        const auto no = MessageBoxes::Answer::No;
+        const QByteArray exec = "\nExec=" + QCoreApplication::applicationFilePath().toUtf8() + "\n";
+        openAndClick("none", no);
+        QVERIFY(box->isChecked() && content().contains(exec));
+        const QByteArray own = content();
+        openAndClick(own, no);
+        QVERIFY(!box->isChecked() && content() == "none" && f.boxes.shown.isEmpty());
+
+        const QByteArray hidden = "[Desktop Entry]\nExec=zovodazad\nHidden=true\n";
+        openAndClick(hidden, no);
+        QVERIFY(!box->isChecked() && content() == hidden);
+        openAndClick(hidden, yes);
+        QVERIFY(box->isChecked() && content() == own);
+        const QByteArray edited = "[Desktop Entry]\nExec=zovodazad --later\n";
+        openAndClick(edited, no);
+        QVERIFY(box->isChecked() && content() == edited);
+        openAndClick(edited, yes);
+        QVERIFY(!box->isChecked() && content() == "none");
+        QCOMPARE(f.boxes.shown.size(), 4);
+        QCOMPARE(f.boxes.shown[0].icon, MessageBoxes::Icon::Question);
+
+        // A folder that cannot be made: the box stays as the file is, and the user is told why.
+        QDir(config).rmdir("autostart");
+        QFile blocker(config + "/autostart");
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+        openAndClick("none", no);
+        QVERIFY(!box->isChecked() && f.boxes.shown.last().icon == MessageBoxes::Icon::Critical);
+    }
+
+    // The entry starts the program that wrote it, however its path is spelled.
+    void autostartExecLine_data()
+    {
+        QTest::addColumn<QString>("executable");
+        QTest::addColumn<QString>("exec");
+        QTest::newRow("plain") << "/usr/bin/zovodazad"
+                               << "Exec=/usr/bin/zovodazad";
+        QTest::newRow("space") << "/home/a b/zovodazad"
+                               << "Exec=\"/home/a b/zovodazad\"";
+        QTest::newRow("reserved") << "/opt/$x \"y\"\\z`100%/zovodazad"
+                                  << "Exec=\"/opt/\\\\$x \\\\\"y\\\\\"\\\\\\\\z\\\\`100%%/zovodazad\"";
+        QTest::newRow("percent") << "/opt/100%/zovodazad"
+                                 << "Exec=/opt/100%%/zovodazad";
+    }
+    void autostartExecLine()
+    {
+        QFETCH(QString, executable);
+        QFETCH(QString, exec);
+        QTemporaryDir config;
+        qputenv("XDG_CONFIG_HOME", config.path().toUtf8());
+        Autostart autostart(executable);
+        QString error;
+        QVERIFY(autostart.write(&error));
+        QFile file(autostart.path());
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QVERIFY2(QString::fromUtf8(file.readAll()).split('\n').contains(exec), qPrintable(autostart.path()));
+        QCOMPARE(autostart.state(), Autostart::State::Ours);
+        qunsetenv("XDG_CONFIG_HOME");
+    }
+
+    // Escape closes the dialog as OK does: what it shows is stored.
+    void escapeClosesAsOk()
+    {
+        Fixture f;
+        f.dlg.show();
+        QVERIFY(QTest::qWaitForWindowActive(&f.dlg));
+        f.get<QCheckBox>("ChkWhatsleft")->setChecked(true);
+        QTest::keyClick(&f.dlg, Qt::Key_Escape);
+        QVERIFY(!f.dlg.isVisible());
+        QCOMPARE(f.rows("whatsleft"), QString("whatsleft=1"));
     }
 
     // Asked first; then exactly the one reset row remains, or the failure is told.

@@ -86,7 +86,8 @@ private Q_SLOTS:
             QCOMPARE(describe(entries), expected);
     }
 
-    // Indexes, states and hardware from sysfs; interfaces of unknown index last, in file order.
+    // Indexes, states and hardware from sysfs; interfaces of unknown index last, in file order. Every word of
+    // operstate is read, and one it does not write is an unknown state.
     void readsSysfsAndSorts()
     {
         const auto sys = [this](const QString& name, const QByteArray& index, const QByteArray& state) {
@@ -97,15 +98,23 @@ private Q_SLOTS:
         sys("\u00f1et", "5", "lowerlayerdown");
         sys("wl@n-0.1", "7", "up");
         write("net/wl@n-0.1/device/uevent", "DRIVER=iwlwifi\n");
-        auto source = procFile("wl@n-0.1: 4 0 0 0 0 0 0 0 8\n"
-                               "not-in-sys: 1 0 0 0 0 0 0 0 9\n"
-                               "lo: 3 0 0 0 0 0 0 0 3\n"
-                               "gone: 5 0 0 0 0 0 0 0 6\n"
-                               "\u00f1et: 1 0 0 0 0 0 0 0 2\n");
+        QByteArray states; // named after their word, indexes from 10
+        for (const char* word : {"down", "dormant", "notpresent", "testing", "upward"}) {
+            sys(word, QByteArray::number(10 + states.count('\n')), word);
+            states += word + QByteArray(": 0 0 0 0 0 0 0 0 0\n");
+        }
+        auto source = procFile(states
+                               + "wl@n-0.1: 4 0 0 0 0 0 0 0 8\n"
+                                 "not-in-sys: 1 0 0 0 0 0 0 0 9\n"
+                                 "lo: 3 0 0 0 0 0 0 0 3\n"
+                                 "gone: 5 0 0 0 0 0 0 0 6\n"
+                                 "\u00f1et: 1 0 0 0 0 0 0 0 2\n");
         std::vector<IfEntry> entries;
         QVERIFY(source.read(entries));
-        QCOMPARE(describe(entries),
-                 QByteArray("lo 3 3 1 0; \u00f1et 1 2 5 3; wl@n-0.1 4 8 7 hw 6; not-in-sys 1 9 0 0; gone 5 6 0 0; "));
+        QCOMPARE(
+            describe(entries),
+            QByteArray("lo 3 3 1 0; \u00f1et 1 2 5 3; wl@n-0.1 4 8 7 hw 6; down 0 0 10 2; dormant 0 0 11 5; "
+                       "notpresent 0 0 12 1; testing 0 0 13 4; upward 0 0 14 0; not-in-sys 1 9 0 0; gone 5 6 0 0; "));
 
         // A reading over that one: nothing of the interfaces before is left in the entries.
         procFile("new0: 7 0 0 0 0 0 0 0 8\n");
@@ -113,28 +122,6 @@ private Q_SLOTS:
         QCOMPARE(describe(entries), QByteArray("new0 7 8 0 0; "));
 
         QVERIFY(!ProcNetDevIfTable(m_dir.filePath("absent").toStdString()).read(entries));
-    }
-
-    // The words of sysfs' operstate that readsSysfsAndSorts does not meet, and one it does not write.
-    void readsOperState_data()
-    {
-        QTest::addColumn<QByteArray>("word");
-        QTest::addColumn<OperState>("state");
-        for (const auto& [word, state] :
-             {std::pair("down", OperState::Down), std::pair("dormant", OperState::Dormant),
-              std::pair("notpresent", OperState::NotPresent), std::pair("testing", OperState::Testing),
-              std::pair("upward", OperState::Unknown)})
-            QTest::newRow(word) << QByteArray(word) << state;
-    }
-
-    void readsOperState()
-    {
-        QFETCH(QByteArray, word);
-        QFETCH(OperState, state);
-        write("net/eth0/operstate", word + '\n');
-        std::vector<IfEntry> entries;
-        QVERIFY(procFile("eth0: 1 0 0 0 0 0 0 0 2\n").read(entries));
-        QCOMPARE(entries.at(0).state, state);
     }
 };
 

@@ -366,7 +366,6 @@ private Q_SLOTS:
         };
         const QByteArray hour = "2002-12-04 10:00:00\t2002-12-04 11:00:00\t";
         row("not dates, negative octets, not a number", "abc\tdef\t-5000000000\t-7000000\tNaN\n", false);
-        row("dated 9999", "9999-12-31 00:00:00\t9999-12-31 23:59:59\t1\t1\t0\n", false);
         row("ends a minute after now", "2002-12-04 11:00:00\t2002-12-04 12:01:00\t1\t1\t0\n", true);
         row("ends a minute and a second after now", "2002-12-04 11:00:00\t2002-12-04 12:01:01\t1\t1\t0\n", false);
         row("starts after it ends", "2002-12-04 11:00:01\t2002-12-04 11:00:00\t1\t1\t0\n", false);
@@ -381,7 +380,6 @@ private Q_SLOTS:
         row("infinite average", hour + "0\t0\tinf\n", false);
         row("a field too many", hour + "0\t0\t0\t0\n", false);
         row("cut short", hour + "0\t12", false);
-        row("binary garbage", QByteArray("\x00\xff\x7f\t\x01\x02\t\x03\t\x04\t\x05\n", 12), false);
         row("several damaged lines", "abc\n\x01\x02\ndef\n", false);
         QTest::newRow("300 MB without a newline") << QByteArray() << qint64(300) * 1024 * 1024 << 1 << true;
         QByteArray many;
@@ -420,8 +418,6 @@ private Q_SLOTS:
         QVERIFY(!keptAside || notes[0].contains(rejected));
     }
 
-    // The open period is saved at most once a minute and at every new period. After a crash it becomes one row
-    // ending at its last save, which a clock set back does not make end before it starts.
     // Each adapter's share of a period reaches the log with the period's row, by whichever way the row is written:
     // at once, from the save after a crash, or from the file kept aside at an exit whose row failed. Shares that do
     // not add up to their period are never logged: the row goes without them from the save, and a kept line is
@@ -475,6 +471,8 @@ private Q_SLOTS:
                  records);
     }
 
+    // The open period is saved at most once a minute and at every new period. After a crash it becomes one row
+    // ending at its last save, which a clock set back does not make end before it starts.
     void journalSavesAndRecovers()
     {
         Run r;

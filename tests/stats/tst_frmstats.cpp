@@ -270,6 +270,17 @@ private Q_SLOTS:
         QFETCH(QPoint, topLeft);
         QCOMPARE(FrmStats::clearOf(QRect(240, 100, 800, 600), monitor, QRect(0, 0, 1280, 800)), topLeft);
     }
+
+    // Esc closes the window, as its OK does.
+    void escapeCloses()
+    {
+        TempDatabase t;
+        FrmStats w(t.db, m_clock, m_boxes);
+        w.show();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        QTest::keyClick(&w, Qt::Key_Escape);
+        QVERIFY(!w.isVisible());
+    }
 };
 
 QTEST_MAIN(TestFrmStats)
