@@ -70,7 +70,7 @@ MainMdl::MainMdl(Platform platform, QObject* parent)
     : QObject(parent)
     , m_platform(platform)
     , m_engine({platform.ifTable, platform.clock, platform.notifier})
-    , m_stats(platform.boxes)
+    , m_stats(platform.boxes, [this](const QString& adapter) { m_engine.settings().saveStatsAdapter(adapter); })
 {
 }
 
@@ -192,7 +192,7 @@ void MainMdl::openStats()
     m_engine.logBeforeGraphs();
     // The monitor window stays on top: the statistics window keeps clear of it.
     m_stats.show(m_engine.databasePath(), m_frmMain->shownToUser() ? m_frmMain->frameGeometry() : QRect(),
-                 Activation::ofUserRequest());
+                 Activation::ofUserRequest(), m_engine.settings().current().statsadapter);
 }
 
 void MainMdl::bringMonitorForward()

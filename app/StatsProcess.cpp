@@ -24,9 +24,10 @@ QString locateProgram()
 }
 } // namespace
 
-StatsProcess::StatsProcess(MessageBoxes& boxes, QObject* parent)
+StatsProcess::StatsProcess(MessageBoxes& boxes, std::function<void(const QString&)> adapterChosen, QObject* parent)
     : QObject(parent)
     , m_boxes(boxes)
+    , m_adapterChosen(std::move(adapterChosen))
 {
 }
 
@@ -40,7 +41,8 @@ bool StatsProcess::isRunning() const
     return m_process && m_process->state() != QProcess::NotRunning;
 }
 
-void StatsProcess::show(const QString& databasePath, const QRect& area, const Activation& request)
+void StatsProcess::show(const QString& databasePath, const QRect& area, const Activation& request,
+                        const QString& adapter)
 {
     const QByteArray avoid = area.isEmpty() ? QByteArray() : StatsCommands::rectText(area);
     if (isRunning()) {
@@ -56,7 +58,14 @@ void StatsProcess::show(const QString& databasePath, const QRect& area, const Ac
     }
     auto* process = new QProcess(this);
     m_process = process;
-    process->setProcessChannelMode(QProcess::ForwardedChannels);
+    process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    connect(process, &QProcess::readyReadStandardOutput, this, [this, process] {
+        while (process->canReadLine()) {
+            const QByteArray line = process->readLine().trimmed();
+            if (line.startsWith(QByteArray(StatsCommands::Chosen).trimmed()) && m_adapterChosen)
+                m_adapterChosen(QString::fromUtf8(line.mid(qsizetype(qstrlen(StatsCommands::Chosen)))).trimmed());
+        }
+    });
     connect(process, &QProcess::finished, this, [this, process](int, QProcess::ExitStatus status) {
         if (status == QProcess::CrashExit) {
             m_boxes.notify(tr("The statistics window ended unexpectedly. The traffic is still being logged."),
@@ -83,6 +92,8 @@ void StatsProcess::show(const QString& databasePath, const QRect& area, const Ac
     QStringList arguments {databasePath};
     if (!avoid.isEmpty())
         arguments << QLatin1String(StatsCommands::Avoid) << QString::fromLatin1(avoid);
+    if (!adapter.isEmpty())
+        arguments << QLatin1String(StatsCommands::Adapter) << adapter;
     process->start(program, arguments);
 }
 

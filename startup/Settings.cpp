@@ -58,6 +58,7 @@ void copyValue(Settings& to, const Settings& from, const NumberKey& key)
 }
 const QString ExportFolderKey = QStringLiteral("ExportFolder");
 const QString AllowanceAdapterKey = QStringLiteral("allowanceadapter");
+const QString StatsAdapterKey = QStringLiteral("statsadapter");
 const QString PositionKeys[2] = {QStringLiteral("monitorleft"), QStringLiteral("monitortop")};
 const QString AdapterPrefix = QStringLiteral("Adapter");
 
@@ -130,6 +131,8 @@ bool SettingsStore::load(QString* error)
             s.ExportFolder = value;
         } else if (name == AllowanceAdapterKey) {
             s.allowanceadapter = value;
+        } else if (name == StatsAdapterKey) {
+            s.statsadapter = value;
         } else if (name == PositionKeys[0] || name == PositionKeys[1]) {
             position[name == PositionKeys[1]] = readStoredWhole(value, -MaxPosition, MaxPosition);
         } else if (name.startsWith(AdapterPrefix)) {
@@ -217,23 +220,35 @@ QStringList SettingsStore::save(const Settings& values, QString* error)
         m_stored.allowanceadapter = values.allowanceadapter;
     else
         unsaved.append(AllowanceAdapterKey);
-    // The export path and the window's position are not the dialog's: they are stored where they change.
-    const QString exportFolder = m_current.ExportFolder;
-    const std::optional<QPoint> position = m_current.monitorPosition;
+    // The export path, the window's position and the statistics window's adapter are not the dialog's: they are
+    // stored where they change.
+    const Settings kept = m_current;
     m_current = values;
-    m_current.ExportFolder = exportFolder;
-    m_current.monitorPosition = position;
+    m_current.ExportFolder = kept.ExportFolder;
+    m_current.monitorPosition = kept.monitorPosition;
+    m_current.statsadapter = kept.statsadapter;
     Q_EMIT changed();
     return unsaved;
 }
 
+// A text stored where it changes, in force even when the table refuses it.
+bool SettingsStore::saveText(const QString& key, QString Settings::*field, const QString& value, QString* error)
+{
+    m_current.*field = value;
+    if (!replace(key, value, error))
+        return false;
+    m_stored.*field = value;
+    return true;
+}
+
 bool SettingsStore::saveExportPath(const QString& path, QString* error)
 {
-    m_current.ExportFolder = path;
-    if (!replace(ExportFolderKey, path, error))
-        return false;
-    m_stored.ExportFolder = path;
-    return true;
+    return saveText(ExportFolderKey, &Settings::ExportFolder, path, error);
+}
+
+bool SettingsStore::saveStatsAdapter(const QString& name, QString* error)
+{
+    return saveText(StatsAdapterKey, &Settings::statsadapter, name, error);
 }
 
 bool SettingsStore::saveMonitorPosition(const QPoint& position, QString* error)

@@ -35,6 +35,8 @@ struct Settings
     qint32 BillingDay = 1;
     // The one adapter the allowance counts, by name; empty for all counted adapters.
     QString allowanceadapter;
+    // The adapter the statistics window was last left showing; empty for all counted adapters.
+    QString statsadapter;
     // Where the user last left the monitor window, in screen pixels.
     std::optional<QPoint> monitorPosition;
 
@@ -78,6 +80,7 @@ public:
     // them; the keys that could not be stored are returned, with the database's error.
     QStringList save(const Settings& values, QString* error);
     bool saveExportPath(const QString& path, QString* error = nullptr);
+    bool saveStatsAdapter(const QString& name, QString* error = nullptr);
     bool saveMonitorPosition(const QPoint& position, QString* error = nullptr);
 
 Q_SIGNALS:
@@ -86,6 +89,7 @@ Q_SIGNALS:
 
 private:
     bool replace(const QString& key, const QString& value, QString* error);
+    bool saveText(const QString& key, QString Settings::*field, const QString& value, QString* error);
     bool replaceAdapterRows(QString* error);
 
     DbConnection& m_db;

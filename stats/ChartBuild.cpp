@@ -252,6 +252,14 @@ StatsSource StatsSource::wholeLog()
             {}};
 }
 
+StatsSource StatsSource::adapter(const QString& name)
+{
+    const auto of = [](const char* view) {
+        return QStringLiteral("(SELECT ddate, kbup, kbdown FROM %1 WHERE adapter = ?)").arg(QLatin1String(view));
+    };
+    return {{of("AdapterPerday"), of("AdapterPerWeek"), of("AdapterPerMonth"), of("AdapterPerYear")}, {name}};
+}
+
 bool buildChartGrid(const ChartChoice& choice, const StatsSource& source, DbConnection& db, DbRecordset& rs,
                     const Clock& clock, ChartGrid& grid, ChartPage& page, QString* error)
 {

@@ -26,6 +26,8 @@ struct StatsSource
 
     // The traffic of the counted adapters: the log's aggregate views.
     static StatsSource wholeLog();
+    // The traffic of one adapter: its records' aggregate views.
+    static StatsSource adapter(const QString& name);
 };
 
 // The choices of the statistics window's lists and Stack box, and how far back the view was paged.

@@ -60,6 +60,7 @@ FrmStats::FrmStats(DbConnection& db, const Clock& clock, MessageBoxes& boxes, QW
     , m_lblStack(named(new QLabel(tr("Stack"), this), "lblStack"))
     , m_label1(named(new QLabel(tr("Show:"), this), "Label1"))
     , m_lstChartPeriod(named(new QComboBox(this), "LstChartPeriod"))
+    , m_lstAdapter(named(new QComboBox(this), "LstAdapter"))
     , m_bttTable(named(new QToolButton(this), "BttTable"))
     , m_chart(named(new LogChart(this), "LogChart"))
     , m_table(named(new QTableView(this), "TblFigures"))
@@ -79,8 +80,9 @@ FrmStats::FrmStats(DbConnection& db, const Clock& clock, MessageBoxes& boxes, QW
     m_layout.place(m_lstChrtLine, {1080, 120, 855, 360});
     m_layout.place(m_chkStacked, {2040, 240, 255, 300});
     m_layout.place(m_lblStack, {2280, 270, 735, 255});
-    m_layout.place(m_label1, {3720, 120, 1575, 255});
-    m_layout.place(m_lstChartPeriod, {5400, 120, 3855, 360});
+    m_layout.place(m_label1, {3840, 120, 540, 255});
+    m_layout.place(m_lstChartPeriod, {4440, 120, 2640, 360});
+    m_layout.place(m_lstAdapter, {7140, 120, 2115, 360});
     m_layout.place(m_bttTable, {3060, 120, 735, 360});
     m_layout.place(m_chart, {0, 600, 9255, 5280});
     m_layout.place(m_table, {0, 600, 9255, 5280});
@@ -137,12 +139,18 @@ FrmStats::FrmStats(DbConnection& db, const Clock& clock, MessageBoxes& boxes, QW
     // Another period opens on its newest periods.
     connect(m_lstChartPeriod, &QComboBox::activated, this, [this] { pageToNow(); });
     connect(m_chkStacked, &QCheckBox::toggled, this, rebuild);
+    connect(m_lstAdapter, &QComboBox::activated, this, [this](int i) {
+        m_adapter = i > 0 ? m_lstAdapter->itemText(i) : QString();
+        Q_EMIT adapterChosen(m_adapter);
+        pageToNow();
+    });
     connect(m_cmdOK, &QPushButton::clicked, this, &QWidget::close);
     connect(new QShortcut(QKeySequence::Cancel, this), &QShortcut::activated, this, &QWidget::close);
     // Screen readers name each control by the text that stands for it on the window.
     m_label1->setBuddy(m_lstChartPeriod);
     m_chkStacked->setAccessibleName(m_lblStack->text());
     m_lst23d->setAccessibleName(tr("Chart dimensions"));
+    m_lstAdapter->setAccessibleName(tr("Adapter"));
     m_lstChrtLine->setAccessibleName(tr("Chart type"));
     m_chart->setAccessibleName(tr("Volume chart"));
 
@@ -158,8 +166,8 @@ FrmStats::FrmStats(DbConnection& db, const Clock& clock, MessageBoxes& boxes, QW
 void FrmStats::fitLayout()
 {
     QList<TwipLayout::Need> needs;
-    for (const QWidget* w : std::initializer_list<const QWidget*> {m_lst23d, m_lstChrtLine, m_chkStacked, m_lblStack,
-                                                                   m_label1, m_lstChartPeriod, m_bttTable})
+    for (const QWidget* w : std::initializer_list<const QWidget*> {
+             m_lst23d, m_lstChrtLine, m_chkStacked, m_lblStack, m_label1, m_lstChartPeriod, m_lstAdapter, m_bttTable})
         needs.append(m_layout.need(w, w->sizeHint()));
     const QFontMetrics fm(m_cmdOK->font());
     for (const QPushButton* b : {m_cmdOK, m_bttEarlier, m_bttLater, m_bttNow, m_bttCopy})
@@ -189,6 +197,8 @@ void FrmStats::build()
     const QSignalBlocker b2(m_lstChrtLine);
     const QSignalBlocker b3(m_lstChartPeriod);
     const QSignalBlocker b4(m_chkStacked);
+    const QSignalBlocker b5(m_lstAdapter);
+    fillAdapters();
 
     m_chart->show();
     const auto fill = [](QComboBox* list, const QStringList& entries) {
@@ -219,7 +229,8 @@ void FrmStats::build()
     choice.period = static_cast<ChartPeriod>(m_lstChartPeriod->currentIndex());
 
     QString error;
-    m_readFailed = !buildChartGrid(choice, m_source, m_db, m_rs, m_clock, m_grid, m_page, &error);
+    m_readFailed = !buildChartGrid(choice, m_adapter.isEmpty() ? m_source : StatsSource::adapter(m_adapter), m_db, m_rs,
+                                   m_clock, m_grid, m_page, &error);
     if (m_readFailed) {
         m_boxes.ask(tr("The traffic log could not be read:\n%1").arg(error), MessageBoxes::Buttons::Ok,
                     MessageBoxes::Icon::Critical, QStringLiteral("Zovodazad"), {}, this);
@@ -228,6 +239,16 @@ void FrmStats::build()
     m_bttLater->setEnabled(m_back > 0);
     m_bttNow->setEnabled(m_back > 0);
     m_lblRange->setText(m_readFailed ? QString() : rangeText(m_page));
+    // Rows from before the per-adapter log count for no adapter, and are not shown as if they had carried nothing.
+    const bool before = !m_adapter.isEmpty() && (!m_recordedFrom.isValid() || m_page.last < m_recordedFrom);
+    const bool partly = !m_adapter.isEmpty() && !before && m_page.first < m_recordedFrom;
+    m_lblEmpty->setText(before ? tr("Not recorded per adapter in this period.")
+                               : tr("No traffic logged in this period."));
+    m_lblRange->setToolTip(partly ? tr("Not recorded per adapter before %1.")
+                                        .arg(QLocale().toString(m_recordedFrom, QStringLiteral("d MMM yyyy")))
+                                  : QString());
+    if (before)
+        m_grid.visible = false;
     QStringList tips;
     for (const PeriodFigures& f : m_page.periods)
         tips.append(tipOf(f));
@@ -235,6 +256,30 @@ void FrmStats::build()
         m_chart->draw(m_grid, tips);
     fillTable();
     showView();
+}
+
+// All counted adapters, then each adapter with records; the one chosen stays chosen, also when it has none yet.
+void FrmStats::fillAdapters()
+{
+    QStringList names;
+    m_recordedFrom = {};
+    if (m_rs.open(m_db,
+                  QStringLiteral("SELECT adapter, min(day) AS first FROM log_adapter_day WHERE day <> ''"
+                                 " GROUP BY adapter ORDER BY adapter"))) {
+        for (; !m_rs.atEnd(); m_rs.moveNext()) {
+            names.append(m_rs.field(QStringLiteral("adapter")).toString());
+            const QDate first = QDate::fromString(m_rs.field(QStringLiteral("first")).toString(), Qt::ISODate);
+            if (first.isValid() && (!m_recordedFrom.isValid() || first < m_recordedFrom))
+                m_recordedFrom = first;
+        }
+    }
+    m_rs.close();
+    if (!m_adapter.isEmpty() && !names.contains(m_adapter))
+        names.append(m_adapter);
+    m_lstAdapter->clear();
+    m_lstAdapter->addItem(tr("All counted adapters"));
+    m_lstAdapter->addItems(names);
+    m_lstAdapter->setCurrentIndex(m_adapter.isEmpty() ? 0 : int(names.indexOf(m_adapter)) + 1);
 }
 
 void FrmStats::pageBy(int step)

@@ -24,12 +24,15 @@ class FrmStats : public QWidget
 {
     Q_OBJECT
 public:
-    // source: where the figures come from; the log's aggregate views unless given.
+    // source: where the figures of all counted adapters come from; the log's aggregate views unless given. The
+    // adapter list picks one adapter's records instead.
     FrmStats(DbConnection& db, const Clock& clock, MessageBoxes& boxes, QWidget* parent = nullptr,
              StatsSource source = StatsSource::wholeLog());
 
     // The build procedure: fills the lists when empty, reads the chosen period and draws it.
     Q_INVOKABLE void build();
+    // Shows one adapter's figures from the next build on, when it has records; empty for all counted adapters.
+    void setAdapter(const QString& name) { m_adapter = name; }
 
     const ChartGrid& grid() const { return m_grid; }
     const ChartPage& page() const { return m_page; }
@@ -53,6 +56,10 @@ protected:
     void showEvent(QShowEvent* event) override;
     void changeEvent(QEvent* event) override;
 
+Q_SIGNALS:
+    // The user picked an adapter in the list; empty for all counted adapters.
+    void adapterChosen(const QString& name);
+
 private:
     void fitLayout();
     void layOut();
@@ -60,11 +67,15 @@ private:
     QString figureText(double value) const;
     QString tipOf(const PeriodFigures& figures) const;
     void fillTable();
+    void fillAdapters();
 
     DbConnection& m_db;
     const Clock& m_clock;
     MessageBoxes& m_boxes;
     const StatsSource m_source;
+    QString m_adapter;
+    // The first day with per-adapter records: the log before it has none.
+    QDate m_recordedFrom;
     DbRecordset m_rs;
     ChartGrid m_grid;
     ChartPage m_page;
@@ -78,6 +89,7 @@ private:
     QLabel* m_lblStack;
     QLabel* m_label1;
     QComboBox* m_lstChartPeriod;
+    QComboBox* m_lstAdapter;
     QToolButton* m_bttTable;
     LogChart* m_chart;
     QTableView* m_table;

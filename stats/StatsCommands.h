@@ -16,6 +16,10 @@ namespace StatsCommands {
 inline constexpr const char* ExecutableName = "zovodazad-stats";
 inline constexpr const char* Show = "show";
 inline constexpr const char* Avoid = "--avoid";
+// The adapter the window opens on, and the line on its standard output that names the one the user picks (empty for
+// all counted adapters), which the monitor stores for the next time.
+inline constexpr const char* Adapter = "--adapter";
+inline constexpr const char* Chosen = "adapter ";
 inline constexpr const char* Id = "id:";
 
 inline QByteArray rectText(const QRect& r)

@@ -28,9 +28,20 @@ int main(int argc, char** argv)
     QApplication::setApplicationName(QStringLiteral("Zovodazad"));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/zovodazad.svg")));
     const QStringList args = QApplication::arguments();
-    const bool avoid = args.size() == 4 && args[2] == QLatin1String(StatsCommands::Avoid);
-    if (args.size() != 2 && !avoid) {
-        std::fprintf(stderr, "usage: %s <database> [%s x,y,width,height]\n", argv[0], StatsCommands::Avoid);
+    QString avoid;
+    QString adapter;
+    bool usage = args.size() < 2 || args.size() % 2 != 0;
+    for (qsizetype i = 2; i + 1 < args.size() && !usage; i += 2) {
+        if (args[i] == QLatin1String(StatsCommands::Avoid))
+            avoid = args[i + 1];
+        else if (args[i] == QLatin1String(StatsCommands::Adapter))
+            adapter = args[i + 1];
+        else
+            usage = true;
+    }
+    if (usage) {
+        std::fprintf(stderr, "usage: %s <database> [%s x,y,width,height] [%s name]\n", argv[0], StatsCommands::Avoid,
+                     StatsCommands::Adapter);
         return 2;
     }
     const DesktopPalette palette;
@@ -46,11 +57,19 @@ int main(int argc, char** argv)
         return app.exec();
     }
     FrmStats window(db, clock, boxes);
+    if (!adapter.isEmpty()) {
+        window.setAdapter(adapter);
+        window.build();
+    }
+    QObject::connect(&window, &FrmStats::adapterChosen, [](const QString& name) {
+        std::printf("%s%s\n", StatsCommands::Chosen, name.toUtf8().constData());
+        std::fflush(stdout);
+    });
     // Started on the user's request: the window comes to the front as its answer.
     const Activation launch = Activation::ofLaunch();
     window.show();
-    if (avoid)
-        window.keepClearOf(StatsCommands::rectFrom(args[3].toLatin1()));
+    if (!avoid.isEmpty())
+        window.keepClearOf(StatsCommands::rectFrom(avoid.toLatin1()));
     launch.raise(window);
 
     QSocketNotifier commands(STDIN_FILENO, QSocketNotifier::Read);

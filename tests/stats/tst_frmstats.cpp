@@ -4,6 +4,7 @@
 #include "MessageBox.h"
 #include "TempDatabase.h"
 
+#include <QSignalSpy>
 #include <QTest>
 #include <QtCharts>
 #include <QtWidgets>
@@ -128,6 +129,36 @@ private Q_SLOTS:
         QTest::keyClick(&w, Qt::Key_PageUp);
         w.findChild<QPushButton*>("BttNow")->click();
         QCOMPARE(range->text(), QString("6 Jul 2002 – 20 Jul 2002"));
+    }
+
+    // One adapter's figures come from its records alone; the pick is told, for the monitor to store; periods from
+    // before the per-adapter log say that they were not recorded per adapter, never that nothing went over it.
+    void oneAdapterAtATime()
+    {
+        TempDatabase t;
+        logJuly(t, 13, 19);
+        t.exec(
+            "INSERT INTO log_adapter SELECT rowid, DateAndTimeStart, CASE WHEN rowid < 6 THEN 'usb0' ELSE 'eth0' END,"
+            " bytesrcvd, BytesSent FROM log WHERE rowid >= 4");
+        FrmStats w(t.db, m_clock, m_boxes);
+        auto* adapters = w.findChild<QComboBox*>("LstAdapter");
+        QCOMPARE(adapters->count(), 3);
+        QCOMPARE(adapters->itemText(2), QString("usb0"));
+        QSignalSpy chosen(&w, &FrmStats::adapterChosen);
+        pick(adapters, 2);
+        QCOMPARE(chosen.value(0).value(0).toString(), QString("usb0"));
+        QCOMPARE(w.grid().rowLabels(), QStringList({"16/07", "17/07"}));
+        QCOMPARE(QList<double>({w.grid().value(0, 1), w.grid().value(1, 1)}), QList<double>({32, 34}));
+        QCOMPARE(w.findChild<QLabel*>("LblRange")->toolTip(), QString("Not recorded per adapter before 16 Jul 2002."));
+        pick(adapters, 0);
+        QCOMPARE(chosen.value(1).value(0).toString(), QString());
+        QCOMPARE(w.grid().rowCount(), 7);
+        // A log from before the per-adapter records, opened on the adapter chosen last time.
+        t.exec("DELETE FROM log_adapter");
+        w.setAdapter("usb0");
+        w.build();
+        QCOMPARE(w.findChild<QLabel*>("LblEmpty")->text(), QString("Not recorded per adapter in this period."));
+        QVERIFY(!w.grid().visible);
     }
 
     void choicesRebuildTheChart()
