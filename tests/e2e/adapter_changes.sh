@@ -5,17 +5,11 @@
 # traffic there. The log holds exactly what the two carried while they were the program's: no counter is counted
 # twice, nothing is lost, and no history comes in with an adapter.
 source "$(dirname "$0")/lib.sh" "$1"
-[ "$(id -u)" = 0 ] && command -v ip >/dev/null || { echo "SKIP: needs root and ip(8)"; exit 77; }
 NS=zovo$$a
 PEER=zovo$$b
 AWAY=zovo$$c
 OTHER=zovo$$d
-ip netns add "$NS" || { echo "SKIP: network namespaces are not available"; exit 77; }
-trap 'for n in "$NS" "$PEER" "$AWAY" "$OTHER"; do ip netns del "$n" 2>/dev/null; done; cleanup' EXIT
-for ns in "$PEER" "$AWAY" "$OTHER"; do ip netns add "$ns"; done
-for ns in "$NS" "$PEER" "$AWAY" "$OTHER"; do # no IPv6 chatter: the counters move only with the test's own traffic
-    ip netns exec "$ns" sysctl -qw net.ipv6.conf.all.disable_ipv6=1 net.ipv6.conf.default.disable_ipv6=1
-done
+private_namespaces "$NS" "$PEER" "$AWAY" "$OTHER"
 ip link add zovo0 netns "$NS" mtu 65000 type veth peer name zovo1 netns "$PEER" mtu 65000
 ip link add zovo5 netns "$OTHER" mtu 65000 type veth peer name zovo6 netns "$PEER" mtu 65000
 ip -n "$PEER" addr add 10.211.0.2/30 dev zovo1

@@ -3,15 +3,9 @@
 # selected by name. It starts while that link's counters are 0, the received counter passes 2^32 twice, and a last
 # burst arrives just before SIGTERM: the log holds exactly the kernel's counter deltas, received and sent.
 source "$(dirname "$0")/lib.sh" "$1"
-[ "$(id -u)" = 0 ] && command -v ip >/dev/null || { echo "SKIP: needs root and ip(8)"; exit 77; }
 NS=zovo$$a
 PEER=zovo$$b
-ip netns add "$NS" || { echo "SKIP: network namespaces are not available"; exit 77; }
-trap 'ip netns del "$NS" 2>/dev/null; ip netns del "$PEER" 2>/dev/null; cleanup' EXIT
-ip netns add "$PEER"
-for ns in "$NS" "$PEER"; do # no IPv6 chatter: the counters move only with the test's own traffic
-    ip netns exec "$ns" sysctl -qw net.ipv6.conf.all.disable_ipv6=1 net.ipv6.conf.default.disable_ipv6=1
-done
+private_namespaces "$NS" "$PEER"
 ip link add zovo0 netns "$NS" mtu 65000 type veth peer name zovo1 netns "$PEER" mtu 65000
 ip -n "$NS" addr add 10.211.0.1/30 dev zovo0
 ip -n "$PEER" addr add 10.211.0.2/30 dev zovo1

@@ -222,3 +222,17 @@ icon_menu() {
     wait_for 5 menu_shown || fail "${1:-a right click on the icon did not open the menu}"
 }
 stats_windows() { xdotool search --onlyvisible --name '^Zovodazad, Keeps an eye on your downloads'; }
+
+# private_namespaces <name>...: network namespaces of the test's own, removed at exit, without IPv6 chatter, so the
+# counters move only with the test's own traffic. Without root, ip(8) or namespaces the test is skipped.
+private_namespaces() {
+    [ "$(id -u)" = 0 ] && command -v ip >/dev/null || { echo "SKIP: needs root and ip(8)"; exit 77; }
+    ip netns add "$1" || { echo "SKIP: network namespaces are not available"; exit 77; }
+    TEST_NAMESPACES=("$@")
+    trap 'for n in "${TEST_NAMESPACES[@]}"; do ip netns del "$n" 2>/dev/null; done; cleanup' EXIT
+    local ns
+    for ns in "${@:2}"; do ip netns add "$ns"; done
+    for ns in "$@"; do
+        ip netns exec "$ns" sysctl -qw net.ipv6.conf.all.disable_ipv6=1 net.ipv6.conf.default.disable_ipv6=1
+    done
+}

@@ -3,15 +3,9 @@
 # made anew mid-run, and the program is killed with SIGKILL and started again. For every row the per-adapter records
 # add up to the row, and each adapter's records add up to what its kernel counters moved while it was counted.
 source "$(dirname "$0")/lib.sh" "$1"
-[ "$(id -u)" = 0 ] && command -v ip >/dev/null || { echo "SKIP: needs root and ip(8)"; exit 77; }
 NS=zovo$$p
 PEER=zovo$$q
-ip netns add "$NS" || { echo "SKIP: network namespaces are not available"; exit 77; }
-trap 'for n in "$NS" "$PEER"; do ip netns del "$n" 2>/dev/null; done; cleanup' EXIT
-ip netns add "$PEER"
-for ns in "$NS" "$PEER"; do # no IPv6 chatter: the counters move only with the test's own traffic
-    ip netns exec "$ns" sysctl -qw net.ipv6.conf.all.disable_ipv6=1 net.ipv6.conf.default.disable_ipv6=1
-done
+private_namespaces "$NS" "$PEER"
 # pair <name> <peer name> <subnet>: a veth between the program's namespace (.1) and the peer's (.2).
 pair() {
     ip link add "$1" netns "$NS" mtu 65000 type veth peer name "$2" netns "$PEER" mtu 65000

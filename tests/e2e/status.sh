@@ -4,15 +4,9 @@
 # last row matches the window's caption within a tick's traffic, its rate matches the traffic sent, the waybar line
 # carries the same figures, and `--watch` prints a line a second. With no copy running, status exits 3.
 source "$(dirname "$0")/lib.sh" "$1"
-[ "$(id -u)" = 0 ] && command -v ip >/dev/null || { echo "SKIP: needs root and ip(8)"; exit 77; }
 NS=zovo$$a
 PEER=zovo$$b
-ip netns add "$NS" || { echo "SKIP: network namespaces are not available"; exit 77; }
-trap 'ip netns del "$NS" 2>/dev/null; ip netns del "$PEER" 2>/dev/null; cleanup' EXIT
-ip netns add "$PEER"
-for ns in "$NS" "$PEER"; do
-    ip netns exec "$ns" sysctl -qw net.ipv6.conf.all.disable_ipv6=1 net.ipv6.conf.default.disable_ipv6=1
-done
+private_namespaces "$NS" "$PEER"
 ip link add zovo0 netns "$NS" type veth peer name zovo1 netns "$PEER"
 ip -n "$NS" addr add 10.213.0.1/30 dev zovo0
 ip -n "$PEER" addr add 10.213.0.2/30 dev zovo1
