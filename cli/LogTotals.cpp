@@ -50,19 +50,6 @@ LogTotals::LogTotals(DbConnection& db, QString adapter)
 {
 }
 
-bool LogTotals::adapters(DbConnection& db, QStringList* into, QString* error)
-{
-    DbRecordset rs;
-    if (!rs.open(db, QStringLiteral("select distinct adapter from log_adapter_day order by 1"))) {
-        if (error)
-            *error = rs.lastError();
-        return false;
-    }
-    for (; !rs.atEnd(); rs.moveNext())
-        into->append(rs.field(QStringLiteral("adapter")).toString());
-    return true;
-}
-
 bool LogTotals::read(QString* error)
 {
     m_days.clear();

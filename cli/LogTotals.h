@@ -57,9 +57,6 @@ public:
     // The log's first day; invalid for an empty log.
     QDate firstDay() const { return m_days.isEmpty() ? QDate() : m_days.first().date; }
 
-    // The adapters with per-adapter records, by name.
-    static bool adapters(DbConnection& db, QStringList* into, QString* error);
-
 private:
     DbConnection& m_db;
     QString m_adapter;

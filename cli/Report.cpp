@@ -1,6 +1,7 @@
 #include "Report.h"
 
 #include "Db.h"
+#include "LogExport.h"
 #include "LogTotals.h"
 #include "Settings.h"
 #include "VolumeLeft.h"
@@ -292,7 +293,7 @@ int writeReport(DbConnection& db, const ReportRequest& r, const QDateTime& now, 
     if (!r.adapter.isEmpty()) {
         // An adapter with no records is most likely a name mistyped: the ones there are are listed.
         QStringList known;
-        if (!LogTotals::adapters(db, &known, &error)) {
+        if (!recordedAdapters(db, &known, &error)) {
             err << tr("zovodazad: this traffic log has no per-adapter figures: %1").arg(error) << '\n';
             return LogUnreadable;
         }

@@ -178,9 +178,17 @@ bool TrafficEngine::clearLog(QString* error)
     return ok;
 }
 
-bool TrafficEngine::exportCsv(QIODevice& out, int view, QString* error)
+bool TrafficEngine::exportCsv(QIODevice& out, int view, const QString& adapter, QString* error)
 {
-    return writeLogView(m_db, out, view, error);
+    return writeLogView(m_db, out, view, adapter, error);
+}
+
+QStringList TrafficEngine::recordedAdapters()
+{
+    QStringList names;
+    if (!::recordedAdapters(m_db, &names, nullptr))
+        names.clear();
+    return names;
 }
 
 void TrafficEngine::watch(const QObject* viewer, bool watching)

@@ -73,8 +73,11 @@ public:
     void logBeforeGraphs();
     // Erases the traffic log, leaving one row of no traffic dated now. False with the database's error.
     bool clearLog(QString* error);
-    // Writes one of the log's views (0 days, 1 weeks, 2 months, 3 years) as CSV. False with the reason.
-    bool exportCsv(QIODevice& out, int view, QString* error);
+    // Writes one of the log's views (0 days, 1 weeks, 2 months, 3 years) as CSV, of every counted adapter or, when
+    // adapter names one, of its records alone. False with the reason.
+    bool exportCsv(QIODevice& out, int view, const QString& adapter, QString* error);
+    // The adapters the log has figures of their own for; empty when it cannot be read.
+    QStringList recordedAdapters();
 
     // A view that shows live figures says so while it does; while any does, every tick is published.
     void watch(const QObject* viewer, bool watching);

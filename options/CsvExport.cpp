@@ -15,28 +15,30 @@ CsvExport::CsvExport(TrafficEngine& engine, MessageBoxes& boxes, QWidget* owner)
 {
 }
 
-void CsvExport::run(const QString& typedPath, int view, const std::function<void(const QString&)>& showPath)
+void CsvExport::run(const QString& typedPath, int view, const QString& adapter,
+                    const std::function<void(const QString&)>& showPath)
 {
     const QString path = typedPath.trimmed();
     // Only a regular file counts as existing: a folder or a device of that name is never asked about or deleted, and
     // a symbolic link, which could send the file anywhere (one planted in a shared folder), is refused.
     const QFileInfo info(path);
     if (!info.isFile() || info.isSymLink())
-        return write(path, view, showPath);
+        return write(path, view, adapter, showPath);
     m_boxes.ask(
         path.toUpper() + QStringLiteral(" already exists !\r\nOverwrite ?"), MessageBoxes::Buttons::YesNo,
         MessageBoxes::Icon::Question, QStringLiteral("Continue ?"),
-        [self = *this, path, view, showPath](MessageBoxes::Answer answer) mutable {
+        [self = *this, path, view, adapter, showPath](MessageBoxes::Answer answer) mutable {
             if (answer != MessageBoxes::Answer::Yes)
                 return;
             // Deleting first, rather than truncating, lets a read-only file in a writable folder be replaced.
             QFile::remove(path);
-            self.write(path, view, showPath);
+            self.write(path, view, adapter, showPath);
         },
         m_owner);
 }
 
-void CsvExport::write(QString path, int view, const std::function<void(const QString&)>& showPath)
+void CsvExport::write(QString path, int view, const QString& adapter,
+                      const std::function<void(const QString&)>& showPath)
 {
     QFile file;
     // The file is released before the box, which lets the sampler tick on meanwhile.
@@ -61,7 +63,7 @@ void CsvExport::write(QString path, int view, const std::function<void(const QSt
     // The path is kept even when writing fails later; failing to keep a path the user chose is not fatal.
     if (!m_engine.settings().saveExportPath(path) && fallback)
         return fail();
-    if (!m_engine.exportCsv(file, view, nullptr) || !file.flush())
+    if (!m_engine.exportCsv(file, view, adapter, nullptr) || !file.flush())
         return fail();
     file.close();
     tell(QStringLiteral("Export Succeeded !"), true);

@@ -7,7 +7,8 @@ class MessageBoxes;
 class QWidget;
 class TrafficEngine;
 
-// The Export button: has the engine write the chosen view to the file named in TxtCsvFile, asking before it
+// The Export button: has the engine write the chosen view, of every counted adapter or of one, to the file named in
+// TxtCsvFile, asking before it
 // overwrites a file, falling back to the home folder when the file cannot be created, and storing the path it used.
 class CsvExport
 {
@@ -15,11 +16,13 @@ public:
     // The boxes block only owner; engine and boxes must outlive the overwrite question.
     CsvExport(TrafficEngine& engine, MessageBoxes& boxes, QWidget* owner);
 
-    // showPath receives the fallback path when the typed file cannot be created, for TxtCsvFile to show.
-    void run(const QString& typedPath, int view, const std::function<void(const QString&)>& showPath);
+    // adapter: empty for every counted adapter. showPath receives the fallback path when the typed file cannot be
+    // created, for TxtCsvFile to show.
+    void run(const QString& typedPath, int view, const QString& adapter,
+             const std::function<void(const QString&)>& showPath);
 
 private:
-    void write(QString path, int view, const std::function<void(const QString&)>& showPath);
+    void write(QString path, int view, const QString& adapter, const std::function<void(const QString&)>& showPath);
     void tell(const QString& prompt, bool succeeded);
 
     TrafficEngine& m_engine;

@@ -33,7 +33,7 @@ namespace {
 constexpr int TabInset = 2;
 // Twips added below the described layout for three rows of the General page: starting with the session, the
 // graphs' colours and the icon's form.
-constexpr int AddedRows = 1080;
+constexpr int AddedRows = 1440;
 // Exclusive upper bounds of the two whole numbers the Volume Left page accepts.
 constexpr double MaxMbLimit = 5120000;
 constexpr double PeriodLimit = 366;
@@ -189,13 +189,18 @@ void FrmOptions::build()
     m_BttExport = make(new QPushButton(f), "BttExport", {3720, 1920, 375, 375});
     m_BttExport->setIcon(style()->standardIcon(QStyle::SP_DialogSaveButton, nullptr, m_BttExport));
     m_BttExport->setToolTip(QStringLiteral("Export !"));
+    // Which adapter's figures the export writes: every counted one, or one link alone.
+    m_lblExportAdapter
+        = caption(make(new QLabel(f), "lblExportAdapter", {120, 2430, 1575, 255}), "Export the traffic of :");
+    m_CboExportAdapter = make(new QComboBox(f), "CboExportAdapter", {1800, 2400, 2175, 315});
+    m_lblExportAdapter->setBuddy(m_CboExportAdapter);
     m_ChkAutostart
-        = caption(make(new QCheckBox(f), "ChkAutostart", {120, 2400, 3855, 375}), "Start Zovodazad when I log in.");
-    m_ChkGraphColours = make(new QCheckBox(f), "ChkGraphColours", {120, 2760, 3855, 375});
+        = caption(make(new QCheckBox(f), "ChkAutostart", {120, 2760, 3855, 375}), "Start Zovodazad when I log in.");
+    m_ChkGraphColours = make(new QCheckBox(f), "ChkGraphColours", {120, 3120, 3855, 375});
     m_ChkGraphColours->setText(tr("Draw the graphs in blue and orange."));
-    m_lblTrayIcon = make(new QLabel(f), "lblTrayIcon", {120, 3150, 1575, 255});
+    m_lblTrayIcon = make(new QLabel(f), "lblTrayIcon", {120, 3510, 1575, 255});
     m_lblTrayIcon->setText(tr("The icon shows :"));
-    m_CboTrayIcon = make(new QComboBox(f), "CboTrayIcon", {1800, 3120, 2175, 315});
+    m_CboTrayIcon = make(new QComboBox(f), "CboTrayIcon", {1800, 3480, 2175, 315});
     m_CboTrayIcon->addItems({tr("The program's picture"), tr("A graph of the last seconds"), tr("The download rate")});
     m_lblTrayIcon->setBuddy(m_CboTrayIcon);
 
@@ -226,11 +231,10 @@ void FrmOptions::build()
     m_lblpreview = caption(make(new QLabel(f), "lblpreview", {120, 2040, 3855, 300}), "...");
     m_lblpreview->setAlignment(Qt::AlignHCenter | Qt::AlignVCenter);
     m_LblStartdate = caption(make(new QLabel(f), "LblStartdate", {1200, 2340, 2895, 300}), "Starting from");
-    // What the allowance counts: all counted adapters, or one capped link alone. The box is full, so the choice sits
-    // below it, beside OK.
+    // What the allowance counts: all counted adapters, or one capped link alone.
     m_lblAllowanceAdapter
-        = caption(make(new QLabel(this), "lblAllowanceAdapter", {240, 3270, 1215, 315}), "Count the traffic of :");
-    m_CboAllowanceAdapter = make(new QComboBox(this), "CboAllowanceAdapter", {1455, 3270, 2625, 315});
+        = caption(make(new QLabel(f), "lblAllowanceAdapter", {120, 2790, 1575, 255}), "Count the traffic of :");
+    m_CboAllowanceAdapter = make(new QComboBox(f), "CboAllowanceAdapter", {1800, 2760, 2175, 315});
     m_lblAllowanceAdapter->setBuddy(m_CboAllowanceAdapter);
 
     // Created last, so the focus reaches it after the controls of every page.
@@ -370,6 +374,12 @@ void FrmOptions::showEvent(QShowEvent* event)
 {
     // The user may have added or removed the entry since: the box shows the file as it is now.
     m_ChkAutostart->setChecked(m_autostart.enabled());
+    // Adapters gain records as they carry traffic: the export offers those the log has now.
+    const QString chosen = m_CboExportAdapter->currentIndex() > 0 ? m_CboExportAdapter->currentText() : QString();
+    m_CboExportAdapter->clear();
+    m_CboExportAdapter->addItem(QStringLiteral("All counted adapters"));
+    m_CboExportAdapter->addItems(m_s.engine.recordedAdapters());
+    m_CboExportAdapter->setCurrentIndex(std::max(0, m_CboExportAdapter->findText(chosen)));
     QDialog::showEvent(event);
     Q_EMIT shownChanged(true);
 }
@@ -438,9 +448,10 @@ void FrmOptions::showPage(const QString& caption)
     m_brGeneral->setVisible(!adapters);
     if (!adapters)
         m_brGeneral->setTitle(QString::fromLatin1(Titles[page]));
-    for (QWidget* w : std::initializer_list<QWidget*> {
-             m_ChkAutoReset, m_Chkkbits, m_ChkWhatsleft, m_BttExport, m_BttBrowse, m_CboChartType, m_LblExport1,
-             m_LblExport2, m_TxtCsvFile, m_ChkAutostart, m_ChkGraphColours, m_lblTrayIcon, m_CboTrayIcon})
+    for (QWidget* w : std::initializer_list<QWidget*> {m_ChkAutoReset, m_Chkkbits, m_ChkWhatsleft, m_BttExport,
+                                                       m_BttBrowse, m_CboChartType, m_LblExport1, m_LblExport2,
+                                                       m_TxtCsvFile, m_ChkAutostart, m_ChkGraphColours, m_lblTrayIcon,
+                                                       m_CboTrayIcon, m_lblExportAdapter, m_CboExportAdapter})
         w->setVisible(general);
     m_LstAdapters->setVisible(adapters);
     m_txtAdapters->setVisible(adapters);
@@ -543,6 +554,7 @@ void FrmOptions::exportCsv()
 {
     CsvExport(m_s.engine, m_s.boxes, this)
         .run(m_TxtCsvFile->text(), m_CboChartType->currentIndex(),
+             m_CboExportAdapter->currentIndex() > 0 ? m_CboExportAdapter->currentText() : QString(),
              [this](const QString& path) { m_TxtCsvFile->setText(path); });
 }
 

@@ -117,4 +117,6 @@ private:
     QLabel* m_LblStartdate = nullptr;
     QLabel* m_lblAllowanceAdapter = nullptr;
     QComboBox* m_CboAllowanceAdapter = nullptr;
+    QLabel* m_lblExportAdapter = nullptr;
+    QComboBox* m_CboExportAdapter = nullptr;
 };

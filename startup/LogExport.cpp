@@ -49,10 +49,16 @@ QString csvFixedPoint(const QVariant& value)
         + withHundredths(QString::number(a / scale), static_cast<qint64>(a % scale / 100));
 }
 
-QString exportQuery(int view)
+QString exportQuery(int view, bool oneAdapter)
 {
     static const char* const Views[] = {"DownloadPerday", "DownloadPerWeek", "DownloadPerMonth", "DownloadPerYear"};
-    return QStringLiteral("select * from %1 order by ddate desc").arg(QLatin1String(Views[qBound(0, view, 3)]));
+    static const char* const AdapterViews[] = {"AdapterPerday", "AdapterPerWeek", "AdapterPerMonth", "AdapterPerYear"};
+    const int k = qBound(0, view, 3);
+    if (oneAdapter)
+        return QStringLiteral(
+                   "select ddate, kbdown, kbup, null as avgdown from %1 where adapter = ? order by ddate desc")
+            .arg(QLatin1String(AdapterViews[k]));
+    return QStringLiteral("select * from %1 order by ddate desc").arg(QLatin1String(Views[k]));
 }
 
 bool writeCsv(QIODevice& out, DbRecordset& rs, bool perDay)
@@ -74,10 +80,11 @@ bool writeCsv(QIODevice& out, DbRecordset& rs, bool perDay)
     return true;
 }
 
-bool writeLogView(DbConnection& db, QIODevice& out, int view, QString* error)
+bool writeLogView(DbConnection& db, QIODevice& out, int view, const QString& adapter, QString* error)
 {
     DbRecordset rs;
-    if (!rs.open(db, exportQuery(view))) {
+    const bool oneAdapter = !adapter.isEmpty();
+    if (!rs.open(db, exportQuery(view, oneAdapter), oneAdapter ? QVariantList {adapter} : QVariantList {})) {
         if (error)
             *error = rs.lastError();
         return false;
@@ -87,6 +94,19 @@ bool writeLogView(DbConnection& db, QIODevice& out, int view, QString* error)
             *error = out.errorString();
         return false;
     }
+    return true;
+}
+
+bool recordedAdapters(DbConnection& db, QStringList* into, QString* error)
+{
+    DbRecordset rs;
+    if (!rs.open(db, QStringLiteral("select distinct adapter from log_adapter_day order by 1"))) {
+        if (error)
+            *error = rs.lastError();
+        return false;
+    }
+    for (; !rs.atEnd(); rs.moveNext())
+        into->append(rs.field(QStringLiteral("adapter")).toString());
     return true;
 }
 

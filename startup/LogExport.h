@@ -2,6 +2,7 @@
 
 #include <QDateTime>
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 
 class DbConnection;
@@ -15,15 +16,21 @@ class QIODevice;
 QString csvNumber(const QVariant& value);
 QString csvFixedPoint(const QVariant& value);
 
-// The view each export choice (0 days, 1 weeks, 2 months, 3 years) reads, newest period first.
-QString exportQuery(int view);
+// The view each export choice (0 days, 1 weeks, 2 months, 3 years) reads, newest period first. With oneAdapter,
+// the per-adapter view, for the adapter bound as its one parameter; the average speed is not kept per adapter, so
+// its column is null there.
+QString exportQuery(int view, bool oneAdapter = false);
 
 // Writes the header line and one line per row of rs, each ending in CR LF. perDay: ddate is a date, written
 // as yyyymmdd; the other views' keys are written as they stand. False when the device refuses a write.
 bool writeCsv(QIODevice& out, DbRecordset& rs, bool perDay);
 
-// The whole of one view as CSV. False with the reason.
-bool writeLogView(DbConnection& db, QIODevice& out, int view, QString* error);
+// The whole of one view as CSV: of every counted adapter when adapter is empty, else of that adapter's records.
+// False with the reason.
+bool writeLogView(DbConnection& db, QIODevice& out, int view, const QString& adapter, QString* error);
+
+// The adapters that have per-adapter records, by name.
+bool recordedAdapters(DbConnection& db, QStringList* into, QString* error);
 
 // Erases the traffic log and leaves one row of no traffic dated now. False with the database's error.
 bool clearLog(DbConnection& db, const QDateTime& now, QString* error);

@@ -21,9 +21,9 @@ struct Fixture : TempEngine
     QStringList shownPaths;
 
     // The last box shown, normally the export's outcome.
-    QString run(const QString& path, int view = 0)
+    QString run(const QString& path, int view = 0, const QString& adapter = {})
     {
-        CsvExport(engine, boxes, nullptr).run(path, view, [this](const QString& p) { shownPaths.append(p); });
+        CsvExport(engine, boxes, nullptr).run(path, view, adapter, [this](const QString& p) { shownPaths.append(p); });
         return boxes.shown.isEmpty() ? QString() : boxes.shown.last().prompt;
     }
     QString savedPath() { return t.scalar(SavedPathSql).toString(); }
@@ -65,6 +65,12 @@ private Q_SLOTS:
             QCOMPARE(read(inHome("views.csv")),
                      Header + keys[view][0] + ",1234.56,12.05,7.00\r\n" + keys[view][1] + ",0.50,0.00,0.29\r\n");
         }
+        // One adapter's share of the first row alone; its average speed is not kept.
+        f.t.exec("INSERT INTO log_adapter SELECT max(rowid), '2002-12-04 10:00:00', 'usb0', 2048, 1024 FROM log"
+                 " WHERE DateAndTimeStart LIKE '2002%'");
+        QCOMPARE(f.engine.recordedAdapters(), QStringList {"usb0"});
+        QCOMPARE(f.run(inHome("views.csv"), 2, "usb0"), Succeeded);
+        QCOMPARE(read(inHome("views.csv")), Header + "200212,2.00,1.00,.\r\n");
 
         // A view that cannot be read fails before the header is written.
         f.t.exec("DROP VIEW DownloadPerYear");
