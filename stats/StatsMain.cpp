@@ -10,17 +10,58 @@
 #include "Db.h"
 #include "DesktopPalette.h"
 #include "FrmStats.h"
+#include "LogChart.h"
 #include "MessageBox.h"
 #include "StatsCommands.h"
 
 #include <QApplication>
+#include <QDateTime>
 #include <QFileInfo>
 #include <QIcon>
+#include <QLoggingCategory>
 #include <QSocketNotifier>
+#include <QTimer>
+#include <QWindow>
 
 #include <cstdio>
+#include <ctime>
 
 #include <unistd.h>
+
+namespace {
+Q_LOGGING_CATEGORY(lcFrames, "zovodazad.stats", QtWarningMsg)
+
+// Logs the wall-clock time of each frame the chart puts on screen, for measuring how soon the window answers:
+// a paint of the flat chart's view, or a render of the 3-D graph's own window. The time is taken once the
+// event is handled, when the frame has gone to the display.
+class FrameLog : public QObject
+{
+public:
+    explicit FrameLog(const FrmStats& window)
+        : m_window(window)
+    {
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        const auto type = event->type();
+        const bool flat = type == QEvent::Paint && watched == m_window.chart()->viewport();
+        const bool graph = (type == QEvent::UpdateRequest || type == QEvent::Expose) && watched->isWindowType()
+            && !static_cast<QWindow*>(watched)->inherits("QWidgetWindow");
+        if (flat || graph) {
+            QTimer::singleShot(0, this, [] {
+                qCDebug(lcFrames, "chart frame at %lld ms, %ld ms of processor time",
+                        QDateTime::currentMSecsSinceEpoch(), long(std::clock() / (CLOCKS_PER_SEC / 1000)));
+            });
+        }
+        return false;
+    }
+
+private:
+    const FrmStats& m_window;
+};
+} // namespace
 
 int main(int argc, char** argv)
 {
@@ -57,6 +98,9 @@ int main(int argc, char** argv)
         return app.exec();
     }
     FrmStats window(db, clock, boxes);
+    FrameLog frames(window);
+    if (lcFrames().isDebugEnabled())
+        app.installEventFilter(&frames);
     if (!adapter.isEmpty()) {
         window.setAdapter(adapter);
         window.build();
