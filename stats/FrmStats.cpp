@@ -48,12 +48,14 @@ template<typename T> T* named(T* widget, const char* name)
 
 } // namespace
 
-FrmStats::FrmStats(DbConnection& db, const Clock& clock, MessageBoxes& boxes, QWidget* parent, StatsSource source)
+FrmStats::FrmStats(DbConnection& db, const Clock& clock, MessageBoxes& boxes, const QString& adapter, QWidget* parent,
+                   StatsSource source)
     : QWidget(parent, Qt::Window)
     , m_db(db)
     , m_clock(clock)
     , m_boxes(boxes)
     , m_source(std::move(source))
+    , m_adapter(adapter)
     , m_lst23d(named(new QComboBox(this), "lst23d"))
     , m_lstChrtLine(named(new QComboBox(this), "LstChrtLine"))
     , m_chkStacked(named(new QCheckBox(this), "ChkStacked"))

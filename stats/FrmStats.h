@@ -24,15 +24,14 @@ class FrmStats : public QWidget
 {
     Q_OBJECT
 public:
+    // adapter: the one whose figures it opens on, when it has records; empty for all counted adapters.
     // source: where the figures of all counted adapters come from; the log's aggregate views unless given. The
     // adapter list picks one adapter's records instead.
-    FrmStats(DbConnection& db, const Clock& clock, MessageBoxes& boxes, QWidget* parent = nullptr,
-             StatsSource source = StatsSource::wholeLog());
+    FrmStats(DbConnection& db, const Clock& clock, MessageBoxes& boxes, const QString& adapter = {},
+             QWidget* parent = nullptr, StatsSource source = StatsSource::wholeLog());
 
     // The build procedure: fills the lists when empty, reads the chosen period and draws it.
     Q_INVOKABLE void build();
-    // Shows one adapter's figures from the next build on, when it has records; empty for all counted adapters.
-    void setAdapter(const QString& name) { m_adapter = name; }
 
     const ChartGrid& grid() const { return m_grid; }
     const ChartPage& page() const { return m_page; }

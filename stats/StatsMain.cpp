@@ -97,14 +97,10 @@ int main(int argc, char** argv)
                   [](MessageBoxes::Answer) { QCoreApplication::exit(1); });
         return app.exec();
     }
-    FrmStats window(db, clock, boxes);
+    FrmStats window(db, clock, boxes, adapter);
     FrameLog frames(window);
     if (lcFrames().isDebugEnabled())
         app.installEventFilter(&frames);
-    if (!adapter.isEmpty()) {
-        window.setAdapter(adapter);
-        window.build();
-    }
     QObject::connect(&window, &FrmStats::adapterChosen, [](const QString& name) {
         std::printf("%s%s\n", StatsCommands::Chosen, name.toUtf8().constData());
         std::fflush(stdout);
