@@ -75,8 +75,9 @@ void BM_BuildChart(benchmark::State& state)
     choice.period = static_cast<ChartPeriod>(state.range(0));
     DbRecordset rs;
     ChartGrid grid;
+    ChartPage page;
     for (auto _ : state) {
-        if (!buildChartGrid(choice, log.db, rs, clock, grid, nullptr)) {
+        if (!buildChartGrid(choice, StatsSource::wholeLog(), log.db, rs, clock, grid, page, nullptr)) {
             state.SkipWithError("build failed");
             return;
         }

@@ -190,11 +190,14 @@ bool readChartPage(const ChartChoice& choice, const StatsSource& source, DbConne
     page = ChartPage();
     page.period = choice.period;
     const QDateTime now = clock.now();
+    // The oldest period is the one of the oldest day: found in the days' index instead of summing every period.
     bool ok = readPeriods(choice, source, db, rs, now.date(), page)
-        && query(rs, db, source, choice.period, QStringLiteral("SELECT min(ddate) AS oldest FROM %1"));
+        && rs.open(db, QStringLiteral("SELECT min(day) AS oldest FROM %1 WHERE day <> ''").arg(source.days),
+                   source.values);
     if (ok) {
-        const QVariant oldest = rs.field(QStringLiteral("oldest"));
-        page.earlier = !oldest.isNull() && oldest.toString() < periodKey(choice.period, page.first);
+        const QDate oldest = QDate::fromString(rs.field(QStringLiteral("oldest")).toString(), Qt::ISODate);
+        page.earlier = oldest.isValid()
+            && periodKey(choice.period, periodStart(choice.period, oldest)) < periodKey(choice.period, page.first);
     } else if (error) {
         *error = rs.lastError();
     }
@@ -249,6 +252,7 @@ StatsSource StatsSource::wholeLog()
 {
     return {{QStringLiteral("DownloadPerday"), QStringLiteral("DownloadPerWeek"), QStringLiteral("DownloadPerMonth"),
              QStringLiteral("DownloadPerYear")},
+            QStringLiteral("log_day"),
             {}};
 }
 
@@ -257,7 +261,9 @@ StatsSource StatsSource::adapter(const QString& name)
     const auto of = [](const char* view) {
         return QStringLiteral("(SELECT ddate, kbup, kbdown FROM %1 WHERE adapter = ?)").arg(QLatin1String(view));
     };
-    return {{of("AdapterPerday"), of("AdapterPerWeek"), of("AdapterPerMonth"), of("AdapterPerYear")}, {name}};
+    return {{of("AdapterPerday"), of("AdapterPerWeek"), of("AdapterPerMonth"), of("AdapterPerYear")},
+            QStringLiteral("(SELECT day FROM log_adapter_day WHERE adapter = ?)"),
+            {name}};
 }
 
 bool buildChartGrid(const ChartChoice& choice, const StatsSource& source, DbConnection& db, DbRecordset& rs,

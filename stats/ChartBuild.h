@@ -17,11 +17,13 @@ class DbRecordset;
 enum class ChartPeriod { Day = 0, Week = 1, Month = 2, Year = 3 };
 
 // Where the figures come from: per period, in the order of ChartPeriod, a relation with one record per period and
-// the columns ddate, kbup and kbdown. Its values are bound to the relation's placeholders, ahead of the query's own,
+// the columns ddate, kbup and kbdown, and a relation of the days these sum with the column day (an ISO date, empty
+// for rows without one), indexed by it. Its values are bound to a relation's placeholders, ahead of the query's own,
 // so a source narrowed to one adapter binds its name.
 struct StatsSource
 {
     std::array<QString, 4> relations;
+    QString days;
     QVariantList values;
 
     // The traffic of the counted adapters: the log's aggregate views.
