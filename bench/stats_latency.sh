@@ -3,7 +3,9 @@
 # Volume Graphs command (picked in the icon's menu) to the first chart frame, and from a key that switches the view
 # (day, week, month, year) to the first frame of the new view, in 3-D and in 2-D. The window's process logs the time
 # of each chart frame; the time of the command is taken just before xdotool sends its key.
-# Usage: bench/stats_latency.sh <zovodazad executable> [rounds]
+# Usage: [COLD=1] bench/stats_latency.sh <zovodazad executable> [rounds]
+# COLD=1 first drops the window's program, its libraries, the OpenGL driver's and the log from the page cache, where
+# no running process maps them, so the first open reads them from disk.
 # The database is made once and kept beside the executable as bench-1m.mdb.
 set -euo pipefail
 source "$(dirname "$0")/../tests/e2e/lib.sh" "$1"
@@ -66,6 +68,16 @@ switch() {
 
 start_app
 wait_first_tick
+if [ -n "${COLD:-}" ]; then
+    python3 - "$APP_DIR/zovodazad-stats" "$DB" $(ldd "$APP_DIR/zovodazad-stats" | awk '/=>/ { print $3 }') \
+        /usr/lib/*/dri/swrast_dri.so /usr/lib/*/libLLVM*.so.* /usr/lib/*/libGLX_mesa.so.* <<'PY'
+import os, sys
+for name in sys.argv[1:]:
+    fd = os.open(name, os.O_RDONLY)
+    os.posix_fadvise(fd, 0, 0, os.POSIX_FADV_DONTNEED)
+    os.close(fd)
+PY
+fi
 for round in $(seq "$ROUNDS"); do
     open=$(open_graphs)
     # The first open in this home: nothing of the window's is cached there yet.
