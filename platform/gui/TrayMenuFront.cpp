@@ -13,8 +13,8 @@ const QString MenuPath = QStringLiteral("/MenuBar");
 const QString QtMenuPath = QStringLiteral("/QtMenuBar");
 const QString MenuInterface = QStringLiteral("com.canonical.dbusmenu");
 
-// Qt names each D-Bus tray icon's connection after the process and the icon's number; the program makes one icon,
-// and a few numbers are spare for the ones Qt makes to look for a tray.
+// Qt names each D-Bus tray icon's connection after the process and a count of the icons it made (a look for a tray
+// with QSystemTrayIcon::isSystemTrayAvailable makes one too); the program makes one, a few numbers are to spare.
 QDBusConnection trayConnection()
 {
     const QString prefix = QStringLiteral("org.kde.StatusNotifierItem-%1-").arg(QCoreApplication::applicationPid());
