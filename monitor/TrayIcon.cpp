@@ -59,7 +59,7 @@ bool TrayIcon::show()
 {
     m_wanted = true;
     if (m_icon)
-        m_icon->show();
+        showIcon();
     else if (m_hosts.best() != Host::None)
         place(m_hosts.best());
     followHosts(false);
@@ -103,7 +103,13 @@ void TrayIcon::place(Host host)
     m_icon->setToolTip(m_toolTip);
     m_icon->setContextMenu(&m_menu);
     connect(m_icon, &QSystemTrayIcon::activated, this, &TrayIcon::onActivated);
+    showIcon();
+}
+
+void TrayIcon::showIcon()
+{
     m_icon->show();
+    m_menuFront.claim();
 }
 
 void TrayIcon::onActivated(QSystemTrayIcon::ActivationReason reason)

@@ -3,6 +3,7 @@
 #include "ActivityIcon.h"
 #include "Sampler.h"
 #include "TrayHost.h"
+#include "TrayMenuFront.h"
 
 #include <QColor>
 #include <QElapsedTimer>
@@ -67,6 +68,8 @@ Q_SIGNALS:
 
 private:
     void place(Host host);
+    // Shows the icon made, and the menu to D-Bus hosts as Qt's export of it is made anew.
+    void showIcon();
     void followHosts(bool settled);
     void onActivated(QSystemTrayIcon::ActivationReason reason);
     void showActivity(const Snapshot& snapshot, bool traffic);
@@ -93,6 +96,7 @@ private:
     QIcon m_image;
     QString m_toolTip;
     QSystemTrayIcon* m_icon = nullptr;
+    TrayMenuFront m_menuFront;
     Host m_host = Host::None;
     bool m_wanted = false;
     bool m_reachable = false;

@@ -5,6 +5,8 @@
 #   layout: the first item's menu as the host receives it, a label a line, "-" a separator, " (off)" if disabled
 #   tooltip: the first item's tooltip title and text
 #   click LABEL: chooses the menu item with that label
+#   property LABEL NAME: that property of the item with that label (any other label: an item the menu lacks), or
+#     the error's name; the answer must come within a second
 import sys
 
 import dbus
@@ -55,6 +57,13 @@ def main(command, *args):
                 menu().Event(ident, "clicked", dbus.Int32(0, variant_level=1), dbus.UInt32(0))
                 return
         sys.exit("no item labelled " + args[0])
+    if command == "property":
+        ident = next((i for i, p in entries if p.get("label") == args[0]), max(i for i, _ in entries) + 1)
+        try:
+            print(menu().GetProperty(ident, args[1], timeout=1))
+        except dbus.DBusException as error:
+            print(error.get_dbus_name())
+        return
     sys.exit("unknown command " + command)
 
 

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # The program on a StatusNotifierItem tray, Xfce's panel in its own D-Bus session: the panel starts 5 s after the
 # program and still gets the item, also after a restart; the menu reaches the panel over D-Bus with the seven
-# commands and opens on a right click; a click on the item hides the monitor window, the two activations of a
-# double-click show it once; Exit chosen through the menu writes the last row and ends the process.
+# commands, answers every call at once and opens on a right click; a click on the item hides the monitor window, the
+# two activations of a double-click show it once; Exit chosen through the menu writes the last row and ends the process.
 SESSION_TOOLS=(xfce4-panel)
 source "$(dirname "$0")/own_session.sh"
 source "$(dirname "$0")/lib.sh" "$1"
@@ -41,6 +41,10 @@ wait_for 5 sh -c "'$SNI' tooltip | grep 'Download: '" || fail "the item's toolti
 layout=$("$SNI" layout)
 expected=$'Monitor _Off.\nO_ptions\n_Volume Graphs\n_Reset Counters.\n_About\n-\nE_xit'
 [ "$layout" = "$expected" ] || fail "the menu over D-Bus is: $layout"
+# A property's value, or an error for an item or a property the menu lacks; never a caller left waiting.
+answers=$("$SNI" property O_ptions label && "$SNI" property none label && "$SNI" property O_ptions none)
+[ "$answers" = $'O_ptions\norg.freedesktop.DBus.Error.InvalidArgs\norg.freedesktop.DBus.Error.InvalidArgs' ] ||
+    fail "the menu's GetProperty answered: $answers"
 
 # On screen: the panel draws the item. A left click there is an activation: it hides the window, and the menu
 # follows; a double-click's two activations toggle once.
