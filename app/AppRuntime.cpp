@@ -9,6 +9,7 @@
 #include "MainMdl.h"
 #include "MessageBox.h"
 #include "Status.h"
+#include "Translations.h"
 
 #include <QApplication>
 #include <QDir>
@@ -70,6 +71,7 @@ int runZovodazad(QApplication& app)
     QApplication::setApplicationName(QStringLiteral("Zovodazad"));
     QApplication::setApplicationVersion(QStringLiteral("%1.%2").arg(ZOVO_VERSION_MAJOR).arg(ZOVO_VERSION_MINOR));
     QApplication::setQuitOnLastWindowClosed(false);
+    const Translations translations;
 
     const QString exeDir = QFileInfo(QCoreApplication::applicationFilePath()).canonicalPath();
     const QString dataDir = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);

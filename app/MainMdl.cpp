@@ -90,7 +90,7 @@ bool MainMdl::start(const QString& databasePath)
         if (!error.contains(where))
             error += QLatin1Char('\n') + where;
         // The process ends when the user has read the box, or at a termination signal while it is open.
-        m_platform.boxes.ask(QStringLiteral("Database Init Error!\r") + error, MessageBoxes::Buttons::Ok,
+        m_platform.boxes.ask(tr("Database Init Error!\r%1").arg(error), MessageBoxes::Buttons::Ok,
                              MessageBoxes::Icon::Critical, QStringLiteral("Zovodazad"),
                              [this](MessageBoxes::Answer) { Q_EMIT finished(); });
         return false;

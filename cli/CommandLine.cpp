@@ -14,10 +14,11 @@
 
 namespace {
 
-QString tr(const char* text)
+// The context of this file's texts in the translations.
+struct Text
 {
-    return QCoreApplication::translate("CommandLine", text);
-}
+    Q_DECLARE_TR_FUNCTIONS(CommandLine)
+};
 
 // Qt's own options of a graphical program, with (true) or without a value; they are the tray program's.
 bool isQtOption(const QString& arg, bool* takesValue)
@@ -47,7 +48,7 @@ std::optional<QDate> dateOption(const QCommandLineParser& p, const QString& name
         return QDate();
     const QDate d = QDate::fromString(p.value(name), Qt::ISODate);
     if (!d.isValid()) {
-        *error = tr("--%1 takes a date as YYYY-MM-DD, not '%2'").arg(name, p.value(name));
+        *error = Text::tr("--%1 takes a date as YYYY-MM-DD, not '%2'").arg(name, p.value(name));
         return std::nullopt;
     }
     return d;
@@ -69,15 +70,15 @@ Invocation parseReport(const QStringList& arguments)
     Invocation i;
     i.kind = Invocation::Kind::Report;
     if (rest.size() > 1)
-        return failed(tr("report takes one kind of report, not '%1'").arg(rest.join(QLatin1Char(' '))));
+        return failed(Text::tr("report takes one kind of report, not '%1'").arg(rest.join(QLatin1Char(' '))));
     if (!rest.isEmpty()) {
         if (!reportKinds().contains(rest.first()))
-            return failed(
-                tr("unknown report '%1'; one of: %2").arg(rest.first(), reportKinds().join(QStringLiteral(", "))));
+            return failed(Text::tr("unknown report '%1'; one of: %2")
+                              .arg(rest.first(), reportKinds().join(QStringLiteral(", "))));
         i.report.kind = rest.first();
     }
     if (p.isSet(QStringLiteral("json")) && p.isSet(QStringLiteral("csv")))
-        return failed(tr("--json and --csv exclude each other"));
+        return failed(Text::tr("--json and --csv exclude each other"));
     i.report.format = p.isSet(QStringLiteral("json")) ? ReportRequest::Format::Json
         : p.isSet(QStringLiteral("csv"))              ? ReportRequest::Format::Csv
                                                       : ReportRequest::Format::Text;
@@ -92,11 +93,12 @@ Invocation parseReport(const QStringList& arguments)
         bool ok = false;
         i.report.limit = p.value(QStringLiteral("limit")).toInt(&ok);
         if (!ok || i.report.limit < 1)
-            return failed(tr("--limit takes a whole number from 1 up, not '%1'").arg(p.value(QStringLiteral("limit"))));
+            return failed(
+                Text::tr("--limit takes a whole number from 1 up, not '%1'").arg(p.value(QStringLiteral("limit"))));
     }
     i.report.adapter = p.value(QStringLiteral("adapter"));
     if (p.isSet(QStringLiteral("adapter")) && i.report.adapter.isEmpty())
-        return failed(tr("--adapter takes an adapter's name"));
+        return failed(Text::tr("--adapter takes an adapter's name"));
     i.database = p.value(QStringLiteral("database"));
     return i;
 }
@@ -111,11 +113,11 @@ Invocation parseStatus(const QStringList& arguments)
     if (!p.parse(arguments))
         return failed(p.errorText());
     if (p.positionalArguments().size() > 1)
-        return failed(tr("status takes no argument '%1'").arg(p.positionalArguments().at(1)));
+        return failed(Text::tr("status takes no argument '%1'").arg(p.positionalArguments().at(1)));
     Invocation i;
     i.kind = Invocation::Kind::Status;
     if (p.isSet(QStringLiteral("format")) && p.value(QStringLiteral("format")) != QLatin1String("waybar"))
-        return failed(tr("--format knows only waybar, not '%1'").arg(p.value(QStringLiteral("format"))));
+        return failed(Text::tr("--format knows only waybar, not '%1'").arg(p.value(QStringLiteral("format"))));
     i.statusFormat = p.isSet(QStringLiteral("format")) ? Invocation::StatusFormat::Waybar
         : p.isSet(QStringLiteral("json"))              ? Invocation::StatusFormat::Json
                                                        : Invocation::StatusFormat::Text;
@@ -153,9 +155,9 @@ Invocation parseCommandLine(const QStringList& arguments)
             return parseStatus(arguments.mid(0, 1) + arguments.mid(k));
         bool takesValue = false;
         if (!arg.startsWith(QLatin1Char('-')))
-            return failed(tr("unknown command '%1'").arg(arg));
+            return failed(Text::tr("unknown command '%1'").arg(arg));
         if (!isQtOption(arg, &takesValue))
-            return failed(tr("unknown option '%1'").arg(arg));
+            return failed(Text::tr("unknown option '%1'").arg(arg));
         k += takesValue ? 1 : 0;
     }
     return {};
@@ -163,7 +165,7 @@ Invocation parseCommandLine(const QStringList& arguments)
 
 QString helpText()
 {
-    return tr(R"(Usage: zovodazad [command] [options]
+    return Text::tr(R"(Usage: zovodazad [command] [options]
 A network-traffic monitor for the notification area. Without a command it starts the tray program.
 
 Commands:
@@ -214,17 +216,17 @@ int runCommand(const Invocation& invocation, QTextStream& out, QTextStream& err)
         out << "zovodazad " << QCoreApplication::applicationVersion() << '\n';
         return 0;
     case Invocation::Kind::Error:
-        err << "zovodazad: " << invocation.error << '\n' << tr("Try 'zovodazad --help'.") << '\n';
+        err << "zovodazad: " << invocation.error << '\n' << Text::tr("Try 'zovodazad --help'.") << '\n';
         return 2;
     case Invocation::Kind::Report: {
         const QString path = invocation.database.isEmpty() ? defaultDatabase() : invocation.database;
         if (!QFileInfo(path).isFile()) {
-            err << tr("zovodazad: there is no traffic log at %1").arg(QDir::toNativeSeparators(path)) << '\n';
+            err << Text::tr("zovodazad: there is no traffic log at %1").arg(QDir::toNativeSeparators(path)) << '\n';
             return LogUnreadable;
         }
         DbConnection db(QStringLiteral("zovodazad-report"));
         if (!db.open(path, DbConnection::Access::ReadOnly)) {
-            err << tr("zovodazad: the traffic log %1 cannot be opened: %2")
+            err << Text::tr("zovodazad: the traffic log %1 cannot be opened: %2")
                        .arg(QDir::toNativeSeparators(path), db.lastError())
                 << '\n';
             return LogUnreadable;

@@ -21,10 +21,11 @@ namespace {
 
 constexpr double BytesPerMB = 1024.0 * 1024.0;
 
-QString tr(const char* text)
+// The context of this file's texts in the translations.
+struct Text
 {
-    return QCoreApplication::translate("Report", text);
-}
+    Q_DECLARE_TR_FUNCTIONS(Report)
+};
 
 // One line of a report: the period's key as JSON and CSV write it, its name as the text shows it, and its traffic.
 struct Line
@@ -126,14 +127,14 @@ void writeTable(QTextStream& out, const QVector<Line>& lines, const QString& hea
     int width = int(heading.size());
     for (const Line& l : lines)
         width = std::max(width, int(l.label.size()));
-    out << heading.leftJustified(width) << tr("received").rightJustified(14) << tr("sent").rightJustified(14)
-        << tr("total").rightJustified(14) << '\n';
+    out << heading.leftJustified(width) << Text::tr("received").rightJustified(14)
+        << Text::tr("sent").rightJustified(14) << Text::tr("total").rightJustified(14) << '\n';
     for (const Line& l : lines) {
         out << l.label.leftJustified(width) << octetsText(l.traffic.rx).rightJustified(14)
             << octetsText(l.traffic.tx).rightJustified(14) << octetsText(l.traffic.total()).rightJustified(14);
         if (l.extra.contains(QStringLiteral("estimate")))
             out << "   "
-                << tr("estimate for the month: %1")
+                << Text::tr("estimate for the month: %1")
                        .arg(octetsText(qint64(l.extra[QStringLiteral("estimate")].toDouble())));
         out << '\n';
     }
@@ -155,16 +156,16 @@ QVector<Line> summary(const LogTotals& totals, const QDateTime& now)
     const QDate first = totals.firstDay().isValid() ? totals.firstDay() : today;
     const QLocale locale = QLocale::system();
     QVector<Line> lines = {
-        {QStringLiteral("today"), tr("today"), totals.sum(today, today), today},
-        {QStringLiteral("yesterday"), tr("yesterday"), totals.sum(today.addDays(-1), today.addDays(-1)),
+        {QStringLiteral("today"), Text::tr("today"), totals.sum(today, today), today},
+        {QStringLiteral("yesterday"), Text::tr("yesterday"), totals.sum(today.addDays(-1), today.addDays(-1)),
          today.addDays(-1)},
         {QStringLiteral("this_week"),
-         tr("this week (from %1)").arg(locale.toString(monday, QStringLiteral("ddd d MMM"))), totals.sum(monday, today),
-         monday},
+         Text::tr("this week (from %1)").arg(locale.toString(monday, QStringLiteral("ddd d MMM"))),
+         totals.sum(monday, today), monday},
         {QStringLiteral("this_month"), locale.toString(today, QStringLiteral("MMMM yyyy")),
          totals.sum(monthStart, today), monthStart},
         {QStringLiteral("this_year"), QString::number(today.year()), totals.sum(yearStart, today), yearStart},
-        {QStringLiteral("all_time"), tr("all time (since %1)").arg(locale.toString(first, QLocale::ShortFormat)),
+        {QStringLiteral("all_time"), Text::tr("all time (since %1)").arg(locale.toString(first, QLocale::ShortFormat)),
          totals.sum(first, today), first},
     };
     // The month at the pace so far, as the allowance estimates a month.
@@ -181,14 +182,14 @@ int allowance(DbConnection& db, const ReportRequest& request, const QDateTime& n
     SettingsStore store(db);
     QString error;
     if (!store.load(&error)) {
-        err << tr("zovodazad: the settings cannot be read: %1").arg(error) << '\n';
+        err << Text::tr("zovodazad: the settings cannot be read: %1").arg(error) << '\n';
         return LogUnreadable;
     }
     const Settings& s = store.current();
     const QString adapter = request.adapter.isEmpty() ? s.allowanceadapter : request.adapter;
     LogTotals totals(db, adapter);
     if (!totals.read(&error)) {
-        err << tr("zovodazad: the traffic log cannot be read: %1").arg(error) << '\n';
+        err << Text::tr("zovodazad: the traffic log cannot be read: %1").arg(error) << '\n';
         return LogUnreadable;
     }
     const QJsonValue adapterJson = adapter.isEmpty() ? QJsonValue() : QJsonValue(adapter);
@@ -205,7 +206,7 @@ int allowance(DbConnection& db, const ReportRequest& request, const QDateTime& n
                        .toJson(QJsonDocument::Compact)
                 << '\n';
         else
-            out << tr("No volume allowance is set (Options, Volume Left).") << '\n';
+            out << Text::tr("No volume allowance is set (Options, Volume Left).") << '\n';
         return 4;
     }
     // The same rows the tray program counts: those that start on or after the window's first day.
@@ -240,15 +241,16 @@ int allowance(DbConnection& db, const ReportRequest& request, const QDateTime& n
     } else {
         const QLocale locale = QLocale::system();
         const auto day = [&locale](const QDate& d) { return locale.toString(d, QStringLiteral("d MMM yyyy")); };
-        out << tr("Volume allowance: %1 from %2 to %3").arg(octetsText(qint64(limit)), day(start), day(end))
-            << (adapter.isEmpty() ? QString() : tr(", on %1").arg(adapter)) << '\n'
-            << tr("used:      %1").arg(octetsText(qint64(used))) << '\n'
-            << tr("left:      %1 (%2 %), %3")
-                   .arg(octetsText(qint64(left)), locale.toString(std::max(r.percentLeft, 0.0), 'f', 1), state)
+        out << Text::tr("Volume allowance: %1 from %2 to %3").arg(octetsText(qint64(limit)), day(start), day(end))
+            << (adapter.isEmpty() ? QString() : Text::tr(", on %1").arg(adapter)) << '\n'
+            << Text::tr("used:      %1").arg(octetsText(qint64(used))) << '\n'
+            << Text::tr("left:      %1 (%2 %), %3")
+                   .arg(octetsText(qint64(left)), locale.toString(std::max(r.percentLeft, 0.0), 'f', 1),
+                        QCoreApplication::translate("Status", States[int(r.band)]))
             << '\n';
         if (interval == AllowanceInterval::Months)
-            out << tr("at this pace, %1 by %2").arg(octetsText(qint64(estimate)), day(end)) << '\n';
-        out << tr("about %1 a day until %2").arg(octetsText(qint64(budget)), day(end)) << '\n';
+            out << Text::tr("at this pace, %1 by %2").arg(octetsText(qint64(estimate)), day(end)) << '\n';
+        out << Text::tr("about %1 a day until %2").arg(octetsText(qint64(budget)), day(end)) << '\n';
     }
     switch (r.band) {
     case AllowanceBand::Green:
@@ -294,19 +296,19 @@ int writeReport(DbConnection& db, const ReportRequest& r, const QDateTime& now, 
         // An adapter with no records is most likely a name mistyped: the ones there are are listed.
         QStringList known;
         if (!recordedAdapters(db, &known, &error)) {
-            err << tr("zovodazad: this traffic log has no per-adapter figures: %1").arg(error) << '\n';
+            err << Text::tr("zovodazad: this traffic log has no per-adapter figures: %1").arg(error) << '\n';
             return LogUnreadable;
         }
         if (!known.contains(r.adapter)) {
-            err << tr("zovodazad: no traffic is recorded for adapter '%1'; adapters with records: %2")
-                       .arg(r.adapter, known.isEmpty() ? tr("none yet") : known.join(QStringLiteral(", ")))
+            err << Text::tr("zovodazad: no traffic is recorded for adapter '%1'; adapters with records: %2")
+                       .arg(r.adapter, known.isEmpty() ? Text::tr("none yet") : known.join(QStringLiteral(", ")))
                 << '\n';
             return 2;
         }
     }
     LogTotals totals(db, r.adapter);
     if (!totals.read(&error)) {
-        err << tr("zovodazad: the traffic log cannot be read: %1").arg(error) << '\n';
+        err << Text::tr("zovodazad: the traffic log cannot be read: %1").arg(error) << '\n';
         return LogUnreadable;
     }
 
@@ -317,7 +319,7 @@ int writeReport(DbConnection& db, const ReportRequest& r, const QDateTime& now, 
     } else if (r.kind == QLatin1String("hours")) {
         lines = hourLines(totals, r, now, &error);
         if (!error.isEmpty()) {
-            err << tr("zovodazad: the traffic log cannot be read: %1").arg(error) << '\n';
+            err << Text::tr("zovodazad: the traffic log cannot be read: %1").arg(error) << '\n';
             return LogUnreadable;
         }
     } else {
@@ -364,8 +366,11 @@ int writeReport(DbConnection& db, const ReportRequest& r, const QDateTime& now, 
         }
         out << QJsonDocument(doc).toJson(QJsonDocument::Compact) << '\n';
     } else {
-        static const char* const Headings[] = {"hour", "day", "week", "month", "year", "day"};
-        writeTable(out, lines, kind ? tr(Headings[kind - Kinds]) : QString());
+        static const char* const Headings[]
+            = {QT_TRANSLATE_NOOP("Report", "hour"), QT_TRANSLATE_NOOP("Report", "day"),
+               QT_TRANSLATE_NOOP("Report", "week"), QT_TRANSLATE_NOOP("Report", "month"),
+               QT_TRANSLATE_NOOP("Report", "year"), QT_TRANSLATE_NOOP("Report", "day")};
+        writeTable(out, lines, kind ? Text::tr(Headings[kind - Kinds]) : QString());
     }
     return 0;
 }

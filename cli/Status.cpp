@@ -17,10 +17,11 @@ namespace {
 
 constexpr double BytesPerMB = 1024.0 * 1024.0;
 
-QString tr(const char* text)
+// The context of this file's texts in the translations.
+struct Text
 {
-    return QCoreApplication::translate("Status", text);
-}
+    Q_DECLARE_TR_FUNCTIONS(Status)
+};
 
 QString rateText(double octetsPerSecond)
 {
@@ -40,21 +41,33 @@ QString shortRate(double octetsPerSecond)
     return QLocale::system().toString(v, 'f', v < 10 && unit > 0 ? 1 : 0) + QLatin1String(Units[unit]);
 }
 
+// The allowance's state as the running copy names it, in the user's words.
+QString stateText(const QString& state)
+{
+    static const char* const Words[] = {QT_TRANSLATE_NOOP("Status", "green"), QT_TRANSLATE_NOOP("Status", "orange"),
+                                        QT_TRANSLATE_NOOP("Status", "red"), QT_TRANSLATE_NOOP("Status", "used up")};
+    for (const char* word : Words) {
+        if (state == QLatin1String(word))
+            return Text::tr(word);
+    }
+    return state;
+}
+
 void print(const QJsonObject& s, Invocation::StatusFormat format, QTextStream& out)
 {
     const double rx = s[QStringLiteral("rx_rate")].toDouble();
     const double tx = s[QStringLiteral("tx_rate")].toDouble();
     const QJsonObject a = s[QStringLiteral("allowance")].toObject();
     const QLocale locale = QLocale::system();
-    const QString rates = tr("download %1, upload %2").arg(rateText(rx), rateText(tx));
-    const QString since = tr("since the last log row %1 received, %2 sent")
+    const QString rates = Text::tr("download %1, upload %2").arg(rateText(rx), rateText(tx));
+    const QString since = Text::tr("since the last log row %1 received, %2 sent")
                               .arg(octetsText(qint64(s[QStringLiteral("rx")].toDouble())),
                                    octetsText(qint64(s[QStringLiteral("tx")].toDouble())));
     const QString left = a.isEmpty() ? QString()
-                                     : tr("allowance %1 (%2 %) left, %3")
+                                     : Text::tr("allowance %1 (%2 %) left, %3")
                                            .arg(octetsText(qint64(a[QStringLiteral("left")].toDouble())),
                                                 locale.toString(a[QStringLiteral("percent_left")].toDouble(), 'f', 1),
-                                                a[QStringLiteral("state")].toString());
+                                                stateText(a[QStringLiteral("state")].toString()));
     switch (format) {
     case Invocation::StatusFormat::Json:
         out << QJsonDocument(s).toJson(QJsonDocument::Compact) << '\n';
@@ -126,8 +139,8 @@ int runStatus(const Invocation& invocation, const QString& databasePath, QTextSt
         return 0;
     // A watch ends only when the program does, or when it was never there.
     if (!invocation.watch || !InstanceChannel::follow(key, StatusWatchRequest, 1000, show))
-        err << tr("zovodazad: no running copy answers.") << '\n';
+        err << Text::tr("zovodazad: no running copy answers.") << '\n';
     else
-        err << tr("zovodazad: the running copy ended.") << '\n';
+        err << Text::tr("zovodazad: the running copy ended.") << '\n';
     return 3;
 }

@@ -5,6 +5,7 @@
 #include "EngineLog.h"
 #include "Notifier.h"
 
+#include <QCoreApplication>
 #include <QLocale>
 
 AllowanceWatch::AllowanceWatch(DbConnection& db, const Clock& clock, Notifier& notifier, QObject* parent)
@@ -95,17 +96,18 @@ void AllowanceWatch::update()
         QString summary;
         switch (band) {
         case AllowanceBand::Orange:
-            summary = QStringLiteral("Under 30 % of the allowance left");
+            summary = QCoreApplication::translate("AllowanceWatch", "Under 30 % of the allowance left");
             break;
         case AllowanceBand::Red:
-            summary = QStringLiteral("Under 15 % of the allowance left");
+            summary = QCoreApplication::translate("AllowanceWatch", "Under 15 % of the allowance left");
             break;
         default:
-            summary = QStringLiteral("The allowance is used up");
+            summary = QCoreApplication::translate("AllowanceWatch", "The allowance is used up");
             break;
         }
-        const QString body = VolumeLeftText(m_remainder) + QStringLiteral("\nCounted from ")
-            + QLocale().toString(m_remainder.start, QStringLiteral("dd MMM yyyy")) + QLatin1Char('.');
+        const QString body = VolumeLeftText(m_remainder) + QLatin1Char('\n')
+            + QCoreApplication::translate("AllowanceWatch", "Counted from %1.")
+                  .arg(QLocale().toString(m_remainder.start, QStringLiteral("dd MMM yyyy")));
         m_notifier.notify(summary, body,
                           band == AllowanceBand::UsedUp ? Notifier::Urgency::Critical : Notifier::Urgency::Normal);
     }

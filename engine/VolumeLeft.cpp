@@ -116,10 +116,11 @@ QString VolumeLeftText(const Remainder& r)
     QLocale locale;
     locale.setNumberOptions(locale.numberOptions() | QLocale::OmitGroupSeparator);
     // Rounded first: an overrun of less than half a megabyte reads 0, where formatting -0.3 would give -0.
-    QString text = locale.toString(std::round(r.leftMB), 'f', 0) + QStringLiteral(" MB");
-    if (r.band != AllowanceBand::UsedUp)
-        text += QStringLiteral(" (") + locale.toString(r.percentLeft, 'f', 1) + QStringLiteral(" %)");
-    return text + QStringLiteral(" Left.");
+    const QString left = locale.toString(std::round(r.leftMB), 'f', 0);
+    if (r.band == AllowanceBand::UsedUp)
+        return QCoreApplication::translate("VolumeLeft", "%1 MB Left.").arg(left);
+    return QCoreApplication::translate("VolumeLeft", "%1 MB (%2 %) Left.")
+        .arg(left, locale.toString(r.percentLeft, 'f', 1));
 }
 
 namespace {

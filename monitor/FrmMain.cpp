@@ -46,8 +46,8 @@ const QColor UpRed(255, 0, 0);
 const QColor DownBlue(0, 114, 178);
 const QColor UpOrange(230, 159, 0);
 
-const QString MonitorOn = QStringLiteral("Monitor &On.");
-const QString MonitorOff = QStringLiteral("Monitor &Off.");
+const char* const MonitorOn = QT_TRANSLATE_NOOP("FrmMain", "Monitor &On.");
+const char* const MonitorOff = QT_TRANSLATE_NOOP("FrmMain", "Monitor &Off.");
 
 // The icon theme's icon when the program is installed, so StatusNotifierItem hosts can ask for it by name;
 // otherwise the icon drawn on the pixel grid of each tray size, and the SVG rendered for larger sizes, so no
@@ -106,16 +106,14 @@ FrmMain::FrmMain(MessageBoxes& boxes, std::function<QRect()> iconRect, QWidget* 
     setAttribute(Qt::WA_AlwaysShowToolTips);
 
     // The two captions end at the same edge, so their colons line up.
-    addLabel("Label2", QStringLiteral("In :"), true, {120, 120, 375, 255})
-        ->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    addLabel("Label2", tr("In :"), true, {120, 120, 375, 255})->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     m_lblDownload = addLabel("lblDownload", QString(), false, {600, 120, 1095, 255});
-    addLabel("Label4", QStringLiteral("Out :"), true, {0, 480, 495, 255})
-        ->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    addLabel("Label4", tr("Out :"), true, {0, 480, 495, 255})->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     m_lblUpload = addLabel("LblUpload", QString(), false, {600, 480, 1095, 255});
     m_lblDownload->setAccessibleDescription(tr("Received since the last log row"));
     m_lblUpload->setAccessibleDescription(tr("Sent since the last log row"));
     m_lblUp = addLabel("LblUp", QString(), false, {120, 840, 2895, 255});
-    m_lblWhatsLeft = addLabel("lblwhatsLeft", QStringLiteral("50 % left - 20 MB Left"), true, {120, 1200, 2775, 255});
+    m_lblWhatsLeft = addLabel("lblwhatsLeft", tr("50 % left - 20 MB Left"), true, {120, 1200, 2775, 255});
     m_lblOutlook = addLabel("lblOutlook", QString(), false, {120, 1560, 2775, 255});
 
     m_downGraph = new Throughput(this);
@@ -137,29 +135,28 @@ FrmMain::FrmMain(MessageBoxes& boxes, std::function<QRect()> iconRect, QWidget* 
         action->setObjectName(QLatin1String(name));
         return action;
     };
-    m_showLog = addItem("MP_ShowLog", MonitorOn);
+    m_showLog = addItem("MP_ShowLog", tr(MonitorOn));
     connect(m_showLog, &QAction::triggered, this, &FrmMain::ToggleMonitorWindow);
-    connect(addItem("MP_Options", QStringLiteral("O&ptions")), &QAction::triggered, this, &FrmMain::optionsRequested);
-    connect(addItem("MP_ShoWAll", QStringLiteral("&Volume Graphs")), &QAction::triggered, this,
-            &FrmMain::volumeGraphsRequested);
-    connect(addItem("MP_ResetCounters", QStringLiteral("&Reset Counters.")), &QAction::triggered, this,
+    connect(addItem("MP_Options", tr("O&ptions")), &QAction::triggered, this, &FrmMain::optionsRequested);
+    connect(addItem("MP_ShoWAll", tr("&Volume Graphs")), &QAction::triggered, this, &FrmMain::volumeGraphsRequested);
+    connect(addItem("MP_ResetCounters", tr("&Reset Counters.")), &QAction::triggered, this,
             &FrmMain::resetCountersRequested);
-    connect(addItem("MP_About", QStringLiteral("&About")), &QAction::triggered, this, &FrmMain::showAbout);
+    connect(addItem("MP_About", tr("&About")), &QAction::triggered, this, &FrmMain::showAbout);
     m_popup.addSeparator()->setObjectName(QStringLiteral("MC_Nothing"));
-    connect(addItem("MP_Exit", QStringLiteral("E&xit")), &QAction::triggered, this, &FrmMain::exitRequested);
+    connect(addItem("MP_Exit", tr("E&xit")), &QAction::triggered, this, &FrmMain::exitRequested);
     m_popup.setDefaultAction(m_showLog);
     // Hiding the window is only undone from the icon, so it is offered only while there is one.
     m_showLog->setEnabled(false);
 
     // The system-menu commands; served only while there is an icon.
-    m_hide = new QAction(QStringLiteral("Hide"), this);
+    m_hide = new QAction(tr("Hide"), this);
     m_hide->setObjectName(QStringLiteral("Hide"));
     m_hide->setEnabled(false);
     connect(m_hide, &QAction::triggered, this, &FrmMain::ToggleMonitorWindow);
     // The keyboard's way to put the window away; the menu shows the key beside Hide.
     m_hide->setShortcut(QKeySequence::Cancel);
     addAction(m_hide);
-    m_exit = new QAction(QStringLiteral("E&xit"), this);
+    m_exit = new QAction(tr("E&xit"), this);
     m_exit->setObjectName(QStringLiteral("Exit"));
     m_exit->setEnabled(false);
     connect(m_exit, &QAction::triggered, this, &FrmMain::exitRequested);
@@ -266,14 +263,15 @@ void FrmMain::fitLayout()
         return QSize(width, fm.height());
     };
     const QStringList volumes = longestVolumeTexts();
-    const QString left = QLocale().toString(5119999) + QStringLiteral(" MB (") + QLocale().toString(99.9, 'f', 1)
-        + QStringLiteral(" %) Left.");
+    const QString left = QCoreApplication::translate("VolumeLeft", "%1 MB (%2 %) Left.")
+                             .arg(QLocale().toString(5119999), QLocale().toString(99.9, 'f', 1));
     QList<TwipLayout::Need> needs;
     for (QLabel* label : findChildren<QLabel*>()) {
         const QStringList texts = label == m_lblDownload || label == m_lblUpload ? volumes
             : label == m_lblUp        ? longestRateLines() << NothingCountedLine()
             : label == m_lblWhatsLeft ? QStringList {left}
-            : label == m_lblOutlook   ? QStringList {QStringLiteral("Est. 99999 MB, 9999 MB/day")}
+            : label == m_lblOutlook   ? QStringList {QCoreApplication::translate("VolumeLeft", "Est. %1, %2/day")
+                                                       .arg(QStringLiteral("99999 MB"), QStringLiteral("9999 MB"))}
                                       : QStringList {label->text()};
         needs.append(m_layout.need(label, widest(label, texts)));
     }
@@ -362,7 +360,7 @@ void FrmMain::hideMonitor()
 // The toggle names what it will do: a minimised window counts as hidden.
 void FrmMain::followState()
 {
-    m_showLog->setText(shownToUser() ? MonitorOff : MonitorOn);
+    m_showLog->setText(tr(shownToUser() ? MonitorOff : MonitorOn));
 }
 
 void FrmMain::showAbout()

@@ -25,8 +25,8 @@ void CsvExport::run(const QString& typedPath, int view, const QString& adapter,
     if (!info.isFile() || info.isSymLink())
         return write(path, view, adapter, showPath);
     m_boxes.ask(
-        path.toUpper() + QStringLiteral(" already exists !\r\nOverwrite ?"), MessageBoxes::Buttons::YesNo,
-        MessageBoxes::Icon::Question, QStringLiteral("Continue ?"),
+        tr("%1 already exists !\r\nOverwrite ?").arg(path.toUpper()), MessageBoxes::Buttons::YesNo,
+        MessageBoxes::Icon::Question, tr("Continue ?"),
         [self = *this, path, view, adapter, showPath](MessageBoxes::Answer answer) mutable {
             if (answer != MessageBoxes::Answer::Yes)
                 return;
@@ -44,7 +44,7 @@ void CsvExport::write(QString path, int view, const QString& adapter,
     // The file is released before the box, which lets the sampler tick on meanwhile.
     auto fail = [&] {
         file.close();
-        tell(QStringLiteral("Export Failed"), false);
+        tell(tr("Export Failed"), false);
     };
     // A named pipe or a device is refused before it is opened: writing to one would block the program. A symbolic
     // link is not followed.
@@ -66,12 +66,12 @@ void CsvExport::write(QString path, int view, const QString& adapter,
     if (!m_engine.exportCsv(file, view, adapter, nullptr) || !file.flush())
         return fail();
     file.close();
-    tell(QStringLiteral("Export Succeeded !"), true);
+    tell(tr("Export Succeeded !"), true);
 }
 
 void CsvExport::tell(const QString& prompt, bool succeeded)
 {
     m_boxes.ask(prompt, MessageBoxes::Buttons::Ok,
                 succeeded ? MessageBoxes::Icon::Information : MessageBoxes::Icon::Critical,
-                succeeded ? QStringLiteral("Success!") : QStringLiteral("Failed :-("), {}, m_owner);
+                succeeded ? tr("Success!") : tr("Failed :-("), {}, m_owner);
 }

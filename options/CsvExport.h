@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QCoreApplication>
 #include <QString>
 #include <functional>
 
@@ -12,6 +13,8 @@ class TrafficEngine;
 // overwrites a file, falling back to the home folder when the file cannot be created, and storing the path it used.
 class CsvExport
 {
+    Q_DECLARE_TR_FUNCTIONS(CsvExport)
+
 public:
     // The boxes block only owner; engine and boxes must outlive the overwrite question.
     CsvExport(TrafficEngine& engine, MessageBoxes& boxes, QWidget* owner);

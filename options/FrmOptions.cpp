@@ -38,8 +38,13 @@ constexpr int AddedRows = 1440;
 constexpr double MaxMbLimit = 5120000;
 constexpr double PeriodLimit = 366;
 
-const QString AttentionText = QStringLiteral("\r\nCaution !\r\n\r\nWhen you reset the database,\r\n"
-                                             "all data is cleared.\r\nThe data can not be recovered.");
+const char* const AttentionText = QT_TRANSLATE_NOOP("FrmOptions",
+                                                    "\r\nCaution !\r\n\r\nWhen you reset the database,\r\n"
+                                                    "all data is cleared.\r\nThe data can not be recovered.");
+// The pages, in the order of their tabs.
+const char* const PageNames[]
+    = {QT_TRANSLATE_NOOP("FrmOptions", "General"), QT_TRANSLATE_NOOP("FrmOptions", "Adapters"),
+       QT_TRANSLATE_NOOP("FrmOptions", "Reset"), QT_TRANSLATE_NOOP("FrmOptions", "Volume Left")};
 
 // A whole number from 1 to limit - 1 in the user's format with digit grouping; anything else becomes "0".
 QString checkedWhole(const QString& text, double limit)
@@ -107,11 +112,11 @@ FrmOptions::FrmOptions(Services services, std::function<void(bool whatsleft)> se
     , m_autostart(QCoreApplication::applicationFilePath())
 {
     setObjectName(QStringLiteral("FrmOptions"));
-    setWindowTitle(QStringLiteral("Options."));
+    setWindowTitle(tr("Options."));
     setModal(false);
     build();
     connectSettings();
-    showPage(QStringLiteral("General"));
+    showPage(tr(PageNames[0]));
     showSettings();
     fitLayout();
 }
@@ -130,7 +135,7 @@ void FrmOptions::build()
         return w;
     };
     auto caption = [](auto* w, const char* text) {
-        w->setText(QString::fromLatin1(text));
+        w->setText(tr(text));
         return w;
     };
     QFont bold;
@@ -145,11 +150,11 @@ void FrmOptions::build()
     m_TbPages->setDrawBase(false);
     m_TbPages->setExpanding(false);
     m_TbPages->setUsesScrollButtons(false);
-    for (const char* tab : {"General", "Adapters", "Reset", "Volume Left"})
-        m_TbPages->addTab(QString::fromLatin1(tab));
+    for (const char* tab : PageNames)
+        m_TbPages->addTab(tr(tab));
 
-    m_txtAdapters
-        = caption(make(new QLineEdit(this), "txtAdapters", {360, 360, 2415, 255}), "Select Adapter(s) to be logged :");
+    m_txtAdapters = caption(make(new QLineEdit(this), "txtAdapters", {360, 360, 2415, 255}),
+                            QT_TR_NOOP("Select Adapter(s) to be logged :"));
     m_txtAdapters->setReadOnly(true);
     m_txtAdapters->setFrame(false);
     m_txtAdapters->setFocusPolicy(Qt::NoFocus);
@@ -163,39 +168,40 @@ void FrmOptions::build()
     m_LstAdapters->setEditTriggers(QAbstractItemView::NoEditTriggers);
 
     m_brGeneral = make(new QGroupBox(this), "brGeneral", {240, 240, 4215, 2655 + AddedRows});
-    m_brGeneral->setTitle(QStringLiteral("General Options - Export Logs."));
+    m_brGeneral->setTitle(tr("General Options - Export Logs."));
     // On the window, not in the frame, but drawn over it.
     m_ChkAutoReset = caption(make(new QCheckBox(this), "ChkAutoReset", {360, 480, 3975, 375}),
-                             "Log and Reset Counters before showing Graphs.");
+                             QT_TR_NOOP("Log and Reset Counters before showing Graphs."));
 
     QWidget* f = m_brGeneral;
-    m_Chkkbits = caption(make(new QCheckBox(f), "Chkkbits", {120, 600, 2775, 375}), "Show Kbps/s - Mbps/s iso kBps.");
-    m_ChkWhatsleft
-        = caption(make(new QCheckBox(f), "ChkWhatsleft", {120, 960, 3855, 375}), "Show volume left on Monitor window.");
+    m_Chkkbits = caption(make(new QCheckBox(f), "Chkkbits", {120, 600, 2775, 375}),
+                         QT_TR_NOOP("Show Kbps/s - Mbps/s iso kBps."));
+    m_ChkWhatsleft = caption(make(new QCheckBox(f), "ChkWhatsleft", {120, 960, 3855, 375}),
+                             QT_TR_NOOP("Show volume left on Monitor window."));
     // ChkWhatsleft reaches into this label's box; its text sits low so the two never touch, and the box ends where
     // the chart-type list begins.
-    m_LblExport1 = caption(make(new QLabel(f), "LblExport1", {360, 1080, 2055, 360}), "Export logs to CSV :");
+    m_LblExport1
+        = caption(make(new QLabel(f), "LblExport1", {360, 1080, 2055, 360}), QT_TR_NOOP("Export logs to CSV :"));
     m_LblExport1->setFont(bold);
     m_LblExport1->setAlignment(Qt::AlignLeft | Qt::AlignBottom);
-    m_LblExport2 = caption(make(new QLabel(f), "LblExport2", {120, 1500, 975, 255}), "Export Log :");
+    m_LblExport2 = caption(make(new QLabel(f), "LblExport2", {120, 1500, 975, 255}), QT_TR_NOOP("Export Log :"));
     m_CboChartType = make(new QComboBox(f), "CboChartType", {1200, 1440, 2415, 315});
-    m_CboChartType->addItems({QStringLiteral("Per Day (MB)"), QStringLiteral("Per Week (GB)"),
-                              QStringLiteral("Per Month (GB)"), QStringLiteral("Per Year (GB)")});
+    m_CboChartType->addItems({tr("Per Day (MB)"), tr("Per Week (GB)"), tr("Per Month (GB)"), tr("Per Year (GB)")});
     m_CboChartType->setCurrentIndex(0);
     m_TxtCsvFile = make(new QLineEdit(f), "TxtCsvFile", {360, 1920, 2875, 375});
     m_BttBrowse = make(new QPushButton(f), "BttBrowse", {3240, 1920, 375, 375});
     m_BttBrowse->setIcon(style()->standardIcon(QStyle::SP_DirOpenIcon, nullptr, m_BttBrowse));
-    m_BttBrowse->setToolTip(QStringLiteral("Browse"));
+    m_BttBrowse->setToolTip(tr("Browse"));
     m_BttExport = make(new QPushButton(f), "BttExport", {3720, 1920, 375, 375});
     m_BttExport->setIcon(style()->standardIcon(QStyle::SP_DialogSaveButton, nullptr, m_BttExport));
-    m_BttExport->setToolTip(QStringLiteral("Export !"));
+    m_BttExport->setToolTip(tr("Export !"));
     // Which adapter's figures the export writes: every counted one, or one link alone.
-    m_lblExportAdapter
-        = caption(make(new QLabel(f), "lblExportAdapter", {120, 2430, 1575, 255}), "Export the traffic of :");
+    m_lblExportAdapter = caption(make(new QLabel(f), "lblExportAdapter", {120, 2430, 1575, 255}),
+                                 QT_TR_NOOP("Export the traffic of :"));
     m_CboExportAdapter = make(new QComboBox(f), "CboExportAdapter", {1800, 2400, 2175, 315});
     m_lblExportAdapter->setBuddy(m_CboExportAdapter);
-    m_ChkAutostart
-        = caption(make(new QCheckBox(f), "ChkAutostart", {120, 2760, 3855, 375}), "Start Zovodazad when I log in.");
+    m_ChkAutostart = caption(make(new QCheckBox(f), "ChkAutostart", {120, 2760, 3855, 375}),
+                             QT_TR_NOOP("Start Zovodazad when I log in."));
     m_ChkGraphColours = make(new QCheckBox(f), "ChkGraphColours", {120, 3120, 3855, 375});
     m_ChkGraphColours->setText(tr("Draw the graphs in blue and orange."));
     m_lblTrayIcon = make(new QLabel(f), "lblTrayIcon", {120, 3510, 1575, 255});
@@ -204,41 +210,43 @@ void FrmOptions::build()
     m_CboTrayIcon->addItems({tr("The program's picture"), tr("A graph of the last seconds"), tr("The download rate")});
     m_lblTrayIcon->setBuddy(m_CboTrayIcon);
 
-    m_BttClear = caption(make(new QPushButton(f), "BttClear", {120, 2040, 3975, 495}), "Clear Database");
+    m_BttClear = caption(make(new QPushButton(f), "BttClear", {120, 2040, 3975, 495}), QT_TR_NOOP("Clear Database"));
     m_lblAttention = make(new QLabel(f), "lblAttention", {120, 360, 3975, 1695});
     m_lblAttention->setFont(bold);
     m_lblAttention->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     shadePalette();
 
-    m_lblvolume1 = caption(make(new QLabel(f), "lblvolume1", {120, 240, 3015, 375}), "Maximum volume allowed (MB) :");
+    m_lblvolume1 = caption(make(new QLabel(f), "lblvolume1", {120, 240, 3015, 375}),
+                           QT_TR_NOOP("Maximum volume allowed (MB) :"));
     m_TxtMaxMB = caption(make(new QLineEdit(f), "TxtMaxMB", {3480, 240, 495, 315}), "0");
     m_TxtMaxMB->setAlignment(Qt::AlignRight);
-    m_lblvolume2 = caption(make(new QLabel(f), "lblvolume2", {120, 600, 2175, 375}), "Track volume during last :");
+    m_lblvolume2
+        = caption(make(new QLabel(f), "lblvolume2", {120, 600, 2175, 375}), QT_TR_NOOP("Track volume during last :"));
     m_Txtperiod = caption(make(new QLineEdit(f), "Txtperiod", {120, 960, 495, 315}), "0");
     m_Txtperiod->setAlignment(Qt::AlignRight);
     m_cboPeriodType = make(new QComboBox(f), "cboPeriodType", {0, 0, 2415, 315});
     m_cboPeriodType->clear();
-    m_cboPeriodType->addItems({QStringLiteral("Day(s)"), QStringLiteral("Week(s)"), QStringLiteral("Month(s)-1/mm")});
+    m_cboPeriodType->addItems({tr("Day(s)"), tr("Week(s)"), tr("Month(s)-%1/mm").arg(1)});
     // A plan that renews on the 17th counts its months from the 17th; the box acts only on the month windows.
-    m_lblBillingDay
-        = caption(make(new QLabel(f), "lblBillingDay", {120, 1320, 2175, 375}), "Billing day of the month :");
+    m_lblBillingDay = caption(make(new QLabel(f), "lblBillingDay", {120, 1320, 2175, 375}),
+                              QT_TR_NOOP("Billing day of the month :"));
     m_SpnBillingDay = make(new QSpinBox(f), "SpnBillingDay", {3115, 1305, 700, 315});
     m_SpnBillingDay->setRange(1, 31);
     m_SpnBillingDay->setAlignment(Qt::AlignRight);
     m_lblBillingDay->setBuddy(m_SpnBillingDay);
     m_ChkNotifyLeft = caption(make(new QCheckBox(f), "ChkNotifyLeft", {120, 1680, 3855, 375}),
-                              "Notify at 30 %, 15 % and 0 % left.");
+                              QT_TR_NOOP("Notify at 30 %, 15 % and 0 % left."));
     m_lblpreview = caption(make(new QLabel(f), "lblpreview", {120, 2040, 3855, 300}), "...");
     m_lblpreview->setAlignment(Qt::AlignHCenter | Qt::AlignVCenter);
-    m_LblStartdate = caption(make(new QLabel(f), "LblStartdate", {1200, 2340, 2895, 300}), "Starting from");
+    m_LblStartdate = caption(make(new QLabel(f), "LblStartdate", {1200, 2340, 2895, 300}), QT_TR_NOOP("Starting from"));
     // What the allowance counts: all counted adapters, or one capped link alone.
-    m_lblAllowanceAdapter
-        = caption(make(new QLabel(f), "lblAllowanceAdapter", {120, 2790, 1575, 255}), "Count the traffic of :");
+    m_lblAllowanceAdapter = caption(make(new QLabel(f), "lblAllowanceAdapter", {120, 2790, 1575, 255}),
+                                    QT_TR_NOOP("Count the traffic of :"));
     m_CboAllowanceAdapter = make(new QComboBox(f), "CboAllowanceAdapter", {1800, 2760, 2175, 315});
     m_lblAllowanceAdapter->setBuddy(m_CboAllowanceAdapter);
 
     // Created last, so the focus reaches it after the controls of every page.
-    m_BttOK = caption(make(new QPushButton(this), "BttOK", {4200, 3240 + AddedRows, 975, 495}), "&OK");
+    m_BttOK = caption(make(new QPushButton(this), "BttOK", {4200, 3240 + AddedRows, 975, 495}), QT_TR_NOOP("&OK"));
     m_BttOK->setDefault(true);
 
     // Screen readers name a box by its label (a list that drops down by the label's relation to it), and a picture
@@ -315,7 +323,7 @@ void FrmOptions::showSettings()
     if (!values.allowanceadapter.isEmpty() && !names.contains(values.allowanceadapter))
         names.append(values.allowanceadapter);
     m_CboAllowanceAdapter->clear();
-    m_CboAllowanceAdapter->addItem(QStringLiteral("All counted adapters"));
+    m_CboAllowanceAdapter->addItem(tr("All counted adapters"));
     m_CboAllowanceAdapter->addItems(names);
     m_CboAllowanceAdapter->setCurrentIndex(
         values.allowanceadapter.isEmpty() ? 0 : int(names.indexOf(values.allowanceadapter)) + 1);
@@ -325,7 +333,7 @@ void FrmOptions::showSettings()
 void FrmOptions::showBillingDay(int day)
 {
     // The month item names the day its months start on.
-    m_cboPeriodType->setItemText(2, QStringLiteral("Month(s)-%1/mm").arg(day));
+    m_cboPeriodType->setItemText(2, tr("Month(s)-%1/mm").arg(day));
 }
 
 void FrmOptions::fitLayout()
@@ -377,7 +385,7 @@ void FrmOptions::showEvent(QShowEvent* event)
     // Adapters gain records as they carry traffic: the export offers those the log has now.
     const QString chosen = m_CboExportAdapter->currentIndex() > 0 ? m_CboExportAdapter->currentText() : QString();
     m_CboExportAdapter->clear();
-    m_CboExportAdapter->addItem(QStringLiteral("All counted adapters"));
+    m_CboExportAdapter->addItem(tr("All counted adapters"));
     m_CboExportAdapter->addItems(m_s.engine.recordedAdapters());
     m_CboExportAdapter->setCurrentIndex(std::max(0, m_CboExportAdapter->findText(chosen)));
     QDialog::showEvent(event);
@@ -434,20 +442,21 @@ void FrmOptions::shadePalette()
 
 void FrmOptions::showPage(const QString& caption)
 {
-    static const QStringList Pages = {QStringLiteral("General"), QStringLiteral("Adapters"), QStringLiteral("Reset"),
-                                      QStringLiteral("Volume Left")};
-    const auto page = Pages.indexOf(caption);
-    if (page < 0)
+    const auto* named = std::find_if(std::begin(PageNames), std::end(PageNames),
+                                     [&caption](const char* name) { return tr(name) == caption; });
+    if (named == std::end(PageNames))
         return;
+    const auto page = named - std::begin(PageNames);
     const bool general = page == 0;
     const bool adapters = page == 1;
     const bool reset = page == 2;
     const bool volume = page == 3;
 
-    static const char* const Titles[] = {"General Options - Export Logs.", "", "!!! CAUTION !!!", "Volume Left"};
+    static const char* const Titles[]
+        = {QT_TR_NOOP("General Options - Export Logs."), "", QT_TR_NOOP("!!! CAUTION !!!"), QT_TR_NOOP("Volume Left")};
     m_brGeneral->setVisible(!adapters);
     if (!adapters)
-        m_brGeneral->setTitle(QString::fromLatin1(Titles[page]));
+        m_brGeneral->setTitle(tr(Titles[page]));
     for (QWidget* w : std::initializer_list<QWidget*> {m_ChkAutoReset, m_Chkkbits, m_ChkWhatsleft, m_BttExport,
                                                        m_BttBrowse, m_CboChartType, m_LblExport1, m_LblExport2,
                                                        m_TxtCsvFile, m_ChkAutostart, m_ChkGraphColours, m_lblTrayIcon,
@@ -457,7 +466,7 @@ void FrmOptions::showPage(const QString& caption)
     m_txtAdapters->setVisible(adapters);
     m_BttClear->setVisible(reset);
     if (reset)
-        m_lblAttention->setText(AttentionText);
+        m_lblAttention->setText(tr(AttentionText));
     m_lblAttention->setVisible(reset);
     if (volume)
         layoutVolumePage();
@@ -514,8 +523,8 @@ void FrmOptions::preview()
     m_lblpreview->setToolTip(OutlookText(r));
     if (r.start.isValid())
         m_PreviewStartDate = r.start;
-    m_LblStartdate->setText(QStringLiteral("Starting from ")
-                            + QLocale().toString(m_PreviewStartDate, QStringLiteral("dd MMM yyyy")));
+    m_LblStartdate->setText(
+        tr("Starting from %1").arg(QLocale().toString(m_PreviewStartDate, QStringLiteral("dd MMM yyyy"))));
 }
 
 void FrmOptions::saveAndHide()
@@ -545,7 +554,7 @@ void FrmOptions::saveAndHide()
 void FrmOptions::browse()
 {
     const QString folder = BrowseForFolder(
-        m_s.folders, QStringLiteral("Select the Directory where the CSV Files have to be saved."), QDir::homePath());
+        m_s.folders, tr("Select the Directory where the CSV Files have to be saved."), QDir::homePath());
     m_TxtCsvFile->setText(folder.endsWith(QLatin1Char('/')) ? folder + QStringLiteral("Zovodazad.csv")
                                                             : folder + QStringLiteral("/Zovodazad.csv"));
 }

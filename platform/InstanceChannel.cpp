@@ -24,10 +24,11 @@ namespace {
 // Hex digits of the key: enough to tell databases apart, short enough for any socket path.
 constexpr int KeyLength = 32;
 
-QString tr(const char* text)
+// The context of this file's texts in the translations.
+struct Text
 {
-    return QCoreApplication::translate("InstanceLock", text);
-}
+    Q_DECLARE_TR_FUNCTIONS(InstanceLock)
+};
 
 // The process at the other end of a connected local socket.
 struct Peer
@@ -56,20 +57,20 @@ QString unusable(const QString& folder)
     const QByteArray native = QFile::encodeName(folder);
     const QString shown = QDir::toNativeSeparators(folder);
     if (native.size() + 1 + KeyLength >= qsizetype(sizeof(sockaddr_un::sun_path)))
-        return tr("%1 is too long a name for a socket's folder.").arg(shown);
+        return Text::tr("%1 is too long a name for a socket's folder.").arg(shown);
     if (::mkdir(native.constData(), 0700) != 0 && errno != EEXIST)
         return QStringLiteral("%1: %2").arg(shown, QString::fromLocal8Bit(std::strerror(errno)));
     struct stat st = {};
     if (::lstat(native.constData(), &st) != 0)
         return QStringLiteral("%1: %2").arg(shown, QString::fromLocal8Bit(std::strerror(errno)));
     if (S_ISLNK(st.st_mode))
-        return tr("%1 is a symbolic link, not a folder.").arg(shown);
+        return Text::tr("%1 is a symbolic link, not a folder.").arg(shown);
     if (!S_ISDIR(st.st_mode))
-        return tr("%1 is not a folder.").arg(shown);
+        return Text::tr("%1 is not a folder.").arg(shown);
     if (st.st_uid != ::getuid())
-        return tr("%1 belongs to another user (uid %2).").arg(shown).arg(st.st_uid);
+        return Text::tr("%1 belongs to another user (uid %2).").arg(shown).arg(st.st_uid);
     if ((st.st_mode & 07777) != 0700)
-        return tr("%1 is open to other users (mode %2).").arg(shown, QString::number(st.st_mode & 07777, 8));
+        return Text::tr("%1 is open to other users (mode %2).").arg(shown, QString::number(st.st_mode & 07777, 8));
     return {};
 }
 
@@ -222,17 +223,17 @@ QString InstanceChannel::listen(const QString& key)
         if (probe.waitForConnected(PeerTimeoutMs)) {
             const Peer peer = peerOf(probe);
             holder = peer.uid == ::getuid()
-                ? tr("it is held by process %1 of this user").arg(peer.pid)
-                : tr("it is held by process %1 of another user (uid %2)").arg(peer.pid).arg(peer.uid);
+                ? Text::tr("it is held by process %1 of this user").arg(peer.pid)
+                : Text::tr("it is held by process %1 of another user (uid %2)").arg(peer.pid).arg(peer.uid);
         }
-        problems.append(tr("The name %1 cannot be used: %2.").arg(shown, holder));
+        problems.append(Text::tr("The name %1 cannot be used: %2.").arg(shown, holder));
     }
     if (problems.isEmpty())
         return {};
     const QString where = used.isEmpty()
-        ? tr("Zovodazad cannot be reached by a second start, which will only say that it is already running.")
-        : tr("A second start reaches Zovodazad at %1.").arg(used.join(tr(" and ")));
-    return tr("Not every name for reaching the running Zovodazad could be used:\n%1\n%2")
+        ? Text::tr("Zovodazad cannot be reached by a second start, which will only say that it is already running.")
+        : Text::tr("A second start reaches Zovodazad at %1.").arg(used.join(Text::tr(" and ")));
+    return Text::tr("Not every name for reaching the running Zovodazad could be used:\n%1\n%2")
         .arg(problems.join(QLatin1Char('\n')), where);
 }
 

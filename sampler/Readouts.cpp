@@ -65,8 +65,8 @@ QString averageAndMax(double rate, double avg, double max, bool bits)
     const bool asAlways = rate * u.scale / u.divisor < steppingPoint && a < steppingPoint && m < steppingPoint;
     const double divisor = asAlways ? 1.0 : u.divisor;
     const int decimals = asAlways ? 1 : u.decimals;
-    return QStringLiteral(" (Avg: ") + FN(a / divisor, decimals) + QStringLiteral(" - Max: ")
-        + FN(m / divisor, decimals) + QLatin1Char(')');
+    return QCoreApplication::translate("Readouts", " (Avg: %1 - Max: %2)")
+        .arg(FN(a / divisor, decimals), FN(m / divisor, decimals));
 }
 
 } // namespace
@@ -104,27 +104,30 @@ QString TrayToolTip(double downRate, double upRate, bool bits, double octetsSinc
 {
     QString tip = QStringLiteral("Zovodazad\n")
         + (nothingCounted ? NothingCountedLine()
-                          : QStringLiteral("Download: ") + RateText(downRate, bits) + QStringLiteral(", upload: ")
-                   + RateText(upRate, bits))
-        + QStringLiteral("\nSince the last log row: ") + VolumeText(octetsSinceRow);
+                          : QCoreApplication::translate("Readouts", "Download: %1, upload: %2")
+                                .arg(RateText(downRate, bits), RateText(upRate, bits)))
+        + QLatin1Char('\n')
+        + QCoreApplication::translate("Readouts", "Since the last log row: %1").arg(VolumeText(octetsSinceRow));
     for (const AdapterActivity& a : adapters) {
-        tip += QStringLiteral("\n  ") + QString::fromStdString(a.name) + QStringLiteral(": ")
-            + RateText(a.downRate, bits) + QStringLiteral(" down, ") + RateText(a.upRate, bits)
-            + QStringLiteral(" up, ") + VolumeText(double(a.rcvdInPeriod + a.sentInPeriod));
+        tip += QStringLiteral("\n  ")
+            + QCoreApplication::translate("Readouts", "%1: %2 down, %3 up, %4")
+                  .arg(QString::fromStdString(a.name), RateText(a.downRate, bits), RateText(a.upRate, bits),
+                       VolumeText(double(a.rcvdInPeriod + a.sentInPeriod)));
     }
     if (!left.isEmpty())
-        tip += QStringLiteral("\nAllowance: ") + left;
+        tip += QLatin1Char('\n') + QCoreApplication::translate("Readouts", "Allowance: %1").arg(left);
     return tip;
 }
 
 QString ZeroRateLine(double avg, double max, bool bits)
 {
-    return (bits ? QStringLiteral("0.0 Kbps/s") : QStringLiteral("0.0 kBps/s")) + averageAndMax(0, avg, max, bits);
+    return FN(0, 1) + QLatin1String(bits ? " Kbps/s" : " kBps/s") + averageAndMax(0, avg, max, bits);
 }
 
 QString GraphToolTip(qint32 max, bool bits)
 {
-    return QStringLiteral("Graph Max: ") + (bits ? FN(max * bitsPerKiloByte, 0) : QString::number(max));
+    return QCoreApplication::translate("Readouts", "Graph Max: %1")
+        .arg(bits ? FN(max * bitsPerKiloByte, 0) : QString::number(max));
 }
 
 QStringList longestVolumeTexts()

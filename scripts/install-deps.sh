@@ -9,6 +9,7 @@ packages=(
     xvfb xauth trayer xdotool x11-utils imagemagick iproute2 procps psmisc python3 e2fsprogs desktop-file-utils
     xfce4-panel xfwm4 dbus python3-dbus dbus-daemon dbus-bin dunst valgrind strace tzdata
     lintian appstream at-spi2-core python3-pyatspi
+    qt6-tools-dev qt6-l10n-tools qt6-translations-l10n locales-all
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -24,10 +24,11 @@ namespace DatabaseFile {
 
 namespace {
 
-QString tr(const char* text)
+// The context of this file's texts in the translations.
+struct Text
 {
-    return QCoreApplication::translate("DatabaseFile", text);
-}
+    Q_DECLARE_TR_FUNCTIONS(DatabaseFile)
+};
 
 // The views sum the log per day, week, month and year. Summing a million log rows for every chart is too slow, so
 // triggers keep one running sum per day in log_day and the views read that; writers still touch only `log`.
@@ -238,7 +239,7 @@ bool validate(DbConnection& db, QString* error)
     const QStringList tables = schemaObjects(db, "table");
     // The settings and the log are the user's data; the tables this program keeps for itself are added when missing.
     if (!tables.contains(QLatin1String("settings")) || !tables.contains(QLatin1String("log"))) {
-        *error = tr("The file is a database, but not a Zovodazad traffic log: its tables are missing.");
+        *error = Text::tr("The file is a database, but not a Zovodazad traffic log: its tables are missing.");
         return false;
     }
     QSqlQuery q(db.database());
@@ -254,7 +255,7 @@ bool validate(DbConnection& db, QString* error)
             return false;
         }
         if (!q.next() || q.value(0).toString() != QLatin1String("ok")) {
-            *error = tr("The database file is damaged (%1).").arg(q.value(0).toString());
+            *error = Text::tr("The database file is damaged (%1).").arg(q.value(0).toString());
             return false;
         }
         q.finish();
@@ -264,7 +265,7 @@ bool validate(DbConnection& db, QString* error)
         return false;
     }
     if (q.value(0).toInt() > SchemaVersion) {
-        *error = tr("The database was written by a newer version of Zovodazad.");
+        *error = Text::tr("The database was written by a newer version of Zovodazad.");
         return false;
     }
     return true;
@@ -386,12 +387,14 @@ bool createMissingObjects(DbConnection& db, QString* error, QStringList* notes)
     }
     // A file of this version had its per-adapter log: its loss is the user's to know of.
     if (notes && adapterStrange)
-        notes->append(tr("The per-adapter traffic log had a shape this version does not know. It is kept as table %1, "
-                         "and a new one is kept from now on; the rows before have no per-adapter figures.")
-                          .arg(asideName));
+        notes->append(
+            Text::tr("The per-adapter traffic log had a shape this version does not know. It is kept as table %1, "
+                     "and a new one is kept from now on; the rows before have no per-adapter figures.")
+                .arg(asideName));
     else if (notes && adapterMissing && fileVersion >= AdapterLogSince)
-        notes->append(tr("The per-adapter traffic log was missing from the database. A new one is kept from now on; "
-                         "the rows before have no per-adapter figures."));
+        notes->append(
+            Text::tr("The per-adapter traffic log was missing from the database. A new one is kept from now on; "
+                     "the rows before have no per-adapter figures."));
     return true;
 }
 
@@ -403,7 +406,7 @@ bool createAt(const QString& path, QString* error)
     const QFileInfo info(path);
     QDir().mkpath(info.absolutePath());
     if (!QFileInfo(info.absolutePath()).isWritable()) {
-        *error = tr("The folder %1 cannot be written to, so the database cannot be created there.")
+        *error = Text::tr("The folder %1 cannot be written to, so the database cannot be created there.")
                      .arg(QDir::toNativeSeparators(info.absolutePath()));
         return false;
     }
@@ -507,10 +510,10 @@ bool reopenIfMoved(DbConnection& db, QString* error)
     // The file has no name left. The next start opens the path this run opened, so the log goes on there: in a new
     // file, or in the one someone put in its place, unless another copy of the program logs in that one.
     const QString path = db.openedAt();
-    const QString gone = tr("The database %1 was deleted while Zovodazad was running, or moved to another drive.")
+    const QString gone = Text::tr("The database %1 was deleted while Zovodazad was running, or moved to another drive.")
                              .arg(QDir::toNativeSeparators(db.path()));
     const QString taken
-        = tr("The file now at %1 is used by another copy of Zovodazad.").arg(QDir::toNativeSeparators(path));
+        = Text::tr("The file now at %1 is used by another copy of Zovodazad.").arg(QDir::toNativeSeparators(path));
     struct stat st = {};
     const bool existed = ::lstat(QFile::encodeName(path).constData(), &st) == 0;
     QString why = lockedElsewhere(path) ? taken : QString();
@@ -527,8 +530,8 @@ bool reopenIfMoved(DbConnection& db, QString* error)
         return false;
     }
     db.notice(gone + QLatin1Char('\n')
-              + (existed ? tr("The traffic is logged in the file now at its place.")
-                         : tr("A new database was made there for the traffic from now on.")));
+              + (existed ? Text::tr("The traffic is logged in the file now at its place.")
+                         : Text::tr("A new database was made there for the traffic from now on.")));
     return true;
 }
 
@@ -541,14 +544,14 @@ bool openOrCreate(DbConnection& db, const QString& path, QString* error, QString
     struct stat st = {};
     if (::lstat(native.constData(), &st) != 0) {
         if (errno != ENOENT) {
-            *error = tr("The database file cannot be read: %1").arg(QString::fromLocal8Bit(std::strerror(errno)));
+            *error = Text::tr("The database file cannot be read: %1").arg(QString::fromLocal8Bit(std::strerror(errno)));
             return false;
         }
         if (!createAt(path, error))
             return false;
     } else if (S_ISLNK(st.st_mode) && ::stat(native.constData(), &st) != 0) {
         // A link to a drive that is not mounted, say: it is the user's, and nothing is made in its place.
-        *error = tr("The database %1 is a link to %2, which cannot be reached (%3).")
+        *error = Text::tr("The database %1 is a link to %2, which cannot be reached (%3).")
                      .arg(QDir::toNativeSeparators(path), QDir::toNativeSeparators(QFile::symLinkTarget(path)),
                           QString::fromLocal8Bit(std::strerror(errno)));
         return false;
@@ -557,7 +560,8 @@ bool openOrCreate(DbConnection& db, const QString& path, QString* error, QString
     QString reason;
     const int fd = openRegularFile(path, O_RDONLY, &reason);
     if (fd < 0) {
-        *error = notRegularReason(path).isEmpty() ? tr("The database file cannot be read: %1").arg(reason) : reason;
+        *error
+            = notRegularReason(path).isEmpty() ? Text::tr("The database file cannot be read: %1").arg(reason) : reason;
         return false;
     }
     QFile file;
@@ -565,19 +569,19 @@ bool openOrCreate(DbConnection& db, const QString& path, QString* error, QString
     const QByteArray header = file.read(16);
     file.close();
     if (header.isEmpty()) {
-        *error = tr("The database file is empty.");
+        *error = Text::tr("The database file is empty.");
         return false;
     }
     if (header != QByteArray("SQLite format 3\0", 16)) {
-        *error = tr("The file is not a database.");
+        *error = Text::tr("The file is not a database.");
         return false;
     }
     if (!info.isWritable()) {
-        *error = tr("The database file is read-only, so no traffic could be logged.");
+        *error = Text::tr("The database file is read-only, so no traffic could be logged.");
         return false;
     }
     if (!QFileInfo(info.absolutePath()).isWritable()) {
-        *error = tr("The folder %1 is read-only, so the database cannot be written.")
+        *error = Text::tr("The folder %1 is read-only, so the database cannot be written.")
                      .arg(QDir::toNativeSeparators(info.absolutePath()));
         return false;
     }

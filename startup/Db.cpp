@@ -19,10 +19,11 @@
 #include <unistd.h>
 
 namespace {
-QString tr(const char* text)
+// The context of this file's texts in the translations.
+struct Text
 {
-    return QCoreApplication::translate("DbConnection", text);
-}
+    Q_DECLARE_TR_FUNCTIONS(DbConnection)
+};
 
 void closeFd(int& fd)
 {
@@ -133,7 +134,7 @@ bool DbConnection::sameFile(const QString& path) const
 bool DbConnection::followFile()
 {
     if (m_fd < 0) {
-        m_lastError = tr("The database %1 is not open.").arg(QDir::toNativeSeparators(m_openedAt));
+        m_lastError = Text::tr("The database %1 is not open.").arg(QDir::toNativeSeparators(m_openedAt));
         return false;
     }
     if (sameFile(m_path))
@@ -144,7 +145,7 @@ bool DbConnection::followFile()
         = ::readlink(QByteArray("/proc/self/fd/" + QByteArray::number(m_fd)).constData(), target, sizeof target);
     const QString now = n > 0 && n < qsizetype(sizeof target) ? QFile::decodeName(QByteArray(target, n)) : QString();
     if (now.isEmpty() || !sameFile(now)) {
-        m_lastError = tr("The database %1 was deleted while Zovodazad was running, or moved to another drive.")
+        m_lastError = Text::tr("The database %1 was deleted while Zovodazad was running, or moved to another drive.")
                           .arg(QDir::toNativeSeparators(m_path));
         // Nothing is written to a file that no one will see again.
         close();
@@ -156,8 +157,8 @@ bool DbConnection::followFile()
         return false;
     }
     m_path = now;
-    notice(tr("The database was moved to %1 while Zovodazad was running. The traffic goes on being logged there "
-              "until Zovodazad ends; its next start uses %2.")
+    notice(Text::tr("The database was moved to %1 while Zovodazad was running. The traffic goes on being logged there "
+                    "until Zovodazad ends; its next start uses %2.")
                .arg(QDir::toNativeSeparators(now), QDir::toNativeSeparators(m_openedAt)));
     return true;
 }

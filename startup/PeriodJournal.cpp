@@ -370,16 +370,15 @@ bool PeriodJournal::recover(const Clock& clock, QString* error, QStringList* not
         return true;
     QStringList note = {QCoreApplication::translate("PeriodJournal", "Not all of %1 could be logged.").arg(asideFile)};
     if (damaged > 0)
-        note.append(QCoreApplication::translate("PeriodJournal",
-                                                "Lines that are damaged, cut short or dated ahead of the clock: %1.")
-                        .arg(damaged));
+        note.append(QCoreApplication::translate(
+            "PeriodJournal", "Lines that are damaged, cut short or dated ahead of the clock: %n.", nullptr, damaged));
     if (beyond)
         note.append(QCoreApplication::translate("PeriodJournal",
-                                                "It is longer than any run leaves: what lies past its first %1 lines "
-                                                "or %2 KiB is not read.")
-                        .arg(MaxAsideLines)
+                                                "It is longer than any run leaves: what lies past its first %n lines "
+                                                "or %1 KiB is not read.",
+                                                nullptr, MaxAsideLines)
                         .arg(MaxAsideBytes / 1024));
-    note.append(QCoreApplication::translate("PeriodJournal", "Lines logged: %1.").arg(lines.size()));
+    note.append(QCoreApplication::translate("PeriodJournal", "Lines logged: %n.", nullptr, int(lines.size())));
     note.append(renamed ? QCoreApplication::translate("PeriodJournal", "The whole file is kept as %1.").arg(rejected)
                         : QCoreApplication::translate("PeriodJournal",
                                                       "The file is left as it is: it could not be renamed to %1 (%2).")

@@ -2,6 +2,7 @@
 
 #include "Db.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QLocale>
 
@@ -208,7 +209,7 @@ QStringList SettingsStore::save(const Settings& values, QString* error)
 {
     QStringList unsaved;
     if (!replaceAdapterRows(error))
-        unsaved.append(QStringLiteral("Adapter rows"));
+        unsaved.append(QCoreApplication::translate("SettingsStore", "Adapter rows"));
     for (const NumberKey& key : NumberKeys) {
         const QString name = QLatin1String(key.name);
         if (replace(name, storedValue(values, key), error))

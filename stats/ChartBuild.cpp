@@ -90,7 +90,7 @@ QString rowLabel(ChartPeriod period, const QString& ddate, const QDate& first)
     case ChartPeriod::Day:
         return first.toString(QStringLiteral("dd/MM"));
     case ChartPeriod::Week:
-        return QStringLiteral("Wk ") + ddate.right(2);
+        return QCoreApplication::translate("FrmStats", "Wk %1").arg(ddate.right(2));
     case ChartPeriod::Month:
         return ddate.right(2) + QLatin1Char('/') + ddate.left(4);
     case ChartPeriod::Year:

@@ -76,7 +76,7 @@ FrmStats::FrmStats(DbConnection& db, const Clock& clock, MessageBoxes& boxes, co
     , m_cmdOK(named(new QPushButton(tr("&OK"), this), "CmdOK"))
 {
     setObjectName(QStringLiteral("FrmStats"));
-    setWindowTitle(QStringLiteral("Zovodazad, Keeps an eye on your downloads..."));
+    setWindowTitle(tr("Zovodazad, Keeps an eye on your downloads..."));
 
     m_layout.place(m_lst23d, {120, 120, 855, 360});
     m_layout.place(m_lstChrtLine, {1080, 120, 855, 360});

@@ -13,6 +13,7 @@
 #include "LogChart.h"
 #include "MessageBox.h"
 #include "StatsCommands.h"
+#include "Translations.h"
 
 #include <QApplication>
 #include <QDateTime>
@@ -68,6 +69,7 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Zovodazad"));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/zovodazad.svg")));
+    const Translations translations;
     const QStringList args = QApplication::arguments();
     QString avoid;
     QString adapter;

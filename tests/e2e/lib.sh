@@ -4,6 +4,8 @@
 
 set -euo pipefail
 ZOVO_BIN_SRC=$1
+# The scripts look for the English texts, whatever language the machine speaks.
+export LANGUAGE=en
 for tool in Xvfb trayer xdotool sqlite3 xprop xwininfo; do
     command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed"; exit 77; }
 done

@@ -1,25 +1,36 @@
 #pragma once
 
 // The windows as users see them: a screen at 100 % and one at 200 %, a light and a dark palette, fonts of 8, 11 and
-// 14 points. What a look test checks on a window, and the pictures it leaves in the build folder.
+// 14 points, in English and in each translation. What a look test checks on a window, and the pictures it leaves in
+// the build folder.
 
 #include "Contrast.h"
+#include "Translations.h"
 
 #include <QTest>
 #include <QtWidgets>
 
+#include <memory>
+
 namespace looks {
 
-// The rows of a look test: pixel ratio, dark palette, font size in points.
+// The rows of a look test: pixel ratio, dark palette, font size in points, language. The translations, whose
+// texts are longer, at the smallest and the largest font.
 inline void addRows()
 {
     QTest::addColumn<qreal>("dpr");
     QTest::addColumn<bool>("dark");
     QTest::addColumn<int>("points");
+    QTest::addColumn<QString>("language");
     for (qreal dpr : {1.0, 2.0})
         for (bool dark : {false, true})
             for (int points : {8, 11, 14})
-                QTest::addRow("x%g-%s-%dpt", dpr, dark ? "dark" : "light", points) << dpr << dark << points;
+                QTest::addRow("x%g-%s-%dpt", dpr, dark ? "dark" : "light", points)
+                    << dpr << dark << points << QString();
+    for (const char* language : {"de", "fr"})
+        for (qreal dpr : {1.0, 2.0})
+            for (int points : {8, 14})
+                QTest::addRow("x%g-%dpt-%s", dpr, points, language) << dpr << false << points << QString(language);
 }
 
 // A dark palette of the kind desktops ship, every role a widget paints with set.
@@ -39,12 +50,14 @@ inline QPalette darkPalette()
     return p;
 }
 
-// The current row of a look test, applied to the whole application, with the screen of the row's pixel ratio.
+// The current row of a look test, applied to the whole application, with the screen of the row's pixel ratio and
+// the row's translations while the row lasts; no screen when the row cannot be set up.
 struct Row
 {
     QScreen* screen;
     qreal dpr;
     int points;
+    std::shared_ptr<Translations> texts;
 };
 
 inline Row applyRow()
@@ -52,6 +65,10 @@ inline Row applyRow()
     QFETCH(qreal, dpr);
     QFETCH(bool, dark);
     QFETCH(int, points);
+    QFETCH(QString, language);
+    auto texts = std::make_shared<Translations>(QStringList {language});
+    if (texts->language().isEmpty() != language.isEmpty())
+        return {nullptr, dpr, points, texts};
     QApplication::setPalette(dark ? darkPalette() : QApplication::style()->standardPalette());
     QFont font = QApplication::font();
     font.setPointSize(points);
@@ -59,7 +76,7 @@ inline Row applyRow()
     const auto screens = QGuiApplication::screens();
     const auto at = std::find_if(screens.cbegin(), screens.cend(),
                                  [dpr](const QScreen* s) { return qFuzzyCompare(s->devicePixelRatio(), dpr); });
-    return {at == screens.cend() ? nullptr : *at, dpr, points};
+    return {at == screens.cend() ? nullptr : *at, dpr, points, texts};
 }
 
 // Shows the window on the row's screen, moved there as a user would when it opens on another; true once it is
