@@ -913,11 +913,11 @@ Er wird nicht protokolliert, und %2 bleibt unverändert. Der Verkehr dieses Lauf
     <name>Readouts</name>
     <message>
         <source> (Avg: %1 - Max: %2)</source>
-        <translation> (Mittel: %1 - Max: %2)</translation>
+        <translation> (Ø: %1 - Max: %2)</translation>
     </message>
     <message>
         <source>No adapter counted: choose one in Options, Adapters.</source>
-        <translation>Kein Adapter gezählt: Wählen Sie einen unter Optionen, Adapter.</translation>
+        <translation>Kein Adapter gezählt: siehe Optionen, Adapter.</translation>
     </message>
     <message>
         <source>Download: %1, upload: %2</source>

@@ -510,7 +510,7 @@ Elles ne peuvent pas être récupérées.</translation>
     </message>
     <message>
         <source>Track volume during last :</source>
-        <translation>Suivre le volume sur les derniers :</translation>
+        <translation>Période de suivi du volume :</translation>
     </message>
     <message>
         <source>Day(s)</source>
@@ -916,11 +916,11 @@ Il n&apos;est pas consigné, et %2 est laissé tel quel. Le trafic de cette exé
     <name>Readouts</name>
     <message>
         <source> (Avg: %1 - Max: %2)</source>
-        <translation> (Moy. : %1 - Max : %2)</translation>
+        <translation> (moy. %1 - max. %2)</translation>
     </message>
     <message>
         <source>No adapter counted: choose one in Options, Adapters.</source>
-        <translation>Aucun adaptateur compté : choisissez-en un dans Options, Adaptateurs.</translation>
+        <translation>Aucun adaptateur compté : voir Options, Adaptateurs.</translation>
     </message>
     <message>
         <source>Download: %1, upload: %2</source>
