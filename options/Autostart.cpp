@@ -2,6 +2,7 @@
 
 #include "AutostartEntry.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -86,7 +87,7 @@ bool Autostart::enabled() const
 bool Autostart::write(QString* error)
 {
     if (!QDir().mkpath(QFileInfo(m_path).path())) {
-        *error = QStringLiteral("cannot create the folder %1").arg(QFileInfo(m_path).path());
+        *error = QCoreApplication::translate("Autostart", "cannot create the folder %1").arg(QFileInfo(m_path).path());
         return false;
     }
     QSaveFile file(m_path);

@@ -21,6 +21,13 @@
     </message>
 </context>
 <context>
+    <name>Autostart</name>
+    <message>
+        <source>cannot create the folder %1</source>
+        <translation>der Ordner %1 kann nicht angelegt werden</translation>
+    </message>
+</context>
+<context>
     <name>CommandLine</name>
     <message>
         <source>--%1 takes a date as YYYY-MM-DD, not &apos;%2&apos;</source>
