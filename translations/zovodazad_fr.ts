@@ -783,11 +783,11 @@ La base de données a signalé : %2</translation>
     </message>
     <message>
         <source>it is held by process %1 of this user</source>
-        <translation>il est tenu par le processus %1 de cet utilisateur</translation>
+        <translation>il est utilisé par le processus %1 de cet utilisateur</translation>
     </message>
     <message>
         <source>it is held by process %1 of another user (uid %2)</source>
-        <translation>il est tenu par le processus %1 d&apos;un autre utilisateur (uid %2)</translation>
+        <translation>il est utilisé par le processus %1 d&apos;un autre utilisateur (uid %2)</translation>
     </message>
     <message>
         <source>The name %1 cannot be used: %2.</source>
@@ -1167,7 +1167,7 @@ Il n&apos;est pas consigné, et %2 est laissé tel quel. Le trafic de cette exé
     </message>
     <message>
         <source>Est. %1, %2/day</source>
-        <translation>Est. %1, %2/jour</translation>
+        <translation>Prév. %1, %2/jour</translation>
     </message>
     <message>
         <source>At this pace, %1 by %2; about %3 a day until then.</source>
