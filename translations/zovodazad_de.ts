@@ -582,6 +582,10 @@ Die Datenbank meldete: %2</translation>
         <source>%1 was changed by hand. Remove it?</source>
         <translation>%1 wurde von Hand geändert. Entfernen?</translation>
     </message>
+    <message>
+        <source>Export the traffic of :</source>
+        <translation>Verkehr exportieren von:</translation>
+    </message>
 </context>
 <context>
     <name>FrmStats</name>

@@ -585,6 +585,10 @@ La base de données a signalé : %2</translation>
         <source>%1 was changed by hand. Remove it?</source>
         <translation>%1 a été modifié à la main. Le supprimer ?</translation>
     </message>
+    <message>
+        <source>Export the traffic of :</source>
+        <translation>Exporter le trafic de :</translation>
+    </message>
 </context>
 <context>
     <name>FrmStats</name>
