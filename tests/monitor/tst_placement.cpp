@@ -48,8 +48,6 @@ private Q_SLOTS:
             {"icon on the second screen", {Bottom, Second}, {4400, 4, 24, 24}, {}, {4180, 32}},
             // No icon geometry (StatusNotifierItem hosts): the corner nearest the primary screen's panel.
             {"corner of a bottom panel", {Bottom, Second}, {}, {}, {1620, 880}},
-            {"corner of a top panel", {Top}, {}, {}, {1620, 40}},
-            {"corner of a left panel", {Left}, {}, {}, {40, 920}},
             {"corner of a right panel", {Right}, {}, {}, {1580, 920}},
             // Where the user left it, whole on a screen that exists now.
             {"left by the user", {Bottom, Second}, {900, 1048, 24, 24}, QPoint(3000, 500), {3000, 500}},
