@@ -68,18 +68,6 @@ private Q_SLOTS:
         QVERIFY(!build(t, ChartPeriod::Year).visible);
     }
 
-    void twelveNewestPeriodsOldestFirst()
-    {
-        TempDatabase t;
-        for (int m = 0; m < 20; ++m)
-            logKb(t, QDate(2001, 1, 15).addMonths(m).toString(Qt::ISODate), m, 0);
-        const ChartGrid g = build(t, ChartPeriod::Month);
-        QCOMPARE(g.rowLabels().join(' '),
-                 QString("09/2001 10/2001 11/2001 12/2001 01/2002 02/2002 03/2002 04/2002 "
-                         "05/2002 06/2002 07/2002 08/2002"));
-        QCOMPARE(std::pair(g.value(0, 0), g.value(11, 0)), std::pair(8.0 / 1048576, 19.0 / 1048576));
-    }
-
     // Each view pages back by its own span, across year ends; the month view opens on the 12 newest months, so an
     // earlier page follows on from the oldest of them. The log: the 15th of every month of 2000 to 2002, and every
     // day from 20 December 2002 to 8 January 2003; today is 10 January 2003.
@@ -98,16 +86,12 @@ private Q_SLOTS:
                                    << rows("27/12", "08/01", 13) << true;
         QTest::newRow("days, 15 back") << ChartPeriod::Day << 1 << QDate(2002, 12, 12) << QDate(2002, 12, 26)
                                        << rows("15/12", "26/12", 12) << true;
-        QTest::newRow("days, 30 back") << ChartPeriod::Day << 2 << QDate(2002, 11, 27) << QDate(2002, 12, 11)
-                                       << rows("", "", 0) << true;
         QTest::newRow("weeks, now") << ChartPeriod::Week << 0 << QDate(2002, 5, 13) << QDate(2003, 1, 12)
                                     << rows("Wk 20", "Wk 02", 12) << true;
         QTest::newRow("weeks, 12 back") << ChartPeriod::Week << 1 << QDate(2002, 2, 18) << QDate(2002, 5, 12)
                                         << rows("Wk 11", "Wk 16", 2) << true;
         QTest::newRow("months, now") << ChartPeriod::Month << 0 << QDate(2002, 2, 1) << QDate(2003, 1, 31)
                                      << rows("02/2002", "01/2003", 12) << true;
-        QTest::newRow("months, 12 back") << ChartPeriod::Month << 1 << QDate(2001, 2, 1) << QDate(2002, 1, 31)
-                                         << rows("02/2001", "01/2002", 12) << true;
         QTest::newRow("months, 36 back") << ChartPeriod::Month << 3 << QDate(1999, 2, 1) << QDate(2000, 1, 31)
                                          << rows("01/2000", "01/2000", 1) << false;
         QTest::newRow("years, now") << ChartPeriod::Year << 0 << QDate(2000, 1, 1) << QDate(2003, 12, 31)

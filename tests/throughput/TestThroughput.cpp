@@ -55,7 +55,6 @@ private Q_SLOTS:
         const std::tuple<int, int, qint32, qint32, bool, QList<qint32>, std::optional<Kind>, QString> cases[] = {
             {1, 20, 1, 100, true, {50}, {}, QString(9, '#') + QString(11, 'w')},
             {1, 7, 1, 100, false, {50}, {}, "wwwww##"}, // 2.5 and 1.5 go to the even neighbour
-            {1, 5, 1, 100, false, {50}, {}, "www##"},
             {1, 4, 1, 100, true, {150}, {}, "####"}, // above Max: clipped to the full height
             {1, 4, 1, 100, false, {10}, {}, "wwww"}, // b = -1
             {1, 4, 1, -100, false, {50}, {}, "wwww"},
@@ -63,7 +62,6 @@ private Q_SLOTS:
             // more bars than a hidden graph keeps: the last three cover the width
             {8, 4, 3, 100, false, {50, 50, 100, 50, -1, 100, 100}, {}, "wwww|wwww|w###|w###|w###|w###|w###|w###"},
             {3, 2, 0, 100, false, {100}, {}, "..|..|.."}, // zero neither scrolls nor erases
-            {3, 2, -2, 100, false, {100}, {}, "..|..|.."}, // draws outside the surface
             {3, 2, INT_MAX, 100, false, {100}, {}, "w#|w#|w#"},
             {3, 2, 1, 0, false, {7}, Kind::Division, "..|..|ww"}, // after the scroll and the erase
             {3, 2, 1, 0, false, {0}, {}, "..|..|ww"}, // a sample of 0 neither divides nor draws
