@@ -55,7 +55,7 @@ start_desktop() {
     export DISPLAY=":$(head -n1 "$E2E_DIR/display")"
     export QT_QPA_PLATFORM=xcb
     unset WAYLAND_DISPLAY
-    # Only a test that runs its own session bus (sni_tray.sh) lets the program see one.
+    # Only a test that runs its own session bus (the Xfce panel ones) lets the program see one.
     [ -n "${ZOVO_E2E_BUS:-}" ] || unset DBUS_SESSION_BUS_ADDRESS
     [ "${1:-tray}" != tray ] || start_tray
 }
@@ -180,16 +180,21 @@ top_levels() {
     done
     return 0
 }
-# The monitor window is a utility window.
-monitor_windows() {
+# The monitor window (mapped or not, framed or not), a utility window of the running program; none before it was
+# first shown.
+monitor() {
     local w
-    for w in $(top_levels); do
-        xprop -id "$w" _NET_WM_WINDOW_TYPE | grep -q _NET_WM_WINDOW_TYPE_UTILITY && echo "$w"
+    for w in $(xdotool search --pid "$APP_PID" 2>/dev/null); do
+        xprop -id "$w" _NET_WM_WINDOW_TYPE | grep -q _NET_WM_WINDOW_TYPE_UTILITY && { echo "$w"; return; }
     done
-    return 0
+    return 1
 }
-monitor_shown() { [ -n "$(monitor_windows)" ]; }
-monitor_hidden() { [ -z "$(monitor_windows)" ]; }
+# xwininfo without a window would wait for one to be clicked.
+monitor_shown() {
+    local w
+    w=$(monitor) && xwininfo -id "$w" 2>/dev/null | grep -q 'Map State: IsViewable'
+}
+monitor_hidden() { ! monitor_shown; }
 # tall_popup <window>...: one of them is a mapped unmanaged window taller than a one-line tooltip, i.e. a menu.
 tall_popup() {
     local w info
@@ -226,11 +231,13 @@ icon_menu() {
 stats_windows() { xdotool search --onlyvisible --name '^Zovodazad, Keeps an eye on your downloads'; }
 
 # private_namespaces <name>...: network namespaces of the test's own, removed at exit, without IPv6 chatter, so the
-# counters move only with the test's own traffic. Without root, ip(8) or namespaces the test is skipped.
+# counters move only with the test's own traffic; the first is the program's ($NS), the second its peer's ($PEER).
+# Without root, ip(8) or namespaces the test is skipped.
 private_namespaces() {
     [ "$(id -u)" = 0 ] && command -v ip >/dev/null || { echo "SKIP: needs root and ip(8)"; exit 77; }
     ip netns add "$1" || { echo "SKIP: network namespaces are not available"; exit 77; }
     TEST_NAMESPACES=("$@")
+    NS=$1 PEER=$2
     trap 'for n in "${TEST_NAMESPACES[@]}"; do ip netns del "$n" 2>/dev/null; done; cleanup' EXIT
     local ns
     for ns in "${@:2}"; do ip netns add "$ns"; done
@@ -238,3 +245,22 @@ private_namespaces() {
         ip netns exec "$ns" sysctl -qw net.ipv6.conf.all.disable_ipv6=1 net.ipv6.conf.default.disable_ipv6=1
     done
 }
+
+# veth_pair <name> <peer's name> <subnet> [namespace]: a veth from the namespace ($NS unless given; address .1) to
+# $PEER's (.2), up, with fixed neighbours: no ARP exchange moves the counters behind the test's back.
+veth_pair() {
+    local ns=${4:-$NS}
+    ip link add "$1" netns "$ns" mtu 65000 type veth peer name "$2" netns "$PEER" mtu 65000
+    ip -n "$ns" addr add "$3.1/30" dev "$1"
+    ip -n "$PEER" addr add "$3.2/30" dev "$2"
+    ip -n "$ns" link set "$1" up
+    ip -n "$PEER" link set "$2" up
+    ip -n "$ns" neigh add "$3.2" lladdr "$(ip netns exec "$PEER" cat "/sys/class/net/$2/address")" dev "$1" nud permanent
+    ip -n "$PEER" neigh add "$3.1" lladdr "$(ip netns exec "$ns" cat "/sys/class/net/$1/address")" dev "$2" nud permanent
+}
+# counters <adapter>: its kernel counters in $NS, "received sent".
+counters() { ip netns exec "$NS" cat "/sys/class/net/$1/statistics/rx_bytes" "/sys/class/net/$1/statistics/tx_bytes" | paste -sd' '; }
+# from_peer <bytes> <address>: one TCP connection from $PEER's namespace into the program's.
+from_peer() { transfer "$1" "$2" ip netns exec "$PEER"; }
+# logged: the log's sums, "received sent".
+logged() { sqlite3 "$DB" "select sum(cast(bytesrcvd as integer)) || ' ' || sum(cast(BytesSent as integer)) from log"; }
