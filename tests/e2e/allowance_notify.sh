@@ -1,23 +1,19 @@
 #!/usr/bin/env bash
 # A plan of 100 MB that renews on the 17th, with 69 MB logged in this billing month and more just before it. Traffic
-# that crosses into the orange band brings exactly one message to the desktop's notification service (dunst on a
-# session bus of the test's own), the red band one more, and running out one more, each with the program's icon; the
-# tray icon carries the band's mark, and hovering it shows what is left.
+# that crosses into the orange band brings exactly one message, with the program's icon, to the desktop's
+# notification service (dunst on a session bus of the test's own), and the tray icon carries the band's mark. (The
+# other bands and the texts are the unit tests' part.)
 source "$(dirname "$0")/lib.sh" "$1"
 for tool in dunst dbus-daemon dbus-monitor dbus-send import convert; do
     command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed"; exit 77; }
 done
 start_desktop
 
-# The program and its traffic in a network namespace of their own where one can be made, so that other traffic on
-# this machine's loopback cannot move the figures.
-NETNS=""
-if ip netns add "zovo14-$$" 2>/dev/null; then
-    NETNS="zovo14-$$"
-    ip netns exec "$NETNS" ip link set lo up
-    APP_LAUNCH=(ip netns exec "$NETNS") # it becomes the program, so APP_PID is the program's
-fi
-trap 'cleanup; [ -z "$NETNS" ] || ip netns delete "$NETNS"' EXIT
+# The program and its traffic in a network namespace of their own, so that other traffic on this machine's loopback
+# cannot move the figures.
+private_namespaces zovo$$n
+ip netns exec "$NS" ip link set lo up
+APP_LAUNCH=(ip netns exec "$NS") # it becomes the program, so APP_PID is the program's
 
 # A session bus reached through a file, so it is reachable from inside the namespace too.
 dbus-daemon --session --nofork --address="unix:path=$E2E_DIR/bus" >"$E2E_DIR/bus.log" 2>&1 &
@@ -76,20 +72,5 @@ wait_for 10 icon_has FF8000 || fail "no orange mark on the icon"
 sleep 3
 [ "$(notified)" = 1 ] || fail "$(notified) notifications for one crossing"
 
-hover_icon
-sleep 2.5
-shot allowance-tooltip
-xdotool mousemove 10 10
-
-send_loopback 14 # 99 MB: 1 % left
-wait_for 15 told 'Under 15 % of the allowance left' || fail "no red notification reached the service"
-wait_for 10 icon_has FF0000 || fail "no red mark on the icon"
-send_loopback 1 # 101 MB: used up
-wait_for 15 told 'The allowance is used up' || fail "no used-up notification reached the service"
-sleep 0.5
-shot allowance-used-up-notification
-sleep 3
-[ "$(notified)" = 3 ] || fail "$(notified) notifications for three crossings"
-grep -q "Counted from $(date -d "$start" '+%d %b %Y')" "$E2E_DIR/notify.log" || fail "the message names no billing start"
 stop_app 10
 echo PASS
