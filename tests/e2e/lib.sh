@@ -237,7 +237,7 @@ private_namespaces() {
     [ "$(id -u)" = 0 ] && command -v ip >/dev/null || { echo "SKIP: needs root and ip(8)"; exit 77; }
     ip netns add "$1" || { echo "SKIP: network namespaces are not available"; exit 77; }
     TEST_NAMESPACES=("$@")
-    NS=$1 PEER=$2
+    NS=$1 PEER=${2:-}
     trap 'for n in "${TEST_NAMESPACES[@]}"; do ip netns del "$n" 2>/dev/null; done; cleanup' EXIT
     local ns
     for ns in "${@:2}"; do ip netns add "$ns"; done

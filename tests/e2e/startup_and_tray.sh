@@ -63,7 +63,7 @@ mv "$MOVED" "$DB"
 [ "$(rows)" = 1 ] || fail "expected one row after Exit, found $(rows)"
 
 start_app
-sleep 1.5
+wait_first_tick
 start=$(date +%s%N)
 kill -TERM $APP_PID
 wait_for 1 app_gone || fail "still running a second after SIGTERM"
