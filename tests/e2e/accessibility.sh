@@ -2,18 +2,10 @@
 # Screen readers find each control of the monitor window and of Options by its role and name over AT-SPI, and the
 # graphs tell their rates. The tree is kept beside the screenshots, for a person to read. (Qt leaves pop-up menus
 # out of the tree and announces them as they open; the unit tests check what the menu tells.)
-if [ -z "${ZOVO_E2E_BUS:-}" ]; then
-    command -v dbus-run-session >/dev/null || { echo "SKIP: dbus-run-session is not installed"; exit 77; }
-    [ -x /usr/libexec/at-spi-bus-launcher ] || { echo "SKIP: at-spi2-core is not installed"; exit 77; }
-    /usr/bin/python3 -c 'import pyatspi' 2>/dev/null || { echo "SKIP: python3-pyatspi is not installed"; exit 77; }
-    # The accessibility bus and its registry keep their sockets and settings in a scratch home.
-    home=$(mktemp -d /tmp/zovo-e2e-home.XXXXXX)
-    mkdir -m 700 "$home/runtime"
-    ZOVO_E2E_BUS=1 HOME="$home" XDG_RUNTIME_DIR="$home/runtime" XDG_CONFIG_HOME="$home/.config" \
-        XDG_CACHE_HOME="$home/.cache" dbus-run-session -- "$0" "$@" && rc=0 || rc=$?
-    rm -rf "$home"
-    exit $rc
-fi
+# The accessibility bus and its registry keep their sockets and settings in the session's scratch home.
+[ -n "${ZOVO_E2E_BUS:-}" ] || [ -x /usr/libexec/at-spi-bus-launcher ] || { echo "SKIP: at-spi2-core is not installed"; exit 77; }
+SESSION_MODULES=(pyatspi)
+source "$(dirname "$0")/own_session.sh"
 source "$(dirname "$0")/lib.sh" "$1"
 ATSPI="$(dirname "$0")/atspi.py"
 # A program finds the accessibility bus that runs when it starts, as on a desktop where assistive technology is on.

@@ -8,6 +8,9 @@
 # Volume Graphs brings the statistics window to the front while another window has the focus; Plasma turning dark
 # while it runs darkens the shown window at once; Exit writes the last row.
 SESSION_TOOLS=(xfce4-panel xfwm4 xmessage xev import dbus-send)
+SESSION_MODULES=(dbus)
+# The panel's layout and the window manager's settings from the folder beside this file.
+SESSION_ENV=(XDG_CONFIG_DIRS="$(cd "$(dirname "$0")" && pwd)/xfce" NO_AT_BRIDGE=1)
 source "$(dirname "$0")/own_session.sh"
 source "$(dirname "$0")/lib.sh" "$1"
 SNI="$(dirname "$0")/sni.py"
