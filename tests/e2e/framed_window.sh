@@ -1,12 +1,12 @@
 #!/usr/bin/env bash
 # The program beside Xfce's panel, a StatusNotifierItem host, under a window manager that frames it (xfwm4), in a
-# D-Bus session of its own. The item's tooltip reaches the panel, its menu answers every call at once; a click on the item hides the monitor window, the
-# two activations of a double-click show it once, a right click opens the program's menu. The window meets the panel
-# at first show; the panel ending while the window is hidden brings the window with every command, and its return
-# the item and the hidden window; minimised by the window manager, a second launch brings it back on top, the launch
-# answered; a spot the user drags it to comes back at the next start, a move made by the window manager is not kept;
-# Volume Graphs brings the statistics window to the front while another window has the focus; Plasma turning dark
-# while it runs darkens the shown window at once; Exit writes the last row.
+# D-Bus session of its own. The item's tooltip reaches the panel and its menu answers every call at once; a click on
+# the item hides the monitor window, the two activations of a double-click show it once, a right click opens the
+# program's menu. The window meets the panel at first show; the panel ending while the window is hidden brings the
+# window with every command, and its return the item and the hidden window; minimised by the window manager, a second
+# launch brings it back on top, the launch answered; a spot the user drags it to comes back at the next start, a move
+# made by the window manager is not kept; Volume Graphs brings the statistics window to the front while another
+# window has the focus; Plasma turning dark while it runs darkens the shown window at once; Exit writes the last row.
 SESSION_TOOLS=(xfce4-panel xfwm4 xmessage xev import dbus-send)
 SESSION_MODULES=(dbus)
 # The panel's layout and the window manager's settings from the folder beside this file.
