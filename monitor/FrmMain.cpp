@@ -81,6 +81,15 @@ void setUpGraph(Throughput* graph, const QColor& bars, bool inverted, qint32 sca
     graph->setInverted(inverted);
 }
 
+// Whether value differs from what is shown, which it then is.
+template<typename T> bool renew(std::optional<T>& shown, const T& value)
+{
+    if (shown == value)
+        return false;
+    shown = value;
+    return true;
+}
+
 } // namespace
 
 Q_LOGGING_CATEGORY(lcMonitor, "zovodazad.monitor")
@@ -479,16 +488,22 @@ void FrmMain::hideEvent(QHideEvent* event)
 {
     if (!isVisible())
         return;
-    const bool bits = snapshot.tick.bits;
-    m_lblDownload->setText(VolumeText(double(snapshot.rcvdSinceRow)));
-    m_lblUpload->setText(VolumeText(double(snapshot.sentSinceRow)));
-    setWindowTitle(VolumeText(double(snapshot.rcvdSinceRow + snapshot.sentSinceRow)));
-    describeGraphs(snapshot);
-    m_lblUp->setText(snapshot.tick.counted == 0 ? NothingCountedLine()
-                         : snapshot.tick.downRate > 0
-                         ? RateLine(snapshot.tick.downRate, snapshot.avgDown, snapshot.maxDown, bits)
-                         : ZeroRateLine(snapshot.avgDown, snapshot.maxDown, bits));
-    if (snapshot.whatsleft) {
+    // A text is built only when a figure it shows changed: a quiet tick formats nothing.
+    const TickFigures& tick = snapshot.tick;
+    const bool bits = tick.bits;
+    if (renew(m_shown.rcvd, snapshot.rcvdSinceRow))
+        m_lblDownload->setText(VolumeText(double(snapshot.rcvdSinceRow)));
+    if (renew(m_shown.sent, snapshot.sentSinceRow))
+        m_lblUpload->setText(VolumeText(double(snapshot.sentSinceRow)));
+    if (renew(m_shown.total, snapshot.rcvdSinceRow + snapshot.sentSinceRow))
+        setWindowTitle(VolumeText(double(snapshot.rcvdSinceRow + snapshot.sentSinceRow)));
+    if (renew(m_shown.graphs, {tick.downRate, tick.upRate, m_graphMax, bits}))
+        describeGraphs(snapshot);
+    if (renew(m_shown.rates, {tick.downRate, snapshot.avgDown, snapshot.maxDown, bits, tick.counted}))
+        m_lblUp->setText(tick.counted == 0       ? NothingCountedLine()
+                             : tick.downRate > 0 ? RateLine(tick.downRate, snapshot.avgDown, snapshot.maxDown, bits)
+                                                 : ZeroRateLine(snapshot.avgDown, snapshot.maxDown, bits));
+    if (snapshot.whatsleft && renew(m_shown.allowance, snapshot.allowance)) {
         m_lblWhatsLeft->setText(VolumeLeftText(snapshot.allowance));
         m_lblOutlook->setText(OutlookLine(snapshot.allowance));
         m_lblWhatsLeft->setToolTip(OutlookText(snapshot.allowance));

@@ -11,6 +11,7 @@
 
 #include <functional>
 #include <optional>
+#include <tuple>
 
 class Activation;
 class FrmAbout;
@@ -135,6 +136,16 @@ private:
     QAction* m_hide;
     QAction* m_exit;
     bool m_graphErrorReported = false;
+    // The figures the texts show now; none before the first showing.
+    struct Shown
+    {
+        std::optional<quint64> rcvd;
+        std::optional<quint64> sent;
+        std::optional<quint64> total;
+        std::optional<std::tuple<double, double, qint32, bool>> graphs;
+        std::optional<std::tuple<double, double, double, bool, int>> rates;
+        std::optional<Remainder> allowance;
+    } m_shown;
 };
 
 // The colour the volume-left line and the icon's mark take in a band; invalid for no allowance.

@@ -72,6 +72,18 @@ const char BreezeDark[] = "[Colors:Button]\nBackgroundNormal=49,54,59\nForegroun
                           "[Colors:Window]\nBackgroundNormal=42,46,50\nForegroundNormal=252,252,252\n"
                           "ForegroundInactive=161,169,177\n[General]\nColorScheme=BreezeDark\n";
 
+// The area each widget painted, by name.
+struct PaintRecorder : QObject
+{
+    QMap<QString, QRect> rects;
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint)
+            rects[watched->objectName()] |= static_cast<QPaintEvent*>(event)->rect();
+        return false;
+    }
+};
+
 } // namespace
 
 // How each kind of tray host reports clicks on the icon, and its menu in a real tray, are the end-to-end tests' part.
@@ -410,6 +422,15 @@ private Q_SLOTS:
                          w.findChild<QLabel*>("LblUp")->text(), line->text()}),
             QStringList({"122.1 kB", "122.1 kB", "250.0 kBps/s (Avg: 250.0 - Max: 250.0)", "100 MB (10.0 %) Left."}));
         QCOMPARE(w.findChild<QLabel*>("lblOutlook")->text(), QString("Est. 900 MB, 100 MB/day"));
+        // A tick with the same figures repaints the inside of each graph and nothing else.
+        QCoreApplication::processEvents();
+        PaintRecorder painted;
+        for (QWidget* child : w.findChildren<QWidget*>())
+            child->installEventFilter(&painted);
+        w.showTick(s);
+        QCoreApplication::processEvents();
+        QCOMPARE(painted.rects,
+                 (QMap<QString, QRect> {{"DownGraph", down->contentsRect()}, {"UpGraph", up->contentsRect()}}));
         const QColor red = line->palette().color(QPalette::WindowText);
         QCOMPARE(red.hslHue(), 0); // in a shade that reads on the window (the look test checks it)
         // With no adapter counted, the speed line says so and where to choose one.
