@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 #include <QSqlDriver>
 #include <QSqlError>
@@ -162,6 +163,11 @@ bool DbConnection::followFile()
     }
     q = QSqlQuery();
     closeSqlite();
+    // SQLite leaves the log files of a file that moved at its close; emptied above, they go as at any last close.
+    if (m_writeAhead && QFileInfo(m_path + QLatin1String("-wal")).size() == 0) {
+        QFile::remove(m_path + QLatin1String("-wal"));
+        QFile::remove(m_path + QLatin1String("-shm"));
+    }
     if (!openSqlite(now)) {
         close();
         return false;
