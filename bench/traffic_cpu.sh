@@ -3,7 +3,7 @@
 # (bench/bare_tray.cpp --read-table) and, when given, another build of the program: all run side by side in one
 # network namespace of their own under Xvfb with trayer, while a sender in a second namespace pushes a steady rate
 # through a veth pair that both builds count. CPU is the kernel's per-thread run time, as in idle_cpu.sh; the
-X
+# figure is the median of the rounds' ratios. The calls that sync a file (fsync, fdatasync) are counted over the rounds.
 # Usage: bench/traffic_cpu.sh <zovodazad> <bare_tray> <bytes a second, 0 for as fast as it goes> [rounds, 10]
 #        [seconds a round, 20] [other zovodazad]        (as root)
 set -euo pipefail
