@@ -157,7 +157,7 @@ bool DbConnection::followFile()
     QSqlQuery q(database());
     if (m_writeAhead
         && (!q.exec(QStringLiteral("PRAGMA wal_checkpoint(TRUNCATE)")) || !q.next() || q.value(0).toInt() != 0)) {
-        m_lastError = tr("The database was moved to %1 while another program was reading it.")
+        m_lastError = Text::tr("The database was moved to %1 while another program was reading it.")
                           .arg(QDir::toNativeSeparators(now));
         return false;
     }
