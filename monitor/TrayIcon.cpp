@@ -7,6 +7,7 @@
 
 #include <QApplication>
 #include <QCursor>
+#include <QEvent>
 #include <QGuiApplication>
 #include <QMenu>
 #include <QPainter>
@@ -100,7 +101,9 @@ void TrayIcon::place(Host host)
 {
     m_host = host;
     m_icon = new QSystemTrayIcon(m_image, this);
-    m_icon->setToolTip(m_toolTip);
+    m_icon->setToolTip(toolTip());
+    // An X11 tray's icon asks for its text when hovered, before it shows it.
+    m_icon->installEventFilter(this);
     m_icon->setContextMenu(&m_menu);
     connect(m_icon, &QSystemTrayIcon::activated, this, &TrayIcon::onActivated);
     showIcon();
@@ -164,11 +167,30 @@ void TrayIcon::refresh()
 
 void TrayIcon::setToolTip(const QString& text)
 {
+    m_hoverFrom.reset();
+    applyToolTip(text);
+}
+
+void TrayIcon::applyToolTip(const QString& text) const
+{
     if (text == m_toolTip)
         return;
     m_toolTip = text;
     if (m_icon)
         m_icon->setToolTip(text);
+}
+
+const QString& TrayIcon::toolTip() const
+{
+    refreshToolTip();
+    return m_toolTip;
+}
+
+bool TrayIcon::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_icon && event->type() == QEvent::ToolTip)
+        refreshToolTip();
+    return QObject::eventFilter(watched, event);
 }
 
 QRect TrayIcon::geometry() const
@@ -236,16 +258,31 @@ void TrayIcon::drawActivity()
 {
     const AllowanceBand band = snapshot.allowance.band;
     setMark(band >= AllowanceBand::Orange ? allowanceColour(band) : QColor());
-    auto from = std::make_tuple(snapshot.tick.downRate, snapshot.tick.upRate, snapshot.tick.bits,
-                                snapshot.rcvdSinceRow + snapshot.sentSinceRow, allowanceLines(snapshot.allowance),
-                                snapshot.tick.counted == 0, snapshot.tick.adapters);
-    if (from == m_toolTipFrom)
+    // Compared before anything is formatted, and kept without a new allocation.
+    const quint64 sinceRow = snapshot.rcvdSinceRow + snapshot.sentSinceRow;
+    const bool nothing = snapshot.tick.counted == 0;
+    const auto from = std::tie(snapshot.tick.downRate, snapshot.tick.upRate, snapshot.tick.bits, sinceRow,
+                               snapshot.allowance, nothing, snapshot.tick.adapters);
+    if (m_hoverFrom && *m_hoverFrom == from)
         return;
-    setToolTip(std::apply(
-        [](double down, double up, bool bits, quint64 sinceRow, const QString& left, bool nothing,
+    if (m_hoverFrom)
+        *m_hoverFrom = from;
+    else
+        m_hoverFrom.emplace(from);
+    m_hoverStale = true;
+    if (m_host == Host::StatusNotifier)
+        refreshToolTip();
+}
+
+void TrayIcon::refreshToolTip() const
+{
+    if (!m_hoverStale || !m_hoverFrom)
+        return;
+    m_hoverStale = false;
+    applyToolTip(std::apply(
+        [](double down, double up, bool bits, quint64 sinceRow, const Remainder& left, bool nothing,
            const std::vector<AdapterActivity>& adapters) {
-            return TrayToolTip(down, up, bits, double(sinceRow), left, nothing, adapters);
+            return TrayToolTip(down, up, bits, double(sinceRow), allowanceLines(left), nothing, adapters);
         },
-        from));
-    m_toolTipFrom = std::move(from);
+        *m_hoverFrom));
 }

@@ -4,6 +4,7 @@
 #include "Sampler.h"
 #include "TrayHost.h"
 #include "TrayMenuFront.h"
+#include "VolumeLeft.h"
 
 #include <QColor>
 #include <QElapsedTimer>
@@ -47,7 +48,8 @@ public:
     void setMark(const QColor& colour);
     // Hosts are told only of a text that changed: StatusNotifierItem hosts hear of each change over D-Bus.
     void setToolTip(const QString& text);
-    const QString& toolTip() const { return m_toolTip; }
+    // The hover text, as of the last figures.
+    const QString& toolTip() const;
     // The image placed in the tray: the icon with its mark.
     const QIcon& image() const { return m_image; }
     // Where the icon is on screen: as the host says, or where it was last clicked (StatusNotifierItem hosts do not
@@ -55,8 +57,10 @@ public:
     QRect geometry() const;
 
     // The engine's figures: the hover text tells the rates, the volume since the last row and the allowance, the
-    // mark the allowance's band. Under traffic the text follows every second tick, which is as often as a person
-    // reads it; a tick without traffic always shows, so the icon never rests on an old rate.
+    // mark the allowance's band. Under traffic the figures follow every second tick, which is as often as a person
+    // reads them; a tick without traffic always shows, so the icon never rests on an old rate. The text is made only
+    // when it can be seen: when an X11 tray's icon is hovered, or, for a StatusNotifierItem host, which reads it
+    // whenever told that it changed, when a figure changed.
     void showTick(const Snapshot& snapshot);
     void showFigures(const Snapshot& snapshot);
 
@@ -67,9 +71,13 @@ Q_SIGNALS:
     void toggleRequested();
 
 private:
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void place(Host host);
     // Shows the icon made, and the menu to D-Bus hosts as Qt's export of it is made anew.
     void showIcon();
+    // The text of the figures last shown, when they changed since it was made.
+    void refreshToolTip() const;
+    void applyToolTip(const QString& text) const;
     void followHosts(bool settled);
     void onActivated(QSystemTrayIcon::ActivationReason reason);
     void showActivity(const Snapshot& snapshot, bool traffic);
@@ -94,7 +102,7 @@ private:
     QTimer m_drawLater;
     QColor m_mark;
     QIcon m_image;
-    QString m_toolTip;
+    mutable QString m_toolTip;
     QSystemTrayIcon* m_icon = nullptr;
     TrayMenuFront m_menuFront;
     Host m_host = Host::None;
@@ -105,6 +113,7 @@ private:
     QElapsedTimer m_lastToggle;
     quint64 m_ticks = 0;
     std::optional<QPoint> m_clickedAt;
-    // What the hover text was last built from; an idle link gives the same figures tick after tick.
-    std::optional<std::tuple<double, double, bool, quint64, QString, bool, std::vector<AdapterActivity>>> m_toolTipFrom;
+    // What the hover text is made from; an idle link gives the same figures tick after tick.
+    std::optional<std::tuple<double, double, bool, quint64, Remainder, bool, std::vector<AdapterActivity>>> m_hoverFrom;
+    mutable bool m_hoverStale = false;
 };

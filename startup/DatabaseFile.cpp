@@ -216,10 +216,11 @@ QStringList schemaObjects(DbConnection& db, const char* type)
 
 bool applyConnectionSettings(DbConnection& db, QString* error)
 {
-    // A rollback journal with full syncs keeps every committed row through a power cut, and unlike WAL it
-    // needs no shared-memory file, so a read-only copy of the database can still be opened for reading.
-    return db.configure({QStringLiteral("PRAGMA journal_mode = DELETE"), QStringLiteral("PRAGMA synchronous = FULL")},
-                        error);
+    // Full syncs: a commit returns once it is on the disk, so a committed row survives a power cut, through the
+    // rollback journal a new file is built with and the write-ahead log of the running program alike. A log grown by
+    // a large change (an erased log) is cut back once it is copied into the file.
+    return db.configure(
+        {QStringLiteral("PRAGMA synchronous = FULL"), QStringLiteral("PRAGMA journal_size_limit = 1048576")}, error);
 }
 
 // True when another process holds the instance lock of the file at path: another copy of the program logs there.
@@ -591,6 +592,9 @@ bool openOrCreate(DbConnection& db, const QString& path, QString* error, QString
     }
     QStringList repaired;
     if (validate(db, error) && applyConnectionSettings(db, error) && createMissingObjects(db, error, &repaired)) {
+        // A save a minute is then one sync. Without the file to itself (a tool holds it open) the rollback journal
+        // stays, which keeps the same promise at more syncs.
+        db.writeAheadLog();
         if (notes)
             *notes += repaired;
         else

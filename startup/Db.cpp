@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 #include <QSqlDriver>
 #include <QSqlError>
@@ -151,7 +152,22 @@ bool DbConnection::followFile()
         close();
         return false;
     }
+    // The write-ahead log goes by the old name: what it holds goes into the file first, or the file would be opened
+    // under its new name without it. A reader still in that log holds this up until a later write.
+    QSqlQuery q(database());
+    if (m_writeAhead
+        && (!q.exec(QStringLiteral("PRAGMA wal_checkpoint(TRUNCATE)")) || !q.next() || q.value(0).toInt() != 0)) {
+        m_lastError = Text::tr("The database was moved to %1 while another program was reading it.")
+                          .arg(QDir::toNativeSeparators(now));
+        return false;
+    }
+    q = QSqlQuery();
     closeSqlite();
+    // SQLite leaves the log files of a file that moved at its close; emptied above, they go as at any last close.
+    if (m_writeAhead && QFileInfo(m_path + QLatin1String("-wal")).size() == 0) {
+        QFile::remove(m_path + QLatin1String("-wal"));
+        QFile::remove(m_path + QLatin1String("-shm"));
+    }
     if (!openSqlite(now)) {
         close();
         return false;
@@ -179,6 +195,11 @@ bool DbConnection::lockFile()
 
 void DbConnection::close()
 {
+    m_statements.clear();
+    // At once: another connection on the file (the statistics window, say) keeps the log for whoever closes last.
+    if (m_writeAhead && isOpen() && setBusyTimeout(0))
+        QSqlQuery(database()).exec(QStringLiteral("PRAGMA journal_mode = DELETE"));
+    m_writeAhead = false;
     closeSqlite();
     // After SQLite's own descriptors: closing one on the file drops the process's locks on it.
     closeFd(m_lockFd);
@@ -189,6 +210,7 @@ void DbConnection::closeSqlite()
 {
     if (!QSqlDatabase::contains(m_name))
         return;
+    m_statements.clear();
     {
         QSqlDatabase db = QSqlDatabase::database(m_name, false);
         db.close();
@@ -215,6 +237,36 @@ bool DbConnection::setBusyTimeout(int ms)
         return false;
     sqlite3* connection = *static_cast<sqlite3* const*>(handle.constData());
     return connection && sqlite3_busy_timeout(connection, ms) == SQLITE_OK;
+}
+
+bool DbConnection::writeAheadLog()
+{
+    QSqlQuery q(database());
+    m_writeAhead = q.exec(QStringLiteral("PRAGMA journal_mode = WAL")) && q.next()
+        && q.value(0).toString() == QLatin1String("wal");
+    return m_writeAhead;
+}
+
+void DbConnection::checkpoint()
+{
+    // Passive: it waits for no reader; what a reader still needs is copied at a later one.
+    if (m_writeAhead)
+        QSqlQuery(database()).exec(QStringLiteral("PRAGMA wal_checkpoint(PASSIVE)"));
+}
+
+QSqlQuery* DbConnection::prepared(const QString& sql)
+{
+    // The statements the program writes with are a handful; texts made per adapter count add a few.
+    if (m_statements.size() >= 32)
+        m_statements.clear();
+    if (const auto it = m_statements.find(sql); it != m_statements.end())
+        return &*it;
+    QSqlQuery q(database());
+    if (!q.prepare(sql)) {
+        m_lastError = errorText(q.lastError());
+        return nullptr;
+    }
+    return &*m_statements.insert(sql, std::move(q));
 }
 
 bool DbConnection::transaction(const std::function<bool()>& body)
@@ -300,12 +352,16 @@ bool DbCommand::execute(const QString& sql, const QVariantList& binds)
         m_lastError = m_db->lastError();
         return false;
     }
-    QSqlQuery q(m_db->database());
-    if (!prepareAndRun(q, sql, binds)) {
-        m_lastError = errorText(q.lastError());
+    QSqlQuery* q = m_db->prepared(sql);
+    for (int i = 0; q && i < binds.size(); ++i)
+        q->bindValue(i, binds[i]);
+    if (!q || !q->exec()) {
+        m_lastError = q ? errorText(q->lastError()) : m_db->lastError();
         m_db->setLastError(m_lastError);
         return false;
     }
+    // Reset, so that it holds no lock while it waits for its next use.
+    q->finish();
     m_lastError.clear();
     return true;
 }

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <QDateTime>
+#include <QHash>
 #include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QString>
 #include <QVariant>
 #include <QVector>
@@ -31,6 +33,14 @@ public:
     bool setBusyTimeout(int ms);
     // Runs the PRAGMA statements now and again whenever the connection follows its file to a new name.
     bool configure(const QStringList& pragmas, QString* error);
+    // Write-ahead logging: a commit then syncs one file once, where a rollback journal syncs the journal and the
+    // file, and a reader never holds up a writer. Needs the file to itself for the switch; true when it is on.
+    // close() switches back, so that a file nobody writes is one file again, which a reader that cannot write (a
+    // read-only copy, another user) can open, and which a copy takes whole.
+    bool writeAheadLog();
+    // Copies the logged pages into the file where no reader needs them; done after each log row, so the file on
+    // its own holds every row, and the log stays small.
+    void checkpoint();
 
     // Runs body inside BEGIN IMMEDIATE ... COMMIT; rolls back when body returns false or a step fails.
     bool transaction(const std::function<bool()>& body);
@@ -62,6 +72,8 @@ private:
     bool openSqlite(const QString& path);
     void closeSqlite();
     bool sameFile(const QString& path) const;
+    // The statement of sql, prepared once per opening of the file; null with the error in lastError().
+    QSqlQuery* prepared(const QString& sql);
 
     QString m_name;
     QString m_path;
@@ -71,6 +83,8 @@ private:
     int m_busyTimeoutMs = -1;
     QStringList m_pragmas;
     bool m_inTransaction = false;
+    bool m_writeAhead = false;
+    QHash<QString, QSqlQuery> m_statements;
     int m_fd = -1; // O_PATH on the open file: it names the file wherever it goes and holds no lock
     int m_lockFd = -1;
     quint64 m_device = 0;

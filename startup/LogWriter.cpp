@@ -93,6 +93,7 @@ bool LogWriter::WriteLogRow(Failure failure)
         return false;
     }
     m_failureReported = false;
+    m_db.checkpoint();
 
     m_state.PeriodStart = nextStart;
     m_state.LoggedBytesSent = m_state.TotalBytesSent;

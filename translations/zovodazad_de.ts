@@ -299,6 +299,10 @@ Sind Sie sicher?</translation>
         <source>The database was moved to %1 while Zovodazad was running. The traffic goes on being logged there until Zovodazad ends; its next start uses %2.</source>
         <translation>Die Datenbank wurde nach %1 verschoben, während Zovodazad lief. Der Verkehr wird dort weiter protokolliert, bis Zovodazad endet; der nächste Start verwendet %2.</translation>
     </message>
+    <message>
+        <source>The database was moved to %1 while another program was reading it.</source>
+        <translation>Die Datenbank wurde nach %1 verschoben, während ein anderes Programm sie las.</translation>
+    </message>
 </context>
 <context>
     <name>FrmAbout</name>

@@ -302,6 +302,10 @@ Are you sure ?</source>
         <source>The database was moved to %1 while Zovodazad was running. The traffic goes on being logged there until Zovodazad ends; its next start uses %2.</source>
         <translation>La base de données a été déplacée vers %1 pendant que Zovodazad tournait. Le trafic continue d&apos;y être consigné jusqu&apos;à la fin de Zovodazad ; son prochain démarrage utilisera %2.</translation>
     </message>
+    <message>
+        <source>The database was moved to %1 while another program was reading it.</source>
+        <translation>La base de données a été déplacée vers %1 pendant qu&apos;un autre programme la lisait.</translation>
+    </message>
 </context>
 <context>
     <name>FrmAbout</name>

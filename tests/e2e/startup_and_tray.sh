@@ -58,7 +58,9 @@ shot xembed-menu-while-about-open
 
 xdotool key x # E&xit by its mnemonic: the open menu holds the keyboard
 wait_for 10 app_gone || fail "the process did not end after Exit"
-[ ! -e "$DB" ] && [ ! -e "$DB-journal" ] || fail "something was written at the moved database's old name"
+for f in "$DB" "$DB-journal" "$DB-wal" "$DB-shm"; do
+    [ ! -e "$f" ] || fail "$f was left at the moved database's old name"
+done
 mv "$MOVED" "$DB"
 [ "$(rows)" = 1 ] || fail "expected one row after Exit, found $(rows)"
 

@@ -11,7 +11,7 @@ rows_above() { [ "$(rows)" -gt "$1" ]; }
 
 select_adapters lo # loopback is not counted unless chosen
 
-# Exit while the sqlite3 tool holds a read transaction: the last row cannot be written, so its traffic is kept
+# Exit while the sqlite3 tool holds a write transaction: the last row cannot be written, so its traffic is kept
 # beside the database, the program stays until its box is answered, and the next start logs the traffic.
 start_app
 logged_before=$(received)
@@ -24,8 +24,8 @@ sqlite3 "$DB" <"$E2E_DIR/reader" >"$E2E_DIR/reader.out" &
 reader=$!
 E2E_PIDS+=($reader)
 exec 6>"$E2E_DIR/reader"
-echo "BEGIN; SELECT 'reading', count(*) FROM log;" >&6
-wait_for 5 grep -q reading "$E2E_DIR/reader.out" || fail "the reader did not start"
+echo "BEGIN IMMEDIATE; SELECT 'writing', count(*) FROM log;" >&6
+wait_for 5 grep -q writing "$E2E_DIR/reader.out" || fail "the other writer did not start"
 kill -TERM $APP_PID
 wait_for 20 xdotool search --onlyvisible --name '^Zovodazad$' || fail "no box about the last row"
 kill -0 $APP_PID || fail "the program ended before its box was answered"
