@@ -53,17 +53,18 @@ struct Log
     QDateTime now {QDate(2026, 12, 6), QTime(12, 0)}; // a Sunday
 };
 
+// A period's figures as "name rx/tx".
+QString figures(const QString& name, const QJsonObject& o)
+{
+    return QStringLiteral("%1 %2/%3").arg(name).arg(o["rx"].toInteger()).arg(o["tx"].toInteger());
+}
+
 // A JSON array of periods as "key rx/tx" lines.
 QStringList items(const QJsonObject& doc, const char* array, const char* key)
 {
     QStringList lines;
-    for (const QJsonValue& v : doc[QLatin1String(array)].toArray()) {
-        const QJsonObject o = v.toObject();
-        lines.append(QStringLiteral("%1 %2/%3")
-                         .arg(o[QLatin1String(key)].toString())
-                         .arg(o[QStringLiteral("rx")].toInteger())
-                         .arg(o[QStringLiteral("tx")].toInteger()));
-    }
+    for (const QJsonValue& v : doc[QLatin1String(array)].toArray())
+        lines.append(figures(v[QLatin1String(key)].toString(), v.toObject()));
     return lines;
 }
 
@@ -141,14 +142,8 @@ private Q_SLOTS:
         Log log;
         const QJsonObject s = log.json("summary")[QStringLiteral("summary")].toObject();
         QStringList got;
-        for (const char* period : {"today", "yesterday", "this_week", "this_month", "this_year", "all_time"}) {
-            const QJsonObject p = s[QLatin1String(period)].toObject();
-            got.append(QStringLiteral("%1 %2/%3 %4")
-                           .arg(QLatin1String(period))
-                           .arg(p[QStringLiteral("rx")].toInteger())
-                           .arg(p[QStringLiteral("tx")].toInteger())
-                           .arg(p[QStringLiteral("since")].toString()));
-        }
+        for (const char* period : {"today", "yesterday", "this_week", "this_month", "this_year", "all_time"})
+            got.append(figures(period, s[period].toObject()) + ' ' + s[period]["since"].toString());
         QCOMPARE(got,
                  QStringList({"today 64000/6400 2026-12-06", "yesterday 0/0 2026-12-05",
                               "this_week 112000/11200 2026-11-30", "this_month 96000/9600 2026-12-01",
@@ -200,15 +195,12 @@ private Q_SLOTS:
         Log log;
         log.t.db.close();
         QVERIFY(QFile::setPermissions(log.t.path(), QFileDevice::ReadOwner | QFileDevice::ReadGroup));
-        DbConnection db(QStringLiteral("reader"));
-        QVERIFY(db.open(log.t.path(), DbConnection::Access::ReadOnly));
+        QVERIFY(log.t.db.open(log.t.path(), DbConnection::Access::ReadOnly));
         for (const QString& kind : reportKinds()) {
-            QString out;
-            QTextStream o(&out);
-            writeReport(db, {kind, ReportRequest::Format::Text, {}, {}, 0, {}}, log.now, o, o);
+            const QString out = log.report({kind, ReportRequest::Format::Text, {}, {}, 0, {}}).second;
             QVERIFY2(!out.contains("cannot"), qPrintable(out));
         }
-        db.close();
+        log.t.db.close();
         QCOMPARE(QDir(log.t.dir.path()).entryList(QDir::Files), QStringList({"Zovodazad.mdb"}));
     }
 };

@@ -160,33 +160,28 @@ private Q_SLOTS:
     void everyOctetInOneRow_data()
     {
         QTest::addColumn<QString>("events");
-        QTest::addColumn<QString>("rows"); // received octets per row, the exit row last
-        QTest::addColumn<QString>("adapters"); // each row's records, adapter:received
-        QTest::newRow("reset counters between ticks")
-            << "tick 700|reset 300|tick 50|tick 0" << QString("1400 700") << "eth0:700 wlan0:700|eth0:350 wlan0:350";
-        QTest::newRow("deselected adapter")
-            << "tick 100|deselect 60|tick 5|tick 0" << QString("200 65") << "eth0:100 wlan0:100|eth0:65";
-        QTest::newRow("recreated adapter")
-            << "tick 100|recreate 60|tick 5|tick 0" << QString("200 130") << "eth0:100 wlan0:100|eth0:65 wlan0:65";
+        QTest::addColumn<QString>("adapters"); // each row's records, adapter:received, the exit row last
+        const auto row = [](const char* name, const char* events, const char* adapters) {
+            QTest::newRow(name) << QString(events) << QString(adapters);
+        };
+        row("reset counters between ticks", "tick 700|reset 300|tick 50|tick 0",
+            "eth0:700 wlan0:700|eth0:350 wlan0:350");
+        row("deselected adapter", "tick 100|deselect 60|tick 5|tick 0", "eth0:100 wlan0:100|eth0:65");
+        row("recreated adapter", "tick 100|recreate 60|tick 5|tick 0", "eth0:100 wlan0:100|eth0:65 wlan0:65");
         // An adapter that comes back under another index with its counters takes up where it was left; one never
         // seen counts what it shows only when a new link could have carried that.
-        QTest::newRow("away and back") << "tick 100|vanish 60|tick 5|back 7|tick 0" << QString("200 79")
-                                       << "eth0:100 wlan0:100|eth0:72 wlan0:7";
-        QTest::newRow("new adapter") << "tick 100|fresh 5|tick 0" << QString("1215") << "eth0:105 usb0:1005 wlan0:105";
-        QTest::newRow("adapter moved in with a history")
-            << "tick 100|moved 5|tick 0" << QString("210") << "eth0:105 wlan0:105";
+        row("away and back", "tick 100|vanish 60|tick 5|back 7|tick 0", "eth0:100 wlan0:100|eth0:72 wlan0:7");
+        row("new adapter", "tick 100|fresh 5|tick 0", "eth0:105 usb0:1005 wlan0:105");
+        row("adapter moved in with a history", "tick 100|moved 5|tick 0", "eth0:105 wlan0:105");
         // A period begun the day before is written in the first minute of the day, and retried there after a
         // failure; one begun in that minute is not.
-        QTest::newRow("midnight") << "midnight 100|tick 50|tick 0" << QString("200 100")
-                                  << "eth0:100 wlan0:100|eth0:50 wlan0:50";
-        QTest::newRow("midnight row refused")
-            << "refused 100|tick 50|tick 0" << QString("300 0") << "eth0:150 wlan0:150|";
+        row("midnight", "midnight 100|tick 50|tick 0", "eth0:100 wlan0:100|eth0:50 wlan0:50");
+        row("midnight row refused", "refused 100|tick 50|tick 0", "eth0:150 wlan0:150|");
     }
 
     void everyOctetInOneRow()
     {
         QFETCH(QString, events);
-        QFETCH(QString, rows);
         QFETCH(QString, adapters);
         Rig r;
         r.clock.set(QDateTime(QDate(2026, 12, 4), QTime(12, 0)));
@@ -213,11 +208,10 @@ private Q_SLOTS:
             r.tick(octets);
         }
         QVERIFY(r.writer.WriteLogRow());
-        QCOMPARE(
-            r.t.scalar("SELECT group_concat(CAST(bytesrcvd AS INTEGER), ' ') FROM (SELECT * FROM log ORDER BY rowid)")
-                .toString(),
-            rows);
-        QCOMPARE(r.t.scalar("SELECT count(*) FROM log WHERE DateAndTimeEnd < DateAndTimeStart").toInt(), 0);
+        QCOMPARE(r.t.scalar("SELECT count(*) FROM log WHERE DateAndTimeEnd < DateAndTimeStart OR bytesrcvd !="
+                            " (SELECT total(bytesrcvd) FROM log_adapter WHERE logrow = log.rowid)")
+                     .toInt(),
+                 0); // each row holds what its adapters' records do
         QCOMPARE(r.t.scalar("SELECT group_concat(coalesce((SELECT group_concat(adapter || ':' || bytesrcvd, ' ') FROM"
                             " (SELECT * FROM log_adapter WHERE logrow = log.rowid ORDER BY adapter)), ''), '|')"
                             " FROM (SELECT rowid, * FROM log ORDER BY rowid) AS log")

@@ -66,84 +66,6 @@ qint64 peakRiseKiB(const std::function<void()>& run)
 // any order. While it lives, it stands between SQLite and the platform's files.
 class PowerCutDisk
 {
-public:
-    using Files = std::map<std::string, std::string>;
-    std::function<void()> beforeIo = [] {}; // before each write, truncation and sync
-
-    PowerCutDisk()
-    {
-        s_disk = this;
-        m_vfs = *m_unix;
-        m_vfs.zName = "powercut";
-        m_vfs.szOsFile = int(sizeof(File)) + m_unix->szOsFile;
-        m_vfs.xOpen = [](sqlite3_vfs*, const char* name, sqlite3_file* file, int flags, int* out) {
-            auto* f = reinterpret_cast<File*>(file);
-            f->real = reinterpret_cast<sqlite3_file*>(f + 1);
-            f->image = name ? &s_disk->m_images.try_emplace(name, Image {readAll(name), {}}).first->second : nullptr;
-            const int rc = s_disk->m_unix->xOpen(s_disk->m_unix, name, f->real, flags, out);
-            file->pMethods = rc == SQLITE_OK ? &s_disk->m_io : nullptr;
-            return rc;
-        };
-        m_vfs.xDelete = [](sqlite3_vfs*, const char* name, int dirSync) {
-            s_disk->m_images[name] = {};
-            return s_disk->m_unix->xDelete(s_disk->m_unix, name, dirSync);
-        };
-        m_io = {2,
-                [](sqlite3_file* f) { return real(f)->pMethods->xClose(real(f)); },
-                [](sqlite3_file* f, void* b, int n, sqlite3_int64 at) {
-                    return real(f)->pMethods->xRead(real(f), b, n, at);
-                },
-                [](sqlite3_file* f, const void* b, int n, sqlite3_int64 at) {
-                    return io(f, at, std::string(static_cast<const char*>(b), size_t(n)), false,
-                              [&] { return real(f)->pMethods->xWrite(real(f), b, n, at); });
-                },
-                [](sqlite3_file* f, sqlite3_int64 size) {
-                    return io(f, size, {}, true, [&] { return real(f)->pMethods->xTruncate(real(f), size); });
-                },
-                [](sqlite3_file* f, int flags) {
-                    s_disk->beforeIo();
-                    const int rc = real(f)->pMethods->xSync(real(f), flags);
-                    if (Image* i = image(f); i && rc == SQLITE_OK)
-                        *i = {apply(*i, [](std::size_t) { return true; }), {}};
-                    return rc;
-                },
-                [](sqlite3_file* f, sqlite3_int64* size) { return real(f)->pMethods->xFileSize(real(f), size); },
-                [](sqlite3_file* f, int lock) { return real(f)->pMethods->xLock(real(f), lock); },
-                [](sqlite3_file* f, int lock) { return real(f)->pMethods->xUnlock(real(f), lock); },
-                [](sqlite3_file* f, int* out) { return real(f)->pMethods->xCheckReservedLock(real(f), out); },
-                [](sqlite3_file* f, int op, void* arg) { return real(f)->pMethods->xFileControl(real(f), op, arg); },
-                [](sqlite3_file* f) { return real(f)->pMethods->xSectorSize(real(f)); },
-                [](sqlite3_file* f) { return real(f)->pMethods->xDeviceCharacteristics(real(f)); },
-                [](sqlite3_file* f, int page, int size, int extend, void volatile** out) {
-                    return real(f)->pMethods->xShmMap(real(f), page, size, extend, out);
-                },
-                [](sqlite3_file* f, int at, int n, int flags) {
-                    return real(f)->pMethods->xShmLock(real(f), at, n, flags);
-                },
-                [](sqlite3_file* f) { real(f)->pMethods->xShmBarrier(real(f)); },
-                [](sqlite3_file* f, int del) { return real(f)->pMethods->xShmUnmap(real(f), del); },
-                nullptr,
-                nullptr};
-        sqlite3_vfs_register(&m_vfs, 1);
-    }
-    ~PowerCutDisk()
-    {
-        sqlite3_vfs_register(m_unix, 1);
-        sqlite3_vfs_unregister(&m_vfs);
-    }
-
-    // The files as a power cut now leaves them; each write since the last sync survives with an even chance.
-    Files cut(std::mt19937& random) const
-    {
-        Files files;
-        for (const auto& [name, i] : m_images) {
-            if (i.synced)
-                files[name] = apply(i, [&](std::size_t) { return random() % 2 == 0; });
-        }
-        return files;
-    }
-
-private:
     struct Write
     {
         sqlite3_int64 at;
@@ -161,26 +83,101 @@ private:
         sqlite3_file* real;
         Image* image;
     };
-    static sqlite3_file* real(sqlite3_file* f) { return reinterpret_cast<File*>(f)->real; }
     static Image* image(sqlite3_file* f) { return reinterpret_cast<File*>(f)->image; }
-    static std::optional<std::string> readAll(const char* name)
+    // The platform's own method, on the platform's file under f.
+    template<auto Method, typename... Args> static auto pass(sqlite3_file* f, Args... args)
     {
-        QFile file(QFile::decodeName(name));
-        return file.open(QIODevice::ReadOnly) ? std::optional(file.readAll().toStdString()) : std::nullopt;
+        sqlite3_file* real = reinterpret_cast<File*>(f)->real;
+        return (real->pMethods->*Method)(real, args...);
     }
-    static int io(sqlite3_file* f, sqlite3_int64 at, std::string bytes, bool truncate, const std::function<int()>& op)
+
+public:
+    using Files = std::map<std::string, std::string>;
+    std::function<void()> beforeIo = [] {}; // before each write, truncation and sync
+
+    PowerCutDisk()
+    {
+        s_disk = this;
+        m_vfs = *m_unix;
+        m_vfs.zName = "powercut";
+        m_vfs.szOsFile = int(sizeof(File)) + m_unix->szOsFile;
+        m_vfs.xOpen = [](sqlite3_vfs*, const char* name, sqlite3_file* file, int flags, int* out) {
+            auto* f = reinterpret_cast<File*>(file);
+            f->real = reinterpret_cast<sqlite3_file*>(f + 1);
+            QFile read(QFile::decodeName(name)); // before the open makes it
+            Image i {read.open(QIODevice::ReadOnly) ? std::optional(read.readAll().toStdString()) : std::nullopt, {}};
+            f->image = name ? &s_disk->m_images.try_emplace(name, i).first->second : nullptr;
+            const int rc = s_disk->m_unix->xOpen(s_disk->m_unix, name, f->real, flags, out);
+            file->pMethods = rc == SQLITE_OK ? &s_disk->m_io : nullptr;
+            return rc;
+        };
+        m_vfs.xDelete = [](sqlite3_vfs*, const char* name, int dirSync) {
+            s_disk->m_images[name] = {};
+            return s_disk->m_unix->xDelete(s_disk->m_unix, name, dirSync);
+        };
+        using M = sqlite3_io_methods;
+        m_io = {2,
+                pass<&M::xClose>,
+                pass<&M::xRead>,
+                [](sqlite3_file* f, const void* b, int n, sqlite3_int64 at) {
+                    record(f, {at, std::string(static_cast<const char*>(b), size_t(n)), false});
+                    return pass<&M::xWrite>(f, b, n, at);
+                },
+                [](sqlite3_file* f, sqlite3_int64 size) {
+                    record(f, {size, {}, true});
+                    return pass<&M::xTruncate>(f, size);
+                },
+                [](sqlite3_file* f, int flags) {
+                    s_disk->beforeIo();
+                    const int rc = pass<&M::xSync>(f, flags);
+                    if (Image* i = image(f); i && rc == SQLITE_OK)
+                        *i = {apply(*i, [] { return true; }), {}};
+                    return rc;
+                },
+                pass<&M::xFileSize>,
+                pass<&M::xLock>,
+                pass<&M::xUnlock>,
+                pass<&M::xCheckReservedLock>,
+                pass<&M::xFileControl>,
+                pass<&M::xSectorSize>,
+                pass<&M::xDeviceCharacteristics>,
+                pass<&M::xShmMap>,
+                pass<&M::xShmLock>,
+                pass<&M::xShmBarrier>,
+                pass<&M::xShmUnmap>,
+                nullptr,
+                nullptr};
+        sqlite3_vfs_register(&m_vfs, 1);
+    }
+    ~PowerCutDisk()
+    {
+        sqlite3_vfs_register(m_unix, 1);
+        sqlite3_vfs_unregister(&m_vfs);
+    }
+
+    // The files as a power cut now leaves them; each write since the last sync survives with an even chance.
+    Files cut(std::mt19937& random) const
+    {
+        Files files;
+        for (const auto& [name, i] : m_images) {
+            if (i.synced)
+                files[name] = apply(i, [&] { return random() % 2 == 0; });
+        }
+        return files;
+    }
+
+private:
+    static void record(sqlite3_file* f, Write w)
     {
         s_disk->beforeIo();
         if (Image* i = image(f))
-            i->since.push_back({at, std::move(bytes), truncate});
-        return op();
+            i->since.push_back(std::move(w));
     }
     template<typename Keep> static std::string apply(const Image& i, Keep keep)
     {
         std::string bytes = i.synced.value_or(std::string());
-        for (std::size_t k = 0; k < i.since.size(); ++k) {
-            const Write& w = i.since[k];
-            if (!keep(k))
+        for (const Write& w : i.since) {
+            if (!keep())
                 continue;
             if (w.truncate || bytes.size() < size_t(w.at) + w.bytes.size())
                 bytes.resize(size_t(w.at) + w.bytes.size());
@@ -443,19 +440,14 @@ private Q_SLOTS:
             DbConnection made("made");
             QVERIFY(DatabaseFile::openOrCreate(made, path, nullptr));
         }
-        struct Cut
-        {
-            PowerCutDisk::Files files;
-            quint64 done, underWay;
-        };
-        std::vector<Cut> cuts;
+        std::vector<std::tuple<PowerCutDisk::Files, quint64, quint64>> cuts; // files, octets saved, under way
         FakeClock clock(at(4, 12, 0));
         {
             PowerCutDisk disk;
             std::mt19937 random(26);
             TrafficState s;
             quint64 done = 0;
-            disk.beforeIo = [&] { cuts.push_back({disk.cut(random), done, s.TotalBytesRcvd}); };
+            disk.beforeIo = [&] { cuts.emplace_back(disk.cut(random), done, s.TotalBytesRcvd); };
             DbConnection db;
             LogWriter w(db, s, clock, [](const QString&) {});
             PeriodJournal j(db);
@@ -469,9 +461,9 @@ private Q_SLOTS:
             db.close();
         }
         QVERIFY(cuts.size() > 50);
-        for (const Cut& cut : cuts) {
+        for (const auto& [files, done, underWay] : cuts) {
             const QTemporaryDir after(scratch);
-            for (const auto& [name, bytes] : cut.files) {
+            for (const auto& [name, bytes] : files) {
                 QFile f(after.filePath(QFileInfo(QFile::decodeName(name.c_str())).fileName()));
                 QVERIFY(f.open(QIODevice::WriteOnly)
                         && f.write(bytes.data(), qint64(bytes.size())) == qint64(bytes.size()));
@@ -485,8 +477,8 @@ private Q_SLOTS:
                             "SELECT (SELECT integrity_check FROM pragma_integrity_check) AS ok,"
                             " CAST(total(bytesrcvd) AS INTEGER) AS rcvd FROM log"));
             const quint64 logged = rs.field("ok").toString() == "ok" ? rs.field("rcvd").toULongLong() : 0;
-            QVERIFY2(logged >= cut.done && logged <= cut.underWay,
-                     qPrintable(QString("%1 %2 %3").arg(logged).arg(cut.done).arg(cut.underWay)));
+            QVERIFY2(logged >= done && logged <= underWay,
+                     qPrintable(QString("%1 %2 %3").arg(logged).arg(done).arg(underWay)));
         }
     }
 };
