@@ -76,11 +76,10 @@ private Q_SLOTS:
         for (const QString& line : longestRateLines() + longestVolumeTexts())
             longest = std::max(longest, line.size());
         for (double rate = 0.1; rate < 13e6; rate *= 1.37) {
-            for (double most = rate; most < 13e6; most *= 1.37) {
+            for (double most = rate; most < 13e6; most *= 1.37)
                 for (bool bits : {false, true})
                     QVERIFY2(RateLine(rate, most, most, bits).size() <= longest,
                              qPrintable(RateLine(rate, most, most, bits)));
-            }
             QVERIFY(VolumeText(rate * 1e6).size() <= longest);
         }
     }

@@ -159,10 +159,9 @@ public:
     Files cut(std::mt19937& random) const
     {
         Files files;
-        for (const auto& [name, i] : m_images) {
+        for (const auto& [name, i] : m_images)
             if (i.synced)
                 files[name] = apply(i, [&] { return random() % 2 == 0; });
-        }
         return files;
     }
 
