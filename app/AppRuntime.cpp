@@ -108,9 +108,10 @@ int runZovodazad(QApplication& app)
         return 1;
     }
     QObject::connect(&lock, &InstanceLock::showRequested, &mdl, &MainMdl::bringMonitorForward);
-    // `zovodazad status` asks for the figures of the last tick; answering costs no tick of its own. A watcher is
+    // `zovodazad status` asks for the figures as of the last reading; answering costs no tick of its own. A watcher is
     // answered every second on one connection, for one short wake-up a second.
     const auto status = [&mdl, &clock] {
+        mdl.engine().catchUp();
         return statusLine(mdl.engine().snapshot(), mdl.engine().settings().current(), clock.now());
     };
     lock.handle(StatusRequest, status);

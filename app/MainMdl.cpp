@@ -147,6 +147,10 @@ void MainMdl::wireViews()
     TrayIcon* tray = m_tray.get();
     connect(tray, &TrayIcon::toggleRequested, window, &FrmMain::ToggleMonitorWindow);
     connect(tray, &TrayIcon::reachableChanged, window, &FrmMain::setTrayPresent);
+    connect(tray, &TrayIcon::figuresWanted, &m_engine, &TrafficEngine::catchUp);
+    const auto pace = [this, tray] { m_engine.needFigures(tray, tray->figuresWithinMs()); };
+    connect(tray, &TrayIcon::figuresWithinChanged, this, pace);
+    pace();
 
     connect(&m_engine, &TrafficEngine::ticked, this, [this, window, tray](const Snapshot& snapshot) {
         window->showTick(snapshot);

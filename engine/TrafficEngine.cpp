@@ -71,6 +71,7 @@ QString TrafficEngine::stop(int busyWaitMs)
 {
     if (!m_running)
         return {};
+    catchUp();
     m_running = false;
     // Nothing may read the kernel beside the last sample, nor tick while the last row is written.
     m_timer.halt();
@@ -116,11 +117,20 @@ quint64 TrafficEngine::unlogged(const QString& adapter) const
     publish(true);
     m_snapshot.quietBefore = reading.quietBefore;
     Q_EMIT ticked(m_snapshot);
-    // Nothing anyone sees changes while the counted adapters' counters stay as they are.
-    if (m_sampler.quiet() && m_watchers.isEmpty() && m_snapshot.allowance.band != AllowanceBand::Unknown) {
+    if (!m_watchers.isEmpty() || m_snapshot.allowance.band == AllowanceBand::Unknown)
+        return;
+    if (m_sampler.quiet()) {
+        // Nothing anyone sees changes while the counted adapters' counters stay as they are.
         m_sampler.countedIndexes(m_counted);
         m_timer.settle(msUntilDue(), m_counted);
+        return;
     }
+    // Under traffic nobody looks at a tick of its own: ticks are counted together, and the last of them is taken
+    // before anything due (a new day, a save), so that whatever is written carries the time it was taken.
+    int within = HeldAtMostMs;
+    for (const int ms : std::as_const(m_within))
+        within = std::min(within, ms);
+    m_timer.hold(std::min<qint64>(within, msUntilDue() - TmrCheckitInterval) - TmrCheckitInterval / 2);
 }
 
 void TrafficEngine::afterRow()
@@ -156,6 +166,7 @@ void TrafficEngine::WriteLogRow()
 {
     if (!m_running)
         return;
+    catchUp();
     m_writer.WriteLogRow();
     afterRow();
     publish(false);
@@ -171,6 +182,7 @@ void TrafficEngine::logBeforeGraphs()
 
 bool TrafficEngine::clearLog(QString* error)
 {
+    catchUp();
     const bool ok = ::clearLog(m_db, m_platform.clock.now(), error);
     afterRow();
     publish(false);
@@ -195,8 +207,23 @@ void TrafficEngine::watch(const QObject* viewer, bool watching)
 {
     if (watching) {
         m_watchers.insert(viewer);
-        m_timer.wake();
+        catchUp();
     } else {
         m_watchers.remove(viewer);
     }
+}
+
+void TrafficEngine::needFigures(const QObject* viewer, int withinMs)
+{
+    if (withinMs <= 0) {
+        m_within.remove(viewer);
+        return;
+    }
+    m_within.insert(viewer, withinMs);
+    catchUp();
+}
+
+void TrafficEngine::catchUp()
+{
+    m_timer.handOnNow();
 }

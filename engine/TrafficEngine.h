@@ -9,6 +9,7 @@
 #include "Settings.h"
 #include "TrafficState.h"
 
+#include <QHash>
 #include <QObject>
 #include <QSet>
 #include <QString>
@@ -52,6 +53,9 @@ public:
 
     // How long the last row waits for a database that another program holds.
     static constexpr int ExitBusyWaitMs = 5000;
+    // How long, at most, the ticks under traffic wait to be counted while no view needs their figures sooner: a
+    // notice of the allowance comes this much later at worst; rows and saves are never held up.
+    static constexpr int HeldAtMostMs = 5000;
 
     explicit TrafficEngine(Platform platform, QObject* parent = nullptr);
     ~TrafficEngine() override;
@@ -81,6 +85,12 @@ public:
 
     // A view that shows live figures says so while it does; while any does, every tick is published.
     void watch(const QObject* viewer, bool watching);
+    // A view that shows figures nobody asked for (an icon's picture, a hover text a host keeps) says how old they
+    // may grow, in ms; 0 takes that back. The ticks are published in turn, never more than that late.
+    void needFigures(const QObject* viewer, int withinMs);
+    // Counts the ticks taken and not yet published, so that what follows sees figures as of the last reading: before
+    // a figure is told on request (a hover, a status query).
+    void catchUp();
 
     // The sampling timer, whose interval only tests change.
     SampleTimer& TmrCheckit() { return m_timer; }
@@ -121,6 +131,7 @@ private:
     SampleTimer m_timer;
     Snapshot m_snapshot;
     QSet<const QObject*> m_watchers;
+    QHash<const QObject*, int> m_within;
     std::vector<std::uint32_t> m_counted;
     int m_minute = -1;
     bool m_running = false;

@@ -97,9 +97,15 @@ void TrayIcon::followHosts(bool settled)
     Q_EMIT reachableChanged(reachable);
 }
 
+int TrayIcon::figuresWithinMs() const
+{
+    return m_host == Host::StatusNotifier || m_activity.form() != ActivityIcon::Form::Still ? 1000 : 0;
+}
+
 void TrayIcon::place(Host host)
 {
     m_host = host;
+    Q_EMIT figuresWithinChanged();
     m_icon = new QSystemTrayIcon(m_image, this);
     m_icon->setToolTip(toolTip());
     // An X11 tray's icon asks for its text when hovered, before it shows it.
@@ -146,8 +152,10 @@ void TrayIcon::setIcon(const QIcon& icon)
 
 void TrayIcon::setActivityForm(ActivityIcon::Form form)
 {
-    if (m_activity.setForm(form))
-        setIcon(m_still);
+    if (!m_activity.setForm(form))
+        return;
+    setIcon(m_still);
+    Q_EMIT figuresWithinChanged();
 }
 
 void TrayIcon::refresh()
@@ -188,8 +196,10 @@ const QString& TrayIcon::toolTip() const
 
 bool TrayIcon::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == m_icon && event->type() == QEvent::ToolTip)
+    if (watched == m_icon && event->type() == QEvent::ToolTip) {
+        Q_EMIT figuresWanted();
         refreshToolTip();
+    }
     return QObject::eventFilter(watched, event);
 }
 

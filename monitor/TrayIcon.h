@@ -63,8 +63,15 @@ public:
     // whenever told that it changed, when a figure changed.
     void showTick(const Snapshot& snapshot);
     void showFigures(const Snapshot& snapshot);
+    // How old the figures may grow before they are shown, in ms: a second while the icon draws the traffic or a
+    // StatusNotifierItem host keeps the hover text; 0 while they are only shown when asked for.
+    int figuresWithinMs() const;
 
 Q_SIGNALS:
+    // The hover text is about to show: the figures it is made of are wanted as of now.
+    void figuresWanted();
+    // figuresWithinMs() changed.
+    void figuresWithinChanged();
     // A host began or ceased to show the icon.
     void reachableChanged(bool reachable);
     // The user asked to show or hide the monitor window, in the host's own way of clicking.

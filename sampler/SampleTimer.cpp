@@ -60,11 +60,10 @@ void SampleTimer::stop()
         const std::lock_guard lock(m_mutex);
         m_active = false;
         m_settled = false;
-        if (m_hasPending) {
-            m_skipped += m_pending.quietBefore;
-            m_pending.quietBefore = 0;
-            m_hasPending = false;
-        }
+        m_held = false;
+        for (std::size_t k = 0; k < m_queued; ++k)
+            m_skipped += std::exchange(m_queue[k].quietBefore, 0);
+        m_queued = 0;
     }
     changed();
 }
@@ -96,10 +95,22 @@ void SampleTimer::changed()
 void SampleTimer::settle(qint64 dueMs, const std::vector<std::uint32_t>& counted)
 {
     const std::lock_guard lock(m_mutex);
-    if (!m_active || m_hasPending || dueMs <= 0)
+    if (!m_active || m_queued != 0 || dueMs <= 0)
         return;
     m_settled = true;
+    m_held = false;
     m_counted = counted;
+    m_settledUntil = system_clock::now() + std::chrono::milliseconds(dueMs);
+    m_settledAtMost = steady_clock::now() + std::chrono::milliseconds(std::min(dueMs, SettledAtMostMs));
+}
+
+void SampleTimer::hold(qint64 dueMs)
+{
+    const std::lock_guard lock(m_mutex);
+    if (!m_active || dueMs <= 0)
+        return;
+    m_held = true;
+    m_settled = false;
     m_settledUntil = system_clock::now() + std::chrono::milliseconds(dueMs);
     m_settledAtMost = steady_clock::now() + std::chrono::milliseconds(std::min(dueMs, SettledAtMostMs));
 }
@@ -108,7 +119,23 @@ void SampleTimer::wake()
 {
     const std::lock_guard lock(m_mutex);
     m_settled = false;
+    m_held = false;
 }
+
+void SampleTimer::handOnNow()
+{
+    wake();
+    deliver();
+}
+
+namespace {
+
+[[gnu::hot]] bool sameInterface(const IfEntry& x, const IfEntry& y)
+{
+    return x.index == y.index && x.hardware == y.hardware && x.name == y.name;
+}
+
+} // namespace
 
 // Equal but for the counters of adapters not counted, which go on moving without anyone seeing them.
 [[gnu::hot]] bool SampleTimer::sameCounted(const std::vector<IfEntry>& a, const std::vector<IfEntry>& b) const
@@ -118,7 +145,7 @@ void SampleTimer::wake()
     for (std::size_t k = 0; k < a.size(); ++k) {
         const IfEntry& x = a[k];
         const IfEntry& y = b[k];
-        if (x.index != y.index || x.hardware != y.hardware || x.name != y.name)
+        if (!sameInterface(x, y))
             return false;
         if ((x.inOctets != y.inOctets || x.outOctets != y.outOctets)
             && std::binary_search(m_counted.cbegin(), m_counted.cend(), x.index))
@@ -167,39 +194,69 @@ void SampleTimer::wake()
             m_skippedLast = true;
             continue;
         }
-        // A reading not yet taken is replaced, as a busy event loop merges a timer's ticks. After a skipped reading,
-        // that one goes along: the uncounted adapters' counters moved meanwhile. One already waiting stays, as the
-        // older start of the merged ticks.
-        if (m_skippedLast && !(m_hasPending && m_pending.hasBase)) {
-            m_pending.base = m_last;
-            m_pending.hasBase = true;
-        }
-        m_pending.entries = fresh;
-        m_pending.ok = ok;
-        m_pending.quietBefore += std::exchange(m_skipped, 0);
-        std::swap(m_last, fresh);
-        m_lastOk = ok;
-        m_skippedLast = false;
-        m_settled = false;
-        m_hasPending = true;
-        if (!m_posted) {
-            m_posted = true;
+        const bool post = queue(fresh, ok);
+        // Posted without the lock, so that the receiver, woken, does not wait for it.
+        lock.unlock();
+        if (post)
             QMetaObject::invokeMethod(this, &SampleTimer::deliver, Qt::QueuedConnection);
-        }
     }
+}
+
+[[gnu::hot]] bool SampleTimer::queue(std::vector<IfEntry>& fresh, bool ok)
+{
+    const bool keep = m_held && ok && m_lastOk && m_queued + 1 < KeptAtMost && system_clock::now() < m_settledUntil
+        && steady_clock::now() < m_settledAtMost
+        && std::equal(fresh.cbegin(), fresh.cend(), m_last.cbegin(), m_last.cend(), sameInterface);
+    m_held = keep;
+    Reading* slot = nullptr;
+    if (m_queued == KeptAtMost) {
+        // The receiver is that far behind: the newest takes the last one's place, which keeps its base, the older
+        // start of the merged ticks.
+        slot = &m_queue[m_queued - 1];
+    } else {
+        if (m_queue.size() == m_queued)
+            m_queue.emplace_back();
+        slot = &m_queue[m_queued++];
+        slot->quietBefore = 0;
+        slot->hasBase = false;
+    }
+    // After a skipped reading, that one goes along: the uncounted adapters' counters moved meanwhile.
+    if (m_skippedLast && !slot->hasBase) {
+        slot->base = m_last;
+        slot->hasBase = true;
+    }
+    slot->entries = fresh;
+    slot->ok = ok;
+    slot->quietBefore += std::exchange(m_skipped, 0);
+    std::swap(m_last, fresh);
+    m_lastOk = ok;
+    m_skippedLast = false;
+    m_settled = false;
+    if (keep || m_posted)
+        return false;
+    m_posted = true;
+    return true;
 }
 
 void SampleTimer::deliver()
 {
+    // A reading handed on may not be taken away while its receiver works on it: what came meanwhile follows.
+    if (m_delivering) {
+        m_deliverAgain = true;
+        return;
+    }
     {
         const std::lock_guard lock(m_mutex);
         m_posted = false;
-        if (!m_hasPending)
+        if (m_queued == 0)
             return;
-        std::swap(m_current, m_pending);
-        m_pending.quietBefore = 0;
-        m_pending.hasBase = false;
-        m_hasPending = false;
+        std::swap(m_current, m_queue);
+        m_taken = std::exchange(m_queued, 0);
     }
-    Q_EMIT reading(m_current);
+    m_delivering = true;
+    for (std::size_t k = 0; k < m_taken; ++k)
+        Q_EMIT reading(m_current[k]);
+    m_delivering = false;
+    if (std::exchange(m_deliverAgain, false))
+        QMetaObject::invokeMethod(this, &SampleTimer::deliver, Qt::QueuedConnection);
 }

@@ -24,13 +24,15 @@ struct Reading
 };
 
 // The sampling timer `TmrCheckit`. A thread of its own reads the interface table every interval and hands each
-// reading to the thread that made the timer, with reading() (the first reading comes at once).
+// reading to the thread that made the timer, with reading() (the first reading comes at once), in the order taken.
 //
-// An idle tray program spends most of a wake-up in its event loop, not in its work. So while the receiver has said
-// it is settled (nothing anyone sees changes and nothing is due), a reading that differs from the one before only
-// in the counters of adapters nobody counts is not handed on, and the receiving thread sleeps on. Such a reading
-// would have been a tick without traffic: the next reading handed on says how many there were and carries the last
-// of them. Nothing outside this class needs to know that the thread sleeps.
+// A tray program spends most of a wake-up in its event loop, not in its work. So while the receiver has said it is
+// settled (nothing anyone sees changes and nothing is due), a reading that differs from the one before only in the
+// counters of adapters nobody counts is not handed on, and the receiving thread sleeps on. Such a reading would have
+// been a tick without traffic: the next reading handed on says how many there were and carries the last of them.
+// While the receiver holds its readings (nobody looks at them one by one), they are kept and handed on together when
+// the hold ends, so that under traffic its thread wakes once for many ticks. Nothing outside this class needs to
+// know that the thread sleeps.
 class SampleTimer : public QObject
 {
     Q_OBJECT
@@ -38,6 +40,9 @@ class SampleTimer : public QObject
 public:
     // The longest a settled stretch lasts, whatever was asked: anything not foreseen is looked at this often.
     static constexpr qint64 SettledAtMostMs = 10 * 60 * 1000;
+    // The most readings kept for the receiver; beyond that the newest takes the last one's place, as a busy event
+    // loop merges a timer's ticks.
+    static constexpr std::size_t KeptAtMost = 32;
 
     explicit SampleTimer(IfTable& source, QObject* parent = nullptr);
     ~SampleTimer() override;
@@ -62,8 +67,14 @@ public:
     // set forward still ends it at the moment meant (a midnight, say), and at most SettledAtMostMs on the monotonic
     // clock, so that one set back does not stretch it. Ignored when a newer reading is already on its way.
     void settle(qint64 dueMs, const std::vector<std::uint32_t>& counted);
+    // From the receiver of reading(): the readings taken in the next dueMs (by the wall clock, and at most that on
+    // the monotonic clock) are kept and handed on together after it. A reading of a table of another shape (an
+    // interface came, went or was renamed) or one that failed ends the hold at once.
+    void hold(qint64 dueMs);
     // Every reading is handed on again, from the next one on.
     void wake();
+    // On the receiver's thread: the readings kept or on their way are handed on now, before this returns.
+    void handOnNow();
 
 Q_SIGNALS:
     // The reading lives until the next one; the receiver may swap its vectors out.
@@ -71,6 +82,8 @@ Q_SIGNALS:
 
 private:
     void run();
+    // The reading just taken, into the queue for the receiver; true when the receiver is to be woken for it.
+    bool queue(std::vector<IfEntry>& fresh, bool ok);
     bool sameCounted(const std::vector<IfEntry>& a, const std::vector<IfEntry>& b) const;
     void deliver();
     // Tells the thread that m_quit, m_active or m_next changed.
@@ -88,11 +101,14 @@ private:
     bool m_active = false;
     bool m_started = false;
     std::chrono::steady_clock::time_point m_next;
-    Reading m_pending; // handed on, not yet taken by the receiver
-    bool m_hasPending = false;
+    // Readings handed on, not yet taken by the receiver: the first m_queued; the rest keep their buffers for reuse.
+    std::vector<Reading> m_queue;
+    std::size_t m_queued = 0;
     bool m_posted = false;
     bool m_settled = false;
+    bool m_held = false;
     std::vector<std::uint32_t> m_counted;
+    // The end of a settled stretch or of a hold.
     std::chrono::system_clock::time_point m_settledUntil;
     std::chrono::steady_clock::time_point m_settledAtMost;
     quint64 m_skipped = 0;
@@ -102,6 +118,9 @@ private:
     bool m_lastOk = false;
     bool m_skippedLast = false;
 
-    // The receiver's.
-    Reading m_current;
+    // The receiver's: the readings it was handed, the first m_taken of them.
+    std::vector<Reading> m_current;
+    std::size_t m_taken = 0;
+    bool m_delivering = false;
+    bool m_deliverAgain = false;
 };

@@ -68,6 +68,30 @@ private Q_SLOTS:
         QCOMPARE(rows(), QString("1000000007/3 11/13"));
     }
 
+    // Under traffic with nothing shown, ticks wait and are published together, each in turn, when a figure is asked
+    // for: the figures are those of ticks published one by one.
+    void heldTicksArePublishedInTurn()
+    {
+        engine().TmrCheckit().setInterval(50);
+        engine().start();
+        nextTick();
+        const auto readings = [this](std::uint64_t octets) {
+            traffic(octets, 0, 0);
+            const int calls = m_e->table.callCount();
+            QTRY_VERIFY(m_e->table.callCount() > calls + 1);
+        };
+        readings(1000);
+        const auto held = m_ticks->count();
+        readings(50'000);
+        readings(1000);
+        QCOMPARE(m_ticks->count(), held);
+        engine().catchUp();
+        QVERIFY(m_ticks->count() >= held + 4);
+        QCOMPARE(engine().snapshot().rcvdSinceRow, 52'000u);
+        QCOMPARE(engine().snapshot().maxDown, 100.0);
+        QCOMPARE(engine().snapshot().tick.downRate, 0.0);
+    }
+
     // Volume Graphs logs first only when AutoReset is stored as 1, not when only the check box says so.
     void autoResetIsTheStoredOne()
     {

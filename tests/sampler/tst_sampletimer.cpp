@@ -33,12 +33,14 @@ private:
     FakeIfTable m_table;
     std::unique_ptr<SampleTimer> m_timer;
     QVector<Tick> m_ticks;
-    // Handed to settle() by the next reading's receiver, as the engine settles from its tick.
+    // Handed to settle() or hold() by the next reading's receiver, as the engine does from its tick.
     qint64 m_settleMs = 0;
+    bool m_hold = false;
 
-    // Settles at the next reading and waits until the readings have stopped coming.
-    void settle(qint64 ms)
+    // Settles or holds at the next reading and waits until the readings have stopped coming.
+    void settle(qint64 ms, bool hold = false)
     {
+        m_hold = hold;
         m_settleMs = ms;
         QTRY_VERIFY(m_settleMs == 0);
         const auto settledAt = m_ticks.size();
@@ -57,7 +59,9 @@ private Q_SLOTS:
         m_timer->setInterval(20);
         connect(m_timer.get(), &SampleTimer::reading, this, [this](Reading& r) {
             m_ticks.append({r.quietBefore, r.hasBase ? r.base[0].inOctets : 0, r.ok ? r.entries[1].inOctets : 0});
-            if (m_settleMs != 0)
+            if (m_settleMs != 0 && m_hold)
+                m_timer->hold(std::exchange(m_settleMs, 0));
+            else if (m_settleMs != 0)
                 m_timer->settle(std::exchange(m_settleMs, 0), {2});
         });
         m_timer->start();
@@ -84,24 +88,31 @@ private Q_SLOTS:
         QCOMPARE(m_ticks[woken + 1].baseLoIn, 0u);
     }
 
-    // A settled stretch ends when its time is up, or when the set of interfaces changes; the readings skipped come
-    // with the next one either way.
-    void settledStretchEnds_data()
+    // A settled stretch or a hold ends when its time is up, or when the set of interfaces changes: the readings
+    // skipped come with the next one, those held each in turn, at once.
+    void restEnds_data()
     {
         QTest::addColumn<QString>("how");
-        QTest::newRow("time up") << "time";
-        QTest::newRow("an interface appears") << "appear";
+        QTest::addColumn<bool>("hold");
+        for (const bool hold : {false, true}) {
+            QTest::addRow("%s, time up", hold ? "held" : "settled") << "time" << hold;
+            QTest::addRow("%s, an interface appears", hold ? "held" : "settled") << "appear" << hold;
+        }
     }
-    void settledStretchEnds()
+    void restEnds()
     {
         QFETCH(QString, how);
-        settle(how == "time" ? 200 : 60000);
+        QFETCH(bool, hold);
+        settle(how == "time" ? 300 : 60000, hold);
         const auto woken = m_ticks.size();
         awaitReadings(m_table, 3);
         if (how == "appear")
             m_table.change([](std::vector<IfEntry>& rows) { rows.push_back({3, "veth0"}); });
         QTRY_VERIFY(m_ticks.size() > woken);
-        QVERIFY(m_ticks[woken].quietBefore >= 3);
+        if (hold)
+            QVERIFY(m_ticks.size() >= woken + 6 && m_ticks[woken].quietBefore == 0);
+        else
+            QVERIFY(m_ticks[woken].quietBefore >= 3);
     }
 
     // A stop drops the reading still on its way.
