@@ -3,7 +3,9 @@
 # (bench/bare_tray.cpp --read-table) and, when given, another build of the program: all run side by side in one
 # network namespace of their own under Xvfb with trayer, while a sender in a second namespace pushes a steady rate
 # through a veth pair that both builds count. CPU is the kernel's per-thread run time, as in idle_cpu.sh; the
-# figure is the median of the rounds' ratios. The calls that sync a file (fsync, fdatasync) are counted over the rounds.
+# figure is the median of the rounds' ratios. After the rounds, the calls that sync a file (fsync, fdatasync) are
+# counted for a minute with strace attached: a program run under strace from its start costs several times more
+# wake-ups (every thread's events stop at the tracer), which the CPU rounds must not see.
 # Usage: bench/traffic_cpu.sh <zovodazad> <bare_tray> <bytes a second, 0 for as fast as it goes> [rounds, 10]
 #        [seconds a round, 20] [other zovodazad]        (as root)
 set -euo pipefail
@@ -60,24 +62,25 @@ E2E_PIDS+=($!)
 
 pids=()
 for dir in "${builds[@]}"; do
-    start_app strace -f -qq --seccomp-bpf -e trace=fsync,fdatasync -o "$dir/syncs" "$dir/zovodazad"
+    start_app "$dir/zovodazad"
     pids+=($APP_PID)
 done
 ip netns exec "$NS" "$BARE" --read-table >"$E2E_DIR/reader.log" 2>&1 &
 reader=$!
 E2E_PIDS+=($reader)
 sleep 5 # start-up done, icons embedded
-# The programs themselves, below strace.
-progs=()
-for p in "${pids[@]}"; do progs+=($(pgrep -P "$p" -x zovodazad)); done
-progs+=($reader)
+progs=("${pids[@]}" "$reader")
 
 cpu_ns() { cat /proc/"$1"/task/*/schedstat | awk '{ s += $1 } END { print s }'; }
 rx() { ip netns exec "$NS" cat /sys/class/net/zovt0/statistics/rx_bytes; }
-syncs() { grep -c -E '^[0-9]+ +f(data)?sync\(' "$1/syncs" || true; }
 rx_before=$(rx)
-syncs_before=()
-for dir in "${builds[@]}"; do syncs_before+=($(syncs "$dir")); done
+# Each thread of the first build, over all rounds: its run time and how often it went to sleep or was preempted.
+threads() {
+    for t in /proc/"${pids[0]}"/task/*; do
+        echo "${t##*/} $(tr ' ' _ <$t/comm) $(cut -d' ' -f1 $t/schedstat) $(awk '/ctxt_switches/ { printf "%s ", $2 }' $t/status)"
+    done
+}
+threads >"$E2E_DIR/threads0"
 for round in $(seq "$ROUNDS"); do
     before=()
     for p in "${progs[@]}"; do before+=($(cpu_ns $p)); done
@@ -90,6 +93,8 @@ for round in $(seq "$ROUNDS"); do
         if (NF > 2) printf "other build %7.1f us/s, ", $2 / s / 1000
         printf "reader %7.1f us/s; zovodazad / reader %.2f\n", $NF / s / 1000, $1 / $NF }' <<<"${used[*]}"
 done
+threads | join "$E2E_DIR/threads0" - | awk -v s=$((ROUNDS * ROUND_SECONDS)) '{
+    printf "thread %s: %.1f us/s, %.2f sleeps/s, %.2f preempted/s\n", $2, ($7 - $3) / s / 1000, ($8 - $4) / s, ($9 - $5) / s }'
 rate=$((($(rx) - rx_before) / ROUNDS / ROUND_SECONDS))
 median() {
     awk -v c="$1" '{ print $c / $NF }' "$E2E_DIR/rounds" | sort -g | awk '{ r[NR] = $1 } END {
@@ -101,7 +106,15 @@ awk -v s=$((ROUNDS * ROUND_SECONDS)) -v rate=$rate -v m1="$(median 1)" -v m2="$(
     if (m2 != "") printf ", other build %.1f us", b / s / 1000
     printf ", reader %.1f us\nzovodazad / reader: median %s, totals %.2f\n", c / s / 1000, m1, a / c
     if (m2 != "") printf "other build / reader: median %s, totals %.2f\n", m2, b / c }' "$E2E_DIR/rounds"
+# The syncs of a minute, every build traced at once.
+tracers=()
 for k in "${!builds[@]}"; do
-    awk -v d="${builds[$k]}" -v n=$(($(syncs "${builds[$k]}") - syncs_before[k])) -v m=$((ROUNDS * ROUND_SECONDS)) \
-        'BEGIN { printf "%s: %d file syncs in %d s, %.2f a minute\n", d, n, m, n * 60 / m }'
+    strace -f -qq -e trace=fsync,fdatasync -o "${builds[$k]}/syncs" -p "${pids[$k]}" &
+    tracers+=($!)
+done
+sleep 60
+kill -INT "${tracers[@]}"
+wait "${tracers[@]}" || true
+for dir in "${builds[@]}"; do
+    echo "$dir: $(grep -c -E '^[0-9]+ +f(data)?sync\(' "$dir/syncs" || true) file syncs in 60 s"
 done
