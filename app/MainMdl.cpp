@@ -174,6 +174,9 @@ void MainMdl::wireViews()
         if (shown)
             window->showFigures(m_engine.snapshot());
     });
+    connect(window, &FrmMain::graphsEmptyChanged, this,
+            [this, window](bool empty) { m_engine.restWhileQuiet(window, empty); });
+    m_engine.restWhileQuiet(window, true);
     connect(m_frmOptions.get(), &FrmOptions::shownChanged, this,
             [this](bool shown) { m_engine.watch(m_frmOptions.get(), shown); });
     connect(window, &FrmMain::positionChosen, this, [this](const QPoint& position) {

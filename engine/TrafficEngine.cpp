@@ -117,14 +117,18 @@ quint64 TrafficEngine::unlogged(const QString& adapter) const
     publish(true);
     m_snapshot.quietBefore = reading.quietBefore;
     Q_EMIT ticked(m_snapshot);
-    if (!m_watchers.isEmpty() || m_snapshot.allowance.band == AllowanceBand::Unknown)
+    if (m_snapshot.allowance.band == AllowanceBand::Unknown)
         return;
     if (m_sampler.quiet()) {
         // Nothing anyone sees changes while the counted adapters' counters stay as they are.
+        if (!m_resting.contains(m_watchers))
+            return;
         m_sampler.countedIndexes(m_counted);
         m_timer.settle(msUntilDue(), m_counted);
         return;
     }
+    if (!m_watchers.isEmpty())
+        return;
     // Under traffic nobody looks at a tick of its own: ticks are counted together, and the last of them is taken
     // before anything due (a new day, a save), so that whatever is written carries the time it was taken.
     int within = HeldAtMostMs;
@@ -210,6 +214,16 @@ void TrafficEngine::watch(const QObject* viewer, bool watching)
         catchUp();
     } else {
         m_watchers.remove(viewer);
+    }
+}
+
+void TrafficEngine::restWhileQuiet(const QObject* viewer, bool rest)
+{
+    if (rest) {
+        m_resting.insert(viewer);
+    } else {
+        m_resting.remove(viewer);
+        m_timer.wake();
     }
 }
 

@@ -85,6 +85,9 @@ public:
 
     // A view that shows live figures says so while it does; while any does, every tick is published.
     void watch(const QObject* viewer, bool watching);
+    // A watching view whose picture a tick without traffic leaves as it is (its graphs are empty) says so while it
+    // does: while every watching view does, such ticks are not published, as while nobody watches; traffic is.
+    void restWhileQuiet(const QObject* viewer, bool rest);
     // A view that shows figures nobody asked for (an icon's picture, a hover text a host keeps) says how old they
     // may grow, in ms; 0 takes that back. The ticks are published in turn, never more than that late.
     void needFigures(const QObject* viewer, int withinMs);
@@ -132,6 +135,7 @@ private:
     Snapshot m_snapshot;
     QSet<const QObject*> m_watchers;
     QHash<const QObject*, int> m_within;
+    QSet<const QObject*> m_resting;
     std::vector<std::uint32_t> m_counted;
     int m_minute = -1;
     bool m_running = false;

@@ -481,6 +481,10 @@ void FrmMain::hideEvent(QHideEvent* event)
             qCWarning(lcMonitor) << "graph sample not drawn:" << e.what();
         m_graphErrorReported = true;
     }
+    if (const bool empty = m_downGraph->empty() && m_upGraph->empty(); empty != m_graphsEmpty) {
+        m_graphsEmpty = empty;
+        Q_EMIT graphsEmptyChanged(empty);
+    }
     showFigures(snapshot);
 }
 

@@ -72,6 +72,9 @@ Q_SIGNALS:
     void exitRequested();
     // Shown or hidden: the readouts are live only while shown.
     void shownChanged(bool shown);
+    // Both graphs became empty, or one shows a bar again: while they are empty, a tick without traffic changes
+    // nothing in the window.
+    void graphsEmptyChanged(bool empty);
     // The user moved the window here: the top left corner of its frame.
     void positionChosen(const QPoint& position);
 
@@ -136,6 +139,7 @@ private:
     QAction* m_hide;
     QAction* m_exit;
     bool m_graphErrorReported = false;
+    bool m_graphsEmpty = true;
     // The figures the texts show now; none before the first showing.
     struct Shown
     {

@@ -80,9 +80,13 @@ void Throughput::Resize()
         m_surface = QImage(m_width, m_height, QImage::Format_RGB32);
     m_surface.setDevicePixelRatio(dpr);
     m_surfaceScale = dpr;
-    m_surface.fill(m_backColor.resolved());
+    const QColor back = m_backColor.resolved();
+    m_surface.fill(back);
     m_queued.clear();
     m_queuedFirst = 0;
+    m_empty = true;
+    m_emptyBars = 0;
+    m_emptyColour = back.rgb();
     update();
 }
 
@@ -112,6 +116,20 @@ void Throughput::Resize()
     // One bar more than fits across: replayed, they cover every column, so older ones need not be kept. Widths
     // that do not scroll left draw at once.
     const std::size_t capacity = barWidth > 0 ? std::size_t(m_width / barWidth) + 1 : 0;
+    if (bar || error || capacity == 0) {
+        m_emptyBars = 0;
+        m_empty = false;
+    } else {
+        // Empty bars in another background colour (a new desktop scheme) paint the picture anew, strip by strip.
+        if (const QRgb back = m_backColor.resolved().rgb(); back != m_emptyColour) {
+            m_emptyColour = back;
+            m_emptyBars = 0;
+            m_empty = false;
+        }
+        if (m_empty)
+            return;
+        m_empty = ++m_emptyBars >= capacity;
+    }
     if (isVisible() || capacity == 0) {
         drawQueued();
         drawBar(barWidth, bar);

@@ -82,6 +82,9 @@ public:
     void Update(qint32 sample);
     // Update(sample) count times, of which only those whose bars can still be seen are drawn or queued.
     void UpdateMany(qint32 sample, quint64 count);
+    // The picture shows no bar: more empty bars than fit across came since the last one, or none since it was
+    // cleared. An empty bar then changes nothing and is neither drawn nor queued.
+    bool empty() const { return m_empty; }
     // Takes the inner size in the screen's pixels as the surface's W x H and clears it to BackColor.
     void Resize();
 
@@ -115,4 +118,8 @@ private:
     // Bars Update queued while hidden (none: only the scroll), a ring whose oldest entry is at m_queuedFirst.
     std::vector<std::optional<qint32>> m_queued;
     std::size_t m_queuedFirst = 0;
+    // Empty bars in m_emptyColour since the last bar or other colour, until the picture is empty.
+    std::size_t m_emptyBars = 0;
+    QRgb m_emptyColour = 0;
+    bool m_empty = true;
 };

@@ -92,6 +92,30 @@ private Q_SLOTS:
         QCOMPARE(engine().snapshot().tick.downRate, 0.0);
     }
 
+    // While every watching view says that a tick without traffic changes nothing it shows, such ticks are not
+    // published; traffic is, at once, with the count of those skipped.
+    void restsWhileWatchersSeeNoChange()
+    {
+        engine().TmrCheckit().setInterval(20);
+        engine().watch(this, true);
+        engine().restWhileQuiet(this, true);
+        engine().start();
+        const auto reads = [this](int n) {
+            const int calls = m_e->table.callCount();
+            QTRY_VERIFY(m_e->table.callCount() > calls + n);
+        };
+        reads(2);
+        const auto rested = m_ticks->count();
+        reads(5);
+        QCOMPARE(m_ticks->count(), rested);
+        traffic(1000, 0, 0);
+        nextTick();
+        QVERIFY(m_ticks->at(rested)[0].value<Snapshot>().quietBefore >= 5);
+        engine().restWhileQuiet(this, false);
+        reads(4);
+        QVERIFY(m_ticks->count() >= rested + 3);
+    }
+
     // Volume Graphs logs first only when AutoReset is stored as 1, not when only the check box says so.
     void autoResetIsTheStoredOne()
     {

@@ -422,15 +422,28 @@ private Q_SLOTS:
                          w.findChild<QLabel*>("LblUp")->text(), line->text()}),
             QStringList({"122.1 kB", "122.1 kB", "250.0 kBps/s (Avg: 250.0 - Max: 250.0)", "100 MB (10.0 %) Left."}));
         QCOMPARE(w.findChild<QLabel*>("lblOutlook")->text(), QString("Est. 900 MB, 100 MB/day"));
-        // A tick with the same figures repaints the inside of each graph and nothing else.
+        // A tick with the same figures repaints the inside of each graph and nothing else; once the graphs are
+        // empty, a tick without traffic repaints nothing, and the window says that it may rest.
         QCoreApplication::processEvents();
         PaintRecorder painted;
         for (QWidget* child : w.findChildren<QWidget*>())
             child->installEventFilter(&painted);
+        s.tick.downBar = s.tick.upBar = 3;
         w.showTick(s);
         QCoreApplication::processEvents();
         QCOMPARE(painted.rects,
                  (QMap<QString, QRect> {{"DownGraph", down->contentsRect()}, {"UpGraph", up->contentsRect()}}));
+        QSignalSpy empty(&w, &FrmMain::graphsEmptyChanged);
+        Snapshot quiet = s;
+        quiet.tick.downBar = quiet.tick.upBar = 0;
+        quiet.quietBefore = 1000;
+        w.showTick(quiet);
+        QCoreApplication::processEvents();
+        painted.rects.clear();
+        quiet.quietBefore = 0;
+        w.showTick(quiet);
+        QCoreApplication::processEvents();
+        QVERIFY(painted.rects.isEmpty() && empty.size() == 1 && empty[0][0].toBool());
         const QColor red = line->palette().color(QPalette::WindowText);
         QCOMPARE(red.hslHue(), 0); // in a shade that reads on the window (the look test checks it)
         // With no adapter counted, the speed line says so and where to choose one.
