@@ -157,9 +157,7 @@ private Q_SLOTS:
     void choicesRebuildTheChart()
     {
         TempDatabase t;
-        for (int d = 13; d <= 19; ++d) // the week before today
-            t.addLogRow(QString("2002-07-%1 10:00:00").arg(d), QString("2002-07-%1 11:00:00").arg(d), d * 1024.0,
-                        2 * d * 1048576.0);
+        logJuly(t, 13, 19); // the week before today
         FrmStats w(t.db, m_clock, m_boxes);
         auto* look = w.findChild<QComboBox*>("LstChrtLine");
         auto* box = w.findChild<QCheckBox*>("ChkStacked");
