@@ -201,86 +201,67 @@ class TestLogWriter : public QObject
 private Q_SLOTS:
     // A row holds the period's traffic and average and ends it; the next period starts empty and nothing is left
     // for crash recovery.
-    void rowEndsThePeriod_data()
-    {
-        QTest::addColumn<QDateTime>("start");
-        QTest::addColumn<QDateTime>("now");
-        QTest::addColumn<QString>("row");
-        QTest::addColumn<QDateTime>("nextStart");
-        QTest::newRow("an hour") << at(4, 11, 0) << at(4, 12, 0) << "2002-12-04 11:00:00|2002-12-04 12:00:00"
-                                 << at(4, 12, 0);
-        QTest::newRow("crossed midnight, written at 00:00:30")
-            << at(4, 22, 10) << at(5, 0, 0, 30) << "2002-12-04 22:10:00|2002-12-04 23:59:59" << at(5, 0, 0);
-        QTest::newRow("minute 1 is too late for the midnight rule")
-            << at(4, 22, 10) << at(5, 0, 1) << "2002-12-04 22:10:00|2002-12-05 00:01:00" << at(5, 0, 1);
-        QTest::newRow("clock set back: the row does not end before it starts")
-            << at(5, 14, 0) << at(5, 9, 30) << "2002-12-05 09:30:00|2002-12-05 09:30:00" << at(5, 9, 30);
-    }
-
     void rowEndsThePeriod()
     {
-        QFETCH(QDateTime, start);
-        QFETCH(QDateTime, now);
-        QFETCH(QString, row);
-        QFETCH(QDateTime, nextStart);
-        Run r;
-        r.s.PeriodStart = start;
-        r.clock.set(now);
-        r.s.TotalBytesSent = 5000;
-        r.s.TotalBytesRcvd = 90000;
-        r.s.LoggedBytesSent = 1000;
-        r.s.LoggedBytesRcvd = 10000;
-        r.s.PeriodAvgDownSpeed = 12.34567;
-        r.s.PeriodSampleCount = 9;
-        QVERIFY(r.j.save(r.s, now));
-        QVERIFY(r.w.WriteLogRow());
-        QCOMPARE(r.s.PeriodStart, nextStart);
-        QCOMPARE(r.s.PeriodSampleCount, 0.0);
-        QCOMPARE(r.t.logRows().section('\n', 0, 0), row + "|4000.0|80000.0|12.3457");
-        QCOMPARE(r.t.scalar("SELECT count(*) FROM open_period").toInt(), 0); // removed with the row
+        // {start, now, the row's times, the next period's start}
+        const std::tuple<QDateTime, QDateTime, const char*, QDateTime> cases[] = {
+            {at(4, 11, 0), at(4, 12, 0), "2002-12-04 11:00:00|2002-12-04 12:00:00", at(4, 12, 0)},
+            // crossed midnight, written at 00:00:30; minute 1 is too late for the midnight rule
+            {at(4, 22, 10), at(5, 0, 0, 30), "2002-12-04 22:10:00|2002-12-04 23:59:59", at(5, 0, 0)},
+            {at(4, 22, 10), at(5, 0, 1), "2002-12-04 22:10:00|2002-12-05 00:01:00", at(5, 0, 1)},
+            // clock set back: the row does not end before it starts
+            {at(5, 14, 0), at(5, 9, 30), "2002-12-05 09:30:00|2002-12-05 09:30:00", at(5, 9, 30)},
+        };
+        for (const auto& [start, now, row, nextStart] : cases) {
+            Run r;
+            r.s.PeriodStart = start;
+            r.clock.set(now);
+            r.s.TotalBytesSent = 5000;
+            r.s.TotalBytesRcvd = 90000;
+            r.s.LoggedBytesSent = 1000;
+            r.s.LoggedBytesRcvd = 10000;
+            r.s.PeriodAvgDownSpeed = 12.34567;
+            r.s.PeriodSampleCount = 9;
+            QVERIFY(r.j.save(r.s, now));
+            QVERIFY(r.w.WriteLogRow());
+            QCOMPARE(r.s.PeriodStart, nextStart);
+            QCOMPARE(r.s.PeriodSampleCount, 0.0);
+            QCOMPARE(r.t.logRows().section('\n', 0, 0), row + QString("|4000.0|80000.0|12.3457"));
+            QCOMPARE(r.t.scalar("SELECT count(*) FROM open_period").toInt(), 0); // removed with the row
+        }
     }
 
     // Each fault: writes fail, the user is told once, and why, also by the message at exit; the traffic stays
     // pending, and the first write after the fault clears holds all of it.
-    void faultsKeepTheTrafficPending_data()
-    {
-        QTest::addColumn<QString>("fault");
-        QTest::addColumn<QString>("toldWhenCleared");
-        QTest::newRow("query only") << "query only" << QString();
-        QTest::newRow("file replaced by junk") << "file replaced by junk"
-                                               << "A new database was made there";
-    }
-
     void faultsKeepTheTrafficPending()
     {
-        QFETCH(QString, fault);
-        QFETCH(QString, toldWhenCleared);
-        std::function<void()> clear;
-        Run r;
-        const QString path = r.t.path();
-        if (fault == "query only") {
-            r.t.exec("PRAGMA query_only = ON");
-            clear = [&] { r.t.exec("PRAGMA query_only = OFF"); };
-        } else {
-            QVERIFY(QFile::remove(path));
-            QFile junk(path);
-            QVERIFY(junk.open(QIODevice::WriteOnly) && junk.write("restored from the wrong backup") > 0);
-            clear = [&] { QVERIFY(QFile::remove(path)); }; // a missing file is recreated
+        for (const bool junk : {false, true}) {
+            Run r;
+            const QString path = r.t.path();
+            if (junk) {
+                QVERIFY(QFile::remove(path));
+                QFile file(path);
+                QVERIFY(file.open(QIODevice::WriteOnly) && file.write("restored from the wrong backup") > 0);
+            } else {
+                r.t.exec("PRAGMA query_only = ON");
+            }
+            r.s.TotalBytesRcvd = 1000;
+            QVERIFY(!r.w.WriteLogRow());
+            r.s.TotalBytesRcvd = 5000;
+            QVERIFY(!r.w.WriteLogRow());
+            QCOMPARE(r.told.size(), 1);
+            const QString atExit = r.w.WriteLastRow(r.j, 100);
+            for (const QString& text : {r.told.first(), atExit})
+                QVERIFY2(!text.section('\n', 1, 1).isEmpty(), qPrintable(text)); // the line after "...written:"
+            if (junk)
+                QVERIFY(QFile::remove(path)); // a missing file is made anew
+            else
+                r.t.exec("PRAGMA query_only = OFF");
+            QVERIFY2(r.w.WriteLogRow(), qPrintable(r.t.db.lastError()));
+            QCOMPARE(r.t.logRows(), QString("2002-12-04 11:00:00|2002-12-04 12:00:00|0.0|5000.0|0"));
+            QCOMPARE(r.told.size(), junk ? 2 : 1);
+            QVERIFY(!junk || r.told.last().contains("A new database was made there"));
         }
-
-        r.s.TotalBytesRcvd = 1000;
-        QVERIFY(!r.w.WriteLogRow());
-        r.s.TotalBytesRcvd = 5000;
-        QVERIFY(!r.w.WriteLogRow());
-        QCOMPARE(r.told.size(), 1);
-        const QString atExit = r.w.WriteLastRow(r.j, 100);
-        for (const QString& text : {r.told.first(), atExit})
-            QVERIFY2(!text.section('\n', 1, 1).isEmpty(), qPrintable(text)); // the line after "...written:"
-        clear();
-        QVERIFY2(r.w.WriteLogRow(), qPrintable(r.t.db.lastError()));
-        QCOMPARE(r.t.logRows(), QString("2002-12-04 11:00:00|2002-12-04 12:00:00|0.0|5000.0|0"));
-        QCOMPARE(r.told.size(), toldWhenCleared.isEmpty() ? 1 : 2);
-        QVERIFY(r.told.last().contains(toldWhenCleared));
     }
 
     // A file another copy of the program logs in, moved into the place of the deleted one, is never written, and
@@ -304,14 +285,17 @@ private Q_SLOTS:
         ::close(otherCopy);
     }
 
-    // A last row that cannot be written keeps the whole period beside the database, and the caller gets the text
-    // that tells the user where; the next start logs it once, in place of the older save of the same period.
+    // A last row that cannot be written keeps the whole period, each adapter's share too, beside the database, and the
+    // caller gets the text that tells the user where; the next start logs it once, in place of the older save of the
+    // same period.
     void lastRowRefusedAtExitIsLoggedAtTheNextStart()
     {
         Run r;
         r.s.TotalBytesRcvd = 1000;
         QVERIFY(r.j.save(r.s, at(4, 11, 30)));
         r.s.TotalBytesRcvd = 5000;
+        r.s.TotalBytesSent = 700;
+        r.s.PeriodShares = {{"wlan0", 600, 200}, {"usb0", 4400, 500}};
         r.t.exec("PRAGMA query_only = ON");
         const QString told = r.w.WriteLastRow(r.j, 0);
         const QString aside = PeriodJournal::asidePath(r.t.path());
@@ -323,7 +307,13 @@ private Q_SLOTS:
         QVERIFY(next.recover(r.clock));
         QVERIFY(!QFile::exists(aside) && QFile::rename(aside + "~", aside)); // as if a crash had kept the file
         QVERIFY(next.recover(r.clock)); // its row is logged already
-        QCOMPARE(r.t.logRows(), QString("2002-12-04 11:00:00|2002-12-04 12:00:00|0.0|5000.0|0"));
+        QCOMPARE(r.t.logRows(), QString("2002-12-04 11:00:00|2002-12-04 12:00:00|700.0|5000.0|0"));
+        // Each adapter's share goes with the row.
+        QCOMPARE(r.t.scalar("SELECT group_concat(adapter || ':' || bytesrcvd || ':' || BytesSent, ' ') FROM (SELECT *"
+                            " FROM log_adapter JOIN log ON logrow = log.rowid"
+                            " AND log_adapter.DateAndTimeStart = log.DateAndTimeStart ORDER BY adapter)")
+                     .toString(),
+                 QString("usb0:4400:500 wlan0:600:200"));
     }
 
     // A kept-aside file that cannot be read holds nothing the database needs, and a named pipe there would block
@@ -408,23 +398,6 @@ private Q_SLOTS:
         QCOMPARE(notes.size(), keptAside ? 1 : 0);
         QCOMPARE(QFileInfo(rejected).size(), keptAside ? content.size() + zeros : 0);
         QVERIFY(!keptAside || notes[0].contains(rejected));
-    }
-
-    // Each adapter's share of a period kept aside at an exit whose row failed reaches the log with the period's row.
-    void sharesGoWhereTheRowGoes()
-    {
-        Run r;
-        r.s.TotalBytesRcvd = 1000;
-        r.s.TotalBytesSent = 700;
-        r.s.PeriodShares = {{"wlan0", 600, 200}, {"usb0", 400, 500}};
-        QString error;
-        QVERIFY(r.j.keepAside(r.s, at(4, 11, 30), &error));
-        QVERIFY(PeriodJournal(r.t.db).recover(r.clock));
-        QCOMPARE(r.t.scalar("SELECT group_concat(adapter || ':' || bytesrcvd || ':' || BytesSent, ' ') FROM (SELECT *"
-                            " FROM log_adapter JOIN log ON logrow = log.rowid"
-                            " AND log_adapter.DateAndTimeStart = log.DateAndTimeStart ORDER BY adapter)")
-                     .toString(),
-                 QString("usb0:400:500 wlan0:600:200"));
     }
 
     // A power cut at any write or sync of the saves, the rows and the end of a run: the file comes back whole at the
