@@ -163,36 +163,27 @@ private Q_SLOTS:
         QCOMPARE(f.exits.count(), 2);
     }
 
-    void iconHostComesAndGoes_data()
-    {
-        QTest::addColumn<bool>("iconAtStart");
-        QTest::addColumn<Qt::WindowState>("whenItLeft");
-        QTest::addColumn<bool>("shownWhenBack");
-        QTest::addRow("started without one") << false << Qt::WindowNoState << true;
-        QTest::addRow("hidden when it left") << true << Qt::WindowNoState << false;
-        QTest::addRow("minimised when it left") << true << Qt::WindowMinimized << false;
-        QTest::addRow("shown when it left") << true << Qt::WindowActive << true;
-    }
-
     // When no host shows the icon (a panel restarting, GNOME's extension turned off), the window stands in for it
     // with every command; when one is back, the window is as the user left it.
     void iconHostComesAndGoes()
     {
-        QFETCH(bool, iconAtStart);
-        QFETCH(Qt::WindowState, whenItLeft);
-        QFETCH(bool, shownWhenBack);
-        Fixture f;
-        f.window.setTrayPresent(iconAtStart);
-        if (whenItLeft != Qt::WindowNoState) {
-            f.window.ToggleMonitorWindow();
-            f.window.setWindowState(whenItLeft);
+        // {an icon at the start, the window's state when the host left (none: never shown), shown when it is back}
+        for (const auto& [iconAtStart, whenItLeft, shownWhenBack] :
+             {std::tuple(false, Qt::WindowNoState, true), std::tuple(true, Qt::WindowNoState, false),
+              std::tuple(true, Qt::WindowMinimized, false), std::tuple(true, Qt::WindowActive, true)}) {
+            Fixture f;
+            f.window.setTrayPresent(iconAtStart);
+            if (whenItLeft != Qt::WindowNoState) {
+                f.window.ToggleMonitorWindow();
+                f.window.setWindowState(whenItLeft);
+            }
+            f.window.setTrayPresent(false);
+            QCOMPARE(f.state(), "shown Monitor &Off.");
+            QCOMPARE(captions(f.window.windowMenu()), Commands.mid(1));
+            f.window.setTrayPresent(true);
+            QCOMPARE(f.window.shownToUser(), shownWhenBack);
+            QCOMPARE(captions(f.window.windowMenu()), QStringList({"Hide", "-", "E&xit"}));
         }
-        f.window.setTrayPresent(false);
-        QCOMPARE(f.state(), "shown Monitor &Off.");
-        QCOMPARE(captions(f.window.windowMenu()), Commands.mid(1));
-        f.window.setTrayPresent(true);
-        QCOMPARE(f.window.shownToUser(), shownWhenBack);
-        QCOMPARE(captions(f.window.windowMenu()), QStringList({"Hide", "-", "E&xit"}));
     }
 
     // Esc puts the window away while an icon can bring it back, and not without one.
