@@ -77,18 +77,15 @@ class PowerCutDisk
         std::optional<std::string> synced; // none: the file's name was never synced
         std::vector<Write> since;
     };
-    struct File
+    // Kept after the platform's own file, which starts the block SQLite gives the file.
+    struct Extra
     {
-        sqlite3_file base;
-        sqlite3_file* real;
+        const sqlite3_io_methods* real;
         Image* image;
     };
-    static Image* image(sqlite3_file* f) { return reinterpret_cast<File*>(f)->image; }
-    // The platform's own method, on the platform's file under f.
-    template<auto Method, typename... Args> static auto pass(sqlite3_file* f, Args... args)
+    static Extra& extra(sqlite3_file* f)
     {
-        sqlite3_file* real = reinterpret_cast<File*>(f)->real;
-        return (real->pMethods->*Method)(real, args...);
+        return *reinterpret_cast<Extra*>(reinterpret_cast<char*>(f) + s_disk->m_unix->szOsFile);
     }
 
 public:
@@ -100,53 +97,21 @@ public:
         s_disk = this;
         m_vfs = *m_unix;
         m_vfs.zName = "powercut";
-        m_vfs.szOsFile = int(sizeof(File)) + m_unix->szOsFile;
+        m_vfs.szOsFile = m_unix->szOsFile + int(sizeof(Extra));
         m_vfs.xOpen = [](sqlite3_vfs*, const char* name, sqlite3_file* file, int flags, int* out) {
-            auto* f = reinterpret_cast<File*>(file);
-            f->real = reinterpret_cast<sqlite3_file*>(f + 1);
             QFile read(QFile::decodeName(name)); // before the open makes it
             Image i {read.open(QIODevice::ReadOnly) ? std::optional(read.readAll().toStdString()) : std::nullopt, {}};
-            f->image = name ? &s_disk->m_images.try_emplace(name, i).first->second : nullptr;
-            const int rc = s_disk->m_unix->xOpen(s_disk->m_unix, name, f->real, flags, out);
-            file->pMethods = rc == SQLITE_OK ? &s_disk->m_io : nullptr;
+            const int rc = s_disk->m_unix->xOpen(s_disk->m_unix, name, file, flags, out);
+            if (rc == SQLITE_OK) {
+                extra(file) = {file->pMethods, name ? &s_disk->m_images.try_emplace(name, i).first->second : nullptr};
+                file->pMethods = &s_disk->wrap(file->pMethods);
+            }
             return rc;
         };
         m_vfs.xDelete = [](sqlite3_vfs*, const char* name, int dirSync) {
             s_disk->m_images[name] = {};
             return s_disk->m_unix->xDelete(s_disk->m_unix, name, dirSync);
         };
-        using M = sqlite3_io_methods;
-        m_io = {2,
-                pass<&M::xClose>,
-                pass<&M::xRead>,
-                [](sqlite3_file* f, const void* b, int n, sqlite3_int64 at) {
-                    record(f, {at, std::string(static_cast<const char*>(b), size_t(n)), false});
-                    return pass<&M::xWrite>(f, b, n, at);
-                },
-                [](sqlite3_file* f, sqlite3_int64 size) {
-                    record(f, {size, {}, true});
-                    return pass<&M::xTruncate>(f, size);
-                },
-                [](sqlite3_file* f, int flags) {
-                    s_disk->beforeIo();
-                    const int rc = pass<&M::xSync>(f, flags);
-                    if (Image* i = image(f); i && rc == SQLITE_OK)
-                        *i = {apply(*i, [] { return true; }), {}};
-                    return rc;
-                },
-                pass<&M::xFileSize>,
-                pass<&M::xLock>,
-                pass<&M::xUnlock>,
-                pass<&M::xCheckReservedLock>,
-                pass<&M::xFileControl>,
-                pass<&M::xSectorSize>,
-                pass<&M::xDeviceCharacteristics>,
-                pass<&M::xShmMap>,
-                pass<&M::xShmLock>,
-                pass<&M::xShmBarrier>,
-                pass<&M::xShmUnmap>,
-                nullptr,
-                nullptr};
         sqlite3_vfs_register(&m_vfs, 1);
     }
     ~PowerCutDisk()
@@ -166,10 +131,33 @@ public:
     }
 
 private:
+    // The platform's methods, but for the writes, truncations and syncs it records; without memory-mapped pages,
+    // which SQLite would write past xWrite.
+    sqlite3_io_methods& wrap(const sqlite3_io_methods* real)
+    {
+        sqlite3_io_methods& io = m_io.try_emplace(real, *real).first->second;
+        io.iVersion = std::min(io.iVersion, 2);
+        io.xWrite = [](sqlite3_file* f, const void* b, int n, sqlite3_int64 at) {
+            record(f, {at, std::string(static_cast<const char*>(b), size_t(n)), false});
+            return extra(f).real->xWrite(f, b, n, at);
+        };
+        io.xTruncate = [](sqlite3_file* f, sqlite3_int64 size) {
+            record(f, {size, {}, true});
+            return extra(f).real->xTruncate(f, size);
+        };
+        io.xSync = [](sqlite3_file* f, int flags) {
+            s_disk->beforeIo();
+            const int rc = extra(f).real->xSync(f, flags);
+            if (Image* i = extra(f).image; i && rc == SQLITE_OK)
+                *i = {apply(*i, [] { return true; }), {}};
+            return rc;
+        };
+        return io;
+    }
     static void record(sqlite3_file* f, Write w)
     {
         s_disk->beforeIo();
-        if (Image* i = image(f))
+        if (Image* i = extra(f).image)
             i->since.push_back(std::move(w));
     }
     template<typename Keep> static std::string apply(const Image& i, Keep keep)
@@ -188,7 +176,7 @@ private:
     static inline PowerCutDisk* s_disk = nullptr;
     sqlite3_vfs* m_unix = sqlite3_vfs_find(nullptr);
     sqlite3_vfs m_vfs {};
-    sqlite3_io_methods m_io {};
+    std::map<const sqlite3_io_methods*, sqlite3_io_methods> m_io;
     std::map<std::string, Image> m_images;
 };
 
