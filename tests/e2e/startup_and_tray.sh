@@ -60,10 +60,7 @@ mv "$MOVED" "$DB"
 
 start_app
 wait_first_tick
-start=$(date +%s%N)
-kill -TERM $APP_PID
-wait_for 1 app_gone || fail "still running a second after SIGTERM"
-echo "SIGTERM to exit: $((($(date +%s%N) - start) / 1000000)) ms"
+stop_app 1
 [ "$(rows)" = 2 ] || fail "expected one more row after SIGTERM, found $(rows)"
 
 # A file that is not a database: the message box, which the user reads or a termination signal ends; the process
