@@ -240,11 +240,16 @@ private Q_SLOTS:
         QCOMPARE(f.boxes.shown.size(), 4);
         QCOMPARE(f.boxes.shown[0].icon, MessageBoxes::Icon::Question);
 
-        // The entry starts the program that wrote it, however its path is spelled: blanks, every reserved character.
-        Autostart odd("/opt/$x \"y\"\\z`100%/zovodazad");
-        QString error;
-        QVERIFY(odd.write(&error) && odd.state() == Autostart::State::Ours);
-        QVERIFY(content().split('\n').contains("Exec=\"/opt/\\\\$x \\\\\"y\\\\\"\\\\\\\\z\\\\`100%%/zovodazad\""));
+        // The entry starts the program that wrote it, however its path is spelled: a blank, every reserved character.
+        for (const auto& [path, line] :
+             {std::pair("/home/a b/zovodazad", "Exec=\"/home/a b/zovodazad\""),
+              std::pair("/opt/$x \"y\"\\z`100%/zovodazad",
+                        "Exec=\"/opt/\\\\$x \\\\\"y\\\\\"\\\\\\\\z\\\\`100%%/zovodazad\"")}) {
+            Autostart odd(QString::fromUtf8(path));
+            QString error;
+            QVERIFY(odd.write(&error) && odd.state() == Autostart::State::Ours);
+            QVERIFY2(content().split('\n').contains(line), path);
+        }
 
         // A folder that cannot be made: the box stays as the file is, and the user is told why.
         QVERIFY(entry.remove() && QDir(config).rmdir("autostart"));
