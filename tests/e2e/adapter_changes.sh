@@ -1,8 +1,7 @@
 #!/usr/bin/env bash
 # On the real kernel, adapters coming and going as container runtimes and VPN helpers make them: the counted veth
-# moves to another network namespace and back with its counters, 150 veth pairs are made and deleted around it while
-# it carries traffic, it is renamed, and a second counted veth arrives from another namespace with a history of
-# traffic there. The log holds exactly what the two carried while they were the program's: no counter is counted
+# moves to another network namespace and back with its counters, it is renamed, and a second counted veth arrives from
+# another namespace with a history of traffic there. The log holds exactly what the two carried while they were the program's: no counter is counted
 # twice, nothing is lost, and no history comes in with an adapter.
 source "$(dirname "$0")/lib.sh" "$1"
 AWAY=zovo$$c
@@ -32,17 +31,7 @@ up "$NS" zovo0 10.211.0.1
 sleep 1.2
 from_peer $((10 * 1048576)) 10.211.0.1
 
-# Links made and deleted by the dozen while the counted one carries traffic, then a rename.
-(
-    end=$((SECONDS + 8))
-    while [ $SECONDS -lt $end ]; do
-        for i in $(seq 150); do echo "link add c$i type veth peer name d$i"; done | ip -n "$NS" -batch - 2>/dev/null
-        for i in $(seq 150); do echo "link del c$i"; done | ip -n "$NS" -batch - 2>/dev/null
-    done
-) &
-churn=$!
-from_peer $((60 * 1048576)) 10.211.0.1
-wait $churn
+# Renamed.
 ip -n "$NS" link set zovo0 down
 ip -n "$NS" link set zovo0 name zovo9
 ip -n "$NS" link set zovo9 up
@@ -65,7 +54,5 @@ read -r rx9 tx9 <<<"$(counters zovo9)"
 read -r rx5 tx5 <<<"$(counters zovo5)"
 read -r rx5a tx5a <<<"$arrived"
 expected="$((rx9 + rx5 - rx5a)) $((tx9 + tx5 - tx5a))"
-echo "kernel: zovo9 received $rx9, sent $tx9; zovo5 received $((rx5 - rx5a)), sent $((tx5 - tx5a)) since it arrived"
-echo "log: $(logged) (expected $expected)"
-[ "$(logged)" = "$expected" ] || fail "the log differs from what the counted adapters carried here"
+[ "$(logged)" = "$expected" ] || fail "the log holds $(logged), the counted adapters carried $expected here (zovo9 $rx9 $tx9)"
 echo PASS

@@ -106,14 +106,7 @@ PY
     local receiver=$!
     E2E_PIDS+=($receiver)
     wait_for 10 test -s "$port" || fail "the receiver did not start"
-    "$@" python3 - "$address" "$(cat "$port")" "$bytes" <<'PY'
-import socket, sys
-left = int(sys.argv[3]); block = bytes(4 << 20)
-s = socket.create_connection((sys.argv[1], int(sys.argv[2])))
-while left > 0:
-    s.sendall(block[:left]); left -= len(block)
-s.close()
-PY
+    "$@" bash -c 'head -c "$0" /dev/zero >"/dev/tcp/$1/$2"' "$bytes" "$address" "$(cat "$port")"
     wait $receiver
 }
 # send_loopback <megabytes>: over 127.0.0.1 where the program runs; loopback counts them in and out.

@@ -48,11 +48,8 @@ stop_app 10
 
 expect_a=$(plus "$a_before" "$(counters zova0)")
 expect_b=$(counters zovb0)
-echo "saved before the kill: $saved"
-echo "zova0: kernel $expect_a, records $(records zova0)"
-echo "zovb0: kernel $expect_b, records $(records zovb0)"
-[ "$(records zova0)" = "$expect_a" ] || fail "zova0's records differ from its counters"
-[ "$(records zovb0)" = "$expect_b" ] || fail "zovb0's records differ from its counters"
+[ "$(records zova0)" = "$expect_a" ] || fail "zova0's records $(records zova0) differ from its counters $expect_a (saved before the kill: $saved)"
+[ "$(records zovb0)" = "$expect_b" ] || fail "zovb0's records $(records zovb0) differ from its counters $expect_b"
 [ "$(sqlite3 "$DB" "select max(bytesrcvd) > 4294967296 from log_adapter where adapter = 'zovb0'")" = 1 ] ||
     fail "zovb0's 4.5 GiB are not in one record"
 unequal=$(sqlite3 "$DB" "select count(*) from log l where bytesrcvd <> (select total(bytesrcvd) from log_adapter a

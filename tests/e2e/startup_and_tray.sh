@@ -1,8 +1,7 @@
 #!/usr/bin/env bash
 # The real program under a real X server with a tray host that starts after it: until then the monitor window stands
-# in for the icon. A single click on the icon does nothing, a double-click shows the window and another hides it; a
-# second launch shows the running copy's window and leaves; Volume Graphs opens the statistics window in a process of
-# its own, once; a right click opens the menu also while About is open; with the database moved away, a launch on its
+# in for the icon. A single click on the icon does nothing, a double-click shows the window and another hides it;
+# Volume Graphs opens the statistics window in a process of its own, once; a right click opens the menu also while About is open; with the database moved away, a launch on its
 # old name still reaches the running copy, whose Exit writes its row into the moved file. SIGTERM writes exactly one
 # row and ends promptly; a broken database is refused.
 source "$(dirname "$0")/lib.sh" "$1"
@@ -24,8 +23,6 @@ wait_for 5 monitor_shown || fail "a double-click did not show the monitor window
 shot xembed-double-click-shows-monitor
 dclick
 wait_for 5 monitor_hidden || fail "a second double-click did not hide the monitor window"
-timeout 10 "$APP_DIR/zovodazad" >"$E2E_DIR/second.log" 2>&1 || fail "the second launch failed"
-wait_for 5 monitor_shown || fail "a second launch did not show the running copy's window"
 
 icon_menu
 shot xembed-right-click-menu
@@ -58,18 +55,12 @@ shot xembed-menu-while-about-open
 
 xdotool key x # E&xit by its mnemonic: the open menu holds the keyboard
 wait_for 10 app_gone || fail "the process did not end after Exit"
-for f in "$DB" "$DB-journal" "$DB-wal" "$DB-shm"; do
-    [ ! -e "$f" ] || fail "$f was left at the moved database's old name"
-done
 mv "$MOVED" "$DB"
 [ "$(rows)" = 1 ] || fail "expected one row after Exit, found $(rows)"
 
 start_app
 wait_first_tick
-start=$(date +%s%N)
-kill -TERM $APP_PID
-wait_for 1 app_gone || fail "still running a second after SIGTERM"
-echo "SIGTERM to exit: $((($(date +%s%N) - start) / 1000000)) ms"
+stop_app 1
 [ "$(rows)" = 2 ] || fail "expected one more row after SIGTERM, found $(rows)"
 
 # A file that is not a database: the message box, which the user reads or a termination signal ends; the process

@@ -60,31 +60,24 @@ private Q_SLOTS:
 
     // The first day of the tracking window, from "today PeriodType PeriodCount billing-day start". Months start on
     // the billing day, the last day of a shorter month standing in for it; days and weeks ignore it.
-    void windowStart_data()
+    void windowStart()
     {
-        QTest::addColumn<QString>("row");
         for (const char* row :
              {"2026-12-05 2 0 1 2026-12-01", "2027-01-01 2 3 1 2026-11-01", "2026-12-05 2 1 17 2026-11-17",
               "2026-12-17 2 1 17 2026-12-17", "2027-02-27 2 1 29 2027-01-29", "2027-02-28 2 1 29 2027-02-28",
-              "2028-03-15 2 1 31 2028-02-29", "2002-11-27 0 14 17 2002-11-13", "2002-11-27 1 2 31 2002-11-13"})
-            QTest::newRow(row) << QString(row);
-    }
-
-    void windowStart()
-    {
-        QFETCH(QString, row);
-        const QStringList f = row.split(' ');
-        QCOMPARE(allowanceWindowStart(QDate::fromString(f[0], Qt::ISODate), allowanceInterval(f[1].toInt()),
-                                      f[2].toInt(), f[3].toInt()),
-                 QDate::fromString(f[4], Qt::ISODate));
+              "2028-03-15 2 1 31 2028-02-29", "2002-11-27 0 14 17 2002-11-13", "2002-11-27 1 2 31 2002-11-13"}) {
+            const QStringList f = QString(row).split(' ');
+            QCOMPARE(allowanceWindowStart(QDate::fromString(f[0], Qt::ISODate), allowanceInterval(f[1].toInt()),
+                                          f[2].toInt(), f[3].toInt()),
+                     QDate::fromString(f[4], Qt::ISODate));
+        }
     }
 
     // The estimate (used ÷ time since the window's start, at least an hour, × its length) and the daily budget (left
     // ÷ days to the window's last day, today included) under a 1000 MB allowance. Row: "now type count billing-day
     // MB-used last-day estimate budget".
-    void estimateAndBudget_data()
+    void estimateAndBudget()
     {
-        QTest::addColumn<QString>("row");
         for (const char* row : {
                  "2026-12-01T00:30 2 1 1 10 2026-12-31 7440 31.93548", // first hour: counted as a whole hour
                  "2027-01-01T12:00 2 1 17 310 2027-01-16 620 43.125", // mid-window, across the year's end
@@ -92,18 +85,14 @@ private Q_SLOTS:
                  "2027-02-15T12:00 2 1 31 155 2027-02-27 280 65", // billing day 31 in February
                  "2027-01-01T12:00 2 1 17 1200 2027-01-16 2400 0", // overrun: nothing a day
                  "2027-01-01T12:00 0 30 1 100 2027-01-01 100 900", // a window of days ends today and holds its use
-             })
-            QTest::newRow(row) << QString(row);
-    }
-    void estimateAndBudget()
-    {
-        QFETCH(QString, row);
-        const QStringList f = row.split(' ');
-        const Remainder r = volumeLeft(terms(1000, f[2].toInt(), f[1].toInt(), f[3].toInt()),
-                                       QDateTime::fromString(f[0], Qt::ISODate), f[4].toDouble(), 0);
-        QCOMPARE(r.end, QDate::fromString(f[5], Qt::ISODate));
-        QCOMPARE(r.estimateMB, f[6].toDouble());
-        QVERIFY2(qAbs(r.dailyMB - f[7].toDouble()) < 1e-4, qPrintable(QString::number(r.dailyMB)));
+             }) {
+            const QStringList f = QString(row).split(' ');
+            const Remainder r = volumeLeft(terms(1000, f[2].toInt(), f[1].toInt(), f[3].toInt()),
+                                           QDateTime::fromString(f[0], Qt::ISODate), f[4].toDouble(), 0);
+            QCOMPARE(r.end, QDate::fromString(f[5], Qt::ISODate));
+            QCOMPARE(r.estimateMB, f[6].toDouble());
+            QVERIFY2(qAbs(r.dailyMB - f[7].toDouble()) < 1e-4, qPrintable(QString::number(r.dailyMB)));
+        }
     }
 
     // A row that starts exactly at midnight at the window's start belongs to the window (the midnight split opens

@@ -147,10 +147,18 @@ private Q_SLOTS:
         QCOMPARE(menu->text(QAccessible::Name) + menu->child(0)->text(QAccessible::Name), "ZovodazadMonitor On.");
         QAction* showLog = f.item("MP_ShowLog");
         QVERIFY(!showLog->isEnabled());
+        // Esc puts the window away while an icon can bring it back, and not without one.
+        f.window.show();
+        f.window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&f.window));
+        QTest::keyClick(&f.window, Qt::Key_Escape);
+        QVERIFY(f.window.isVisible());
         f.window.windowMenu().actions().last()->trigger();
         QCOMPARE(f.exits.count(), 1);
 
         f.window.setTrayPresent(true);
+        QTest::keyClick(&f.window, Qt::Key_Escape);
+        QCOMPARE(f.state(), "hidden Monitor &On.");
         QCOMPARE(f.after(showLog), "shown Monitor &Off.");
         // Minimised by the window manager, it counts as hidden: the toggle brings it back whole.
         f.window.setWindowState(Qt::WindowMinimized);
@@ -158,57 +166,32 @@ private Q_SLOTS:
         QCOMPARE(f.after(showLog), "shown Monitor &Off.");
         QVERIFY(!f.window.isMinimized());
         QMenu& own = f.window.windowMenu();
-        QCOMPARE(captions(own), QStringList({"Hide", "-", "E&xit"}));
         QCOMPARE(f.after(own.actions().at(0)), "hidden Monitor &On.");
         own.actions().at(2)->trigger();
         QCOMPARE(f.exits.count(), 2);
-    }
-
-    void iconHostComesAndGoes_data()
-    {
-        QTest::addColumn<bool>("iconAtStart");
-        QTest::addColumn<Qt::WindowState>("whenItLeft");
-        QTest::addColumn<bool>("shownWhenBack");
-        QTest::addRow("started without one") << false << Qt::WindowNoState << true;
-        QTest::addRow("hidden when it left") << true << Qt::WindowNoState << false;
-        QTest::addRow("minimised when it left") << true << Qt::WindowMinimized << false;
-        QTest::addRow("shown when it left") << true << Qt::WindowActive << true;
     }
 
     // When no host shows the icon (a panel restarting, GNOME's extension turned off), the window stands in for it
     // with every command; when one is back, the window is as the user left it.
     void iconHostComesAndGoes()
     {
-        QFETCH(bool, iconAtStart);
-        QFETCH(Qt::WindowState, whenItLeft);
-        QFETCH(bool, shownWhenBack);
-        Fixture f;
-        f.window.setTrayPresent(iconAtStart);
-        if (whenItLeft != Qt::WindowNoState) {
-            f.window.ToggleMonitorWindow();
-            f.window.setWindowState(whenItLeft);
+        // {an icon at the start, the window's state when the host left (none: never shown), shown when it is back}
+        for (const auto& [iconAtStart, whenItLeft, shownWhenBack] :
+             {std::tuple(false, Qt::WindowNoState, true), std::tuple(true, Qt::WindowNoState, false),
+              std::tuple(true, Qt::WindowMinimized, false), std::tuple(true, Qt::WindowActive, true)}) {
+            Fixture f;
+            f.window.setTrayPresent(iconAtStart);
+            if (whenItLeft != Qt::WindowNoState) {
+                f.window.ToggleMonitorWindow();
+                f.window.setWindowState(whenItLeft);
+            }
+            f.window.setTrayPresent(false);
+            QCOMPARE(f.state(), "shown Monitor &Off.");
+            QCOMPARE(captions(f.window.windowMenu()), Commands.mid(1));
+            f.window.setTrayPresent(true);
+            QCOMPARE(f.window.shownToUser(), shownWhenBack);
+            QCOMPARE(captions(f.window.windowMenu()), QStringList({"Hide", "-", "E&xit"}));
         }
-        f.window.setTrayPresent(false);
-        QCOMPARE(f.state(), "shown Monitor &Off.");
-        QCOMPARE(captions(f.window.windowMenu()), Commands.mid(1));
-        f.window.setTrayPresent(true);
-        QCOMPARE(f.window.shownToUser(), shownWhenBack);
-        QCOMPARE(captions(f.window.windowMenu()), QStringList({"Hide", "-", "E&xit"}));
-    }
-
-    // Esc puts the window away while an icon can bring it back, and not without one.
-    void escapeHidesTheWindow()
-    {
-        Fixture f;
-        f.window.show();
-        f.window.activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(&f.window));
-        QTest::keyClick(&f.window, Qt::Key_Escape);
-        QVERIFY(f.window.isVisible());
-        f.window.setTrayPresent(true);
-        QTest::keyClick(&f.window, Qt::Key_Escape);
-        QVERIFY(!f.window.isVisible());
-        QCOMPARE(f.item("MP_ShowLog")->text(), QString("Monitor &On."));
     }
 
     // About names the version the program was built as, its licence and where the database is now, and opens the
@@ -255,26 +238,11 @@ private Q_SLOTS:
         QCOMPARE(icon.draw(still).availableSizes().size(), 6);
         icon.setForm(ActivityIcon::Form::Still);
         QCOMPARE(icon.draw(still).cacheKey(), still.cacheKey());
-    }
-
-    void shortRate_data()
-    {
-        QTest::addColumn<double>("rate");
-        QTest::addColumn<bool>("bits");
-        QTest::addColumn<QString>("text");
-        QTest::newRow("nothing") << 0.4 << false << "0";
-        QTest::newRow("kB/s") << 850.0 << false << "850k";
-        QTest::newRow("rounds up to MB/s") << 999.6 << false << "1.0M";
-        QTest::newRow("ten MB/s") << 9950.0 << false << "10M";
-        QTest::newRow("GB/s") << 2.5e6 << false << "2.5G";
-        QTest::newRow("Kbit/s") << 100.0 << true << "819k";
-    }
-    void shortRate()
-    {
-        QFETCH(double, rate);
-        QFETCH(bool, bits);
-        QFETCH(QString, text);
-        QCOMPARE(ActivityIcon::shortRate(rate, bits), text);
+        // The rate as the icon writes it, kB/s or Kbit/s.
+        for (const auto& [rate, bits, text] :
+             {std::tuple(0.4, false, "0"), std::tuple(850.0, false, "850k"), std::tuple(999.6, false, "1.0M"),
+              std::tuple(9950.0, false, "10M"), std::tuple(2.5e6, false, "2.5G"), std::tuple(100.0, true, "819k")})
+            QCOMPARE(ActivityIcon::shortRate(rate, bits), QString(text));
     }
 
     // Under traffic that changes every tick the icon is drawn at most once a second; the picture of a tick without
@@ -354,39 +322,28 @@ private Q_SLOTS:
         QCOMPARE(QToolTip::text(), QString("Graph Max: 7"));
     }
 
-    void followsTheDesktopsColours_data()
-    {
-        QTest::addColumn<QPalette>("palette");
-        QTest::addColumn<QColor>("window");
-        QTemporaryFile kdeglobals;
-        QVERIFY(kdeglobals.open() && kdeglobals.write(BreezeDark) > 0 && kdeglobals.flush());
-        const std::optional<QPalette> breezeDark = DesktopPalette::fromKdeGlobals(kdeglobals.fileName());
-        QVERIFY(breezeDark);
-        const QPalette light = QApplication::palette();
-        QTest::addRow("Plasma switched to Breeze Dark") << *breezeDark << QColor(42, 46, 50);
-        QTest::addRow("GNOME switched to its dark style")
-            << DesktopPalette::forColorScheme(1, light) << QColor(0x24, 0x24, 0x24);
-        QTest::addRow("GNOME back to its default")
-            << DesktopPalette::forColorScheme(0, light) << light.color(QPalette::Window);
-    }
-
-    // A colour scheme the desktop changes to while the program runs reaches the shown window at once: its
-    // background and texts, the volume-left line in a shade that reads on it, and both graphs, whose pictures start
-    // afresh on the new background.
+    // Plasma's Breeze Dark, chosen while the program runs, reaches the shown window at once: its background and
+    // texts, the volume-left line in a shade that reads on it, and both graphs, whose pictures start afresh on the
+    // new background.
     void followsTheDesktopsColours()
     {
-        QFETCH(QPalette, palette);
-        QFETCH(QColor, window);
+        QTemporaryFile kdeglobals;
+        QVERIFY(kdeglobals.open() && kdeglobals.write(BreezeDark) > 0 && kdeglobals.flush());
+        const std::optional<QPalette> palette = DesktopPalette::fromKdeGlobals(kdeglobals.fileName());
+        QVERIFY(palette);
         const QPalette before = QApplication::palette();
+        // GNOME's dark style, by the portal's value: 1 prefers dark, 0 and 2 do not.
+        QVERIFY(DesktopPalette::forColorScheme(1, before) == DesktopPalette::dark()
+                && DesktopPalette::forColorScheme(2, before) == before);
         Fixture f;
         f.window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&f.window));
         f.window.showTick(tick(3, 2));
         f.window.showFigures(allowance(950));
-        QApplication::setPalette(palette);
-        QTRY_COMPARE(f.window.palette().color(QPalette::Window), window);
+        QApplication::setPalette(*palette);
+        QTRY_COMPARE(f.window.palette().color(QPalette::Window), QColor(42, 46, 50));
         for (Throughput* graph : f.window.findChildren<Throughput*>())
-            QCOMPARE(QColor(graph->surface().pixel(0, 0)), palette.color(QPalette::Disabled, QPalette::WindowText));
+            QCOMPARE(QColor(graph->surface().pixel(0, 0)), palette->color(QPalette::Disabled, QPalette::WindowText));
         const QStringList problems = looks::problems(f.window);
         QApplication::setPalette(before);
         QVERIFY2(problems.isEmpty(), qPrintable(problems.join("; ")));

@@ -48,39 +48,28 @@ private:
     }
 
 private Q_SLOTS:
-    void parsesProcNetDev_data()
-    {
-        QTest::addColumn<QByteArray>("lines");
-        QTest::addColumn<bool>("parsed");
-        QTest::addColumn<QByteArray>("expected"); // as describe() gives them: index 0, no hardware, state unknown
-
-        QTest::newRow("kernel's layout") << QByteArray(
-            "    lo:    3267      29    0    0    0     0          0         0"
-            "     3268      29    0    0    0     0       0          0\n"
-            "  eth0: 1 0 0 0 0 0 0 0 2 0 0 0 0 0 0 0\n")
-                                         << true << QByteArray("lo 3267 3268 0 0; eth0 1 2 0 0; ");
-        QTest::newRow("full 64 bits, no final newline")
-            << QByteArray("wl@n-0.1: 4294967303 9 0 0 0 0 0 0 18446744073709551615 1 0 0 0 0 0 0") << true
-            << QByteArray("wl@n-0.1 4294967303 18446744073709551615 0 0; ");
-        QTest::newRow("older kernels' colon without a blank")
-            << QByteArray("\u00f1et:1234 5 0 0 0 0 0 0 678 9\n") << true << QByteArray("\u00f1et 1234 678 0 0; ");
-        QTest::newRow("no interfaces") << QByteArray() << true << QByteArray();
-        QTest::newRow("beyond 64 bits") << QByteArray("lo: 1 2 3 4 5 6 7 8 99999999999999999999 0\n") << false
-                                        << QByteArray();
-        QTest::newRow("too few numbers") << QByteArray("eth0: 1 2 3\n") << false << QByteArray();
-    }
-
     // A line that does not parse fails the whole reading rather than leave an interface out.
     void parsesProcNetDev()
     {
-        QFETCH(QByteArray, lines);
-        QFETCH(bool, parsed);
-        QFETCH(QByteArray, expected);
-        // Parsed over the entries of an earlier reading, as the table does.
-        std::vector<IfEntry> entries {{9, "earlier", true, OperState::Up, 5, 6}};
-        QCOMPARE(parseProcNetDev((Headings + lines).toStdString(), entries), parsed);
-        if (parsed)
-            QCOMPARE(describe(entries), expected);
+        // {lines, parsed, as describe() gives them: index 0, no hardware, state unknown}
+        const std::tuple<QByteArray, bool, QByteArray> cases[] = {
+            {"    lo:    3267      29    0    0    0     0          0         0     3268      29    0    0    0     0"
+             "       0          0\n  eth0: 1 0 0 0 0 0 0 0 2 0 0 0 0 0 0 0\n",
+             true, "lo 3267 3268 0 0; eth0 1 2 0 0; "}, // the kernel's layout
+            {"wl@n-0.1: 4294967303 9 0 0 0 0 0 0 18446744073709551615 1 0 0 0 0 0 0", true,
+             "wl@n-0.1 4294967303 18446744073709551615 0 0; "}, // full 64 bits, no final newline
+            {"\u00f1et:1234 5 0 0 0 0 0 0 678 9\n", true, "\u00f1et 1234 678 0 0; "}, // older kernels' colon
+            {"", true, ""},
+            {"lo: 1 2 3 4 5 6 7 8 99999999999999999999 0\n", false, ""}, // beyond 64 bits
+            {"eth0: 1 2 3\n", false, ""},
+        };
+        for (const auto& [lines, parsed, expected] : cases) {
+            // Parsed over the entries of an earlier reading, as the table does.
+            std::vector<IfEntry> entries {{9, "earlier", true, OperState::Up, 5, 6}};
+            QCOMPARE(parseProcNetDev((Headings + lines).toStdString(), entries), parsed);
+            if (parsed)
+                QCOMPARE(describe(entries), expected);
+        }
     }
 
     // Indexes, states and hardware from sysfs; interfaces of unknown index last, in file order; a state word that

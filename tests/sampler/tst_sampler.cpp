@@ -156,66 +156,60 @@ private Q_SLOTS:
     // Every octet the counted adapters count is in exactly one row: the rows keep their triggers and times, and the
     // traffic between a row and the next tick goes into the next row. Each step: the event, then octets received by
     // every interface before the next tick.
-    void everyOctetInOneRow_data()
-    {
-        QTest::addColumn<QString>("events");
-        QTest::addColumn<QString>("adapters"); // each row's records, adapter:received, the exit row last
-        const auto row = [](const char* name, const char* events, const char* adapters) {
-            QTest::newRow(name) << QString(events) << QString(adapters);
-        };
-        row("reset counters between ticks", "tick 700|reset 300|tick 50|tick 0",
-            "eth0:700 wlan0:700|eth0:350 wlan0:350");
-        row("deselected adapter", "tick 100|deselect 60|tick 5|tick 0", "eth0:100 wlan0:100|eth0:65");
-        row("recreated adapter", "tick 100|recreate 60|tick 5|tick 0", "eth0:100 wlan0:100|eth0:65 wlan0:65");
-        // An adapter that comes back under another index with its counters takes up where it was left; one never
-        // seen counts what it shows only when a new link could have carried that.
-        row("away and back", "tick 100|vanish 60|tick 5|back 7|tick 0", "eth0:100 wlan0:100|eth0:72 wlan0:7");
-        row("new adapter", "tick 100|fresh 5|tick 0", "eth0:105 usb0:1005 wlan0:105");
-        row("adapter moved in with a history", "tick 100|moved 5|tick 0", "eth0:105 wlan0:105");
-        // A period begun the day before is written in the first minute of the day, and retried there after a
-        // failure; one begun in that minute is not.
-        row("midnight", "midnight 100|tick 50|tick 0", "eth0:100 wlan0:100|eth0:50 wlan0:50");
-        row("midnight row refused", "refused 100|tick 50|tick 0", "eth0:150 wlan0:150|");
-    }
-
     void everyOctetInOneRow()
     {
-        QFETCH(QString, events);
-        QFETCH(QString, adapters);
-        Rig r;
-        r.clock.set(QDateTime(QDate(2026, 12, 4), QTime(12, 0)));
-        r.table = {{1, "eth0", true}, {2, "wlan0", true}};
-        r.sampler.TmrCheckit_Timer(&r.table);
-        for (const QString& step : events.split('|')) {
-            const QString event = step.section(' ', 0, 0);
-            const quint64 octets = step.section(' ', 1).toULongLong();
-            if (event == "reset")
-                QVERIFY(r.writer.WriteLogRow());
-            else if (event == "deselect")
-                r.settings.adapters().setSelected(1, false);
-            else if (event == "vanish")
-                r.table.pop_back();
-            else if (event == "recreate")
-                r.table.back() = {3, "wlan0", true};
-            else if (event == "back")
-                r.table.push_back({5, "wlan0", true, OperState::Up, 100, 0});
-            else if (event == "fresh" || event == "moved")
-                r.table.push_back({6, "usb0", true, OperState::Up, event == "fresh" ? 1000u : 1ull << 30, 0});
-            else if (event == "midnight" || event == "refused")
-                r.clock.set(QDateTime(QDate(2026, 12, 5), QTime(0, 0, 10)));
-            r.t.exec(event == "refused" ? "PRAGMA query_only = ON" : "PRAGMA query_only = OFF");
-            r.tick(octets);
+        // {the steps, each row's records (adapter:received) with the exit row last}
+        const std::pair<const char*, const char*> cases[] = {
+            {"tick 700|reset 300|tick 50|tick 0", "eth0:700 wlan0:700|eth0:350 wlan0:350"}, // between two ticks
+            {"tick 100|deselect 60|tick 5|tick 0", "eth0:100 wlan0:100|eth0:65"},
+            {"tick 100|recreate 60|tick 5|tick 0", "eth0:100 wlan0:100|eth0:65 wlan0:65"},
+            // An adapter that comes back under another index with its counters takes up where it was left; one never
+            // seen counts what it shows only when a new link could have carried that.
+            {"tick 100|vanish 60|tick 5|back 7|tick 0", "eth0:100 wlan0:100|eth0:72 wlan0:7"},
+            {"tick 100|fresh 5|tick 0", "eth0:105 usb0:1005 wlan0:105"},
+            {"tick 100|moved 5|tick 0", "eth0:105 wlan0:105"},
+            // A period begun the day before is written in the first minute of the day, and retried there after a
+            // failure; one begun in that minute is not.
+            {"midnight 100|tick 50|tick 0", "eth0:100 wlan0:100|eth0:50 wlan0:50"},
+            {"refused 100|tick 50|tick 0", "eth0:150 wlan0:150|"},
+        };
+        for (const auto& [events, adapters] : cases) {
+            Rig r;
+            r.clock.set(QDateTime(QDate(2026, 12, 4), QTime(12, 0)));
+            r.table = {{1, "eth0", true}, {2, "wlan0", true}};
+            r.sampler.TmrCheckit_Timer(&r.table);
+            for (const QString& step : QString(events).split('|')) {
+                const QString event = step.section(' ', 0, 0);
+                const quint64 octets = step.section(' ', 1).toULongLong();
+                if (event == "reset")
+                    QVERIFY(r.writer.WriteLogRow());
+                else if (event == "deselect")
+                    r.settings.adapters().setSelected(1, false);
+                else if (event == "vanish")
+                    r.table.pop_back();
+                else if (event == "recreate")
+                    r.table.back() = {3, "wlan0", true};
+                else if (event == "back")
+                    r.table.push_back({5, "wlan0", true, OperState::Up, 100, 0});
+                else if (event == "fresh" || event == "moved")
+                    r.table.push_back({6, "usb0", true, OperState::Up, event == "fresh" ? 1000u : 1ull << 30, 0});
+                else if (event == "midnight" || event == "refused")
+                    r.clock.set(QDateTime(QDate(2026, 12, 5), QTime(0, 0, 10)));
+                r.t.exec(event == "refused" ? "PRAGMA query_only = ON" : "PRAGMA query_only = OFF");
+                r.tick(octets);
+            }
+            QVERIFY(r.writer.WriteLogRow());
+            QCOMPARE(r.t.scalar("SELECT count(*) FROM log WHERE DateAndTimeEnd < DateAndTimeStart OR bytesrcvd !="
+                                " (SELECT total(bytesrcvd) FROM log_adapter WHERE logrow = log.rowid)")
+                         .toInt(),
+                     0); // each row holds what its adapters' records do
+            QCOMPARE(
+                r.t.scalar("SELECT group_concat(coalesce((SELECT group_concat(adapter || ':' || bytesrcvd, ' ') FROM"
+                           " (SELECT * FROM log_adapter WHERE logrow = log.rowid ORDER BY adapter)), ''), '|')"
+                           " FROM (SELECT rowid, * FROM log ORDER BY rowid) AS log")
+                    .toString(),
+                QString(adapters));
         }
-        QVERIFY(r.writer.WriteLogRow());
-        QCOMPARE(r.t.scalar("SELECT count(*) FROM log WHERE DateAndTimeEnd < DateAndTimeStart OR bytesrcvd !="
-                            " (SELECT total(bytesrcvd) FROM log_adapter WHERE logrow = log.rowid)")
-                     .toInt(),
-                 0); // each row holds what its adapters' records do
-        QCOMPARE(r.t.scalar("SELECT group_concat(coalesce((SELECT group_concat(adapter || ':' || bytesrcvd, ' ') FROM"
-                            " (SELECT * FROM log_adapter WHERE logrow = log.rowid ORDER BY adapter)), ''), '|')"
-                            " FROM (SELECT rowid, * FROM log ORDER BY rowid) AS log")
-                     .toString(),
-                 adapters);
     }
 
     // When the clocks go back from summer to winter time, the first tick after the change ends the period the

@@ -4,8 +4,6 @@
 
 #include <QTest>
 
-Q_DECLARE_METATYPE(ChartPeriod)
-
 class TestChartBuild : public QObject
 {
     Q_OBJECT
@@ -71,54 +69,34 @@ private Q_SLOTS:
     // Each view pages back by its own span, across year ends; the month view opens on the 12 newest months, so an
     // earlier page follows on from the oldest of them. The log: the 15th of every month of 2000 to 2002, and every
     // day from 20 December 2002 to 8 January 2003; today is 10 January 2003.
-    void pagesBackBySpan_data()
-    {
-        QTest::addColumn<ChartPeriod>("period");
-        QTest::addColumn<int>("back");
-        QTest::addColumn<QDate>("first");
-        QTest::addColumn<QDate>("last");
-        QTest::addColumn<QStringList>("rows"); // the first and the last row's label, and how many rows
-        QTest::addColumn<bool>("earlier");
-        const auto rows = [](const char* first, const char* last, int count) {
-            return QStringList {first, last, QString::number(count)};
-        };
-        QTest::newRow("days, now") << ChartPeriod::Day << 0 << QDate(2002, 12, 27) << QDate(2003, 1, 10)
-                                   << rows("27/12", "08/01", 13) << true;
-        QTest::newRow("days, 15 back") << ChartPeriod::Day << 1 << QDate(2002, 12, 12) << QDate(2002, 12, 26)
-                                       << rows("15/12", "26/12", 12) << true;
-        QTest::newRow("weeks, now") << ChartPeriod::Week << 0 << QDate(2002, 5, 13) << QDate(2003, 1, 12)
-                                    << rows("Wk 20", "Wk 02", 12) << true;
-        QTest::newRow("weeks, 12 back") << ChartPeriod::Week << 1 << QDate(2002, 2, 18) << QDate(2002, 5, 12)
-                                        << rows("Wk 11", "Wk 16", 2) << true;
-        QTest::newRow("months, now") << ChartPeriod::Month << 0 << QDate(2002, 2, 1) << QDate(2003, 1, 31)
-                                     << rows("02/2002", "01/2003", 12) << true;
-        QTest::newRow("months, 36 back") << ChartPeriod::Month << 3 << QDate(1999, 2, 1) << QDate(2000, 1, 31)
-                                         << rows("01/2000", "01/2000", 1) << false;
-        QTest::newRow("years, now") << ChartPeriod::Year << 0 << QDate(2000, 1, 1) << QDate(2003, 12, 31)
-                                    << rows("2000", "2003", 4) << false;
-        QTest::newRow("years, 12 back") << ChartPeriod::Year << 1 << QDate(1988, 1, 1) << QDate(1999, 12, 31)
-                                        << rows("", "", 0) << false;
-    }
     void pagesBackBySpan()
     {
-        QFETCH(ChartPeriod, period);
-        QFETCH(int, back);
-        QFETCH(QDate, first);
-        QFETCH(QDate, last);
-        QFETCH(QStringList, rows);
-        QFETCH(bool, earlier);
         TempDatabase t;
         for (int m = 0; m < 36; ++m)
             logKb(t, QDate(2000, 1, 15).addMonths(m).toString(Qt::ISODate), 1, 1);
         for (QDate d(2002, 12, 20); d <= QDate(2003, 1, 8); d = d.addDays(1))
             logKb(t, d.toString(Qt::ISODate), 1, 1);
-        const auto [grid, p] = page(t, period, back, FakeClock(QDateTime(QDate(2003, 1, 10), QTime(9, 30))));
-        const QStringList labels = grid.rowLabels();
-        QCOMPARE(std::tuple(p.first, p.last, p.earlier, grid.visible),
-                 std::tuple(first, last, earlier, !labels.isEmpty()));
-        QCOMPARE((QStringList {labels.value(0), labels.isEmpty() ? QString() : labels.last(),
-                               QString::number(labels.size())}),
-                 rows);
+        const FakeClock clock(QDateTime(QDate(2003, 1, 10), QTime(9, 30)));
+        // {view, pages back, its first and last day, the first and the last row's label and how many rows, earlier}
+        const std::tuple<ChartPeriod, int, QDate, QDate, QStringList, bool> cases[] = {
+            {ChartPeriod::Day, 0, {2002, 12, 27}, {2003, 1, 10}, {"27/12", "08/01", "13"}, true},
+            {ChartPeriod::Day, 1, {2002, 12, 12}, {2002, 12, 26}, {"15/12", "26/12", "12"}, true},
+            {ChartPeriod::Week, 0, {2002, 5, 13}, {2003, 1, 12}, {"Wk 20", "Wk 02", "12"}, true},
+            {ChartPeriod::Week, 1, {2002, 2, 18}, {2002, 5, 12}, {"Wk 11", "Wk 16", "2"}, true},
+            {ChartPeriod::Month, 0, {2002, 2, 1}, {2003, 1, 31}, {"02/2002", "01/2003", "12"}, true},
+            {ChartPeriod::Month, 3, {1999, 2, 1}, {2000, 1, 31}, {"01/2000", "01/2000", "1"}, false},
+            {ChartPeriod::Year, 0, {2000, 1, 1}, {2003, 12, 31}, {"2000", "2003", "4"}, false},
+            {ChartPeriod::Year, 1, {1988, 1, 1}, {1999, 12, 31}, {"", "", "0"}, false},
+        };
+        for (const auto& [period, back, first, last, rows, earlier] : cases) {
+            const auto [grid, p] = page(t, period, back, clock);
+            const QStringList labels = grid.rowLabels();
+            QCOMPARE(std::tuple(p.first, p.last, p.earlier, grid.visible),
+                     std::tuple(first, last, earlier, !labels.isEmpty()));
+            QCOMPARE((QStringList {labels.value(0), labels.isEmpty() ? QString() : labels.last(),
+                                   QString::number(labels.size())}),
+                     rows);
+        }
     }
 
     // The running month's total at the pace so far, on its row of the month view only: 8 MB logged in the first 9

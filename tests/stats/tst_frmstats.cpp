@@ -35,34 +35,29 @@ private:
     FakeMessageBoxes m_boxes;
 
 private Q_SLOTS:
-    // Over any 2-D look, the period under the mouse names its figures in the view's unit.
-    void hoverNamesThePeriodsFigures_data()
-    {
-        QTest::addColumn<int>("look");
-        QTest::newRow("area") << 0;
-        QTest::newRow("line") << 1;
-        QTest::newRow("bars") << 2;
-    }
+    // Over any 2-D look (area, line, bars), the period under the mouse names its figures in the view's unit.
     void hoverNamesThePeriodsFigures()
     {
-        QFETCH(int, look);
-        TempDatabase t;
-        logJuly(t, 13, 19);
-        FrmStats w(t.db, m_clock, m_boxes);
-        w.show();
-        QApplication::setActiveWindow(&w); // tooltips come to the active window
-        QVERIFY(QTest::qWaitForWindowActive(&w));
-        pick(w.findChild<QComboBox*>("lst23d"), 1);
-        pick(w.findChild<QComboBox*>("LstChrtLine"), look);
-        QChart* chart = w.chart()->chart();
-        QTRY_VERIFY(chart->plotArea().isValid());
-        // Just above the floor of 16 July, the fourth day.
-        const QPointF spot = chart->mapToPosition(QPointF(3, 0)) - QPointF(0, 3);
-        auto* view = static_cast<QGraphicsView*>(w.chart()->viewport()->parentWidget());
-        // From outside the plot, as a mouse comes in; a move to where the pointer already is would be no move.
-        QTest::mouseMove(w.chart()->viewport(), QPoint(1, 1));
-        QTest::mouseMove(w.chart()->viewport(), view->mapFromScene(chart->mapToScene(spot)));
-        QTRY_COMPARE(QToolTip::text(), QString("Tue 16 Jul 2002\nReceived: 32.00 MB\nSent: 0.02 MB\nTotal: 32.02 MB"));
+        for (int look : {0, 1, 2}) {
+            TempDatabase t;
+            logJuly(t, 13, 19);
+            FrmStats w(t.db, m_clock, m_boxes);
+            w.show();
+            QApplication::setActiveWindow(&w); // tooltips come to the active window
+            QVERIFY(QTest::qWaitForWindowActive(&w));
+            pick(w.findChild<QComboBox*>("lst23d"), 1);
+            pick(w.findChild<QComboBox*>("LstChrtLine"), look);
+            QChart* chart = w.chart()->chart();
+            QTRY_VERIFY(chart->plotArea().isValid());
+            // Just above the floor of 16 July, the fourth day.
+            const QPointF spot = chart->mapToPosition(QPointF(3, 0)) - QPointF(0, 3);
+            auto* view = static_cast<QGraphicsView*>(w.chart()->viewport()->parentWidget());
+            // From outside the plot, as a mouse comes in; a move to where the pointer already is would be no move.
+            QTest::mouseMove(w.chart()->viewport(), QPoint(1, 1));
+            QTest::mouseMove(w.chart()->viewport(), view->mapFromScene(chart->mapToScene(spot)));
+            QTRY_COMPARE(QToolTip::text(),
+                         QString("Tue 16 Jul 2002\nReceived: 32.00 MB\nSent: 0.02 MB\nTotal: 32.02 MB"));
+        }
     }
 
     // The table lists the view's periods with their sums, sorts by any column and copies as tab-separated lines.
@@ -157,9 +152,7 @@ private Q_SLOTS:
     void choicesRebuildTheChart()
     {
         TempDatabase t;
-        for (int d = 13; d <= 19; ++d) // the week before today
-            t.addLogRow(QString("2002-07-%1 10:00:00").arg(d), QString("2002-07-%1 11:00:00").arg(d), d * 1024.0,
-                        2 * d * 1048576.0);
+        logJuly(t, 13, 19); // the week before today
         FrmStats w(t.db, m_clock, m_boxes);
         auto* look = w.findChild<QComboBox*>("LstChrtLine");
         auto* box = w.findChild<QCheckBox*>("ChkStacked");
@@ -279,20 +272,14 @@ private Q_SLOTS:
 
     // The window keeps clear of the always-on-top monitor window, by the shortest way that stays on the screen, and
     // stays where it is when there is no such way. Screen 0,0 1280x800; window 800x600 at 240,100.
-    void keepsClearOfTheMonitorWindow_data()
-    {
-        QTest::addColumn<QRect>("monitor");
-        QTest::addColumn<QPoint>("topLeft");
-        QTest::newRow("not in the way") << QRect(1100, 720, 180, 80) << QPoint(240, 100);
-        QTest::newRow("over its bottom right corner") << QRect(1000, 650, 200, 100) << QPoint(200, 100);
-        QTest::newRow("over its middle, more room below") << QRect(200, 80, 900, 60) << QPoint(240, 140);
-        QTest::newRow("no room anywhere") << QRect(500, 0, 200, 800) << QPoint(240, 100);
-    }
     void keepsClearOfTheMonitorWindow()
     {
-        QFETCH(QRect, monitor);
-        QFETCH(QPoint, topLeft);
-        QCOMPARE(FrmStats::clearOf(QRect(240, 100, 800, 600), monitor, QRect(0, 0, 1280, 800)), topLeft);
+        // {the monitor window, where the statistics window goes}
+        for (const auto& [monitor, topLeft] : {std::pair(QRect(1100, 720, 180, 80), QPoint(240, 100)), // not in the way
+                                               std::pair(QRect(1000, 650, 200, 100), QPoint(200, 100)), // its corner
+                                               std::pair(QRect(200, 80, 900, 60), QPoint(240, 140)), // more room below
+                                               std::pair(QRect(500, 0, 200, 800), QPoint(240, 100))}) // no room
+            QCOMPARE(FrmStats::clearOf(QRect(240, 100, 800, 600), monitor, QRect(0, 0, 1280, 800)), topLeft);
     }
 };
 

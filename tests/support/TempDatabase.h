@@ -23,7 +23,6 @@ public:
             qFatal("cannot create the test database: %s", qPrintable(error));
         // No fsync per row: tests that log hundreds of rows stay quick, and no test outlives a power cut.
         exec(QStringLiteral("PRAGMA synchronous = OFF"));
-        command.bind(db);
     }
 
     QString path() const { return QDir(m_folder.isEmpty() ? dir.path() : m_folder).filePath("Zovodazad.mdb"); }
@@ -63,5 +62,4 @@ public:
     QTemporaryDir dir;
     QString m_folder;
     DbConnection db;
-    DbCommand command; // the program's own statement runner, on db
 };

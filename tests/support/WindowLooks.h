@@ -5,6 +5,7 @@
 // the build folder.
 
 #include "Contrast.h"
+#include "DesktopPalette.h"
 #include "Translations.h"
 
 #include <QTest>
@@ -33,23 +34,6 @@ inline void addRows()
                 QTest::addRow("x%g-%dpt-%s", dpr, points, language) << dpr << false << points << QString(language);
 }
 
-// A dark palette of the kind desktops ship, every role a widget paints with set.
-inline QPalette darkPalette()
-{
-    QPalette p;
-    const QMetaEnum roles = QMetaEnum::fromType<QPalette::ColorRole>();
-    for (const QString& role :
-         QStringLiteral("Window=#2d2f33 WindowText=#e8e8e8 Base=#1e2023 AlternateBase=#26282b Text=#e8e8e8 "
-                        "Button=#2d2f33 ButtonText=#e8e8e8 Light=#4a4d52 Midlight=#3c3f43 Mid=#5a5d62 Dark=#18191b "
-                        "Highlight=#2a6fc9 HighlightedText=#ffffff ToolTipBase=#1e2023 ToolTipText=#e8e8e8")
-             .split(' '))
-        p.setColor(QPalette::ColorRole(roles.keyToValue(qPrintable(role.section('=', 0, 0)))),
-                   QColor(role.section('=', 1)));
-    p.setColor(QPalette::Disabled, QPalette::Text, QColor(0x808080));
-    p.setColor(QPalette::Disabled, QPalette::WindowText, QColor(0x808080));
-    return p;
-}
-
 // The current row of a look test, applied to the whole application, with the screen of the row's pixel ratio and
 // the row's translations while the row lasts; no screen when the row cannot be set up.
 struct Row
@@ -69,7 +53,7 @@ inline Row applyRow()
     auto texts = std::make_shared<Translations>(QStringList {language});
     if (texts->language().isEmpty() != language.isEmpty())
         return {nullptr, dpr, points, texts};
-    QApplication::setPalette(dark ? darkPalette() : QApplication::style()->standardPalette());
+    QApplication::setPalette(dark ? DesktopPalette::dark() : QApplication::style()->standardPalette());
     QFont font = QApplication::font();
     font.setPointSize(points);
     QApplication::setFont(font);
