@@ -61,7 +61,8 @@ private Q_SLOTS:
         mdl.monitor()->hide(); // shown at start where there is no tray, as here
         mdl.engine().TmrCheckit().setInterval(20);
         QSignalSpy ticks(&mdl.engine(), &TrafficEngine::ticked);
-        QTRY_VERIFY(ticks.count() >= 1); // the reference
+        const int calls = m_table.callCount();
+        QTRY_VERIFY(m_table.callCount() > calls + 1); // on the short interval
         m_table.change([](std::vector<IfEntry>& rows) { rows[0].inOctets += 5 * 1048576; });
         QTRY_COMPARE(tray.toolTip().section('\n', 2, 2), QString("Since the last log row: 5.00 MB"));
         QTRY_VERIFY(m_table.callCount() > 20 && ticks.count() < m_table.callCount() - 10); // asleep
