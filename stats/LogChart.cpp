@@ -368,7 +368,10 @@ void LogChart::draw(const ChartGrid& grid, const QStringList& tips)
 void LogChart::changeEvent(QEvent* event)
 {
     QWidget::changeEvent(event);
-    if (event->type() == QEvent::PaletteChange && m_drawn)
+    const bool palette = event->type() == QEvent::PaletteChange;
+    if (m_surface && (palette || event->type() == QEvent::FontChange))
+        apply3DTheme();
+    if (palette && m_drawn)
         draw(ChartGrid(m_grid), QStringList(m_tips));
 }
 
@@ -517,6 +520,7 @@ bool LogChart::ensure3D()
     m_surface->scene()->activeCamera()->setCameraPosition(-30.0f, 25.0f, 100.0f);
 
     m_surface->activeTheme()->setType(Q3DTheme::ThemeQt);
+    apply3DTheme();
 
     m_surface->setAxisX(new QValue3DAxis);
     m_surface->setAxisY(new QValue3DAxis);
@@ -547,7 +551,8 @@ bool LogChart::ensure3D()
 }
 
 // The 3-D chart follows the palette like the flat one. Its labels are drawn as textures at the theme font's size
-// and scaled with the graph, so a large font gives sharp text.
+// and scaled with the graph, so a large font gives sharp text. Set only when the graph is made and when the palette
+// or the font changes: any theme setting, even to the same value, has the graph draw every label again.
 void LogChart::apply3DTheme()
 {
     const QPalette pal = palette();
@@ -565,7 +570,6 @@ void LogChart::apply3DTheme()
 
 void LogChart::draw3D()
 {
-    apply3DTheme();
     const ChartGrid::Look look = ChartGrid::lookOf(m_grid.type);
     const QVector<QVector<double>> heights = columnTops(m_grid);
     const bool estimated = m_grid.estimateRow >= 0 && m_grid.estimateRow < m_grid.rowCount();
