@@ -578,26 +578,29 @@ void LogChart::draw3D()
     const int rows = m_grid.rowCount();
     const int depthSlots = m_grid.stacked ? 1 : m_grid.columnCount();
 
+    // The pieces go into the series of the last drawing first: a new series costs the graph its textures and
+    // buffers, new data in one it has only the buffers.
     const QList<QSurface3DSeries*> old = m_surface->seriesList();
-    for (QSurface3DSeries* s : old) {
-        m_surface->removeSeries(s);
-        delete s;
-    }
-    const auto add = [this](const QString& name, const Piece3D& piece, const QColor& color) {
-        auto* series = new QSurface3DSeries;
+    qsizetype used = 0;
+    const auto add = [this, &old, &used](const QString& name, const Piece3D& piece, const QColor& color) {
+        QSurface3DSeries* series = used < old.size() ? old.at(used) : nullptr;
+        ++used;
+        if (!series) {
+            series = new QSurface3DSeries;
+            series->setDrawMode(QSurface3DSeries::DrawSurface);
+            series->setFlatShadingEnabled(true);
+            series->setColorStyle(Q3DTheme::ColorStyleUniform);
+            series->setItemLabelFormat(QString());
+            // A picked item names its period's figures beside the graph.
+            connect(series, &QSurface3DSeries::selectedPointChanged, this, [this, series](const QPoint& at) {
+                if (at.x() >= 0 && at.y() >= 0)
+                    showSelected3D(int(std::lround(series->dataProxy()->itemAt(at)->x())));
+            });
+            m_surface->addSeries(series);
+        }
         series->setName(name);
-        series->dataProxy()->resetArray(piece.surfaceRows());
-        series->setDrawMode(QSurface3DSeries::DrawSurface);
-        series->setFlatShadingEnabled(true);
-        series->setColorStyle(Q3DTheme::ColorStyleUniform);
         series->setBaseColor(color);
-        series->setItemLabelFormat(QString());
-        // A picked item names its period's figures beside the graph.
-        connect(series, &QSurface3DSeries::selectedPointChanged, this, [this, series](const QPoint& at) {
-            if (at.x() >= 0 && at.y() >= 0)
-                showSelected3D(int(std::lround(series->dataProxy()->itemAt(at)->x())));
-        });
-        m_surface->addSeries(series);
+        series->dataProxy()->resetArray(piece.surfaceRows());
     };
     for (int c = 0; c < m_grid.columnCount(); ++c) {
         const double shrink = m_grid.stacked ? std::pow(StackShrink, c) : 1.0;
@@ -621,6 +624,10 @@ void LogChart::draw3D()
         block.add(m_grid.estimateRow + w, held, top);
         block.add(m_grid.estimateRow + w, held, held);
         add(tr("Estimate"), block, estimateColor());
+    }
+    for (QSurface3DSeries* s : old.mid(used)) {
+        m_surface->removeSeries(s);
+        delete s;
     }
     m_selected3D->clear();
 
