@@ -2,7 +2,8 @@
 # How soon the statistics window answers, at 1,000,000 log rows, under Xvfb with the trayer tray host: from the
 # Volume Graphs command (picked in the icon's menu) to the first chart frame, and from a key that switches the view
 # (day, week, month, year) to the first frame of the new view, in 3-D and in 2-D. The window's process logs the time
-# of each chart frame; the time of the command is taken just before xdotool sends its key.
+# of each chart frame and of each key it receives; the time of the command is taken just before xdotool sends its key
+# (to the monitor's menu), a switch is timed from its key's arrival, as starting xdotool alone takes 30-50 ms here.
 # Usage: [COLD=1] bench/stats_latency.sh <zovodazad executable> [rounds]
 # COLD=1 first drops the window's program, its libraries, the OpenGL driver's and the log from the page cache, where
 # no running process maps them, so the first open reads them from disk.
@@ -30,10 +31,13 @@ cat "$DB" >/dev/null # the file in the page cache: the figures are warm ones
 
 now_ms() { date +%s%3N; }
 frames() { grep -c "chart frame at" "$E2E_DIR/app.log" || true; }
-# first_frame_after <frames before> <ms>: waits for the next frame and prints how long after <ms> it came, and the
-# processor time the window's process spent since the frame before (all of it since its start when there was none).
+keys() { grep -c "key at" "$E2E_DIR/app.log" || true; }
+# first_frame_after <frames before> <ms | key N>: waits for the next frame and prints how long after <ms>, or after
+# the arrival of the window's key number N, it came, and the processor time the window's process spent since the
+# frame before (all of it since its start when there was none).
 first_frame_after() {
     wait_for 10 sh -c "[ \$(grep -c 'chart frame at' '$E2E_DIR/app.log') -gt $1 ]" || fail "no chart frame"
+    [ "$2" != key ] || set -- "$1" "$(grep "key at" "$E2E_DIR/app.log" | sed -n "$3s/.*key at \([0-9]*\) ms.*/\1/p")"
     grep "chart frame at" "$E2E_DIR/app.log" | sed 's/.*chart frame at \([0-9]*\) ms, \([0-9]*\).*/\1 \2/' |
         awk -v n="$1" -v t="$2" 'NR == n { cpu = $2 } NR == n + 1 { print $1 - t, ($2 < cpu ? $2 : $2 - cpu) }'
 }
@@ -56,13 +60,13 @@ open_graphs() {
 }
 # switch <keys...>: the period list has the focus; each key moves it one entry.
 switch() {
-    local before t key
+    local before n key
     for key in "$@"; do
         sleep 0.4
         before=$(frames)
-        t=$(now_ms)
+        n=$(($(keys) + 1))
         xdotool key "$key"
-        first_frame_after "$before" "$t"
+        first_frame_after "$before" key "$n"
     done
 }
 

@@ -34,9 +34,16 @@ Q_LOGGING_CATEGORY(lcFrames, "zovodazad.stats", QtWarningMsg)
 
 // Logs the wall-clock time of each frame the chart puts on screen, for measuring how soon the window answers:
 // a paint of the flat chart's view, or a render of the 3-D graph's own window. The time is taken once the
-// event is handled, when the frame has gone to the display.
+// event is handled, when the frame has gone to the display. Each key that reaches a window is logged as it arrives,
+// so that a measurement can start there rather than when the tool that sends it is started.
 class FrameLog : public QObject
 {
+    static void logNow(const char* what)
+    {
+        qCDebug(lcFrames, "%s at %lld ms, %ld ms of processor time", what, QDateTime::currentMSecsSinceEpoch(),
+                long(std::clock() / (CLOCKS_PER_SEC / 1000)));
+    }
+
 public:
     explicit FrameLog(const FrmStats& window)
         : m_window(window)
@@ -47,15 +54,13 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
         const auto type = event->type();
+        if (type == QEvent::KeyPress && watched->isWindowType())
+            logNow("key");
         const bool flat = type == QEvent::Paint && watched == m_window.chart()->viewport();
         const bool graph = (type == QEvent::UpdateRequest || type == QEvent::Expose) && watched->isWindowType()
             && !static_cast<QWindow*>(watched)->inherits("QWidgetWindow");
-        if (flat || graph) {
-            QTimer::singleShot(0, this, [] {
-                qCDebug(lcFrames, "chart frame at %lld ms, %ld ms of processor time",
-                        QDateTime::currentMSecsSinceEpoch(), long(std::clock() / (CLOCKS_PER_SEC / 1000)));
-            });
-        }
+        if (flat || graph)
+            QTimer::singleShot(0, this, [] { logNow("chart frame"); });
         return false;
     }
 
