@@ -550,9 +550,9 @@ bool LogChart::ensure3D()
     return true;
 }
 
-// The 3-D chart follows the palette like the flat one. Its labels are drawn as textures at the theme font's size
-// and scaled with the graph, so a large font gives sharp text. Set only when the graph is made and when the palette
-// or the font changes: any theme setting, even to the same value, has the graph draw every label again.
+// The 3-D chart follows the palette like the flat one. The graph draws its labels as textures at 50 points whatever
+// the font, and shows them at a size that follows the theme font's. Set only when the graph is made and when the
+// palette or the font changes: any theme setting, even to the same value, has the graph draw every label again.
 void LogChart::apply3DTheme()
 {
     const QPalette pal = palette();
