@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # CPU and wake-ups of the program with its monitor window shown, against the bare tray program (bench/bare_tray.cpp),
-# side by side under Xvfb with trayer: first with no traffic, then with a steady 10 MB/s over loopback, which both
-# copies count. Each round measures both states, one after the other. With a second build of the program (say, the
+# side by side under Xvfb with trayer, in three states a round: a steady 10 MB/s over loopback, which both copies
+# count; no traffic just after it, while the graphs still scroll the traffic's bars out of sight; and the link idle
+# for longer than the graphs hold (50 s at 100 %), their pictures empty. With a second build of the program (say, the
 # one before a change), that runs beside them too, in a folder of its own, its window shown elsewhere on the screen.
 # CPU time is the kernel's run time of every thread (/proc/<pid>/task/*/schedstat); wake-ups are the context
 # switches of every thread (voluntary: it slept; forced: it was preempted), from /proc/<pid>/task/*/status. The
@@ -76,11 +77,13 @@ sample() {
     cat /proc/"$1"/task/*/status | awk '/^voluntary_ctxt/ { v += $2 } /^nonvoluntary_ctxt/ { n += $2 }
         END { printf "%d %d ", v, n }'
 }
-states=("no traffic" "10 MB/s")
+states=("no traffic" "10 MB/s" "idle")
 for round in $(seq "$ROUNDS"); do
-    for state in 0 1; do
-        [ $state = 0 ] && rm -f "$E2E_DIR/sending" || touch "$E2E_DIR/sending"
+    for state in 1 0 2; do
+        [ $state = 1 ] && touch "$E2E_DIR/sending" || rm -f "$E2E_DIR/sending"
         sleep 1 # the rate settles
+        # The graphs hold 100 bars: idle, the last traffic has scrolled out.
+        [ $state = 2 ] && sleep $((52 - STATE_SECONDS > 0 ? 52 - STATE_SECONDS : 0))
         before=()
         for p in "${pids[@]}"; do before+=($(sample $p)); done
         sleep "$STATE_SECONDS"
@@ -112,7 +115,7 @@ report() {
         printf "  %-9s %7.1f us/s, %4.1f voluntary + %4.1f forced wake-ups/s; / bare: median %.2f (rounds %.2f to %.2f), totals %.2f\n",
             name, cpu / k / t / 1000, vol / k / t, forced / k / t, m, r[1], r[k], cpu / bare }' "$E2E_DIR/rounds"
 }
-for state in 0 1; do
+for state in 0 1 2; do
     echo "${states[$state]}, $ROUNDS rounds of $STATE_SECONDS s:"
     report $state 2 zovodazad
     if [ -n "$OTHER" ]; then
