@@ -75,7 +75,6 @@ private Q_SLOTS:
         QVERIFY(source->read(entries));
         QCOMPARE(names(entries), QByteArrayList {"lo"});
     }
-
 };
 
 QTEST_GUILESS_MAIN(TestNetlinkIfTable)
