@@ -100,8 +100,7 @@ void SampleTimer::settle(qint64 dueMs, const std::vector<std::uint32_t>& counted
     m_settled = true;
     m_held = false;
     m_counted = counted;
-    m_settledUntil = system_clock::now() + std::chrono::milliseconds(dueMs);
-    m_settledAtMost = steady_clock::now() + std::chrono::milliseconds(std::min(dueMs, SettledAtMostMs));
+    restFor(dueMs);
 }
 
 void SampleTimer::hold(qint64 dueMs)
@@ -111,6 +110,11 @@ void SampleTimer::hold(qint64 dueMs)
         return;
     m_held = true;
     m_settled = false;
+    restFor(dueMs);
+}
+
+void SampleTimer::restFor(qint64 dueMs)
+{
     m_settledUntil = system_clock::now() + std::chrono::milliseconds(dueMs);
     m_settledAtMost = steady_clock::now() + std::chrono::milliseconds(std::min(dueMs, SettledAtMostMs));
 }

@@ -86,6 +86,8 @@ private:
     bool queue(std::vector<IfEntry>& fresh, bool ok);
     bool sameCounted(const std::vector<IfEntry>& a, const std::vector<IfEntry>& b) const;
     void deliver();
+    // The end of a settled stretch or hold dueMs from now; under the lock.
+    void restFor(qint64 dueMs);
     // Tells the thread that m_quit, m_active or m_next changed.
     void changed();
 
